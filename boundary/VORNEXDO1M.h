@@ -1,0 +1,221 @@
+/*
+ * VORNEXDO1M: design-of-experiments computations for a spreadsheet host.
+ *
+ * Calling rules shared by every entry point
+ * -----------------------------------------
+ * - Tables are flat, column-major arrays: element (r, c) of an array declared
+ *   rows x cols, both 1-based, is at index (c - 1) * rows + (r - 1). Shapes are
+ *   never passed as such; each entry point derives them from its integer
+ *   arguments as documented below, and the caller sizes every array to at
+ *   least rows x cols elements.
+ * - VARIANT_BOOL is 16 bits: -1 is true, 0 is false. The library writes -1 and
+ *   0. Flags documented as "tested for -1" treat every other value (1 too) as
+ *   false; flags "tested for non-zero" treat every non-zero value as true.
+ * - Strings are BSTRs. The caller allocates the strings it passes with
+ *   SysAllocString/SysAllocStringLen (on Windows the platform's, elsewhere the
+ *   ones this library exports) and a null BSTR reads as the empty string.
+ *   Where a string array is written back, every old string in it is freed and
+ *   a new one stored: the caller owns and frees every string afterwards.
+ * - Randomised entry points take a seed triple: ioSeed, a flag saying whether
+ *   ioSeed already holds a seed (0: start a new stream and report its seed in
+ *   ioSeed), and oSeed, which receives the state to continue from. Calling
+ *   again with the flag true and oSeed's value in ioSeed continues the
+ *   stream; calling with the same ioSeed and a true flag reproduces a run.
+ * - The library keeps no state between calls.
+ * - Annotations: VX_IN marks a parameter the type library declares [in];
+ *   every other pointer is [in, out]; VX_NODIR carries no direction.
+ * - No C++ exception crosses this boundary. When the library itself fails
+ *   (memory exhausted), an INT entry point returns VX_E_INTERNAL and a void
+ *   one leaves the caller's arrays as they were.
+ */
+#ifndef VORNEXDO1M_H
+#define VORNEXDO1M_H
+
+#include <stdint.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <oleauto.h>
+#define VX_CALL __stdcall
+#else
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+typedef char16_t OLECHAR;
+/* OLE layout: a 32-bit byte count precedes the first character, a zero
+   character follows the last. */
+typedef OLECHAR* BSTR;
+typedef int16_t VARIANT_BOOL;
+#define VX_CALL
+#endif
+
+#ifdef __cplusplus
+#define VX_EXTERN_C extern "C"
+#else
+#define VX_EXTERN_C
+#endif
+
+#if defined(VORNEXDO1M_BUILD) && !defined(_WIN32)
+#define VX_API VX_EXTERN_C __attribute__((visibility("default")))
+#else
+#define VX_API VX_EXTERN_C
+#endif
+
+#define VX_IN
+#define VX_NODIR
+
+/* Returned by an INT entry point when the library could not run the call at
+   all; no computation uses this value. */
+#define VX_E_INTERNAL (-32000)
+
+#ifndef _WIN32
+/* BSTR allocation with the OLE semantics, for hosts on other platforms. */
+VX_API BSTR SysAllocString(const OLECHAR* psz);
+VX_API BSTR SysAllocStringLen(const OLECHAR* strIn, uint32_t ui);
+VX_API uint32_t SysStringLen(BSTR bstr);
+VX_API void SysFreeString(BSTR bstr);
+#endif
+
+/* ===== Classical designs ================================================ */
+
+/* Copies orthogonal array TabNbr (1..392) of the catalogue into ioplanList
+   (lines x cols, levels coded 1..s), its identifier into TabName (1 x 1) and
+   *oTabID. Returns 0, -1 when TabNbr is outside 1..392, -2 when the array
+   has more runs than `lines` or more columns than `cols`. */
+VX_API int32_t VX_CALL Cpp_PlanGetOrtho(VX_IN int32_t lines, VX_IN int32_t cols, VX_IN int32_t TabNbr,
+                                        double* ioplanList, BSTR* TabName, int32_t* oTabID);
+
+/* Scores the catalogue against the factor pattern Cats (9 x 1: how many
+   factors have 2, 3, ..., 10 levels) and lists up to maxList candidates
+   scoring below maxScore in ioplanList (maxList x 11) with their
+   identifiers in TabName (maxList x 1); *oNbrList receives the count.
+   minLines and iomaxLines are not read. Returns 0 or -1. */
+VX_API int32_t VX_CALL Cpp_PlanSearchOrthoList(int32_t* Cats, VX_IN int32_t nFac, VX_IN int32_t minLines,
+                                               int32_t* iomaxLines, VX_IN int32_t maxList,
+                                               VX_IN int32_t maxScore, double* ioplanList, BSTR* TabName,
+                                               int32_t* oNbrList);
+
+/* Finds the array for the factor pattern Cats (9 x 1) and copies it into
+   ioplan ((*iomaxLines) x nFac), its run count into *iomaxLines and its
+   identifier into TabName (1 x 1). Returns 0, -1 when no array fits, -2 when
+   the array found has more runs than *iomaxLines (ioplan and *iomaxLines
+   then come back as they were). minLines and TabNbr are not read. */
+VX_API int32_t VX_CALL Cpp_PlanSearchOrtho(int32_t* Cats, VX_IN int32_t nFac, VX_IN int32_t minLines,
+                                           int32_t* iomaxLines, int32_t* TabNbr, double* ioplan,
+                                           BSTR* TabName);
+
+/* Size of a response-surface design (Mode 2; PlanID 1 three-level
+   factorial, 2 central composite, 3 Box-Behnken, 4 Doehlert): runs with
+   replicates in *onplan, columns (nFac + nRes + 4) in *opplan, runs of one
+   replicate in *onblock. Other modes write nothing. IsRand is not read.
+   Returns 0. */
+VX_API int32_t VX_CALL Cpp_PlanDimension(VX_IN int32_t Mode, VX_IN int32_t PlanID, VX_IN int32_t nFac,
+                                         VX_IN int32_t nRes, VX_IN int32_t nCenter, VX_IN int32_t nRep,
+                                         VX_IN VARIANT_BOOL IsRand, int32_t* onplan, int32_t* opplan,
+                                         int32_t* onblock);
+
+/* Writes the run sheet sized by Cpp_PlanDimension into ioplan (nplan x
+   pplan): run order, standard order, replicate, centre flag, the nFac
+   factors, then nRes responses holding the no-value constant. MinF and
+   MaxF are nFac x 1. IsRand, DoRound and DoOrigScale are tested for -1
+   (DoOrigScale for non-zero when it builds the scale table). Step is not
+   read. Returns 0. */
+VX_API int32_t VX_CALL Cpp_PlanGenerate(VX_IN int32_t Mode, VX_IN int32_t PlanID, VX_IN int32_t nFac,
+                                        VX_IN int32_t nRes, VX_IN int32_t nCenter, VX_IN int32_t nRep,
+                                        VX_IN VARIANT_BOOL IsRand, VX_IN VARIANT_BOOL DoRound,
+                                        VX_IN VARIANT_BOOL DoOrigScale, VX_IN int32_t nplan,
+                                        VX_IN int32_t pplan, VX_IN int32_t nblock, double* MinF,
+                                        double* MaxF, double* Step, double* ioplan, int32_t* ioSeed,
+                                        VX_IN VARIANT_BOOL iSeedInit, int32_t* oSeed);
+
+/* Columns of the main-effects model of nbFact qualitative factors with
+   FactMod (nbFact x 1) levels: 1 + sum(FactMod - 1); 1 when nbFact < 1. */
+VX_API int32_t VX_CALL Cpp_GetnColPlan(VX_IN int32_t nbFact, int32_t* FactMod);
+
+/* Runs of the full factorial: the product of FactMod (nbFact x 1), 1 when
+   nbFact < 1. The product stops at the first partial product above
+   214748364 and returns it; INT32_MAX when that product exceeds 32 bits. */
+VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactMod);
+
+/* ===== Optimal and screening designs ===================================== */
+
+/* Screening run sheet over the full factorial of nFac qualitative factors
+   with NbCat (nFac x 1) levels into ioplan (nplan x pplan), same bookkeeping
+   columns as Cpp_PlanGenerate. Mode 1 only. IsRand is tested for -1.
+   nCenter is not read. Returns 0. */
+VX_API int32_t VX_CALL Cpp_ScreeningPlanGenerate(VX_IN int32_t Mode, VX_IN int32_t PlanID, VX_IN int32_t nFac,
+                                                 VX_IN int32_t nRes, VX_IN int32_t nCenter, VX_IN int32_t nRep,
+                                                 VX_IN VARIANT_BOOL IsRand, VX_IN int32_t nplan,
+                                                 VX_IN int32_t pplan, VX_IN int32_t nblock, int32_t* NbCat,
+                                                 double* ioplan, int32_t* ioSeed, VX_IN VARIANT_BOOL iSeedInit,
+                                                 int32_t* oSeed);
+
+/* ===== Response tools ==================================================== */
+
+/* Compares the plan X (nplan x pplan, written back) with its edited copy
+   Xbis (nplan x pxbis, headers StrX pxbis x 1), factor names LgNameF
+   (nFac x 1) and RefStr (1 x 1); reports a result code in *oChanges and the
+   changed cells in changes (nplan x (nFac + 4), written back). */
+VX_API void VX_CALL Cpp_ComparePlan(VX_IN int32_t nplan, VX_IN int32_t pplan, VX_IN int32_t nFac, double* X,
+                                    double* Xbis, VX_IN int32_t pxbis, BSTR* StrX, BSTR* LgNameF,
+                                    BSTR* RefStr, int32_t* oChanges, VARIANT_BOOL* changes);
+
+/* Takes the measured responses Y (nplan x nRes) into X (nplan x pplan) and
+   recodes the factors to -1..+1 into Xnorm (nplan x nFac) with MinF and MaxF
+   (nFac x 1). X and Xnorm are written back. */
+VX_API void VX_CALL Cpp_UpdatePlan(VX_IN int32_t nplan, VX_IN int32_t pplan, VX_IN int32_t nFac,
+                                   VX_IN int32_t nRes, double* Y, double* X, double* Xnorm, double* MinF,
+                                   double* MaxF);
+
+/* Aggregated desirability of the n x nRes responses Y into Yagg (n x 1);
+   Goal, Lower, LeftTarget, RightTarget, Upper, spara, tpara and weight are
+   nRes x 1; the three flags are tested for -1. */
+VX_API void VX_CALL Cpp_Ymulticrit(double* Y, VX_IN int32_t n, VX_IN int32_t nRes, double* Goal, double* Lower,
+                                   double* LeftTarget, double* RightTarget, double* Upper,
+                                   VX_IN VARIANT_BOOL IsSpara, VX_IN VARIANT_BOOL IstPara,
+                                   VX_IN VARIANT_BOOL isweight, double* spara, double* tpara, double* weight,
+                                   double* Yagg);
+
+/* Grid of a fitted two-factor second-order model into OutTable
+   (indMax x indMax, written back), MinF and MaxF nFac x 1, Coeff NbCoeff x 1;
+   the widened smallest and largest values in *ominY and *omaxY. */
+VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable, VX_IN int32_t nFac,
+                                         double* MinF, double* MaxF, VX_IN int32_t NbCoeff, double* Coeff,
+                                         double* ominY, double* omaxY);
+
+/* ===== Mixture designs =================================================== */
+
+/* Number of terms of the mixture model of degree iDegreModel and type
+   iTypeModel over ipX components. */
+VX_API int32_t VX_CALL Cpp_DOEMixGetnCoef(VX_IN int32_t ipX, VX_IN int32_t inX, VX_IN int32_t iDegreModel,
+                                          VX_IN int32_t iTypeModel);
+
+/* Model matrix of the design iX (inX x ipX, read in place) into oXMat
+   (inX x nCoef, written in place) and its term labels, built from the
+   component labels iFactLabel (ipX x 1), into oFactLabel (nCoef x 1). */
+VX_API void VX_CALL Cpp_DOEMixPredictorMatrix(VX_IN double* iX, VX_IN int32_t inX, VX_IN int32_t ipX,
+                                              VX_IN int32_t nCoef, VX_IN BSTR* iFactLabel,
+                                              VX_IN int32_t iDegreModel, VX_IN int32_t iTypeModel,
+                                              double* oXMat, BSTR* oFactLabel);
+
+/* Size of a simplex design (iTypeSimplex: lattice, centroid or augmented
+   centroid) of iNbFactor components and degree iDegree. */
+VX_API void VX_CALL Cpp_DOEMixGetSizeoSimplex(VX_IN int32_t iNbFactor, VX_IN int32_t iDegree,
+                                              VX_IN int32_t iTypeSimplex, int32_t* _oNbLineSimplex,
+                                              int32_t* _oNbColSimplex);
+
+/* Maps pseudo-component proportions ioplan (iNplan x iPplan, in place) to
+   real quantities under the lower bounds iLI (iPplan x 1). Returns 0. */
+VX_API int32_t VX_CALL Cpp_DOEMixRealCoord(double* ioplan, VX_IN int32_t iNplan, VX_IN int32_t iPplan,
+                                           VX_IN double* iLI, VX_IN double iRab, VX_IN double iTotalMix);
+
+/* Writes the simplex design sized by Cpp_DOEMixGetSizeoSimplex straight
+   into oSimplex (iNbLineSimplex x iNbColSimplex). */
+VX_API void VX_CALL Cpp_DOEMixSimplex(VX_IN int32_t iNbFactor, VX_IN int32_t iDegree, VX_IN int32_t iTypeSimplex,
+                                      double* oSimplex, VX_IN int32_t iNbLineSimplex,
+                                      VX_IN int32_t iNbColSimplex);
+
+/* Widens [*MinValue, *MaxValue] by the fraction Perc of its ends. */
+VX_API void VX_CALL Cpp_AdaptMinMaxDOE(double* MinValue, double* MaxValue, VX_IN double Perc);
+
+#endif /* VORNEXDO1M_H */
