@@ -68,6 +68,12 @@ typedef int16_t VARIANT_BOOL;
    all; no computation uses this value. */
 #define VX_E_INTERNAL (-32000)
 
+/* The no-value constant: marks a response not yet measured, a criterion that
+   cannot be computed or an output cell without a value. It is the double
+   nearest to this literal (bits 0xFFEFFFFFFFFFFFE2), just above the most
+   negative double; compare it by exact equality. */
+#define VX_NO_VALUE (-1.79769313486231e308)
+
 #ifndef _WIN32
 /* BSTR allocation with the OLE semantics, for hosts on other platforms. */
 VX_API BSTR SysAllocString(const OLECHAR* psz);

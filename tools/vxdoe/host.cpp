@@ -1,0 +1,179 @@
+#include "tools/vxdoe/host.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace vxdoe {
+
+// ----- the library ------------------------------------------------------------
+
+#ifdef _WIN32
+Library::Library(const std::string& path) : handle_(reinterpret_cast<void*>(LoadLibraryA(path.c_str()))) {
+    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+}
+Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+void* Library::address(const char* name) const {
+    void* p = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+    if (p == nullptr) throw UsageError(std::string("the library has no ") + name);
+    return p;
+}
+BSTR Library::allocString(const std::u16string& s) const {
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(s.data()), static_cast<UINT>(s.size()));
+}
+void Library::freeString(BSTR b) const { SysFreeString(b); }
+std::u16string Library::readString(BSTR b) const {
+    return b ? std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)) : std::u16string();
+}
+#else
+Library::Library(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+}
+Library::~Library() { dlclose(handle_); }
+void* Library::address(const char* name) const {
+    void* p = dlsym(handle_, name);
+    if (p == nullptr) throw UsageError(std::string("the library has no ") + name);
+    return p;
+}
+// On this platform the library exports the BSTR allocator; the host uses it
+// so that strings cross the boundary with one owner at a time.
+BSTR Library::allocString(const std::u16string& s) const {
+    auto alloc = entry<decltype(SysAllocStringLen)>("SysAllocStringLen");
+    return alloc(s.data(), static_cast<uint32_t>(s.size()));
+}
+void Library::freeString(BSTR b) const { entry<decltype(SysFreeString)>("SysFreeString")(b); }
+std::u16string Library::readString(BSTR b) const {
+    return b ? std::u16string(b, entry<decltype(SysStringLen)>("SysStringLen")(b)) : std::u16string();
+}
+#endif
+
+// ----- options ------------------------------------------------------------------
+
+Args::Args(const std::vector<std::string>& tokens, const std::vector<std::string>& allowed) {
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& t = tokens[i];
+        if (t.rfind("--", 0) != 0 || t.size() == 2) throw UsageError("unexpected argument '" + t + "'");
+        const std::string name = t.substr(2);
+        bool known = false;
+        for (const auto& a : allowed) known = known || a == name;
+        if (!known) throw UsageError("unknown option --" + name);
+        const bool hasValue = i + 1 < tokens.size() && tokens[i + 1].rfind("--", 0) != 0;
+        values_[name] = hasValue ? tokens[++i] : std::string();
+    }
+}
+
+const std::string& Args::value(const std::string& name) const {
+    const std::string& v = values_.at(name);
+    if (v.empty()) throw UsageError("--" + name + " needs a value");
+    return v;
+}
+
+std::string Args::text(const std::string& name, const std::string& fallback) const {
+    return has(name) ? value(name) : fallback;
+}
+
+namespace {
+template <class T>
+T parseNumber(const std::string& name, const std::string& s) {
+    T v{};
+    const char* end = s.data() + s.size();
+    const auto [ptr, ec] = std::from_chars(s.data(), end, v);
+    if (ec != std::errc() || ptr != end) throw UsageError("--" + name + ": '" + s + "' is not a number");
+    return v;
+}
+
+template <class T>
+std::vector<T> parseList(const std::string& name, const std::string& s) {
+    std::vector<T> out;
+    std::stringstream in(s);
+    for (std::string item; std::getline(in, item, ',');) out.push_back(parseNumber<T>(name, item));
+    return out;
+}
+}  // namespace
+
+int Args::integer(const std::string& name, int fallback) const {
+    return has(name) ? parseNumber<int>(name, value(name)) : fallback;
+}
+double Args::number(const std::string& name, double fallback) const {
+    return has(name) ? parseNumber<double>(name, value(name)) : fallback;
+}
+std::vector<int> Args::integers(const std::string& name) const {
+    return has(name) ? parseList<int>(name, value(name)) : std::vector<int>();
+}
+std::vector<double> Args::numbers(const std::string& name) const {
+    return has(name) ? parseList<double>(name, value(name)) : std::vector<double>();
+}
+
+// ----- jobs ------------------------------------------------------------------------
+
+namespace {
+std::vector<Job>& jobs() {
+    static std::vector<Job> all;
+    return all;
+}
+}  // namespace
+
+JobRegistration::JobRegistration(Job job) { jobs().push_back(std::move(job)); }
+const std::vector<Job>& registeredJobs() { return jobs(); }
+
+// ----- output ------------------------------------------------------------------------
+
+std::string formatNumber(double v) {
+    if (v == VX_NO_VALUE) return {};
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("?");
+}
+
+std::string toUtf8(const std::u16string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        unsigned long c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size()) c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string fromUtf8(const std::string& s) {
+    // Options are ASCII in practice; bytes above 0x7F pass through as Latin-1.
+    std::u16string out;
+    for (unsigned char c : s) out += static_cast<char16_t>(c);
+    return out;
+}
+
+void printRow(std::ostream& out, const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << cells[i];
+    out << '\n';
+}
+
+void printTable(std::ostream& out, const std::vector<std::string>& header, const double* cells, int rows, int cols) {
+    printRow(out, header);
+    for (int r = 0; r < rows; ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < cols; ++c) row.push_back(formatNumber(cells[static_cast<std::size_t>(c) * rows + r]));
+        printRow(out, row);
+    }
+}
+
+}  // namespace vxdoe

@@ -1,0 +1,19 @@
+// vxdoe counts: run and column counts of a full factorial.
+#include "tools/vxdoe/host.h"
+
+namespace {
+
+int runCounts(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    std::vector<int32_t> levels = args.integers("levels");
+    if (levels.empty()) throw vxdoe::UsageError("counts needs --levels L1,L2,...");
+    const auto lines = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines");
+    const auto cols = lib.entry<decltype(Cpp_GetnColPlan)>("Cpp_GetnColPlan");
+    const int32_t n = static_cast<int32_t>(levels.size());
+    vxdoe::printRow(out, {"runs", "columns"});
+    vxdoe::printRow(out, {std::to_string(lines(n, levels.data())), std::to_string(cols(n, levels.data()))});
+    return 0;
+}
+
+const vxdoe::JobRegistration kCounts{{"counts", "--levels L1,L2,...", {"levels"}, runCounts}};
+
+}  // namespace
