@@ -1,0 +1,413 @@
+#include "tools/oagen/constructions.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <stdexcept>
+#include <utility>
+
+namespace oagen {
+
+namespace {
+
+int parity(unsigned x) {
+    int p = 0;
+    for (; x != 0; x &= x - 1) p ^= 1;
+    return p;
+}
+
+int mod(int x, int m) { return ((x % m) + m) % m; }
+
+Column emptyColumn(int levels, int runs) { return Column{levels, std::vector<int>(static_cast<std::size_t>(runs), 0)}; }
+
+// ----- GF(2) linear arrays ---------------------------------------------------------
+
+using Line = std::array<unsigned, 3>;  // {m1, m2, m1 ^ m2}
+
+// Pairwise disjoint lines of PG(n-1, 2): a full spread for n = 2, 4 and a
+// maximal partial spread (9 lines, missing 26..29) for n = 5.
+std::vector<Line> spreadLines(int n) {
+    switch (n) {
+    case 2:
+    case 3: return {{1, 2, 3}};
+    case 4: return {{1, 2, 3}, {4, 8, 12}, {5, 10, 15}, {6, 11, 13}, {7, 9, 14}};
+    case 5:
+        return {{1, 2, 3},   {4, 8, 12},   {5, 10, 15},  {6, 16, 22}, {7, 18, 21},
+                {9, 17, 24}, {11, 20, 31}, {13, 19, 30}, {14, 23, 25}};
+    default: throw std::invalid_argument("binaryLinear: n must be 2..5");
+    }
+}
+
+// ----- finite fields -------------------------------------------------------------
+
+// GF(p^m) as polynomials c0 + c1 x + ... + c(m-1) x^(m-1) modulo x^m =
+// tail(x). Element index: the coefficients (c0, c1, ...) read as a base-p
+// number, c0 the most significant digit.
+class Field {
+public:
+    Field(int p, int m, std::vector<int> tail) : p_(p), m_(m), tail_(std::move(tail)) {
+        for (int a = 1; a < size(); ++a) squares_.insert(mul(a, a));
+    }
+    explicit Field(int p) : Field(p, 1, {0}) {}
+
+    int size() const {
+        int q = 1;
+        for (int i = 0; i < m_; ++i) q *= p_;
+        return q;
+    }
+    int sub(int a, int b) const {
+        std::vector<int> ca = coeffs(a), cb = coeffs(b);
+        for (int i = 0; i < m_; ++i) ca[i] = mod(ca[i] - cb[i], p_);
+        return index(ca);
+    }
+    int mul(int a, int b) const {
+        const std::vector<int> ca = coeffs(a), cb = coeffs(b);
+        std::vector<int> prod(static_cast<std::size_t>(2 * m_ - 1), 0);
+        for (int i = 0; i < m_; ++i)
+            for (int j = 0; j < m_; ++j) prod[i + j] += ca[i] * cb[j];
+        for (int d = 2 * m_ - 2; d >= m_; --d) {  // x^d = x^(d-m) tail(x)
+            for (int i = 0; i < m_; ++i) prod[d - m_ + i] += prod[d] * tail_[i];
+            prod[d] = 0;
+        }
+        prod.resize(static_cast<std::size_t>(m_));
+        for (int& c : prod) c = mod(c, p_);
+        return index(prod);
+    }
+    // Quadratic character: 0 for zero, +1 for a nonzero square, -1 otherwise.
+    int chi(int a) const { return a == 0 ? 0 : (squares_.count(a) ? 1 : -1); }
+
+private:
+    std::vector<int> coeffs(int a) const {
+        std::vector<int> c(static_cast<std::size_t>(m_));
+        for (int i = m_ - 1; i >= 0; --i, a /= p_) c[i] = a % p_;
+        return c;
+    }
+    int index(const std::vector<int>& c) const {
+        int a = 0;
+        for (int v : c) a = a * p_ + v;
+        return a;
+    }
+
+    int p_;
+    int m_;
+    std::vector<int> tail_;
+    std::set<int> squares_;
+};
+
+// GF(q) for the orders the Paley arrays use: primes, and 27 = GF(3)[x]/(x^3 - x - 1).
+Field fieldOfOrder(int q) {
+    if (q == 27) return Field(3, 3, {1, 1, 0});
+    return Field(q);
+}
+
+// A +-1 matrix whose first column is all +1, less that column, coded
+// +1 -> 0 and -1 -> 1: the columns of a normalised Hadamard matrix.
+Array fromNormalisedHadamard(const std::vector<std::vector<int>>& h) {
+    const int n = static_cast<int>(h.size());
+    Array a{n, {}};
+    for (int j = 1; j < n; ++j) {
+        Column c = emptyColumn(2, n);
+        for (int r = 0; r < n; ++r) c.values[r] = (h[r][j] * h[r][0] == 1) ? 0 : 1;
+        a.columns.push_back(c);
+    }
+    return a;
+}
+
+// ----- signed words -----------------------------------------------------------------
+
+// Runs r = 4k + 2 y1 + y2 over K blocks k. In block k, letter a gives y1, b
+// gives y2, c gives y1 xor y2; upper case complements. Two words are
+// orthogonal when the blocks where their letter types agree split evenly
+// into same-case and opposite-case agreements.
+Array signedWords(const std::vector<std::string>& words, bool withFourLevel) {
+    const int blocks = static_cast<int>(words.front().size());
+    const int runs = 4 * blocks;
+    Array a{runs, {}};
+    for (const std::string& w : words) {
+        Column c = emptyColumn(2, runs);
+        for (int r = 0; r < runs; ++r) {
+            const char letter = w[static_cast<std::size_t>(r / 4)];
+            const int y1 = (r >> 1) & 1, y2 = r & 1;
+            const char lower = static_cast<char>(letter | 0x20);
+            const int v = lower == 'a' ? y1 : lower == 'b' ? y2 : (y1 ^ y2);
+            c.values[r] = letter == lower ? v : 1 - v;
+        }
+        a.columns.push_back(c);
+    }
+    Column inBlock = emptyColumn(4, runs), block = emptyColumn(blocks, runs);
+    for (int r = 0; r < runs; ++r) {
+        inBlock.values[r] = r % 4;
+        block.values[r] = r / 4;
+    }
+    if (withFourLevel) a.columns.push_back(inBlock);
+    a.columns.push_back(block);
+    return a;
+}
+
+// ----- difference schemes -------------------------------------------------------------
+
+// From a difference scheme d (r x c over Z_s): runs s i + g with columns
+// (d[i][j] + g) mod s, then the r-level column i.
+Array expandDifferenceScheme(const std::vector<std::vector<int>>& d, int s) {
+    const int r = static_cast<int>(d.size());
+    const int c = static_cast<int>(d.front().size());
+    Array a{r * s, {}};
+    for (int j = 0; j < c; ++j) {
+        Column col = emptyColumn(s, r * s);
+        for (int i = 0; i < r; ++i)
+            for (int g = 0; g < s; ++g) col.values[s * i + g] = mod(d[i][j] + g, s);
+        a.columns.push_back(col);
+    }
+    Column rowOf = emptyColumn(r, r * s);
+    for (int run = 0; run < r * s; ++run) rowOf.values[run] = run / s;
+    a.columns.push_back(rowOf);
+    return a;
+}
+
+std::vector<std::vector<int>> digitMatrix(const std::vector<std::string>& rows) {
+    std::vector<std::vector<int>> m;
+    for (const std::string& row : rows) {
+        std::vector<int> line;
+        for (char ch : row) line.push_back(ch - '0');
+        m.push_back(line);
+    }
+    return m;
+}
+
+// OA(6, 2 3): v -> (v mod 2, v mod 3).
+Array chineseRemainder6() {
+    Column v = emptyColumn(6, 6);
+    for (int r = 0; r < 6; ++r) v.values[r] = r;
+    return Array{6, {collapsed(v, 2), collapsed(v, 3)}};
+}
+
+}  // namespace
+
+// ----- parents -------------------------------------------------------------------------
+
+Array fullFactorial(const std::vector<int>& levels) {
+    int runs = 1;
+    for (int s : levels) runs *= s;
+    Array a{runs, {}};
+    int period = runs;  // runs over which the column goes through all its levels once
+    for (int s : levels) {
+        period /= s;
+        Column c = emptyColumn(s, runs);
+        for (int r = 0; r < runs; ++r) c.values[r] = (r / period) % s;
+        a.columns.push_back(c);
+    }
+    return a;
+}
+
+Array binaryLinear(int n, int k) {
+    const std::vector<Line> lines = spreadLines(n);
+    if (k < 0 || k > static_cast<int>(lines.size())) throw std::invalid_argument("binaryLinear: too many lines");
+    const unsigned runs = 1u << n;
+    std::set<unsigned> onLines;
+    for (int l = 0; l < k; ++l) onLines.insert(lines[l].begin(), lines[l].end());
+    Array a{static_cast<int>(runs), {}};
+    for (unsigned m = 1; m < runs; ++m) {
+        if (onLines.count(m)) continue;
+        Column c = emptyColumn(2, static_cast<int>(runs));
+        for (unsigned r = 0; r < runs; ++r) c.values[r] = parity(r & m);
+        a.columns.push_back(c);
+    }
+    for (int l = 0; l < k; ++l) {
+        Column c = emptyColumn(4, static_cast<int>(runs));
+        for (unsigned r = 0; r < runs; ++r) c.values[r] = 2 * parity(r & lines[l][0]) + parity(r & lines[l][1]);
+        a.columns.push_back(c);
+    }
+    return a;
+}
+
+Array raoHamming(int p, int n) {
+    int runs = 1;
+    for (int i = 0; i < n; ++i) runs *= p;
+    auto digitsOf = [&](int x) {  // x as n base-p digits, most significant first
+        std::vector<int> d(static_cast<std::size_t>(n));
+        for (int i = n - 1; i >= 0; --i, x /= p) d[i] = x % p;
+        return d;
+    };
+    Array a{runs, {}};
+    for (int u = 1; u < runs; ++u) {
+        const std::vector<int> du = digitsOf(u);
+        if (*std::find_if(du.begin(), du.end(), [](int v) { return v != 0; }) != 1) continue;
+        Column c = emptyColumn(p, runs);
+        for (int r = 0; r < runs; ++r) {
+            const std::vector<int> dx = digitsOf(r);
+            int dot = 0;
+            for (int i = 0; i < n; ++i) dot += du[i] * dx[i];
+            c.values[r] = dot % p;
+        }
+        a.columns.push_back(c);
+    }
+    return a;
+}
+
+// H = [[1, 1'], [-1, Q + I]] with the Jacobsthal matrix Q[a][b] = chi(b - a),
+// each row of the lower block negated so that the first column is all +1.
+Array paleyTypeOne(int q) {
+    const Field f = fieldOfOrder(q);
+    std::vector<std::vector<int>> h(static_cast<std::size_t>(q + 1), std::vector<int>(static_cast<std::size_t>(q + 1), 1));
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) {
+            const int d = f.sub(b, a);
+            h[1 + a][1 + b] = (d == 0 || f.chi(d) == 1) ? -1 : 1;
+        }
+    return fromNormalisedHadamard(h);
+}
+
+// Symmetric conference matrix C of order 18, then H = C (x) K + I (x) M.
+Array paleyTypeTwo() {
+    const int q = 17, n = q + 1;
+    const Field f(q);
+    std::vector<std::vector<int>> c(n, std::vector<int>(n, 1));
+    c[0][0] = 0;
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) c[1 + a][1 + b] = f.chi(f.sub(b, a));
+    const int k[2][2] = {{1, 1}, {1, -1}};
+    const int m[2][2] = {{1, -1}, {-1, -1}};
+    std::vector<std::vector<int>> h(2 * n, std::vector<int>(2 * n));
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (int u = 0; u < 2; ++u)
+                for (int v = 0; v < 2; ++v) h[2 * i + u][2 * j + v] = c[i][j] * k[u][v] + (i == j ? m[u][v] : 0);
+    return fromNormalisedHadamard(h);
+}
+
+Array signedWords12() { return signedWords({"aaa", "bbb", "aAc", "bcB"}, false); }
+
+Array signedWords20() {
+    return signedWords({"aaaaa", "CCCCC", "CcBBB", "CAcba", "CabAc", "AcaCb", "ABCca", "AbbaB"}, false);
+}
+
+Array signedWords24() {
+    return signedWords({"aaaAAA", "CCCccc", "CcBCcb", "CcbcBC", "CBcbCc", "CbcBbB", "BCcbcC", "BcCbbB", "BBbBbb",
+                        "BbBcCb", "BbbCBc"},
+                       true);
+}
+
+Array differenceScheme12() { return expandDifferenceScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}}, 2); }
+
+// D(6, 6, 3) over GF(3): row i = 3e + a, column j = 3f + b, entry a b when
+// e = f = 0, -a b when e = f = 1, and a b + a^2 - b^2 when e != f.
+Array differenceScheme18() {
+    std::vector<std::vector<int>> d(6, std::vector<int>(6));
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            const int e = i / 3, a = i % 3, f = j / 3, b = j % 3;
+            const int v = e != f ? a * b + a * a - b * b : (e == 0 ? a * b : -a * b);
+            d[i][j] = mod(v, 3);
+        }
+    return expandDifferenceScheme(d, 3);
+}
+
+Array expanded18() { return expandColumn(differenceScheme18(), 6, chineseRemainder6()); }
+
+// D(12, 12, 3) over GF(3), found by a satisfiability search: every two
+// columns show each difference exactly four times.
+Array differenceScheme36() {
+    return expandDifferenceScheme(digitMatrix({"000000000000", "001222120110", "010121210220", "010012221012",
+                                               "001110222201", "021021101202", "012022012101", "011200112022",
+                                               "022210011210", "022112100021", "002101021122", "020201202111"}),
+                                  3);
+}
+
+Array expanded36Binary() { return expandColumn(differenceScheme36(), 12, paleyTypeOne(11)); }
+
+Array expanded36Mixed() { return expandColumn(differenceScheme36(), 12, differenceScheme12()); }
+
+// The tables below list run 6 g + h as the other columns' digits followed
+// by g, h and L(g, h) for a Latin square L; 0-based levels.
+Array sixLevelTriple28() {
+    return fromDigitRows(
+        {"01011000000", "01110110011", "00101001022", "10110011033", "11001111044", "10000100055",
+         "11111101101", "10100001110", "01010100123", "01000011132", "10011010145", "00101110154",
+         "10000100202", "11001111213", "00110111225", "01101000234", "00011001241", "11110010250",
+         "10101010303", "00011110312", "11010000324", "11111101335", "00100101340", "01000011351",
+         "00110111404", "01101000415", "11001111420", "10000100431", "11110010442", "00011001453",
+         "01000011505", "10010001514", "10101010521", "00011110530", "01100100543", "11111101552"},
+        {2, 2, 2, 2, 2, 2, 2, 2, 6, 6, 6}, 0);
+}
+
+// L is the Cayley table of the non-abelian group of order 6.
+Array sixLevelTriple37() {
+    return fromDigitRows(
+        {"0000000000", "2120111011", "1222202022", "2001220033", "1111011044", "0212122055",
+         "1202021101", "0001112112", "2112210120", "1121100135", "0210201143", "2020022154",
+         "1110120202", "0221221210", "2011002221", "2202101234", "1000212245", "0122010253",
+         "2211112303", "1012220314", "0101021325", "1220012330", "0022100341", "2100201352",
+         "0121202404", "2210000415", "1020121423", "0012011432", "2102122440", "1201210451",
+         "2022211505", "1102002513", "0200110524", "0110222531", "2221020542", "1011101550"},
+        {3, 3, 3, 3, 3, 3, 3, 6, 6, 6}, 0);
+}
+
+Array sixLevelTriple1x1() {
+    return fromDigitRows({"00000", "11011", "01022", "00033", "12044", "12055", "12101", "00110", "10123",
+                          "02132", "01145", "11154", "11202", "12213", "10225", "01234", "00241", "02250",
+                          "11303", "02312", "02324", "10335", "11340", "00351", "00404", "01415", "12420",
+                          "12431", "10442", "01453", "02505", "10514", "01521", "11530", "02543", "10552"},
+                         {2, 3, 6, 6, 6}, 0);
+}
+
+// ----- operations ---------------------------------------------------------------------------
+
+Column collapsed(const Column& c, int t) {
+    if (t <= 0 || c.levels % t != 0) throw std::invalid_argument("collapsed: uneven collapse");
+    Column out{t, c.values};
+    for (int& v : out.values) v %= t;
+    return out;
+}
+
+Array expandColumn(const Array& a, int c, const Array& b) {
+    const Column& replaced = a.columns.at(static_cast<std::size_t>(c));
+    if (b.runs != replaced.levels) throw std::invalid_argument("expandColumn: replacement has the wrong run count");
+    Array out{a.runs, a.columns};
+    out.columns.erase(out.columns.begin() + c);
+    for (const Column& bc : b.columns) {
+        Column nc = emptyColumn(bc.levels, a.runs);
+        for (int r = 0; r < a.runs; ++r) nc.values[r] = bc.values[replaced.values[r]];
+        out.columns.push_back(nc);
+    }
+    return out;
+}
+
+bool deriveByPattern(const Array& parent, const std::vector<int>& counts, Array& out) {
+    const int columns = static_cast<int>(parent.columns.size());
+    std::vector<bool> used(static_cast<std::size_t>(columns), false);
+    std::vector<std::vector<Column>> picked(counts.size());
+    for (int s = static_cast<int>(counts.size()) - 1; s >= 2; --s) {
+        // Candidates: exactly s levels first, then multiples of s, fewest levels first.
+        std::vector<int> candidates;
+        for (int c = 0; c < columns; ++c)
+            if (parent.columns[c].levels == s) candidates.push_back(c);
+        std::vector<int> multiples;
+        for (int c = 0; c < columns; ++c)
+            if (parent.columns[c].levels > s && parent.columns[c].levels % s == 0) multiples.push_back(c);
+        std::stable_sort(multiples.begin(), multiples.end(),
+                         [&](int x, int y) { return parent.columns[x].levels < parent.columns[y].levels; });
+        candidates.insert(candidates.end(), multiples.begin(), multiples.end());
+        for (int c : candidates) {
+            if (static_cast<int>(picked[s].size()) == counts[s]) break;
+            if (used[c]) continue;
+            used[c] = true;
+            picked[s].push_back(collapsed(parent.columns[c], s));
+        }
+        if (static_cast<int>(picked[s].size()) < counts[s]) return false;
+    }
+    out = Array{parent.runs, {}};
+    for (const std::vector<Column>& level : picked) out.columns.insert(out.columns.end(), level.begin(), level.end());
+    return true;
+}
+
+Array fromDigitRows(const std::vector<std::string>& rows, const std::vector<int>& levels, int firstLevel) {
+    Array a{static_cast<int>(rows.size()), {}};
+    for (std::size_t c = 0; c < levels.size(); ++c) {
+        Column col = emptyColumn(levels[c], a.runs);
+        for (int r = 0; r < a.runs; ++r) col.values[r] = rows[static_cast<std::size_t>(r)].at(c) - '0' - firstLevel;
+        a.columns.push_back(col);
+    }
+    return a;
+}
+
+}  // namespace oagen

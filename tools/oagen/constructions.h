@@ -1,0 +1,74 @@
+// Constructions of orthogonal arrays of strength 2.
+//
+// Every array here is built from a textbook construction (Galois-field
+// arrays, Hadamard matrices, difference schemes) and reshaped by operations
+// that keep strength 2: column selection, even level collapsing (x mod t
+// with t dividing s) and expansive replacement of a column by the rows of a
+// smaller array. Levels are coded 0..s-1 inside this file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace oagen {
+
+struct Column {
+    int levels = 0;
+    std::vector<int> values;  // one per run
+};
+
+struct Array {
+    int runs = 0;
+    std::vector<Column> columns;
+};
+
+// ----- parents ------------------------------------------------------------------
+// All level combinations, the first column varying slowest.
+Array fullFactorial(const std::vector<int>& levels);
+// The 2^n-run linear array over GF(2) whose first k spread lines of the
+// projective space become 4-level columns; every other point is a 2-level
+// column, ascending, and the 4-level columns follow. n is 2..5.
+Array binaryLinear(int n, int k);
+// Rao-Hamming array over GF(p)^n, p prime: one column per projective point.
+Array raoHamming(int p, int n);
+// Paley type I Hadamard array OA(q+1, 2^q) for a prime power q = 3 mod 4
+// (q prime, or 27).
+Array paleyTypeOne(int q);
+// Paley type II Hadamard array OA(36, 2^35) from the conference matrix of GF(17).
+Array paleyTypeTwo();
+// Arrays of 4K runs built block by block from the signed columns of
+// OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
+Array signedWords12();
+Array signedWords20();
+Array signedWords24();
+// Difference-scheme arrays.
+Array differenceScheme12();  // OA(12, 2^2 6)
+Array differenceScheme18();  // OA(18, 3^6 6)
+Array expanded18();          // OA(18, 2 3^7): the 6-level column of OA(18, 3^6 6) replaced by OA(6, 2 3)
+Array differenceScheme36();  // OA(36, 3^12 12)
+Array expanded36Binary();    // OA(36, 2^11 3^12): the 12-level column replaced by OA(12, 2^11)
+Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced by OA(12, 2^2 6)
+// The three 36-run arrays with three 6-level columns (found by search).
+Array sixLevelTriple28();    // OA(36, 2^8 6^3)
+Array sixLevelTriple37();    // OA(36, 3^7 6^3)
+Array sixLevelTriple1x1();   // OA(36, 2 3 6^3)
+
+// ----- operations ---------------------------------------------------------------
+// Column c with value x replaced by x mod t; t must divide its level count.
+Column collapsed(const Column& c, int t);
+// Array a with column c replaced by the rows of b (b.runs equal to the
+// levels of column c); b's columns are appended after a's remaining columns.
+Array expandColumn(const Array& a, int c, const Array& b);
+// The array with the columns of the given level pattern: counts[s] columns
+// of s levels, s = 2..counts.size()-1. Picks, for s from 6 down to 2, first the unused
+// columns of exactly s levels, then unused columns whose level count is a
+// multiple of s (fewest levels first), collapsed to s. The columns come out
+// ordered by level count, stably. Returns false when the parent runs short.
+bool deriveByPattern(const Array& parent, const std::vector<int>& counts, Array& out);
+
+// ----- literal arrays -------------------------------------------------------------
+// Rows of digits, one per column, into an array with the given level
+// counts; the digit firstLevel stands for level 0.
+Array fromDigitRows(const std::vector<std::string>& rows, const std::vector<int>& levels, int firstLevel);
+
+}  // namespace oagen
