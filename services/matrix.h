@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 template <class T>
@@ -50,8 +51,9 @@ public:
         for (int i = 0; i < count(); ++i) data_[i] = v;
     }
 
-    // Copies every element out in storage order.
+    // Copies every element out in storage order to a host array.
     template <class Dst>
+        requires std::is_arithmetic_v<Dst>
     void copyMatTo(Dst* dst) const {
         if (dst == nullptr) return;
         for (int i = 0; i < count(); ++i) dst[i] = static_cast<Dst>(data_[i]);

@@ -1,0 +1,209 @@
+// The header, the export list, the type-library description and the built
+// library's dynamic symbol table must tell the same story.
+#include <gtest/gtest.h>
+
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Param {
+    std::string direction;  // "in", "in,out" or "" (none)
+    std::string type;       // type-library spelling: int, double, VARIANT_BOOL, BSTR, with '*' for pointers
+    std::string name;
+    bool operator==(const Param&) const = default;
+};
+using Signatures = std::map<std::string, std::pair<std::string, std::vector<Param>>>;
+
+std::string readFile(const std::string& relative) {
+    std::ifstream in(std::string(VX_SOURCE_DIR) + "/" + relative);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string squeeze(std::string s) {
+    s = std::regex_replace(s, std::regex(R"(\s+)"), " ");
+    s = std::regex_replace(s, std::regex(R"(\s*\*\s*)"), "* ");
+    return std::regex_replace(s, std::regex(R"(^ | $)"), "");
+}
+
+std::vector<std::string> splitParams(const std::string& list) {
+    std::vector<std::string> out;
+    std::stringstream in(list);
+    for (std::string p; std::getline(in, p, ',');) out.push_back(squeeze(p));
+    return out;
+}
+
+std::string idlTypeOfC(const std::string& c) {
+    static const std::map<std::string, std::string> types{
+        {"int32_t", "int"}, {"double", "double"}, {"VARIANT_BOOL", "VARIANT_BOOL"}, {"BSTR", "BSTR"}, {"void", "void"}};
+    const auto it = types.find(c);
+    return it == types.end() ? "?" + c : it->second;
+}
+
+Signatures headerSignatures() {
+    Signatures sigs;
+    const std::string text = readFile("boundary/VORNEXDO1M.h");
+    const std::regex entry(R"re(VX_API\s+(\w+)\s+VX_CALL\s+(Cpp_\w+)\s*\(([^)]*)\)\s*;)re");
+    const std::regex param(R"(^(VX_IN |VX_NODIR )?(\w+)(\*)? (\w+)$)");
+    for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
+        std::vector<Param> params;
+        for (const auto& p : splitParams((*it)[3])) {
+            std::smatch m;
+            if (!std::regex_match(p, m, param)) {
+                ADD_FAILURE() << "unreadable parameter '" << p << "' of " << (*it)[2];
+                continue;
+            }
+            const bool pointer = m[3].matched;
+            const std::string mark = m[1].matched ? squeeze(m[1]) : "";
+            const std::string dir = mark == "VX_IN" ? "in" : mark == "VX_NODIR" ? "" : pointer ? "in,out" : "?";
+            params.push_back({dir, idlTypeOfC(m[2]) + (pointer ? "*" : ""), m[4]});
+        }
+        sigs[(*it)[2]] = {idlTypeOfC((*it)[1]), params};
+    }
+    return sigs;
+}
+
+Signatures idlSignatures(std::vector<std::string>* entryMismatches) {
+    Signatures sigs;
+    const std::string text = readFile("boundary/VORNEXDO1M.idl");
+    const std::regex entry(R"re(\[entry\("(\w+)"\)\]\s*(\w+)\s+__stdcall\s+(\w+)\s*\(([^)]*)\)\s*;)re");
+    const std::regex param(R"(^(\[in\] |\[in, out\] )?(\w+\*?) (\w+)$)");
+    for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
+        if ((*it)[1] != (*it)[3]) entryMismatches->push_back((*it)[3]);
+        std::vector<Param> params;
+        for (const auto& p : splitParams((*it)[4])) {
+            std::smatch m;
+            if (!std::regex_match(p, m, param)) {
+                ADD_FAILURE() << "unreadable parameter '" << p << "' of " << (*it)[3];
+                continue;
+            }
+            const std::string dir = !m[1].matched ? "" : m[1] == "[in] " ? "in" : "in,out";
+            params.push_back({dir, m[2], m[3]});
+        }
+        sigs[(*it)[3]] = {(*it)[2], params};
+    }
+    return sigs;
+}
+
+std::vector<std::string> defNames() {
+    std::vector<std::string> names;
+    std::stringstream in(readFile("boundary/VORNEXDO1M.def"));
+    for (std::string line; std::getline(in, line);) {
+        line = squeeze(line);
+        if (line.empty() || line[0] == ';' || line.rfind("LIBRARY", 0) == 0 || line == "EXPORTS") continue;
+        names.push_back(line);
+    }
+    return names;
+}
+
+std::set<std::string> dynamicSymbols() {
+    std::set<std::string> names;
+    const std::string command = std::string("nm -D --defined-only ") + VX_LIBRARY_PATH;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) return names;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe.get())) {
+        std::stringstream fields(line);
+        std::string address, kind, name;
+        if (fields >> address >> kind >> name) names.insert(name);
+    }
+    return names;
+}
+
+std::string demangle(const std::string& symbol) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> d(abi::__cxa_demangle(symbol.c_str(), nullptr, nullptr, &status), std::free);
+    return status == 0 ? std::string(d.get()) : symbol;
+}
+
+// Functions exported under their decorated C++ names.
+bool isDecoratedExport(const std::string& symbol) {
+    static const std::vector<std::string> allowed{"ComputeQuality(", "ComputeSumSqrLambdas(", "Randomkfrom1toN(",
+                                                  "DOEMixSimplex(",  "DOEMixRealCoord(",      "DOEMixPredictorMatrix(",
+                                                  "matrix3D<"};
+    const std::string d = demangle(symbol);
+    return std::any_of(allowed.begin(), allowed.end(), [&](const auto& a) { return d.rfind(a, 0) == 0; });
+}
+
+bool isBstrHelper(const std::string& s) {
+    return s == "SysAllocString" || s == "SysAllocStringLen" || s == "SysStringLen" || s == "SysFreeString";
+}
+
+// Names the toolchain itself puts in every shared object.
+bool isToolchainSymbol(const std::string& s) { return s.rfind("__", 0) == 0 || s == "_init" || s == "_fini"; }
+
+TEST(Exports, HeaderAndTypeLibraryDeclareTheSameEntryPoints) {
+    const Signatures header = headerSignatures();
+    std::vector<std::string> entryMismatches;
+    const Signatures idl = idlSignatures(&entryMismatches);
+    ASSERT_FALSE(header.empty());
+    EXPECT_TRUE(entryMismatches.empty()) << "entry name differs from function name: " << entryMismatches.front();
+    for (const auto& [name, sig] : header) {
+        const auto it = idl.find(name);
+        if (it == idl.end()) {
+            ADD_FAILURE() << name << " is missing from the .idl";
+            continue;
+        }
+        EXPECT_EQ(sig.first, it->second.first) << "result of " << name;
+        ASSERT_EQ(sig.second.size(), it->second.second.size()) << "parameter count of " << name;
+        for (std::size_t i = 0; i < sig.second.size(); ++i) {
+            const Param& h = sig.second[i];
+            const Param& t = it->second.second[i];
+            EXPECT_EQ(h.name, t.name) << name << " parameter " << i + 1;
+            EXPECT_EQ(h.type, t.type) << name << " parameter " << h.name;
+            EXPECT_EQ(h.direction, t.direction) << name << " parameter " << h.name;
+        }
+    }
+    for (const auto& [name, sig] : idl) EXPECT_TRUE(header.count(name)) << name << " is in the .idl only";
+}
+
+TEST(Exports, ScalarsAreInAndEveryPointerHasADirection) {
+    for (const auto& [name, sig] : headerSignatures())
+        for (const Param& p : sig.second) {
+            EXPECT_NE(p.direction, "?") << name << " " << p.name;
+            if (p.type.back() != '*' && p.name != "NbMaxCat") {
+                EXPECT_EQ(p.direction, "in") << name << " " << p.name;
+            }
+        }
+}
+
+TEST(Exports, ExportListNamesEveryEntryPointAndNothingUnknown) {
+    const std::vector<std::string> def = defNames();
+    const std::set<std::string> unique(def.begin(), def.end());
+    EXPECT_EQ(unique.size(), def.size()) << "the .def lists a name twice";
+    for (const auto& [name, sig] : headerSignatures()) EXPECT_TRUE(unique.count(name)) << name << " missing from .def";
+    const Signatures header = headerSignatures();
+    for (const auto& name : def) {
+        if (name.rfind("Cpp_", 0) == 0) {
+            EXPECT_TRUE(header.count(name)) << name << " is in the .def only";
+        }
+    }
+}
+
+TEST(Exports, LibraryExportsExactlyTheListedNames) {
+    const std::set<std::string> symbols = dynamicSymbols();
+    ASSERT_FALSE(symbols.empty()) << "cannot read the symbols of " << VX_LIBRARY_PATH;
+    const std::vector<std::string> def = defNames();
+    for (const auto& name : def) EXPECT_TRUE(symbols.count(name)) << name << " is listed but not exported";
+    for (const auto& s : {"SysAllocString", "SysAllocStringLen", "SysStringLen", "SysFreeString"})
+        EXPECT_TRUE(symbols.count(s)) << s;
+    for (const auto& s : symbols) {
+        const bool listed = std::find(def.begin(), def.end(), s) != def.end();
+        EXPECT_TRUE(listed || isBstrHelper(s) || isToolchainSymbol(s) || isDecoratedExport(s))
+            << "unexpected export " << s << " (" << demangle(s) << ")";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "services/combination.h"
+
+#include "services/numeric.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+std::vector<int> read(const matrixInt& comb, int k) {
+    std::vector<int> v;
+    for (int i = 1; i <= k; ++i) v.push_back(comb.vbget(i));
+    return v;
+}
+
+TEST(Combinations, AdvancingWalksLexicographicOrderAndWraps) {
+    matrixInt comb(2, 1, 0);
+    const std::vector<std::vector<int>> expected{{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}, {0, 1}};
+    for (const auto& e : expected) {
+        cKurtzberg(4, 2, &comb);
+        EXPECT_EQ(read(comb, 2), e);
+    }
+    EXPECT_EQ(cKurtzbergGetPosition(4, 2, &comb), 1);
+}
+
+TEST(Combinations, JumpAndPositionRoundTripUpToThirty) {
+    for (int n = 1; n <= 30; ++n) {
+        for (int k = 1; k <= n; k += (n > 12 ? 3 : 1)) {
+            const double total = num::Cnk(n, k);
+            for (double pos : {1.0, 2.0, std::floor(total / 3), std::floor(total / 2), total - 1, total}) {
+                if (pos < 1 || pos > total) continue;
+                matrixInt comb(k, 1, 0);
+                if (k == 1) {
+                    cKurtzbergJump(n, k, pos - 1, &comb);  // the zero comb is {0} itself
+                } else {
+                    cKurtzbergJump(n, k, pos, &comb);
+                }
+                ASSERT_EQ(cKurtzbergGetPosition(n, k, &comb), pos) << "n=" << n << " k=" << k;
+                for (int i = 2; i <= k; ++i) ASSERT_LT(comb.vbget(i - 1), comb.vbget(i));
+            }
+        }
+    }
+}
+
+TEST(Combinations, JumpMatchesRepeatedAdvancing) {
+    matrixInt stepped(3, 1, 0), jumped(3, 1, 0);
+    for (int i = 1; i <= 35; ++i) {
+        cKurtzberg(7, 3, &stepped);
+        matrixInt fresh(3, 1, 0);
+        cKurtzbergJump(7, 3, i, &fresh);
+        EXPECT_EQ(read(stepped, 3), read(fresh, 3)) << i;
+    }
+    cKurtzbergJump(7, 3, 10, &jumped);
+    cKurtzbergJump(7, 3, 30, &jumped);  // 40 wraps to 5
+    EXPECT_EQ(cKurtzbergGetPosition(7, 3, &jumped), 5);
+}
+
+TEST(Combinations, SingleElementSubsetsVisitEachOncePerCycle) {
+    matrixInt comb(1, 1, 0);
+    std::vector<int> seen;
+    for (int i = 0; i < 5; ++i) {
+        cKurtzberg(5, 1, &comb);
+        seen.push_back(comb.vbget(1));
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 0}));
+}
+
+TEST(Combinations, ZeroCombAndDegenerateSizes) {
+    matrixInt comb(3, 1, 0);
+    EXPECT_EQ(cKurtzbergGetPosition(6, 3, &comb), 0) << "the zero comb stands before the first subset";
+    cKurtzbergJump(4, 5, 1, &comb);  // no 5-subsets of 4
+    EXPECT_EQ(read(comb, 3), (std::vector<int>{0, 0, 0}));
+    matrixInt big(2, 1, 0);
+    cKurtzbergJump(30000, 2, 1e5, &big);
+    EXPECT_EQ(cKurtzbergGetPosition(30000, 2, &big), 1e5);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "services/bstr.h"
+#include "services/matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+TEST(Containers, ColumnMajorOneBasedStorage) {
+    double host[6] = {1, 2, 3, 4, 5, 6};  // 3 x 2
+    matrix m(3, 2, host, false);
+    EXPECT_EQ(m.vbget(1, 1), 1);
+    EXPECT_EQ(m.vbget(3, 1), 3);
+    EXPECT_EQ(m.vbget(1, 2), 4);
+    EXPECT_EQ(m.vbget(5), 5);  // flat access in storage order
+    m.vbset(2, 2, 50);
+    EXPECT_EQ(host[4], 5) << "a copy must not touch the host";
+    double out[6] = {};
+    m.copyMatTo(out);
+    EXPECT_EQ(out[4], 50);
+}
+
+TEST(Containers, TwoIndexAccessIsBoundedByRowsAndColumnsSeparately) {
+    matrix m(3, 2, 7.0);
+    // Row 4 of column 1 would be element 4 (row 1 of column 2) if only the
+    // element count bounded the access.
+    EXPECT_EQ(m.vbget(4, 1), -1.0);
+    m.vbset(4, 1, 99);
+    EXPECT_EQ(m.vbget(1, 2), 7.0);
+    EXPECT_EQ(m.vbget(0, 1), -1.0);
+    EXPECT_EQ(m.vbget(1, 3), -1.0);
+    EXPECT_EQ(m.vbget(1, 0), -1.0);
+    matrixInt mi(2, 2, 5);
+    EXPECT_EQ(mi.vbget(3, 1), -1);
+    mi.vbset(-1, 1, 9);
+    mi.vbset(1, -1, 9);
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(mi.vbget(i), 5);
+}
+
+TEST(Containers, FlatAccessIsBoundedByTheElementCount) {
+    matrixInt m(2, 3, 1);
+    EXPECT_EQ(m.vbget(6), 1);
+    EXPECT_EQ(m.vbget(7), -1);
+    EXPECT_EQ(m.vbget(0), -1);
+    m.vbset(7, 4);
+    m.vbset(0, 4);
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(m.vbget(i), 1);
+}
+
+TEST(Containers, EmptyForZeroOrNegativeSizes) {
+    for (auto [r, c] : {std::pair{0, 3}, {3, 0}, {-2, 4}, {4, -2}, {-1, -1}}) {
+        matrix m(r, c, 1.0);
+        EXPECT_EQ(m.count(), 0);
+        EXPECT_EQ(m.rows(), 0);
+        EXPECT_EQ(m.vbget(1, 1), -1.0);
+        m.vbset(1, 1, 3);
+        Smatrix s(r, c);
+        EXPECT_EQ(s.count(), 0);
+    }
+    matrix inPlaceOnNull(3, 3, static_cast<double*>(nullptr), true);
+    EXPECT_EQ(inPlaceOnNull.count(), 0);
+}
+
+TEST(Containers, InPlaceWritesReachTheHostAndTheHostMemorySurvives) {
+    double host[4] = {1, 2, 3, 4};
+    {
+        auto m = std::make_unique<matrix>(2, 2, host, true);
+        m->vbset(2, 2, 40);
+        m->vbset(3, 1, 99);  // outside: skipped
+    }
+    EXPECT_EQ(host[3], 40);
+    EXPECT_EQ(host[2], 3);
+}
+
+TEST(Containers, SixteenBitFlagsRoundTrip) {
+    short flags[3] = {-1, 0, 1};
+    matrix m(3, 1, flags);
+    EXPECT_EQ(m.vbget(1), -1.0);
+    EXPECT_EQ(m.vbget(3), 1.0);
+    m.vbset(2, -1.0);
+    short back[3] = {};
+    m.copyMatTo(back);
+    EXPECT_EQ(back[0], -1);
+    EXPECT_EQ(back[1], -1);
+    EXPECT_EQ(back[2], 1);
+}
+
+TEST(Containers, CopyBetweenContainersAndKinds) {
+    matrixInt a(2, 2, 3);
+    matrix b(2, 2, 0.0);
+    a.copyMatTo(&b);
+    EXPECT_EQ(b.vbget(2, 2), 3.0);
+    int ints[4] = {};
+    b.copyMatTo(ints);
+    EXPECT_EQ(ints[3], 3);
+    matrix* ref = nullptr;
+    matCheck(ref, 2, 3, 1.5);
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(ref->rows(), 2);
+    EXPECT_EQ(ref->vbget(2, 3), 1.5);
+    matCheck(ref, 2, 3, 0.0);
+    EXPECT_EQ(ref->vbget(2, 3), 0.0);
+    delete ref;
+}
+
+TEST(Strings, BstrLayoutAndNullRules) {
+    BSTR s = SysAllocString(u"abc");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SysStringLen(s), 3u);
+    uint32_t bytes;
+    std::memcpy(&bytes, reinterpret_cast<char*>(s) - 4, 4);
+    EXPECT_EQ(bytes, 6u) << "a byte count precedes the characters";
+    EXPECT_EQ(s[3], 0) << "a zero character follows the last";
+    BSTR embedded = SysAllocStringLen(u"a\0b", 3);
+    EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    EXPECT_EQ(bstrToString(nullptr), u"");
+    SysFreeString(nullptr);
+    SysFreeString(s);
+    SysFreeString(embedded);
+}
+
+TEST(Strings, CopyBackReplacesEveryHostString) {
+    BSTR host[2] = {SysAllocString(u"old"), nullptr};
+    Smatrix m(2, 1, host);
+    EXPECT_EQ(m.vbget(1), u"old");
+    EXPECT_EQ(m.vbget(2, 1), u"") << "a null BSTR reads as empty";
+    m.vbset(1, 1, u"new");
+    m.vbset(3, 1, u"lost");
+    m.copyMatTo(host);
+    EXPECT_EQ(bstrToString(host[0]), u"new");
+    ASSERT_NE(host[1], nullptr) << "the host owns a string in every cell afterwards";
+    EXPECT_EQ(SysStringLen(host[1]), 0u);
+    for (BSTR b : host) SysFreeString(b);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include "services/clock.h"
+#include "services/numeric.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+
+namespace {
+
+TEST(Numeric, NoValueConstantHasItsExactBits) {
+    EXPECT_EQ(std::bit_cast<uint64_t>(num::kNoValue), 0xFFEFFFFFFFFFFFE2ull);
+    EXPECT_EQ(num::kNoValuePositive, -num::kNoValue);
+    EXPECT_NE(num::kNoValue, -1.7976931348623157e308);
+}
+
+TEST(Numeric, CountingFunctions) {
+    EXPECT_EQ(num::Cnk(5, 2), 10);
+    EXPECT_EQ(num::Cnk(30, 15), 155117520);
+    EXPECT_EQ(num::Cnk(4, 0), 1);
+    EXPECT_EQ(num::Cnk(3, 4), 0);
+    EXPECT_EQ(num::Fact(0), 1);
+    EXPECT_EQ(num::Fact(10), 3628800);
+    EXPECT_EQ(num::Mod(7, 3), 1);
+    EXPECT_EQ(num::Mod(-7, 3), -1);
+    EXPECT_EQ(num::Mod(7, 0), 0);
+    EXPECT_EQ(num::Mod(INT32_MIN, -1), 0);
+}
+
+TEST(Numeric, WholeNumberTests) {
+    EXPECT_EQ(num::IsEven(4), -1);
+    EXPECT_EQ(num::IsEven(3), 0);
+    EXPECT_EQ(num::IsEven(2.5), 0);
+    EXPECT_EQ(num::IsLong(-3), -1);
+    EXPECT_EQ(num::IsLong(0.1), 0);
+}
+
+TEST(Numeric, RoundingAndPowers) {
+    EXPECT_EQ(num::Int05c(22.07, 0), 22);
+    EXPECT_EQ(num::Int05c(2.5, 0), 3);
+    EXPECT_EQ(num::Int05c(-2.5, 0), -3);
+    EXPECT_EQ(num::IntPower(3, 4), 81);
+    EXPECT_EQ(num::IntPower(2, 0), 1);
+    EXPECT_EQ(num::IntPower(2, -2), 0.25);
+    EXPECT_EQ(num::IntPower(2, 31), 2147483648.0);
+}
+
+TEST(Clock, ReadsLocalTimeAsAnAutomationDate) {
+    double buffer = 0;
+    EXPECT_EQ(COleDateTimeGetCurrentTime(&buffer), &buffer);
+    // Between 2020-01-01 (43831) and 2100-01-01 (73051).
+    EXPECT_GT(buffer, 43831);
+    EXPECT_LT(buffer, 73051);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const double fraction = buffer - std::floor(buffer);
+    EXPECT_NEAR(fraction * 24, local.tm_hour + local.tm_min / 60.0, 0.1);
+}
+
+}  // namespace
