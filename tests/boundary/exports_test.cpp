@@ -38,10 +38,21 @@ std::string squeeze(std::string s) {
     return std::regex_replace(s, std::regex(R"(^ | $)"), "");
 }
 
+// Splits at the commas between parameters, not those inside "[in, out]".
 std::vector<std::string> splitParams(const std::string& list) {
     std::vector<std::string> out;
-    std::stringstream in(list);
-    for (std::string p; std::getline(in, p, ',');) out.push_back(squeeze(p));
+    std::string current;
+    int depth = 0;
+    for (char c : list) {
+        depth += (c == '[') - (c == ']');
+        if (c == ',' && depth == 0) {
+            out.push_back(squeeze(current));
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    out.push_back(squeeze(current));
     return out;
 }
 
