@@ -49,9 +49,9 @@ Array differenceScheme36();  // OA(36, 3^12 12)
 Array expanded36Binary();    // OA(36, 2^11 3^12): the 12-level column replaced by OA(12, 2^11)
 Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced by OA(12, 2^2 6)
 // The three 36-run arrays with three 6-level columns (found by search).
-Array sixLevelTriple28();    // OA(36, 2^8 6^3)
-Array sixLevelTriple37();    // OA(36, 3^7 6^3)
-Array sixLevelTriple1x1();   // OA(36, 2 3 6^3)
+Array sixLevelTriple28();   // OA(36, 2^8 6^3)
+Array sixLevelTriple37();   // OA(36, 3^7 6^3)
+Array sixLevelTriple1x1();  // OA(36, 2 3 6^3)
 
 // ----- operations ---------------------------------------------------------------
 // Column c with value x replaced by x mod t; t must divide its level count.
