@@ -1,0 +1,106 @@
+// vxdoe mixture: a simplex design, in proportions or in real quantities.
+// vxdoe mixture-model: the model matrix of a simplex design, under its term labels.
+#include "tools/vxdoe/host.h"
+
+#include <numeric>
+
+namespace {
+
+// The host allocates no table larger than this.
+constexpr long long kMaxCells = 50'000'000;
+
+int designType(const std::string& name) {
+    if (name == "lattice") return 1;
+    if (name == "centroid") return 2;
+    if (name == "augmented") return 3;
+    throw vxdoe::UsageError("--design must be lattice, centroid or augmented");
+}
+
+int modelType(const std::string& name) {
+    if (name == "full") return 0;
+    if (name == "special") return 1;
+    throw vxdoe::UsageError("--type must be full or special");
+}
+
+int componentCount(const vxdoe::Args& args) {
+    const int q = args.integer("components", 0);
+    if (q < 1) throw vxdoe::UsageError("--components needs a count of at least 1");
+    return q;
+}
+
+std::vector<double> hostTable(long long rows, long long cols) {
+    if (rows < 0 || cols < 0 || rows * cols > kMaxCells) throw vxdoe::UsageError("the table would be too large");
+    return std::vector<double>(static_cast<std::size_t>(rows * cols), 0.0);
+}
+
+struct Table {
+    int32_t rows = 0;
+    int32_t cols = 0;
+    std::vector<double> cells;
+};
+
+// Sized first, then filled, as the spreadsheet host does.
+Table simplexDesign(const vxdoe::Library& lib, int q, int degree, int type) {
+    Table design;
+    lib.entry<decltype(Cpp_DOEMixGetSizeoSimplex)>("Cpp_DOEMixGetSizeoSimplex")(q, degree, type, &design.rows,
+                                                                                &design.cols);
+    design.cells = hostTable(design.rows, design.cols);
+    lib.entry<decltype(Cpp_DOEMixSimplex)>("Cpp_DOEMixSimplex")(q, degree, type, design.cells.data(), design.rows,
+                                                                design.cols);
+    return design;
+}
+
+std::vector<std::string> componentNames(int q) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= q; ++i) names.push_back(std::string("X").append(std::to_string(i)));
+    return names;
+}
+
+// Lower bounds L (zeros when absent); the proportions x become
+// (x * scale + L) * total, the scale defaulting to the room 1 - sum(L) the
+// bounds leave.
+void toRealQuantities(const vxdoe::Library& lib, const vxdoe::Args& args, Table& design) {
+    std::vector<double> lower = args.has("lower") ? args.numbers("lower") : std::vector<double>(design.cols, 0.0);
+    if (lower.size() != static_cast<std::size_t>(design.cols))
+        throw vxdoe::UsageError("--lower needs one bound per component");
+    const double scale = args.number("scale", 1.0 - std::accumulate(lower.begin(), lower.end(), 0.0));
+    lib.entry<decltype(Cpp_DOEMixRealCoord)>("Cpp_DOEMixRealCoord")(design.cells.data(), design.rows, design.cols,
+                                                                    lower.data(), scale, args.number("total", 1.0));
+}
+
+int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const int q = componentCount(args);
+    Table design = simplexDesign(lib, q, args.integer("degree", 2), designType(args.text("design", "")));
+    if (args.has("lower") || args.has("scale") || args.has("total")) toRealQuantities(lib, args, design);
+    vxdoe::printTable(out, componentNames(q), design.cells.data(), design.rows, design.cols);
+    return 0;
+}
+
+int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const int q = componentCount(args);
+    const int degree = args.integer("degree", 2);
+    const int type = modelType(args.text("type", "full"));
+    Table design = simplexDesign(lib, q, degree, designType(args.text("design", "lattice")));
+    const int32_t nCoef =
+        lib.entry<decltype(Cpp_DOEMixGetnCoef)>("Cpp_DOEMixGetnCoef")(q, design.rows, degree, type);
+    std::vector<double> model = hostTable(design.rows, nCoef);
+    std::vector<BSTR> names, labels(static_cast<std::size_t>(nCoef), nullptr);
+    for (const std::string& name : componentNames(q)) names.push_back(lib.allocString(vxdoe::fromUtf8(name)));
+    lib.entry<decltype(Cpp_DOEMixPredictorMatrix)>("Cpp_DOEMixPredictorMatrix")(
+        design.cells.data(), design.rows, q, nCoef, names.data(), degree, type, model.data(), labels.data());
+    std::vector<std::string> header;
+    for (BSTR label : labels) header.push_back(vxdoe::toUtf8(lib.readString(label)));
+    for (BSTR b : names) lib.freeString(b);
+    for (BSTR b : labels) lib.freeString(b);
+    vxdoe::printTable(out, header, model.data(), design.rows, nCoef);
+    return 0;
+}
+
+const vxdoe::JobRegistration kMixture{
+    {"mixture", "--components Q --design lattice|centroid|augmented [--degree M] [--lower a,b,...] [--scale S] [--total T]",
+     {"components", "design", "degree", "lower", "scale", "total"}, runMixture}};
+const vxdoe::JobRegistration kMixtureModel{
+    {"mixture-model", "--components Q --degree D --type full|special [--design lattice|centroid|augmented]",
+     {"components", "degree", "type", "design"}, runMixtureModel}};
+
+}  // namespace
