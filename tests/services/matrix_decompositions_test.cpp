@@ -1,0 +1,312 @@
+// The decompositions, checked by rebuilding their input from the factors and
+// against matrices whose determinants, inverses and spectra are known.
+#include "matrix_test_support.h"
+#include "services/matrix_ops.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+using namespace mtest;
+
+namespace {
+
+double det(const matrix& A, bool* singular) { return M_Determinant(&A, singular); }
+
+// A rank-deficient information matrix X'X: X has a column that is the sum of two others.
+Owned rankDeficientGram(int runs, int cols, std::uint64_t seed) {
+    Owned X = randomMatrix(runs, cols, seed);
+    for (int r = 1; r <= runs; ++r) X->vbset(r, cols, X->vbget(r, 1) + X->vbget(r, 2));
+    matrix* M = nullptr;
+    M_ProductTrAA(X.get(), M);
+    return Owned(M);
+}
+
+}  // namespace
+
+TEST(Determinant, KnownValuesAndPivotSign) {
+    bool singular = true;
+    EXPECT_NEAR(det(*fromRows({{4, 3}, {6, 3}}), &singular), -6.0, 1e-14);
+    EXPECT_FALSE(singular);
+    // A zero leading entry forces a row swap, which must flip the sign.
+    EXPECT_NEAR(det(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), &singular), -5.0, 1e-14);
+    EXPECT_NEAR(det(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), &singular), 4.0, 1e-13);
+    // det(A) = det(A') and det(cA) = c^n det(A) on a random 12 x 12.
+    Owned A = randomMatrix(12, 12, 3);
+    const double d = det(*A, &singular);
+    EXPECT_NEAR(det(*transpose(*A), &singular), d, 1e-12 * std::fabs(d));
+    Owned twice(new matrix(12, 12, 0.0));
+    for (int i = 0; i < 144; ++i) twice->data()[i] = 2 * A->data()[i];
+    EXPECT_NEAR(det(*twice, &singular), 4096 * d, 1e-12 * std::fabs(4096 * d));
+}
+
+TEST(Determinant, SingularMatricesAreFlagged) {
+    bool singular = false;
+    // Exact arithmetic gives 0 here, floating point only a rounding residue.
+    EXPECT_EQ(det(*fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), &singular), 0.0);
+    EXPECT_TRUE(singular);
+    for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+        Owned M = rankDeficientGram(30, 8, seed);
+        singular = false;
+        EXPECT_EQ(det(*M, &singular), 0.0);
+        EXPECT_TRUE(singular) << "seed " << seed;
+        singular = false;
+        EXPECT_EQ(M_LogDeterminant(M.get(), &singular), 0.0);
+        EXPECT_TRUE(singular);
+    }
+}
+
+TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
+    bool singular = true;
+    Owned small = spd(6, 4);
+    for (int i = 0; i < small->count(); ++i) small->data()[i] *= 1e-30;
+    det(*small, &singular);
+    EXPECT_FALSE(singular);
+    EXPECT_EQ(det(*fromRows({{1e15, 0}, {0, 1}}), &singular), 1e15);
+    EXPECT_FALSE(singular);
+    EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
+    EXPECT_FALSE(singular);
+    EXPECT_NEAR(det(*fromRows({{1, 1e-20}, {1e20, 3}}), &singular), 2.0, 1e-15);
+    EXPECT_FALSE(singular);
+}
+
+TEST(Determinant, ShapesWithoutADeterminant) {
+    bool singular = false;
+    EXPECT_EQ(M_Determinant(nullptr, &singular), 0.0);
+    EXPECT_TRUE(singular);
+    singular = false;
+    EXPECT_EQ(det(matrix(2, 3, 1.0), &singular), 0.0);
+    EXPECT_TRUE(singular);
+    EXPECT_EQ(det(matrix(0, 0, 0.0), &singular), 1.0);  // empty product
+    EXPECT_FALSE(singular);
+    EXPECT_EQ(det(*fromRows({{1, NAN}, {2, 3}}), &singular), 0.0);
+    EXPECT_TRUE(singular);
+    singular = false;
+    EXPECT_EQ(det(*fromRows({{1, 2}, {0, 0}}), &singular), 0.0);  // a zero row
+    EXPECT_TRUE(singular);
+}
+
+TEST(LogDeterminant, MatchesDeterminantAndSurvivesOverflow) {
+    bool singular = true;
+    Owned A = randomMatrix(10, 10, 11);
+    const double d = det(*A, &singular);
+    EXPECT_NEAR(M_LogDeterminant(A.get(), &singular), std::log(std::fabs(d)), 1e-12);
+    // 40 x 40 with entries around 1e20: det overflows, its logarithm does not.
+    Owned big = spd(40, 5);
+    for (int i = 0; i < big->count(); ++i) big->data()[i] *= 1e20;
+    const double logBig = M_LogDeterminant(big.get(), &singular);
+    Owned unit = spd(40, 5);
+    EXPECT_NEAR(logBig, M_LogDeterminant(unit.get(), &singular) + 40 * std::log(1e20), 1e-9);
+    EXPECT_TRUE(std::isinf(det(*big, &singular)));
+    EXPECT_FALSE(singular);
+    // ... and one whose determinant underflows keeps a finite logarithm too.
+    Owned tiny = spd(40, 5);
+    for (int i = 0; i < tiny->count(); ++i) tiny->data()[i] *= 1e-20;
+    EXPECT_EQ(det(*tiny, &singular), 0.0);
+    EXPECT_FALSE(singular);
+    EXPECT_NEAR(M_LogDeterminant(tiny.get(), &singular), M_LogDeterminant(unit.get(), &singular) - 40 * std::log(1e20), 1e-9);
+}
+
+TEST(Inverse, ReconstructsIdentity) {
+    for (int n : {1, 2, 7, 25}) {
+        Owned A = randomMatrix(n, n, 100 + n);
+        matrix* Ainv = nullptr;
+        bool failed = true;
+        inverse1(A.get(), Ainv, 1e-6, &failed);
+        ASSERT_FALSE(failed);
+        EXPECT_TRUE(near(*product(*A, *Ainv), *identity(n), 1e-11)) << "n = " << n;
+        EXPECT_TRUE(near(*product(*Ainv, *A), *identity(n), 1e-11)) << "n = " << n;
+        delete Ainv;
+    }
+}
+
+TEST(Inverse, ToleranceIsAnAbsolutePivotBound) {
+    Owned A = fromRows({{2e-7, 0}, {0, 1}});
+    matrix* Ainv = nullptr;
+    bool failed = false;
+    inverse1(A.get(), Ainv, 1e-6, &failed);
+    EXPECT_TRUE(failed);
+    inverse1(A.get(), Ainv, 1e-8, &failed);
+    EXPECT_FALSE(failed);
+    EXPECT_NEAR(Ainv->vbget(1, 1), 5e6, 1e-6);
+    inverse1(fromRows({{1, 2}, {2, 4}}).get(), Ainv, 1e-6, &failed);
+    EXPECT_TRUE(failed);
+    inverse1(nullptr, Ainv, 1e-6, &failed);
+    EXPECT_TRUE(failed);
+    delete Ainv;
+}
+
+TEST(Inverse, OutputMayBeTheInput) {
+    matrix* A = fromRows({{4, 7}, {2, 6}}).release();
+    bool failed = true;
+    inverse1(A, A, 1e-12, &failed);
+    ASSERT_FALSE(failed);
+    EXPECT_TRUE(near(*A, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
+    delete A;
+}
+
+// The four Penrose conditions define the pseudo-inverse uniquely.
+void expectPenrose(const matrix& A, const matrix& P) {
+    ASSERT_EQ(P.rows(), A.cols());
+    ASSERT_EQ(P.cols(), A.rows());
+    Owned AP = product(A, P), PA = product(P, A);
+    EXPECT_TRUE(near(*product(*AP, A), A, 1e-12));
+    EXPECT_TRUE(near(*product(*PA, P), P, 1e-12));
+    EXPECT_TRUE(near(*AP, *transpose(*AP), 1e-12));
+    EXPECT_TRUE(near(*PA, *transpose(*PA), 1e-12));
+}
+
+TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
+    // 7 x 4 of rank 3 (last column = first + second), its transpose, and a
+    // singular information matrix.
+    Owned tall = randomMatrix(7, 4, 21);
+    for (int r = 1; r <= 7; ++r) tall->vbset(r, 4, tall->vbget(r, 1) + tall->vbget(r, 2));
+    for (const matrix* A : {tall.get(), transpose(*tall).release(), rankDeficientGram(12, 6, 2).release()}) {
+        matrix* P = nullptr;
+        M_InvGeneralized(A, P, 1e-10);
+        expectPenrose(*A, *P);
+        delete P;
+        if (A != tall.get()) delete A;
+    }
+}
+
+TEST(GeneralisedInverse, RegularMatrixGivesTheInverse) {
+    Owned A = spd(9, 8);
+    matrix *P = nullptr, *Ainv = nullptr;
+    bool failed = true;
+    M_InvGeneralized(A.get(), P, 1e-6);
+    inverse1(A.get(), Ainv, 1e-6, &failed);
+    EXPECT_TRUE(near(*P, *Ainv, 1e-12));
+    delete P;
+    delete Ainv;
+}
+
+TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
+    Owned A = fromRows({{3, 0}, {0, 1e-9}, {0, 0}});
+    matrix* P = nullptr;
+    M_InvGeneralized(A.get(), P, 1e-6);
+    EXPECT_TRUE(near(*P, *fromRows({{1.0 / 3, 0, 0}, {0, 0, 0}}), 1e-15));
+    M_InvGeneralized(A.get(), P, 1e-12);
+    EXPECT_NEAR(P->vbget(2, 2), 1e9, 1e-3);
+    // The zero matrix's pseudo-inverse is its zero transpose, whatever the tolerance.
+    M_InvGeneralized(std::make_unique<matrix>(2, 3, 0.0).get(), P, -1.0);
+    EXPECT_TRUE(near(*P, matrix(3, 2, 0.0), 0.0));
+    delete P;
+}
+
+TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
+    for (int n : {1, 3, 10, 40}) {
+        Owned A = spd(n, 30 + n);
+        matrix* L = nullptr;
+        ASSERT_TRUE(M_CholDecomp(A.get(), L));
+        EXPECT_TRUE(near(*product(*L, *transpose(*L)), *A, 1e-13)) << "n = " << n;
+        for (int c = 2; c <= n; ++c)
+            for (int r = 1; r < c; ++r) EXPECT_EQ(L->vbget(r, c), 0.0);
+        for (int i = 1; i <= n; ++i) EXPECT_GT(L->vbget(i, i), 0.0);
+        delete L;
+    }
+}
+
+TEST(Cholesky, ReadsOnlyTheLowerTriangle) {
+    Owned A = fromRows({{4, 999}, {2, 5}});
+    matrix* L = nullptr;
+    ASSERT_TRUE(M_CholDecomp(A.get(), L));
+    EXPECT_TRUE(near(*L, *fromRows({{2, 0}, {1, 2}}), 1e-15));
+    delete L;
+}
+
+TEST(Cholesky, NotPositiveDefiniteLeavesAZeroOnTheDiagonal) {
+    matrix* L = nullptr;
+    // Indefinite: fails at column 2, where 1 - 2^2 < 0.
+    EXPECT_FALSE(M_CholDecomp(fromRows({{1, 2, 0}, {2, 1, 0}, {0, 0, 1}}).get(), L));
+    ASSERT_EQ(L->rows(), 3);
+    EXPECT_EQ(L->vbget(1, 1), 1.0);
+    EXPECT_EQ(L->vbget(2, 2), 0.0);
+    EXPECT_EQ(L->vbget(3, 3), 0.0);
+    // Positive semidefinite but singular: rounding must not pass it as definite.
+    for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+        EXPECT_FALSE(M_CholDecomp(rankDeficientGram(30, 8, seed).get(), L)) << "seed " << seed;
+        bool zeroOnDiagonal = false;
+        for (int i = 1; i <= 8; ++i) zeroOnDiagonal |= L->vbget(i, i) == 0.0;
+        EXPECT_TRUE(zeroOnDiagonal);
+    }
+    EXPECT_FALSE(M_CholDecomp(fromRows({{NAN}}).get(), L));
+    EXPECT_FALSE(M_CholDecomp(nullptr, L));
+    delete L;
+}
+
+void expectEigenDecomposition(const matrix& A, const matrix& values, const matrix& vectors, double tol) {
+    const int n = A.rows();
+    Owned QL(new matrix(n, n, 0.0));
+    for (int c = 1; c <= n; ++c)
+        for (int r = 1; r <= n; ++r) QL->vbset(r, c, vectors.vbget(r, c) * values.vbget(c));
+    EXPECT_TRUE(near(*product(*QL, *transpose(vectors)), A, tol));
+    EXPECT_TRUE(near(*product(*transpose(vectors), vectors), *identity(n), tol));
+}
+
+TEST(Eigen, DecomposesAndOrdersEigenvalues) {
+    for (int n : {1, 2, 5, 10, 40}) {
+        Owned A = randomMatrix(n, n, 50 + n);
+        for (int c = 1; c <= n; ++c)
+            for (int r = 1; r < c; ++r) A->vbset(r, c, A->vbget(c, r));
+        matrix *values = nullptr, *vectors = nullptr;
+        ASSERT_TRUE(M_Eigen(A.get(), values, vectors, true));
+        ASSERT_EQ(values->rows(), n);
+        ASSERT_EQ(values->cols(), 1);
+        expectEigenDecomposition(*A, *values, *vectors, 1e-12);
+        for (int i = 2; i <= n; ++i) EXPECT_GE(values->vbget(i - 1), values->vbget(i));
+        ASSERT_TRUE(M_Eigen(A.get(), values, vectors, false));
+        expectEigenDecomposition(*A, *values, *vectors, 1e-12);
+        for (int i = 2; i <= n; ++i) EXPECT_LE(values->vbget(i - 1), values->vbget(i));
+        delete values;
+        delete vectors;
+    }
+}
+
+TEST(Eigen, KnownSpectra) {
+    // The second-difference matrix tridiag(-1, 2, -1) has eigenvalues
+    // 2 - 2 cos(k pi / (n + 1)), k = 1..n.
+    const int n = 30;
+    Owned T(new matrix(n, n, 0.0));
+    for (int i = 1; i <= n; ++i) {
+        T->vbset(i, i, 2.0);
+        T->vbset(i, i + 1, -1.0);
+        T->vbset(i + 1, i, -1.0);
+    }
+    matrix *values = nullptr, *vectors = nullptr;
+    ASSERT_TRUE(M_Eigen(T.get(), values, vectors, false));
+    for (int k = 1; k <= n; ++k)
+        EXPECT_NEAR(values->vbget(k), 2 - 2 * std::cos(k * std::numbers::pi / (n + 1)), 1e-13);
+    // The all-ones matrix: n once and 0 with multiplicity n - 1.
+    ASSERT_TRUE(M_Eigen(std::make_unique<matrix>(6, 6, 1.0).get(), values, vectors, true));
+    EXPECT_NEAR(values->vbget(1), 6.0, 1e-13);
+    for (int k = 2; k <= 6; ++k) EXPECT_NEAR(values->vbget(k), 0.0, 1e-13);
+    expectEigenDecomposition(matrix(6, 6, 1.0), *values, *vectors, 1e-13);
+    // The identity: every vector is an eigenvector; the basis must stay orthonormal.
+    ASSERT_TRUE(M_Eigen(identity(5).get(), values, vectors, true));
+    expectEigenDecomposition(*identity(5), *values, *vectors, 1e-15);
+    delete values;
+    delete vectors;
+}
+
+TEST(Eigen, UsesTheLowerTriangle) {
+    matrix *values = nullptr, *vectors = nullptr;
+    ASSERT_TRUE(M_Eigen(fromRows({{2, 123}, {1, 2}}).get(), values, vectors, true));
+    EXPECT_NEAR(values->vbget(1), 3.0, 1e-15);
+    EXPECT_NEAR(values->vbget(2), 1.0, 1e-15);
+    delete values;
+    delete vectors;
+}
+
+TEST(Eigen, FailureGivesZerosNotGarbage) {
+    matrix *values = nullptr, *vectors = nullptr;
+    Owned bad = spd(4, 1);
+    bad->vbset(3, 2, std::numeric_limits<double>::infinity());
+    EXPECT_FALSE(M_Eigen(bad.get(), values, vectors, true));
+    EXPECT_TRUE(near(*values, matrix(4, 1, 0.0), 0.0));
+    EXPECT_TRUE(near(*vectors, matrix(4, 4, 0.0), 0.0));
+    EXPECT_FALSE(M_Eigen(std::make_unique<matrix>(2, 3, 1.0).get(), values, vectors, true));
+    EXPECT_FALSE(M_Eigen(nullptr, values, vectors, true));
+    delete values;
+    delete vectors;
+}

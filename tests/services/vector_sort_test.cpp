@@ -1,0 +1,104 @@
+// Vector reductions, row sorting and arrays of containers.
+#include "matrix_test_support.h"
+#include "services/matrix_ops.h"
+#include "services/numeric.h"
+
+#include <limits>
+
+using namespace mtest;
+
+TEST(VectorReductions, OverTheFirstNElements) {
+    Owned v = fromRows({{3}, {-2}, {7}, {3}, {100}});
+    EXPECT_EQ(V_Max2(v.get(), 4), 7.0);
+    EXPECT_EQ(V_Sum2(v.get(), 4), 11.0);
+    EXPECT_EQ(V_NbDistinct(v.get(), 4), 3);
+    EXPECT_EQ(V_Max2(v.get(), 0), num::kNoValue);
+    EXPECT_EQ(V_Sum2(v.get(), 0), 0.0);
+    EXPECT_EQ(V_NbDistinct(v.get(), 0), 0);
+    // Past the end every element reads -1, without walking n cells.
+    EXPECT_EQ(V_Sum2(v.get(), 2000000000), 111.0 - (2000000000 - 5));
+    EXPECT_EQ(V_NbDistinct(v.get(), 2000000000), 5);
+    EXPECT_EQ(V_IsConstant(v.get(), 2000000000), 0);
+
+    int cells[] = {4, 4, 1, 4};
+    matrixInt vi(4, 1, cells, false);
+    EXPECT_EQ(V_NbDistinct(&vi, 4), 2);
+    EXPECT_EQ(V_IsConstant(&vi, 2), -1);
+    EXPECT_EQ(V_IsConstant(&vi, 3), 0);
+}
+
+TEST(VectorReductions, NanIsOneValueAndNeverEqual) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Owned v = fromRows({{1}, {nan}, {1}, {nan}});
+    EXPECT_EQ(V_NbDistinct(v.get(), 4), 2);
+    EXPECT_EQ(V_IsConstant(v.get(), 4), 0);
+}
+
+TEST(Flags, ConstancyAndReset) {
+    Owned flags = fromRows({{-1}, {-1}, {-1}});
+    EXPECT_EQ(V_IsConstantBool(flags.get(), 3), -1);
+    flags->vbset(2, 0.0);
+    EXPECT_EQ(V_IsConstantBool(flags.get(), 3), 0);
+    // Only -1 is true: 1 and 0 are both false flags.
+    flags->vbset(1, 1.0);
+    flags->vbset(3, 0.0);
+    EXPECT_EQ(V_IsConstantBool(flags.get(), 3), -1);
+    flags->vbset(3, -1.0);
+    InitVectorToFalse(flags.get(), 2);
+    EXPECT_TRUE(near(*flags, *fromRows({{0}, {0}, {-1}}), 0.0));
+    InitVectorToFalse(flags.get(), 99);
+    EXPECT_EQ(V_IsConstantBool(flags.get(), 3), -1);
+}
+
+TEST(SortRows, StableInBothDirectionsAndOnlyInRange) {
+    // Key in column 1, an identity tag in column 2.
+    Owned A = fromRows({{9, 0}, {2, 1}, {1, 2}, {2, 3}, {1, 4}, {0, 5}});
+    SortQMatrixCol(A.get(), 6, 2, 1, 2, 5, 0);
+    EXPECT_TRUE(near(*A, *fromRows({{9, 0}, {1, 2}, {1, 4}, {2, 1}, {2, 3}, {0, 5}}), 0.0));
+    SortQMatrixCol(A.get(), 6, 2, 1, 1, 6, 1);
+    EXPECT_TRUE(near(*A, *fromRows({{9, 0}, {2, 1}, {2, 3}, {1, 2}, {1, 4}, {0, 5}}), 0.0));
+}
+
+TEST(SortRows, RandomOrderColumnReordersWholeRuns) {
+    // A permutation in the key column orders the runs by it, all columns moving.
+    int cells[] = {3, 1, 2, 30, 10, 20};
+    matrixInt A(3, 2, cells, false);
+    SortQMatrixCol(&A, 3, 2, 1, 1, 3, 0);
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(A.vbget(r, 1), r);
+        EXPECT_EQ(A.vbget(r, 2), 10 * r);
+    }
+}
+
+TEST(SortRows, HostileArgumentsAreHarmless) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Owned A = fromRows({{nan, 1}, {2, 2}, {nan, 3}, {1, 4}});
+    SortQMatrixCol(A.get(), 4, 2, 1, 1, 4, 0);
+    EXPECT_EQ(A->vbget(1, 1), 1.0);
+    EXPECT_EQ(A->vbget(2, 1), 2.0);
+    EXPECT_EQ(A->vbget(3, 2), 1.0);  // NaN keys last, in their original order
+    EXPECT_EQ(A->vbget(4, 2), 3.0);
+    Owned before(M_Duplicate(A.get()));
+    SortQMatrixCol(A.get(), 4, 2, 7, 1, 4, 0);           // key column outside
+    SortQMatrixCol(A.get(), 4, 2, 1, -5, 2000000000, 1); // range clipped to the rows
+    SortQMatrixCol(static_cast<matrix*>(nullptr), 4, 2, 1, 1, 4, 0);
+    EXPECT_EQ(A->vbget(1, 1), 2.0);
+    EXPECT_EQ(before->vbget(1, 1), 1.0);
+}
+
+TEST(SuperMatrices, CreateFillDelete) {
+    matrix** S = iniSuperMat(3, 2, 1, 1.0);
+    ASSERT_NE(S, nullptr);
+    EXPECT_TRUE(near(*S[2], *fromRows({{1}, {1}}), 0.0));
+    SuperMatSetToValue(S, 3, 0.25);
+    EXPECT_EQ(V_Sum2(S[1], 2), 0.5);
+    deletecascade(S, 3);
+    EXPECT_EQ(S, nullptr);
+    deletecascade(S, 3);  // a second delete of the nulled array is a no-op
+
+    matrixInt** Si = iniSuperMat(2, 1, 3, 7);
+    SuperMatSetToValue(Si, 2, -1);
+    EXPECT_EQ(Si[1]->vbget(1, 3), -1);
+    deletecascade(Si, 2);
+    EXPECT_EQ(iniSuperMat(0, 2, 2, 0.0), nullptr);
+}
