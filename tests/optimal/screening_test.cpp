@@ -1,0 +1,127 @@
+// Screening run sheets through the host's entry point.
+#include "boundary/VORNEXDO1M.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <set>
+#include <vector>
+
+namespace {
+
+constexpr double kCanary = -4242.25;
+constexpr int kCanaries = 32;
+
+struct Screening {
+    std::vector<int32_t> levels;
+    int nRes = 1;
+    int nRep = 1;
+    int nplan = 0;  // 0: the full factorial times nRep
+    int planID = 1;
+    int mode = 1;
+    VARIANT_BOOL isRand = 0;
+    int32_t seed = 0;
+    VARIANT_BOOL seedInit = 0;
+};
+
+struct Sheet {
+    int nplan = 0, pplan = 0, nblock = 0;
+    int32_t seed = 0, oSeed = 0;
+    std::vector<double> cells;
+    double at(int r, int c) const { return cells[static_cast<std::size_t>(c - 1) * nplan + (r - 1)]; }
+};
+
+Sheet Lay(const Screening& q, double fill = 0.0) {
+    Sheet s;
+    s.nblock = 1;
+    for (int l : q.levels) s.nblock *= l;
+    s.nplan = q.nplan ? q.nplan : s.nblock * q.nRep;
+    s.pplan = static_cast<int>(q.levels.size()) + q.nRes + 4;
+    s.cells.assign(static_cast<std::size_t>(s.nplan) * s.pplan, fill);
+    s.cells.insert(s.cells.end(), kCanaries, kCanary);
+    std::vector<int32_t> levels = q.levels;
+    s.seed = q.seed;
+    EXPECT_EQ(Cpp_ScreeningPlanGenerate(q.mode, q.planID, static_cast<int>(levels.size()), q.nRes, 0, q.nRep,
+                                        q.isRand, s.nplan, s.pplan, s.nblock, levels.data(), s.cells.data(), &s.seed,
+                                        q.seedInit, &s.oSeed),
+              0);
+    EXPECT_TRUE(std::all_of(s.cells.end() - kCanaries, s.cells.end(), [](double v) { return v == kCanary; }));
+    return s;
+}
+
+TEST(Screening, FullFactorialWithFactorOneFastestAndTheBookkeeping) {
+    const Sheet s = Lay({.levels = {2, 3}, .nRes = 2});
+    const double expected[6][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {1, 3}, {2, 3}};
+    for (int r = 1; r <= 6; ++r) {
+        EXPECT_EQ(s.at(r, 5), expected[r - 1][0]);
+        EXPECT_EQ(s.at(r, 6), expected[r - 1][1]);
+        EXPECT_EQ(s.at(r, 1), r);
+        EXPECT_EQ(s.at(r, 2), r);
+        EXPECT_EQ(s.at(r, 3), 1);
+        EXPECT_EQ(s.at(r, 4), 0) << "column 4 is not written";
+        for (int c = 7; c <= 8; ++c) {
+            const double v = s.at(r, c);
+            uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            EXPECT_EQ(bits, 0xFFEFFFFFFFFFFFE2ULL);
+        }
+    }
+}
+
+TEST(Screening, RowsPastTheFactorialRepeatItCyclically) {
+    const Sheet s = Lay({.levels = {2, 3}, .nplan = 14});
+    for (int r = 7; r <= 14; ++r) {
+        EXPECT_EQ(s.at(r, 5), s.at(r - 6, 5));
+        EXPECT_EQ(s.at(r, 6), s.at(r - 6, 6));
+    }
+}
+
+TEST(Screening, OtherDesignsKeepTheCallersFactorsAndOtherModesTouchNothing) {
+    const Sheet kept = Lay({.levels = {2, 2}, .planID = 2}, 9.0);
+    EXPECT_EQ(kept.at(3, 5), 9.0);
+    EXPECT_EQ(kept.at(3, 2), 3);
+    EXPECT_EQ(kept.at(3, 4), 9.0);
+
+    const Sheet untouched = Lay({.levels = {2, 2}, .mode = 2, .isRand = -1, .seed = 8, .seedInit = -1}, 9.0);
+    EXPECT_TRUE(std::all_of(untouched.cells.begin(), untouched.cells.end() - kCanaries,
+                            [](double v) { return v == 9.0; }));
+    EXPECT_EQ(untouched.seed, 8);
+}
+
+TEST(Screening, ReplicatesNumberedAndInTheFirstOnesOrder) {
+    const Sheet s = Lay({.levels = {2, 2}, .nRep = 3, .isRand = -1, .seed = 1234, .seedInit = -1});
+    for (int r = 1; r <= 12; ++r) EXPECT_EQ(s.at(r, 3), (r - 1) / 4 + 1);
+    for (int r = 5; r <= 12; ++r)
+        for (int c : {1, 2, 5, 6, 7}) EXPECT_EQ(s.at(r, c), s.at((r - 1) % 4 + 1, c));
+}
+
+TEST(Screening, OnlyMinusOneRandomisesAndTheSeedReproducesIt) {
+    const Sheet one = Lay({.levels = {2, 3, 2}, .isRand = 1, .seed = 5, .seedInit = -1});
+    for (int r = 1; r <= 12; ++r) EXPECT_EQ(one.at(r, 1), one.at(r, 2));
+    EXPECT_EQ(one.seed, 5);
+
+    const Sheet fresh = Lay({.levels = {2, 3, 2}, .isRand = -1, .seedInit = 0});
+    std::set<double> standard;
+    for (int r = 1; r <= 12; ++r) {
+        EXPECT_EQ(fresh.at(r, 1), r);
+        standard.insert(fresh.at(r, 2));
+        const int s = static_cast<int>(fresh.at(r, 2));
+        for (int c = 5; c <= 7; ++c) EXPECT_EQ(fresh.at(r, c), one.at(s, c)) << "levels travel with their run";
+    }
+    EXPECT_EQ(standard.size(), 12u);
+    const Sheet again = Lay({.levels = {2, 3, 2}, .isRand = -1, .seed = fresh.seed, .seedInit = -1});
+    EXPECT_EQ(again.cells, fresh.cells);
+    EXPECT_EQ(again.oSeed, fresh.oSeed);
+}
+
+TEST(Screening, LevelCountsBelowOneDoNotDivideByZero) {
+    const Sheet s = Lay({.levels = {2, 0, 3}, .nplan = 6});
+    for (int r = 1; r <= 6; ++r) EXPECT_EQ(s.at(r, 6), 1) << "a factor without levels stays at level 1";
+    EXPECT_EQ(s.at(3, 7), 2);
+    const Sheet negative = Lay({.levels = {-2, 2}, .nplan = 4});
+    EXPECT_EQ(negative.at(4, 6), 2);
+}
+
+}  // namespace
