@@ -191,37 +191,70 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
 
 /* ===== Mixture designs =================================================== */
 
-/* Number of terms of the mixture model of degree iDegreModel and type
-   iTypeModel over ipX components. */
+/* Number of terms (columns) of the mixture model of degree iDegreModel
+   (1 to 4) and type iTypeModel (0 full canonical polynomial, 1 special)
+   over ipX components: degree 1 q; degree 2 q(q+1)/2; degree 3 (q+2)(q+1)q/6
+   full, q(q^2+5)/6 special; degree 4 (q+3)(q+2)(q+1)q/24 full,
+   q(q^2-2q+3)/2 special (q = ipX). 0 for any other type or degree;
+   -2147483648 when the count does not fit in 32 bits. inX is not read. */
 VX_API int32_t VX_CALL Cpp_DOEMixGetnCoef(VX_IN int32_t ipX, VX_IN int32_t inX, VX_IN int32_t iDegreModel,
                                           VX_IN int32_t iTypeModel);
 
-/* Model matrix of the design iX (inX x ipX, read in place) into oXMat
-   (inX x nCoef, written in place) and its term labels, built from the
-   component labels iFactLabel (ipX x 1), into oFactLabel (nCoef x 1). */
+/* Model matrix of the design iX (inX runs x ipX components, read in place)
+   written straight into oXMat (inX x nCoef), with the term labels, built
+   from the component labels iFactLabel (ipX x 1), copied back into
+   oFactLabel (nCoef x 1); nCoef as Cpp_DOEMixGetnCoef gives it. Columns:
+   the linear terms x_i ("A"); the products x_i x_j ("A*B"); for the full
+   model (type 0) the differences x_i x_j (x_i - x_j) ("A*B*(A-B)"); at
+   degree 3 the triples x_i x_j x_k ("A*B*C"); for the full quartic the
+   x_i x_j (x_i - x_j)^2 ("A*B*(A-B)^2"); at degree 4 the squared triples
+   x_i^2 x_j x_k, x_i x_j^2 x_k, x_i x_j x_k^2 ("A^2 *B*C", "A*B^2 *C",
+   "A*B*C^2"); and last, for the full quartic, x_i x_j x_k x_l
+   ("A*B*C*D"); index tuples in lexicographic order. Any other type writes
+   the linear columns only. Cells no term reaches keep their values. */
 VX_API void VX_CALL Cpp_DOEMixPredictorMatrix(VX_IN double* iX, VX_IN int32_t inX, VX_IN int32_t ipX,
                                               VX_IN int32_t nCoef, VX_IN BSTR* iFactLabel,
                                               VX_IN int32_t iDegreModel, VX_IN int32_t iTypeModel,
                                               double* oXMat, BSTR* oFactLabel);
 
-/* Size of a simplex design (iTypeSimplex: lattice, centroid or augmented
-   centroid) of iNbFactor components and degree iDegree. */
+/* Size of the simplex design of iTypeSimplex (1 lattice of degree iDegree,
+   2 centroid, 3 augmented centroid) over q = iNbFactor components:
+   *_oNbColSimplex := q always; *_oNbLineSimplex := (q+m-1)!/(q-1)!/m! for
+   the lattice (m = iDegree), 2^q - 1 for the centroid, q + 2^q - 1 for the
+   augmented centroid, or -2147483648 when the count does not fit in 32
+   bits; left as passed for any other type. */
 VX_API void VX_CALL Cpp_DOEMixGetSizeoSimplex(VX_IN int32_t iNbFactor, VX_IN int32_t iDegree,
                                               VX_IN int32_t iTypeSimplex, int32_t* _oNbLineSimplex,
                                               int32_t* _oNbColSimplex);
 
-/* Maps pseudo-component proportions ioplan (iNplan x iPplan, in place) to
-   real quantities under the lower bounds iLI (iPplan x 1). Returns 0. */
+/* Maps pseudo-component proportions to real quantities in place:
+   ioplan(i, k) := (ioplan(i, k) * iRab + iLI(k)) * iTotalMix for the
+   iNplan x iPplan plan and the iPplan lower bounds iLI. Returns 0. */
 VX_API int32_t VX_CALL Cpp_DOEMixRealCoord(double* ioplan, VX_IN int32_t iNplan, VX_IN int32_t iPplan,
                                            VX_IN double* iLI, VX_IN double iRab, VX_IN double iTotalMix);
 
 /* Writes the simplex design sized by Cpp_DOEMixGetSizeoSimplex straight
-   into oSimplex (iNbLineSimplex x iNbColSimplex). */
+   into oSimplex (iNbLineSimplex x iNbColSimplex), one run per row, the
+   proportions of its iNbFactor components summing to 1. Lattice: every
+   (a_1/m, ..., a_q/m) with whole a_i >= 0 summing to m, in decreasing
+   lexicographic order of (a_1, ..., a_q); two components of degree 1 to 4
+   give the vertices first: (1,0), (0,1), then the inner points, (0.5,0.5)
+   / (1/3,2/3), (2/3,1/3) / (0.25,0.75), (0.75,0.25), (0.5,0.5). Centroid:
+   the pure components, the blends of 2, 3, ... components in equal parts
+   (subsets in lexicographic order), then the overall centroid; augmented
+   centroid: then for each component i the point halfway between vertex i
+   and the centroid. Nothing is written for other types, fewer than one
+   component or a lattice degree below 1; rows and columns the array lacks
+   are lost, other cells keep their values. */
 VX_API void VX_CALL Cpp_DOEMixSimplex(VX_IN int32_t iNbFactor, VX_IN int32_t iDegree, VX_IN int32_t iTypeSimplex,
                                       double* oSimplex, VX_IN int32_t iNbLineSimplex,
                                       VX_IN int32_t iNbColSimplex);
 
-/* Widens [*MinValue, *MaxValue] by the fraction Perc of its ends. */
+/* Widens [*MinValue, *MaxValue] by the fraction Perc (0.1 for ten per
+   cent) of its ends: the minimum moves down by Perc * |min|, the maximum up
+   by Perc * |max|. When the widened range is wider than 10 the ends become
+   whole: the minimum truncated toward zero, the maximum plus 1 truncated
+   toward zero. */
 VX_API void VX_CALL Cpp_AdaptMinMaxDOE(double* MinValue, double* MaxValue, VX_IN double Perc);
 
 #endif /* VORNEXDO1M_H */
