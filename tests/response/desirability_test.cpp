@@ -1,0 +1,77 @@
+// Aggregated desirability through the host's entry point.
+#include "boundary/VORNEXDO1M.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// One response's goal and limits.
+struct Goal {
+    double code, lower, left, right, upper, s = 1, t = 1, weight = 1;
+};
+
+struct Flags {
+    VARIANT_BOOL s = 0, t = 0, weight = 0;
+};
+
+// Y is n x goals.size(), column-major.
+std::vector<double> Aggregate(const std::vector<Goal>& goals, std::vector<double> Y, Flags flags = {}) {
+    const int m = static_cast<int>(goals.size());
+    const int n = m ? static_cast<int>(Y.size()) / m : 0;
+    std::vector<double> code, lower, left, right, upper, s, t, w;
+    for (const Goal& g : goals) {
+        code.push_back(g.code), lower.push_back(g.lower), left.push_back(g.left), right.push_back(g.right);
+        upper.push_back(g.upper), s.push_back(g.s), t.push_back(g.t), w.push_back(g.weight);
+    }
+    std::vector<double> out(static_cast<std::size_t>(n), -9.0);
+    Cpp_Ymulticrit(Y.data(), n, m, code.data(), lower.data(), left.data(), right.data(), upper.data(), flags.s,
+                   flags.t, flags.weight, s.data(), t.data(), w.data(), out.data());
+    return out;
+}
+
+TEST(Desirability, EachGoalOnItsRanges) {
+    const Goal larger{2, 0, 10, 0, 0};
+    EXPECT_EQ(Aggregate({larger}, {5, 10, 0, -3, 12}), (std::vector<double>{0.5, 1, 0, 0, 1}));
+    const Goal smaller{0, 0, 0, 2, 6};
+    EXPECT_EQ(Aggregate({smaller}, {4, 2, 6, 1, 9}), (std::vector<double>{0.5, 1, 0, 1, 0}));
+    const Goal range{1, 0, 2, 4, 6};
+    EXPECT_EQ(Aggregate({range}, {3, 5, 1, 2, 4, 0, 6, -1}), (std::vector<double>{1, 0.5, 0.5, 1, 1, 0, 0, 0}));
+}
+
+TEST(Desirability, GoalCodesAreTruncatedAndUnknownOnesWorthNothing) {
+    EXPECT_EQ(Aggregate({{1.9, 0, 2, 4, 6}}, {5}), (std::vector<double>{0.5}));
+    EXPECT_EQ(Aggregate({{3, 0, 2, 4, 6}}, {3}), (std::vector<double>{0}));
+    EXPECT_EQ(Aggregate({{-1, 0, 2, 4, 6}}, {3}), (std::vector<double>{0}));
+    EXPECT_EQ(Aggregate({{NAN, 0, 2, 4, 6}}, {3}), (std::vector<double>{0}));
+}
+
+TEST(Desirability, ShapeExponentsOnlyWhenTheirFlagIsMinusOne) {
+    const Goal range{1, 0, 2, 4, 6, 2, 3};
+    EXPECT_EQ(Aggregate({range}, {1, 5}, {.s = -1}), (std::vector<double>{0.25, 0.5}));
+    EXPECT_EQ(Aggregate({range}, {1, 5}, {.t = -1}), (std::vector<double>{0.5, 0.125}));
+    EXPECT_EQ(Aggregate({range}, {1, 5}, {.s = 1, .t = 1}), (std::vector<double>{0.5, 0.5}));
+}
+
+TEST(Desirability, WeightedGeometricMean) {
+    const Goal a{2, 0, 4, 0, 0, 1, 1, 2};
+    const Goal b{2, 0, 4, 0, 0, 1, 1, 1};
+    // Observation 1: 0.25 and 1; observation 2: 1 and 0.
+    const std::vector<double> Y{1, 4, 4, 0};
+    EXPECT_EQ(Aggregate({a, b}, Y), (std::vector<double>{0.5, 0}));
+    const std::vector<double> weighted = Aggregate({a, b}, Y, {.weight = -1});
+    EXPECT_NEAR(weighted[0], std::cbrt(0.0625), 1e-15);
+    EXPECT_EQ(weighted[1], 0);
+    EXPECT_EQ(Aggregate({a, b}, Y, {.weight = 1}), (std::vector<double>{0.5, 0})) << "1 is not true";
+}
+
+TEST(Desirability, NoObservationsOrNoResponses) {
+    EXPECT_TRUE(Aggregate({{2, 0, 1, 0, 0}}, {}).empty());
+    double y = 0, g = 2, agg = -9;
+    Cpp_Ymulticrit(&y, 1, 0, &g, &g, &g, &g, &g, 0, 0, 0, &g, &g, &g, &agg);
+    EXPECT_EQ(agg, 1) << "an empty product";
+}
+
+}  // namespace

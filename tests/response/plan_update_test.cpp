@@ -1,0 +1,121 @@
+// Plan comparison and update through the host's entry points.
+#include "boundary/VORNEXDO1M.h"
+#include "services/bstr.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Header strings the host allocates and frees.
+struct Strings {
+    std::vector<BSTR> b;
+    explicit Strings(const std::vector<std::u16string>& s) {
+        for (const auto& x : s) b.push_back(stringToBstr(x));
+    }
+    ~Strings() {
+        for (BSTR x : b) SysFreeString(x);
+    }
+};
+
+// A plan of 3 runs and two factors (columns: run, standard order, replicate,
+// flag, A, B, response) and its edited copy with columns headed
+// "B", "No.", "A" as the user left them.
+struct Comparison {
+    std::vector<double> X{1, 2, 3, 1, 2, 3, 1, 1, 1, 0, 0, 0, 10, 20, 30, 5, 6, 7, -1, -1, -1};
+    std::vector<double> Xbis{5, 6, 7, 1, 2, 3, 10, 20, 30};
+    std::vector<std::u16string> headers{u"B", u"No.", u"A"};
+    std::vector<VARIANT_BOOL> changes = std::vector<VARIANT_BOOL>(3 * 6, 0);
+    int32_t code = 0;
+
+    void run() {
+        Strings str(headers), names({u"A", u"B"}), ref({u"No."});
+        Cpp_ComparePlan(3, 7, 2, X.data(), Xbis.data(), 3, str.b.data(), names.b.data(), ref.b.data(), &code,
+                        changes.data());
+    }
+    VARIANT_BOOL flag(int r, int c) const { return changes[static_cast<std::size_t>(c - 1) * 3 + r - 1]; }
+    double x(int r, int c) const { return X[static_cast<std::size_t>(c - 1) * 3 + r - 1]; }
+};
+
+TEST(ComparePlan, SameRunsInTheSameRows) {
+    Comparison c;
+    c.run();
+    EXPECT_EQ(c.code, 5);
+    for (VARIANT_BOOL f : c.changes) EXPECT_EQ(f, 0);
+}
+
+TEST(ComparePlan, SwappedRowsWithEqualValuesFlagBothRunsFactors) {
+    Comparison c;
+    c.Xbis = {6, 5, 7, 2, 1, 3, 20, 10, 30};
+    c.run();
+    EXPECT_EQ(c.code, 4);
+    for (int r = 1; r <= 2; ++r)
+        for (int col = 5; col <= 6; ++col) EXPECT_EQ(c.flag(r, col), -1);
+    EXPECT_EQ(c.flag(3, 5), 0);
+    EXPECT_EQ(c.flag(1, 1), 0) << "bookkeeping cells are never flagged";
+}
+
+TEST(ComparePlan, AnEditedValueIsTakenOverAndFlagged) {
+    Comparison c;
+    c.Xbis[7] = 25;  // run 2, factor A
+    c.run();
+    EXPECT_EQ(c.code, 3);
+    EXPECT_EQ(c.x(2, 5), 25);
+    EXPECT_EQ(c.flag(2, 5), -1);
+    EXPECT_EQ(c.flag(2, 6), 0);
+    EXPECT_EQ(c.x(2, 7), -1) << "responses are not compared";
+}
+
+TEST(ComparePlan, MissingColumnsReportedAndNothingTouched) {
+    Comparison c;
+    c.headers = {u"B", u"No.", u"a"};  // exact match only
+    c.Xbis[7] = 25;
+    c.run();
+    EXPECT_EQ(c.code, -1);
+    EXPECT_EQ(c.x(2, 5), 20);
+
+    Comparison d;
+    d.headers = {u"X", u"No.", u"A"};
+    d.run();
+    EXPECT_EQ(d.code, -2);
+
+    Comparison e;
+    e.headers = {u"B", u"No", u"X"};
+    e.run();
+    EXPECT_EQ(e.code, -10) << "the reference column is checked first";
+}
+
+TEST(ComparePlan, ALaterColumnWithTheSameHeaderWins) {
+    Comparison c;
+    c.headers = {u"A", u"No.", u"A"};  // column 1 also headed A, and B missing
+    c.run();
+    EXPECT_EQ(c.code, -2);
+    Comparison d;
+    d.Xbis = {5, 6, 7, 1, 2, 3, 10, 20, 30, 99, 99, 99};
+    d.headers = {u"B", u"No.", u"A", u"B"};
+    Strings str(d.headers), names({u"A", u"B"}), ref({u"No."});
+    Cpp_ComparePlan(3, 7, 2, d.X.data(), d.Xbis.data(), 4, str.b.data(), names.b.data(), ref.b.data(), &d.code,
+                    d.changes.data());
+    EXPECT_EQ(d.code, 3);
+    EXPECT_EQ(d.x(1, 6), 99);
+}
+
+TEST(UpdatePlan, CodesFactorsAndTakesResponses) {
+    // 2 runs, 1 factor, 2 responses: columns run, std, rep, flag, factor, y1, y2.
+    std::vector<double> X{1, 2, 1, 2, 1, 1, 0, 0, 17.5, 10, 0, 0, 0, 0};
+    std::vector<double> Y{3, 4, 5, 6}, Xnorm(2, 0), minF{10}, maxF{20};
+    Cpp_UpdatePlan(2, 7, 1, 2, Y.data(), X.data(), Xnorm.data(), minF.data(), maxF.data());
+    EXPECT_EQ(Xnorm, (std::vector<double>{0.5, -1}));
+    EXPECT_EQ(std::vector<double>(X.begin() + 10, X.end()), Y);
+
+    std::vector<double> same{7};
+    X[8] = 7;
+    Cpp_UpdatePlan(2, 7, 1, 0, Y.data(), X.data(), Xnorm.data(), same.data(), same.data());
+    EXPECT_TRUE(std::isnan(Xnorm[0])) << "0 / 0 keeps its IEEE value";
+    EXPECT_TRUE(std::isinf(Xnorm[1]));
+}
+
+}  // namespace
