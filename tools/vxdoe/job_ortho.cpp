@@ -1,0 +1,187 @@
+// vxdoe ortho: an orthogonal array from the catalogue, as a run sheet.
+//   --levels L1,L2,...  [--min-runs N]   the array for these factors
+//   --entry N                            one entry by its number
+//   --list --levels ... [--max-score S]  the scored candidates
+#include "tools/vxdoe/host.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr int32_t kMaxRuns = 36;     // the largest array of the catalogue
+constexpr int32_t kMaxColumns = 35;  // the widest
+constexpr int32_t kMaxList = 64;     // more than any column count has entries
+constexpr int32_t kListColumns = 11;
+
+// A run sheet cut out of a host array of `stride` rows.
+struct Sheet {
+    int runs = 0;
+    int columns = 0;
+    std::vector<double> cells;  // runs x columns, column-major
+};
+
+Sheet cutOut(const std::vector<double>& host, int stride, int runs, int columns) {
+    Sheet s{runs, columns, {}};
+    for (int c = 0; c < columns; ++c)
+        for (int r = 0; r < runs; ++r) s.cells.push_back(host[static_cast<std::size_t>(c) * stride + r]);
+    return s;
+}
+
+struct Request {
+    std::vector<int32_t> levels;  // one per factor, in the order given
+    std::vector<int32_t> cats = std::vector<int32_t>(9, 0);
+};
+
+Request requestOf(const vxdoe::Args& args) {
+    Request q{args.integers("levels")};
+    if (q.levels.size() < 2 || q.levels.size() > static_cast<std::size_t>(kMaxColumns))
+        throw vxdoe::UsageError("--levels needs 2 to 35 level counts");
+    for (int32_t s : q.levels) {
+        if (s < 2 || s > 7) throw vxdoe::UsageError("--levels: every factor needs 2 to 7 levels");
+        ++q.cats[static_cast<std::size_t>(s - 1)];
+    }
+    q.cats[7] = args.integer("min-runs", 0);
+    return q;
+}
+
+int32_t factorCount(const Request& q) { return static_cast<int32_t>(q.levels.size()); }
+
+struct Candidates {
+    int32_t count = 0;
+    std::vector<double> rows = std::vector<double>(kMaxList * kListColumns, 0.0);
+    double at(int r, int c) const { return rows[static_cast<std::size_t>(c - 1) * kMaxList + (r - 1)]; }
+};
+
+Candidates candidates(const vxdoe::Library& lib, Request q, int32_t maxScore) {
+    Candidates list;
+    std::vector<BSTR> names(kMaxList);
+    for (BSTR& b : names) b = lib.allocString(u"");
+    int32_t maxLines = kMaxRuns;
+    lib.entry<decltype(Cpp_PlanSearchOrthoList)>("Cpp_PlanSearchOrthoList")(
+        q.cats.data(), factorCount(q), 0, &maxLines, kMaxList, maxScore, list.rows.data(), names.data(), &list.count);
+    for (BSTR b : names) lib.freeString(b);
+    list.count = std::max(list.count, 0);
+    return list;
+}
+
+struct Fetched {
+    int number = 0;
+    int tableId = 0;
+    Sheet sheet;
+};
+
+// A fetched entry's extent shows in the cells left non-zero.
+Fetched fetch(const vxdoe::Library& lib, int32_t number) {
+    std::vector<double> plan(static_cast<std::size_t>(kMaxRuns) * kMaxColumns, 0.0);
+    BSTR name = lib.allocString(u"");
+    int32_t tableId = 0;
+    const int32_t result = lib.entry<decltype(Cpp_PlanGetOrtho)>("Cpp_PlanGetOrtho")(kMaxRuns, kMaxColumns, number,
+                                                                                     plan.data(), &name, &tableId);
+    lib.freeString(name);
+    if (result != 0) throw vxdoe::UsageError("--entry must be 1..392");
+    int runs = 0, columns = 0;
+    while (runs < kMaxRuns && plan[static_cast<std::size_t>(runs)] != 0) ++runs;
+    while (columns < kMaxColumns && plan[static_cast<std::size_t>(columns) * kMaxRuns] != 0) ++columns;
+    return {number, tableId, cutOut(plan, kMaxRuns, runs, columns)};
+}
+
+struct Listed {
+    int32_t number;
+    int runs;
+    int tableId;
+};
+
+// The entries carrying exactly the requested levels, fewest runs first. With
+// a run target of 0 every score is the pattern distance plus the runs.
+std::vector<Listed> exactPatterns(const vxdoe::Library& lib, Request q) {
+    q.cats[7] = 0;
+    const Candidates list = candidates(lib, q, INT32_MAX);
+    std::vector<Listed> exact;
+    for (int r = 1; r <= list.count; ++r) {
+        bool same = true;
+        for (int s = 2; s <= 7; ++s) same = same && list.at(r, s) == q.cats[static_cast<std::size_t>(s - 1)];
+        if (same)
+            exact.push_back({static_cast<int32_t>(list.at(r, 10)), static_cast<int>(list.at(r, 8)),
+                             static_cast<int>(list.at(r, 11))});
+    }
+    return exact;
+}
+
+// The single search. It answers only for all-2-level factors; otherwise the
+// host falls back on the exact pattern with enough runs from the scored
+// list and fetches it by number.
+Fetched findArray(const vxdoe::Library& lib, const Request& q) {
+    std::vector<int32_t> cats = q.cats;
+    std::vector<double> plan(static_cast<std::size_t>(kMaxRuns) * q.levels.size(), 0.0);
+    BSTR name = lib.allocString(u"");
+    int32_t maxLines = kMaxRuns, tabNbr = 0;
+    const int32_t found = lib.entry<decltype(Cpp_PlanSearchOrtho)>("Cpp_PlanSearchOrtho")(
+        cats.data(), factorCount(q), 0, &maxLines, &tabNbr, plan.data(), &name);
+    lib.freeString(name);
+    for (const Listed& e : exactPatterns(lib, q)) {
+        if (found == 0 && e.runs == maxLines)
+            return {e.number, e.tableId, cutOut(plan, kMaxRuns, e.runs, factorCount(q))};
+        if (found != 0 && e.runs >= q.cats[7]) return fetch(lib, e.number);
+    }
+    throw vxdoe::UsageError("no catalogue array has these factors with enough runs");
+}
+
+// The catalogue orders columns by level count; each factor, in the order
+// given, takes the next unused column with its level count.
+Sheet inFactorOrder(const Sheet& array, const std::vector<int32_t>& levels) {
+    std::vector<int> levelOfColumn;
+    for (int c = 0; c < array.columns; ++c) {
+        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(c) * array.runs;
+        levelOfColumn.push_back(static_cast<int>(*std::max_element(first, first + array.runs)));
+    }
+    Sheet out{array.runs, static_cast<int>(levels.size()), {}};
+    std::vector<bool> used(levelOfColumn.size(), false);
+    for (int32_t s : levels) {
+        std::size_t c = 0;
+        while (c < used.size() && (used[c] || levelOfColumn[c] != s)) ++c;
+        if (c == used.size()) throw vxdoe::UsageError("the array found does not carry these levels");
+        used[c] = true;
+        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(c) * array.runs;
+        out.cells.insert(out.cells.end(), first, first + array.runs);
+    }
+    return out;
+}
+
+void printSheet(std::ostream& out, const Fetched& f, const Sheet& sheet) {
+    out << "# entry " << f.number << ", table " << f.tableId << ", " << sheet.runs << " runs\n";
+    std::vector<std::string> header;
+    for (int c = 1; c <= sheet.columns; ++c) header.push_back(std::string("F").append(std::to_string(c)));
+    vxdoe::printTable(out, header, sheet.cells.data(), sheet.runs, sheet.columns);
+}
+
+int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    if (args.has("entry")) {
+        const Fetched f = fetch(lib, args.integer("entry", 0));
+        printSheet(out, f, f.sheet);
+        return 0;
+    }
+    const Request q = requestOf(args);
+    if (args.has("list")) {
+        const Candidates list = candidates(lib, q, args.integer("max-score", 10));
+        vxdoe::printRow(out, {"score", "n2", "n3", "n4", "n5", "n6", "n7", "runs", "variant", "entry", "table"});
+        for (int r = 1; r <= list.count; ++r) {
+            std::vector<std::string> row;
+            for (int c = 1; c <= kListColumns; ++c) row.push_back(vxdoe::formatNumber(list.at(r, c)));
+            vxdoe::printRow(out, row);
+        }
+        return list.count > 0 ? 0 : 1;
+    }
+    const Fetched f = findArray(lib, q);
+    printSheet(out, f, inFactorOrder(f.sheet, q.levels));
+    return 0;
+}
+
+const vxdoe::JobRegistration kOrtho{{"ortho",
+                                     "--levels L1,L2,... [--min-runs N] | --entry N | --list --levels L1,... "
+                                     "[--min-runs N] [--max-score S]",
+                                     {"levels", "min-runs", "entry", "list", "max-score"},
+                                     runOrtho}};
+
+}  // namespace
