@@ -84,28 +84,44 @@ VX_API void SysFreeString(BSTR bstr);
 
 /* ===== Classical designs ================================================ */
 
-/* Copies orthogonal array TabNbr (1..392) of the catalogue into ioplanList
-   (lines x cols, levels coded 1..s), its identifier into TabName (1 x 1) and
-   *oTabID. Returns 0, -1 when TabNbr is outside 1..392, -2 when the array
-   has more runs than `lines` or more columns than `cols`. */
+/* Copies orthogonal array TabNbr (1..392) of the catalogue into the top
+   left of ioplanList (lines x cols, column-major, levels coded 1..s, columns
+   ordered by ascending level count) and its table identifier into *oTabID.
+   TabName (1 x 1) receives the array's name when it has one (no catalogue
+   entry has one, so the host's string stays). Returns 0, -1 when TabNbr is
+   outside 1..392, -2 when the array has more runs than `lines` or more
+   columns than `cols`; on failure nothing is written. */
 VX_API int32_t VX_CALL Cpp_PlanGetOrtho(VX_IN int32_t lines, VX_IN int32_t cols, VX_IN int32_t TabNbr,
                                         double* ioplanList, BSTR* TabName, int32_t* oTabID);
 
-/* Scores the catalogue against the factor pattern Cats (9 x 1: how many
-   factors have 2, 3, ..., 10 levels) and lists up to maxList candidates
-   scoring below maxScore in ioplanList (maxList x 11) with their
-   identifiers in TabName (maxList x 1); *oNbrList receives the count.
-   minLines and iomaxLines are not read. Returns 0 or -1. */
+/* Cats (9 x 1, elements counted from 1): elements 2..7 hold how many
+   factors have 2..7 levels, element 8 (Cats[7]) a run count; elements 1 and
+   9 are not read.
+   Scores every catalogue array of nFac columns against Cats (the level
+   counts it misses or exceeds, plus its runs beyond element 8) and lists, in
+   catalogue order, up to maxList of those scoring strictly below maxScore
+   in ioplanList (maxList x 11: score, 2..7-level counts, runs, variant,
+   number, table identifier), sorted by score; equal scores keep catalogue
+   order. *oNbrList receives 1 when row 1 is an exact match (score 0), the
+   number of rows filled otherwise; rows past those filled keep the host's
+   values. TabName (maxList x 1) receives the names of the rows counted
+   (none has one). minLines and iomaxLines are not read. Returns 0, or -1
+   when nothing scored below maxScore. */
 VX_API int32_t VX_CALL Cpp_PlanSearchOrthoList(int32_t* Cats, VX_IN int32_t nFac, VX_IN int32_t minLines,
                                                int32_t* iomaxLines, VX_IN int32_t maxList,
                                                VX_IN int32_t maxScore, double* ioplanList, BSTR* TabName,
                                                int32_t* oNbrList);
 
-/* Finds the array for the factor pattern Cats (9 x 1) and copies it into
-   ioplan ((*iomaxLines) x nFac), its run count into *iomaxLines and its
-   identifier into TabName (1 x 1). Returns 0, -1 when no array fits, -2 when
-   the array found has more runs than *iomaxLines (ioplan and *iomaxLines
-   then come back as they were). minLines and TabNbr are not read. */
+/* Finds the array for the factor pattern Cats (9 x 1, as above; element 8
+   is the least number of runs) among the catalogue arrays of nFac (2..35)
+   columns and copies it into ioplan ((*iomaxLines as passed) x nFac), its
+   run count into *iomaxLines and its (empty) name into TabName (1 x 1). The
+   search walks the arrays of nFac columns once, so it answers only for
+   nFac 2-level factors: the smallest such array with at least that many
+   runs.
+   Returns 0, -1 when no array fits, -2 when the array found has more runs
+   than *iomaxLines (ioplan and *iomaxLines then come back as they were).
+   minLines and TabNbr are not read. */
 VX_API int32_t VX_CALL Cpp_PlanSearchOrtho(int32_t* Cats, VX_IN int32_t nFac, VX_IN int32_t minLines,
                                            int32_t* iomaxLines, int32_t* TabNbr, double* ioplan,
                                            BSTR* TabName);
