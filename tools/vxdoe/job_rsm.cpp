@@ -1,0 +1,65 @@
+// vxdoe rsm: the run sheet of a response-surface design, sized and filled
+// as the spreadsheet host does.
+#include "tools/vxdoe/sheet_job.h"
+
+namespace {
+
+namespace sheet = vxdoe::sheet;
+
+int designID(const std::string& name) {
+    if (name == "factorial3") return 1;
+    if (name == "ccd") return 2;
+    if (name == "bbd") return 3;
+    if (name == "doehlert") return 4;
+    throw vxdoe::UsageError("--design must be factorial3, ccd, bbd or doehlert");
+}
+
+// --min and --max convert the coded levels to the factors' units; --round
+// rounds them to whole numbers.
+struct Scale {
+    std::vector<double> min, max;
+    VARIANT_BOOL convert = 0, round = 0;
+    Scale(const vxdoe::Args& args, int factors) : min(factors, -1.0), max(factors, 1.0) {
+        if (args.has("min") != args.has("max")) throw vxdoe::UsageError("--min and --max go together");
+        if (args.has("round") && !args.has("min")) throw vxdoe::UsageError("--round needs --min and --max");
+        if (!args.has("min")) return;
+        min = args.numbers("min");
+        max = args.numbers("max");
+        if (min.size() != static_cast<std::size_t>(factors) || max.size() != min.size())
+            throw vxdoe::UsageError("--min and --max need one value per factor");
+        convert = -1;
+        round = args.has("round") ? -1 : 0;
+    }
+};
+
+int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const int plan = designID(args.text("design", ""));
+    const int k = args.integer("factors", 0);
+    if (k < 1) throw vxdoe::UsageError("--factors needs a count of at least 1");
+    const int centres = args.integer("centers", 0);
+    const int nRep = sheet::replicates(args);
+    const VARIANT_BOOL isRand = args.has("random") ? -1 : 0;
+    const Scale scale(args, k);
+    sheet::Seeds seeds(args);
+
+    int32_t nplan = 0, pplan = 0, nblock = 0;
+    lib.entry<decltype(Cpp_PlanDimension)>("Cpp_PlanDimension")(2, plan, k, sheet::kResponses, centres, nRep, isRand,
+                                                                &nplan, &pplan, &nblock);
+    std::vector<double> cells = sheet::allocate(nplan, pplan);
+    std::vector<double> minF = scale.min, maxF = scale.max, step(static_cast<std::size_t>(k), 0.0);
+    lib.entry<decltype(Cpp_PlanGenerate)>("Cpp_PlanGenerate")(
+        2, plan, k, sheet::kResponses, centres, nRep, isRand, scale.round, scale.convert, nplan, pplan, nblock,
+        minF.data(), maxF.data(), step.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
+    seeds.report(isRand == -1);
+    vxdoe::printTable(out, sheet::header(k), cells.data(), nplan, pplan);
+    return 0;
+}
+
+const vxdoe::JobRegistration kRsm{
+    {"rsm",
+     "--design factorial3|ccd|bbd|doehlert --factors K [--centers N] [--replicates N] [--random] [--seed S] "
+     "[--min a,b,..] [--max a,b,..] [--round]",
+     {"design", "factors", "centers", "replicates", "random", "seed", "min", "max", "round"},
+     runRsm}};
+
+}  // namespace

@@ -1,0 +1,35 @@
+// vxdoe screening: the run sheet of a screening design over the full
+// factorial of qualitative factors.
+#include "tools/vxdoe/sheet_job.h"
+
+namespace {
+
+namespace sheet = vxdoe::sheet;
+
+int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    std::vector<int32_t> levels = args.integers("levels");
+    if (levels.empty()) throw vxdoe::UsageError("screening needs --levels L1,L2,...");
+    for (int l : levels)
+        if (l < 1) throw vxdoe::UsageError("--levels: every factor needs at least one level");
+    const int k = static_cast<int>(levels.size());
+    const int nRep = sheet::replicates(args);
+    const VARIANT_BOOL isRand = args.has("random") ? -1 : 0;
+    sheet::Seeds seeds(args);
+
+    const int32_t nblock = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines")(k, levels.data());
+    const long long rows = static_cast<long long>(nblock) * nRep, cols = k + sheet::kResponses + 4;
+    std::vector<double> cells = sheet::allocate(rows, cols);
+    lib.entry<decltype(Cpp_ScreeningPlanGenerate)>("Cpp_ScreeningPlanGenerate")(
+        1, 1, k, sheet::kResponses, 0, nRep, isRand, static_cast<int32_t>(rows), static_cast<int32_t>(cols), nblock,
+        levels.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
+    seeds.report(isRand == -1);
+    vxdoe::printTable(out, sheet::header(k), cells.data(), static_cast<int>(rows), static_cast<int>(cols));
+    return 0;
+}
+
+const vxdoe::JobRegistration kScreening{{"screening",
+                                         "--levels L1,L2,... [--replicates N] [--random] [--seed S]",
+                                         {"levels", "replicates", "random", "seed"},
+                                         runScreening}};
+
+}  // namespace

@@ -1,0 +1,29 @@
+// What the run-sheet jobs (rsm, screening) share: the host-side sheet, its
+// header, the seed triple and the replicate option.
+#pragma once
+
+#include "tools/vxdoe/host.h"
+
+namespace vxdoe::sheet {
+
+inline constexpr int kResponses = 1;
+
+// A zeroed rows x cols host array; refuses tables the host would not allocate.
+std::vector<double> allocate(long long rows, long long cols);
+
+// Column names: the four bookkeeping columns, X1..Xk, Y1..
+std::vector<std::string> header(int factors);
+
+// --replicates, at least 1.
+int replicates(const Args& args);
+
+// The seed triple: --seed reproduces a run, no seed starts a new stream
+// whose seed is reported on stderr so the run can be repeated.
+struct Seeds {
+    int32_t io = 0, out = 0;
+    VARIANT_BOOL init = 0;
+    explicit Seeds(const Args& args);
+    void report(bool randomised) const;
+};
+
+}  // namespace vxdoe::sheet
