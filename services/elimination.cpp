@@ -25,9 +25,9 @@ void swapRows(Dense& a, int r1, int r2) {
     for (int c = 0; c < a.cols; ++c) std::swap(a(r1, c), a(r2, c));
 }
 
-// det(A) = (-1)^swaps * 2^exponent * product of the pivots, the product kept
-// as a mantissa and a binary exponent so it neither overflows nor underflows
-// before the caller asks for it.
+// det(A) = (-1)^swaps * mantissa * 2^exponent: the product of the pivots and
+// of the row scales, kept as a mantissa and a binary exponent so that it
+// neither overflows nor underflows before the caller asks for it.
 struct LuDeterminant {
     bool singular = false;
     bool negative = false;

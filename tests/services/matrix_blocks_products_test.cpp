@@ -35,16 +35,6 @@ TEST(PasteBlock, ClipsAtTheTargetsEdges) {
     EXPECT_TRUE(near(*A, *fromRows({{-1, 0, 0}, {-1, 0, 1}, {-1, 0, 3}}), 0.0));
 }
 
-TEST(PasteBlock, ReplicatesRowsLikeARunSheet) {
-    // The replicate layout: copy the first B rows, paste them below.
-    Owned plan = fromRows({{1, 10}, {2, 20}, {0, 0}, {0, 0}});
-    matrix* block = nullptr;
-    M_CopyBlock(plan.get(), 1, 2, 1, 2, block);
-    M_PasteBlock(block, 2, 2, plan.get(), 3, 1);
-    EXPECT_TRUE(near(*plan, *fromRows({{1, 10}, {2, 20}, {1, 10}, {2, 20}}), 0.0));
-    delete block;
-}
-
 TEST(PasteBlock, OverlappingSelfPasteReadsTheOriginal) {
     Owned A = fromRows({{1}, {2}, {3}});
     M_PasteBlock(A.get(), 3, 1, A.get(), 2, 1);
@@ -63,8 +53,6 @@ TEST(Copies, DuplicateRemoveRowTranspose) {
 
     int cells[] = {1, 2, 3, 4, 5, 6};  // 2 x 3, column-major
     matrixInt Ai(2, 3, cells, false);
-    std::unique_ptr<matrixInt> dupInt(M_Duplicate(&Ai));
-    EXPECT_EQ(dupInt->vbget(2, 3), 6);
     EXPECT_TRUE(near(*Owned(M_Transpose(&Ai, 2, 3)), *fromRows({{1, 2}, {3, 4}, {5, 6}}), 0.0));
 }
 
@@ -82,7 +70,6 @@ TEST(Products, AgreeWithTheDefinitions) {
     const double q = product(*transpose(*x), *product(*B, *x))->vbget(1, 1);
     EXPECT_NEAR(M_ProductTrVBV(x.get(), B.get()), q, 1e-14);
     EXPECT_NEAR(V_ProductTrV1V2(x.get(), x.get(), 4), product(*transpose(*x), *x)->vbget(1), 1e-14);
-    EXPECT_NEAR(V_ProductTrV1V2(x.get(), x.get(), 2), x->vbget(1) * x->vbget(1) + x->vbget(2) * x->vbget(2), 1e-15);
 
     M_Sums1As2B(2.0, fromRows({{1, 2}}).get(), -0.5, fromRows({{4, 8}}).get(), out);
     EXPECT_TRUE(near(*out, *fromRows({{0, 0}}), 0.0));
@@ -112,15 +99,11 @@ TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
     delete uu;
 }
 
-TEST(Products, EmptyAndMissingInputs) {
+TEST(Products, EmptyAndShortInputs) {
     matrix* out = new matrix(2, 2, 5.0);
     M_ProductTrAA(nullptr, out);
     EXPECT_EQ(out->count(), 0);
-    M_ProductBV(nullptr, nullptr, out);
-    EXPECT_EQ(out->count(), 0);
-    EXPECT_EQ(M_ProductTrVBV(nullptr, nullptr), 0.0);
-    // A vector shorter than B is read with the bounded access (-1 past its end).
-    Owned v = fromRows({{2}});
-    EXPECT_EQ(M_ProductTrVBV(v.get(), identity(2).get()), 5.0);
     delete out;
+    // A vector shorter than B is read with the bounded access (-1 past its end).
+    EXPECT_EQ(M_ProductTrVBV(fromRows({{2}}).get(), identity(2).get()), 5.0);
 }

