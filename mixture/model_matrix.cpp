@@ -97,7 +97,7 @@ public:
 
 private:
     void writeTerm(const TermFamily& family, const std::vector<int>& tuple) {
-        const int column = next_++;
+        const int column = static_cast<int>(next_++);
         Labels L;
         for (int t = 0; t < family.arity; ++t) L[t] = labels_->vbget(tuple[t], 1);
         termLabels_->vbset(column, 1, family.label(L));
@@ -115,7 +115,7 @@ private:
     matrix* model_;
     Smatrix* termLabels_;
     int lastColumn_;
-    int next_ = 1;
+    long long next_ = 1;  // may pass a last column of INT32_MAX
 };
 
 // ----- counts --------------------------------------------------------------------------

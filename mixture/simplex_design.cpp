@@ -30,7 +30,7 @@ int32_t binomialCount(long long n, long long k) {
 int32_t latticeRows(int q, int m) {
     // Outside q >= 1, m >= 0 the quotient is below 1 unless every factorial
     // in it is 1.
-    if (q < 1 || m < 0) return (q <= 2 && m <= 1 && q + m <= 2) ? 1 : 0;
+    if (q < 1 || m < 0) return (q <= 2 && m <= 1 && static_cast<long long>(q) + m <= 2) ? 1 : 0;
     return binomialCount(static_cast<long long>(q) + m - 1, m);
 }
 
@@ -51,7 +51,7 @@ public:
 
     // Starts the next row with every component at `level` and returns it.
     int append(double level) {
-        const int row = next_++;
+        const int row = static_cast<int>(next_++);
         for (int c = 1; c <= width_; ++c) design_->vbset(row, c, level);
         return row;
     }
@@ -61,7 +61,7 @@ private:
     matrix* design_;
     int q_;
     int width_;
-    int next_ = 1;
+    long long next_ = 1;  // may pass the last row of an array of INT32_MAX rows
 };
 
 // ----- simplex lattice ---------------------------------------------------------------
@@ -149,7 +149,7 @@ void writeHalfwayPoints(DesignRows& rows) {
     const int q = rows.components();
     for (int i = 1; i <= q && !rows.full(); ++i) {
         const int row = rows.append(0.5 / q);
-        rows.set(row, i, (q + 1) * 0.5 / q);
+        rows.set(row, i, (q + 1.0) * 0.5 / q);
     }
 }
 
