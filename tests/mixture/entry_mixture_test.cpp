@@ -18,7 +18,7 @@ TEST(MixtureEntry, DesignAndModelMatrixInTheHostsArrays) {
     Cpp_DOEMixSimplex(3, 2, 1, nullptr, 0, 0);
     const int32_t nCoef = Cpp_DOEMixGetnCoef(3, 999, 3, 1);
     ASSERT_EQ(nCoef, 7);
-    std::vector<BSTR> names{SysAllocString(u"Water"), SysAllocString(u"Oil"), SysAllocString(u"Salt")};
+    std::vector<BSTR> names{stringToBstr(u"Water"), stringToBstr(u"Oil"), stringToBstr(u"Salt")};
     std::vector<double> model(10 * 7, -1.0);
     std::vector<BSTR> labels(7, nullptr);
     Cpp_DOEMixPredictorMatrix(design.data(), rows, cols, nCoef, names.data(), 3, 1, model.data(), labels.data());
