@@ -67,8 +67,11 @@ LuDeterminant factorLu(const matrix* A) {
             lu.singular = true;
             return lu;
         }
-        const int e = std::ilogb(m);
-        for (int c = 0; c < n; ++c) a(r, c) = std::scalbn(a(r, c), -e);
+        // Multiplying by a power of two is exact; the exponent stops at -1023,
+        // whose reciprocal is still a double.
+        const int e = std::max(std::ilogb(m), -1023);
+        const double scale = std::ldexp(1.0, -e);
+        for (int c = 0; c < n; ++c) a(r, c) *= scale;
         lu.exponent += e;
     }
     std::vector<double> pivotFloor(static_cast<std::size_t>(n));

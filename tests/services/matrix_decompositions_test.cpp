@@ -60,6 +60,8 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     EXPECT_FALSE(singular);
     EXPECT_EQ(det(*fromRows({{1e15, 0}, {0, 1}}), &singular), 1e15);
     EXPECT_FALSE(singular);
+    EXPECT_EQ(det(*fromRows({{3e-320, 0}, {0, 1e300}}), &singular), 3e-320 * 1e300);  // a subnormal row
+    EXPECT_FALSE(singular);
     EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
     EXPECT_FALSE(singular);
 }
