@@ -129,8 +129,10 @@ VX_API int32_t VX_CALL Cpp_PlanSearchOrtho(int32_t* Cats, VX_IN int32_t nFac, VX
 /* Size of a response-surface design (Mode 2; PlanID 1 three-level
    factorial, 2 central composite, 3 Box-Behnken, 4 Doehlert): runs with
    replicates in *onplan, columns (nFac + nRes + 4) in *opplan, runs of one
-   replicate in *onblock. Other modes write nothing. IsRand is not read.
-   Returns 0. */
+   replicate in *onblock. nCenter counts the centre runs of a central
+   composite design (0: the uniform-precision count). An unknown PlanID
+   leaves *onplan as it came (still multiplied by nRep). Other modes write
+   nothing. IsRand is not read. Returns 0. */
 VX_API int32_t VX_CALL Cpp_PlanDimension(VX_IN int32_t Mode, VX_IN int32_t PlanID, VX_IN int32_t nFac,
                                          VX_IN int32_t nRes, VX_IN int32_t nCenter, VX_IN int32_t nRep,
                                          VX_IN VARIANT_BOOL IsRand, int32_t* onplan, int32_t* opplan,
@@ -139,9 +141,13 @@ VX_API int32_t VX_CALL Cpp_PlanDimension(VX_IN int32_t Mode, VX_IN int32_t PlanI
 /* Writes the run sheet sized by Cpp_PlanDimension into ioplan (nplan x
    pplan): run order, standard order, replicate, centre flag, the nFac
    factors, then nRes responses holding the no-value constant. MinF and
-   MaxF are nFac x 1. IsRand, DoRound and DoOrigScale are tested for -1
-   (DoOrigScale for non-zero when it builds the scale table). Step is not
-   read. Returns 0. */
+   MaxF are nFac x 1. IsRand, DoRound and DoOrigScale are tested for -1:
+   DoOrigScale converts the coded levels to centre + half-range x level,
+   DoRound then rounds them to whole numbers; IsRand puts the runs of one
+   replicate in random order, which every replicate repeats. Factor cells a
+   design does not set (centre runs, the other factors of axial and edge
+   runs) keep their incoming value: pass them as 0. Step is not read.
+   Returns 0. */
 VX_API int32_t VX_CALL Cpp_PlanGenerate(VX_IN int32_t Mode, VX_IN int32_t PlanID, VX_IN int32_t nFac,
                                         VX_IN int32_t nRes, VX_IN int32_t nCenter, VX_IN int32_t nRep,
                                         VX_IN VARIANT_BOOL IsRand, VX_IN VARIANT_BOOL DoRound,
@@ -200,7 +206,10 @@ VX_API void VX_CALL Cpp_Ymulticrit(double* Y, VX_IN int32_t n, VX_IN int32_t nRe
 
 /* Grid of a fitted two-factor second-order model into OutTable
    (indMax x indMax, written back), MinF and MaxF nFac x 1, Coeff NbCoeff x 1;
-   the widened smallest and largest values in *ominY and *omaxY. */
+   the widened smallest and largest values in *ominY and *omaxY. The grid
+   step is a twentieth of each range whatever indMax is; with indMax <= 1
+   there is no grid point and *ominY, *omaxY hold +1.79769313486231e308 and
+   the no-value constant. */
 VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable, VX_IN int32_t nFac,
                                          double* MinF, double* MaxF, VX_IN int32_t NbCoeff, double* Coeff,
                                          double* ominY, double* omaxY);
