@@ -187,7 +187,7 @@ Array arrayFor(int number, int runs, const std::array<int, 6>& counts, ParentCac
     const std::vector<int> levels = levelsAscending(counts);
     const auto fixed = kFixedCells.find(number);
     if (fixed != kFixedCells.end()) return fromDigitRows(fixed->second, levels, 1);
-    int product = 1;
+    long long product = 1;  // 2^35 for the widest entries
     for (int s : levels) product *= s;
     if (product == runs) return fullFactorial(levels);
     std::vector<int> wanted(8, 0);

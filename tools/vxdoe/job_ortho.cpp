@@ -1,7 +1,9 @@
 // vxdoe ortho: an orthogonal array from the catalogue, as a run sheet.
 //   --levels L1,L2,...  [--min-runs N]   the array for these factors
 //   --entry N                            one entry by its number
-//   --list --levels ... [--max-score S]  the scored candidates
+//   --list --levels ... [--runs N] [--max-score S]
+//                                        the scored candidates; runs beyond
+//                                        N (default 36: none) add to a score
 #include "tools/vxdoe/host.h"
 
 #include <algorithm>
@@ -34,7 +36,8 @@ struct Request {
     std::vector<int32_t> cats = std::vector<int32_t>(9, 0);
 };
 
-Request requestOf(const vxdoe::Args& args) {
+// runsOption: the least runs of the search, or the run target of the list.
+Request requestOf(const vxdoe::Args& args, const char* runsOption, int defaultRuns) {
     Request q{args.integers("levels")};
     if (q.levels.size() < 2 || q.levels.size() > static_cast<std::size_t>(kMaxColumns))
         throw vxdoe::UsageError("--levels needs 2 to 35 level counts");
@@ -42,7 +45,7 @@ Request requestOf(const vxdoe::Args& args) {
         if (s < 2 || s > 7) throw vxdoe::UsageError("--levels: every factor needs 2 to 7 levels");
         ++q.cats[static_cast<std::size_t>(s - 1)];
     }
-    q.cats[7] = args.integer("min-runs", 0);
+    q.cats[7] = args.integer(runsOption, defaultRuns);
     return q;
 }
 
@@ -162,8 +165,8 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& o
         printSheet(out, f, f.sheet);
         return 0;
     }
-    const Request q = requestOf(args);
     if (args.has("list")) {
+        const Request q = requestOf(args, "runs", kMaxRuns);
         const Candidates list = candidates(lib, q, args.integer("max-score", 10));
         vxdoe::printRow(out, {"score", "n2", "n3", "n4", "n5", "n6", "n7", "runs", "variant", "entry", "table"});
         for (int r = 1; r <= list.count; ++r) {
@@ -173,6 +176,7 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& o
         }
         return list.count > 0 ? 0 : 1;
     }
+    const Request q = requestOf(args, "min-runs", 0);
     const Fetched f = findArray(lib, q);
     printSheet(out, f, inFactorOrder(f.sheet, q.levels));
     return 0;
@@ -180,8 +184,8 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& o
 
 const vxdoe::JobRegistration kOrtho{{"ortho",
                                      "--levels L1,L2,... [--min-runs N] | --entry N | --list --levels L1,... "
-                                     "[--min-runs N] [--max-score S]",
-                                     {"levels", "min-runs", "entry", "list", "max-score"},
+                                     "[--runs N] [--max-score S]",
+                                     {"levels", "min-runs", "entry", "list", "runs", "max-score"},
                                      runOrtho}};
 
 }  // namespace
