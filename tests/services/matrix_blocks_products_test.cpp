@@ -9,10 +9,10 @@ TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
     Owned A = fromRows({{1, 2, 3}, {4, 5, 6}});
     matrix* B = nullptr;
     M_CopyBlock(A.get(), 1, 2, 2, 3, B);
-    EXPECT_TRUE(near(*B, *fromRows({{2, 3}, {5, 6}}), 0.0));
+    EXPECT_TRUE(closeTo(*B, *fromRows({{2, 3}, {5, 6}}), 0.0));
     // A block reaching past the last row takes -1 there, not the next column.
     M_CopyBlock(A.get(), 2, 3, 1, 1, B);
-    EXPECT_TRUE(near(*B, *fromRows({{4}, {-1}}), 0.0));
+    EXPECT_TRUE(closeTo(*B, *fromRows({{4}, {-1}}), 0.0));
     M_CopyBlock(A.get(), 2, 1, 1, 3, B);
     EXPECT_EQ(B->count(), 0);
     delete B;
@@ -21,58 +21,58 @@ TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
 TEST(CopyBlock, IntoItsOwnSource) {
     matrix* A = fromRows({{1, 2, 3}, {4, 5, 6}}).release();
     M_CopyBlock(A, 2, 2, 1, 3, A);
-    EXPECT_TRUE(near(*A, *fromRows({{4, 5, 6}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{4, 5, 6}}), 0.0));
     delete A;
 }
 
 TEST(PasteBlock, ClipsAtTheTargetsEdges) {
     Owned A(new matrix(3, 3, 0.0));
     M_PasteBlock(fromRows({{1, 2}, {3, 4}}).get(), 2, 2, A.get(), 2, 3);
-    EXPECT_TRUE(near(*A, *fromRows({{0, 0, 0}, {0, 0, 1}, {0, 0, 3}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{0, 0, 0}, {0, 0, 1}, {0, 0, 3}}), 0.0));
     // A huge stated block from a far-off origin visits only A's cells; they lie
     // past the end of the 1 x 1 source, so they receive its bounded read, -1.
     M_PasteBlock(fromRows({{9}}).get(), 2000000000, 1, A.get(), -1000000000, 1);
-    EXPECT_TRUE(near(*A, *fromRows({{-1, 0, 0}, {-1, 0, 1}, {-1, 0, 3}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{-1, 0, 0}, {-1, 0, 1}, {-1, 0, 3}}), 0.0));
 }
 
 TEST(PasteBlock, OverlappingSelfPasteReadsTheOriginal) {
     Owned A = fromRows({{1}, {2}, {3}});
     M_PasteBlock(A.get(), 3, 1, A.get(), 2, 1);
-    EXPECT_TRUE(near(*A, *fromRows({{1}, {1}, {2}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{1}, {1}, {2}}), 0.0));
 }
 
 TEST(Copies, DuplicateRemoveRowTranspose) {
     Owned A = fromRows({{1, 2}, {3, 4}, {5, 6}});
     Owned dup(M_Duplicate(A.get()));
-    EXPECT_TRUE(near(*dup, *A, 0.0));
+    EXPECT_TRUE(closeTo(*dup, *A, 0.0));
     EXPECT_NE(dup->data(), A->data());
     Owned v(V_Duplicate(A.get(), 4));
-    EXPECT_TRUE(near(*v, *fromRows({{1}, {3}, {5}, {2}}), 0.0));
-    EXPECT_TRUE(near(*Owned(M_RemoveRow(A.get(), 2)), *fromRows({{1, 2}, {5, 6}}), 0.0));
-    EXPECT_TRUE(near(*Owned(M_RemoveRow(A.get(), 9)), *A, 0.0));
+    EXPECT_TRUE(closeTo(*v, *fromRows({{1}, {3}, {5}, {2}}), 0.0));
+    EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), 2)), *fromRows({{1, 2}, {5, 6}}), 0.0));
+    EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), 9)), *A, 0.0));
 
     int cells[] = {1, 2, 3, 4, 5, 6};  // 2 x 3, column-major
     matrixInt Ai(2, 3, cells, false);
-    EXPECT_TRUE(near(*Owned(M_Transpose(&Ai, 2, 3)), *fromRows({{1, 2}, {3, 4}, {5, 6}}), 0.0));
+    EXPECT_TRUE(closeTo(*Owned(M_Transpose(&Ai, 2, 3)), *fromRows({{1, 2}, {3, 4}, {5, 6}}), 0.0));
 }
 
 TEST(Products, AgreeWithTheDefinitions) {
     Owned X = randomMatrix(9, 4, 7);
     matrix* out = nullptr;
     M_ProductTrAA(X.get(), out);
-    EXPECT_TRUE(near(*out, *product(*transpose(*X), *X), 1e-14));
+    EXPECT_TRUE(closeTo(*out, *product(*transpose(*X), *X), 1e-14));
     M_ProductATrA(X.get(), out);
-    EXPECT_TRUE(near(*out, *product(*X, *transpose(*X)), 1e-14));
+    EXPECT_TRUE(closeTo(*out, *product(*X, *transpose(*X)), 1e-14));
 
     Owned B = randomMatrix(4, 4, 8), x = randomMatrix(4, 1, 9);
     M_ProductBV(B.get(), x.get(), out);
-    EXPECT_TRUE(near(*out, *product(*B, *x), 1e-14));
+    EXPECT_TRUE(closeTo(*out, *product(*B, *x), 1e-14));
     const double q = product(*transpose(*x), *product(*B, *x))->vbget(1, 1);
     EXPECT_NEAR(M_ProductTrVBV(x.get(), B.get()), q, 1e-14);
     EXPECT_NEAR(V_ProductTrV1V2(x.get(), x.get(), 4), product(*transpose(*x), *x)->vbget(1), 1e-14);
 
     M_Sums1As2B(2.0, fromRows({{1, 2}}).get(), -0.5, fromRows({{4, 8}}).get(), out);
-    EXPECT_TRUE(near(*out, *fromRows({{0, 0}}), 0.0));
+    EXPECT_TRUE(closeTo(*out, *fromRows({{0, 0}}), 0.0));
     delete out;
 }
 
@@ -91,7 +91,7 @@ TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
 
     Owned updated = product(*x, *transpose(*x));
     for (int i = 0; i < 25; ++i) updated->data()[i] += M->data()[i];
-    EXPECT_TRUE(near(*product(*updated, *V), *identity(5), 1e-12));
+    EXPECT_TRUE(closeTo(*product(*updated, *V), *identity(5), 1e-12));
     M_ProductTrAA(u, u);  // 1 x 1 result over its own 5 x 1 input
     EXPECT_EQ(u->rows(), 1);
     delete V;

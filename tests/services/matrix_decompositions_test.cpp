@@ -104,8 +104,8 @@ TEST(Inverse, ReconstructsIdentity) {
         bool failed = true;
         inverse1(A.get(), Ainv, 1e-6, &failed);
         ASSERT_FALSE(failed);
-        EXPECT_TRUE(near(*product(*A, *Ainv), *identity(n), 1e-11)) << "n = " << n;
-        EXPECT_TRUE(near(*product(*Ainv, *A), *identity(n), 1e-11)) << "n = " << n;
+        EXPECT_TRUE(closeTo(*product(*A, *Ainv), *identity(n), 1e-11)) << "n = " << n;
+        EXPECT_TRUE(closeTo(*product(*Ainv, *A), *identity(n), 1e-11)) << "n = " << n;
         delete Ainv;
     }
 }
@@ -131,7 +131,7 @@ TEST(Inverse, OutputMayBeTheInput) {
     bool failed = true;
     inverse1(A, A, 1e-12, &failed);
     ASSERT_FALSE(failed);
-    EXPECT_TRUE(near(*A, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
     delete A;
 }
 
@@ -140,10 +140,10 @@ void expectPenrose(const matrix& A, const matrix& P) {
     ASSERT_EQ(P.rows(), A.cols());
     ASSERT_EQ(P.cols(), A.rows());
     Owned AP = product(A, P), PA = product(P, A);
-    EXPECT_TRUE(near(*product(*AP, A), A, 1e-12));
-    EXPECT_TRUE(near(*product(*PA, P), P, 1e-12));
-    EXPECT_TRUE(near(*AP, *transpose(*AP), 1e-12));
-    EXPECT_TRUE(near(*PA, *transpose(*PA), 1e-12));
+    EXPECT_TRUE(closeTo(*product(*AP, A), A, 1e-12));
+    EXPECT_TRUE(closeTo(*product(*PA, P), P, 1e-12));
+    EXPECT_TRUE(closeTo(*AP, *transpose(*AP), 1e-12));
+    EXPECT_TRUE(closeTo(*PA, *transpose(*PA), 1e-12));
 }
 
 TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
@@ -164,12 +164,12 @@ TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
     Owned A = fromRows({{3, 0}, {0, 1e-9}, {0, 0}});
     matrix* P = nullptr;
     M_InvGeneralized(A.get(), P, 1e-6);
-    EXPECT_TRUE(near(*P, *fromRows({{1.0 / 3, 0, 0}, {0, 0, 0}}), 1e-15));
+    EXPECT_TRUE(closeTo(*P, *fromRows({{1.0 / 3, 0, 0}, {0, 0, 0}}), 1e-15));
     M_InvGeneralized(A.get(), P, 1e-12);
     EXPECT_NEAR(P->vbget(2, 2), 1e9, 1e-3);
     // The zero matrix's pseudo-inverse is its zero transpose, whatever the tolerance.
     M_InvGeneralized(std::make_unique<matrix>(2, 3, 0.0).get(), P, -1.0);
-    EXPECT_TRUE(near(*P, matrix(3, 2, 0.0), 0.0));
+    EXPECT_TRUE(closeTo(*P, matrix(3, 2, 0.0), 0.0));
     delete P;
 }
 
@@ -178,7 +178,7 @@ TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
         Owned A = spd(n, 30 + n);
         matrix* L = nullptr;
         ASSERT_TRUE(M_CholDecomp(A.get(), L));
-        EXPECT_TRUE(near(*product(*L, *transpose(*L)), *A, 1e-13)) << "n = " << n;
+        EXPECT_TRUE(closeTo(*product(*L, *transpose(*L)), *A, 1e-13)) << "n = " << n;
         for (int c = 2; c <= n; ++c)
             for (int r = 1; r < c; ++r) EXPECT_EQ(L->vbget(r, c), 0.0);
         for (int i = 1; i <= n; ++i) EXPECT_GT(L->vbget(i, i), 0.0);
@@ -190,7 +190,7 @@ TEST(Cholesky, ReadsOnlyTheLowerTriangle) {
     Owned A = fromRows({{4, 999}, {2, 5}});
     matrix* L = nullptr;
     ASSERT_TRUE(M_CholDecomp(A.get(), L));
-    EXPECT_TRUE(near(*L, *fromRows({{2, 0}, {1, 2}}), 1e-15));
+    EXPECT_TRUE(closeTo(*L, *fromRows({{2, 0}, {1, 2}}), 1e-15));
     delete L;
 }
 
@@ -219,8 +219,8 @@ void expectEigenDecomposition(const matrix& A, const matrix& values, const matri
     Owned QL(new matrix(n, n, 0.0));
     for (int c = 1; c <= n; ++c)
         for (int r = 1; r <= n; ++r) QL->vbset(r, c, vectors.vbget(r, c) * values.vbget(c));
-    EXPECT_TRUE(near(*product(*QL, *transpose(vectors)), A, tol));
-    EXPECT_TRUE(near(*product(*transpose(vectors), vectors), *identity(n), tol));
+    EXPECT_TRUE(closeTo(*product(*QL, *transpose(vectors)), A, tol));
+    EXPECT_TRUE(closeTo(*product(*transpose(vectors), vectors), *identity(n), tol));
 }
 
 TEST(Eigen, DecomposesAndOrdersEigenvalues) {
@@ -273,8 +273,8 @@ TEST(Eigen, FailureGivesZerosNotGarbage) {
     Owned bad = spd(4, 1);
     bad->vbset(3, 2, std::numeric_limits<double>::infinity());
     EXPECT_FALSE(M_Eigen(bad.get(), values, vectors, true));
-    EXPECT_TRUE(near(*values, matrix(4, 1, 0.0), 0.0));
-    EXPECT_TRUE(near(*vectors, matrix(4, 4, 0.0), 0.0));
+    EXPECT_TRUE(closeTo(*values, matrix(4, 1, 0.0), 0.0));
+    EXPECT_TRUE(closeTo(*vectors, matrix(4, 4, 0.0), 0.0));
     EXPECT_FALSE(M_Eigen(std::make_unique<matrix>(2, 3, 1.0).get(), values, vectors, true));
     EXPECT_FALSE(M_Eigen(nullptr, values, vectors, true));
     delete values;

@@ -73,7 +73,7 @@ inline double maxAbs(const matrix& A) {
 }
 
 // Same shape and every element within tol * max(1, largest magnitude of B).
-inline ::testing::AssertionResult near(const matrix& A, const matrix& B, double tol) {
+inline ::testing::AssertionResult closeTo(const matrix& A, const matrix& B, double tol) {
     if (A.rows() != B.rows() || A.cols() != B.cols())
         return ::testing::AssertionFailure() << "shape " << A.rows() << "x" << A.cols() << " vs " << B.rows() << "x"
                                              << B.cols();

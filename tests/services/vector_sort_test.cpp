@@ -45,7 +45,7 @@ TEST(Flags, ConstancyAndReset) {
     EXPECT_EQ(V_IsConstantBool(flags.get(), 3), -1);
     flags->vbset(3, -1.0);
     InitVectorToFalse(flags.get(), 2);
-    EXPECT_TRUE(near(*flags, *fromRows({{0}, {0}, {-1}}), 0.0));
+    EXPECT_TRUE(closeTo(*flags, *fromRows({{0}, {0}, {-1}}), 0.0));
     InitVectorToFalse(flags.get(), 99);
     EXPECT_EQ(V_IsConstantBool(flags.get(), 3), -1);
 }
@@ -54,9 +54,9 @@ TEST(SortRows, StableInBothDirectionsAndOnlyInRange) {
     // Key in column 1, an identity tag in column 2.
     Owned A = fromRows({{9, 0}, {2, 1}, {1, 2}, {2, 3}, {1, 4}, {0, 5}});
     SortQMatrixCol(A.get(), 6, 2, 1, 2, 5, 0);
-    EXPECT_TRUE(near(*A, *fromRows({{9, 0}, {1, 2}, {1, 4}, {2, 1}, {2, 3}, {0, 5}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{9, 0}, {1, 2}, {1, 4}, {2, 1}, {2, 3}, {0, 5}}), 0.0));
     SortQMatrixCol(A.get(), 6, 2, 1, 1, 6, 1);
-    EXPECT_TRUE(near(*A, *fromRows({{9, 0}, {2, 1}, {2, 3}, {1, 2}, {1, 4}, {0, 5}}), 0.0));
+    EXPECT_TRUE(closeTo(*A, *fromRows({{9, 0}, {2, 1}, {2, 3}, {1, 2}, {1, 4}, {0, 5}}), 0.0));
 }
 
 TEST(SortRows, HostileArgumentsAreHarmless) {
@@ -78,7 +78,7 @@ TEST(SortRows, HostileArgumentsAreHarmless) {
 TEST(SuperMatrices, CreateFillDelete) {
     matrix** S = iniSuperMat(3, 2, 1, 1.0);
     ASSERT_NE(S, nullptr);
-    EXPECT_TRUE(near(*S[2], *fromRows({{1}, {1}}), 0.0));
+    EXPECT_TRUE(closeTo(*S[2], *fromRows({{1}, {1}}), 0.0));
     SuperMatSetToValue(S, 3, 0.25);
     EXPECT_EQ(V_Sum2(S[1], 2), 0.5);
     deletecascade(S, 3);
