@@ -72,8 +72,8 @@ int V_NbDistinct(const matrixInt* v, int n);
 // -1 when the first n elements are all equal (and for n <= 1), 0 otherwise.
 short V_IsConstant(const matrix* v, int n);
 short V_IsConstant(const matrixInt* v, int n);
-// -1 when the first n flags are all true or all false, else 0. A flag is
-// true when it holds exactly -1; any other value is false.
+// -1 when every one of the first n flags is true, else 0. A flag is true
+// when it holds exactly -1; any other value is false.
 short V_IsConstantBool(const matrix* v, int n);
 // Sets the first n flags of v to false.
 void InitVectorToFalse(matrix* v, int n);

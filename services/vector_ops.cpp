@@ -69,7 +69,8 @@ short V_IsConstant(const matrixInt* v, int n) { return allSame(firstValues(v, n)
 
 short V_IsConstantBool(const matrix* v, int n) {
     // A flag is true only when it holds exactly -1; any other value is false.
-    return allSame(firstValues(v, n), [](double a, double b) { return (a == -1.0) == (b == -1.0); });
+    const std::vector<double> flags = firstValues(v, n);
+    return std::all_of(flags.begin(), flags.end(), [](double f) { return f == -1.0; }) ? -1 : 0;
 }
 
 void InitVectorToFalse(matrix* v, int n) {
