@@ -2,6 +2,7 @@
 // host calls them: flat column-major arrays, BSTRs from SysAllocString.
 #include "boundary/VORNEXDO1M.h"
 #include "classical/orthogonal_catalogue.h"
+#include "services/bstr.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,14 @@ constexpr double kUntouched = 99.5;
 // their slots).
 struct HostStrings {
     HostStrings(int n, const char16_t* s) : b(static_cast<std::size_t>(std::max(1, n))) {
-        for (BSTR& x : b) x = SysAllocString(s);
+        for (BSTR& x : b) x = stringToBstr(s);
     }
     ~HostStrings() {
         for (BSTR x : b) SysFreeString(x);
     }
     HostStrings(const HostStrings&) = delete;
     HostStrings& operator=(const HostStrings&) = delete;
-    std::u16string text(std::size_t i = 0) const { return std::u16string(b[i], SysStringLen(b[i])); }
+    std::u16string text(std::size_t i = 0) const { return bstrToString(b[i]); }
     std::vector<BSTR> b;
 };
 

@@ -8,6 +8,9 @@
 
 namespace {
 
+// OLECHAR is char16_t here and wchar_t (also 16 bits) on Windows.
+const OLECHAR* ole(const char16_t* s) { return reinterpret_cast<const OLECHAR*>(s); }
+
 TEST(Containers, ColumnMajorOneBasedStorage) {
     double host[6] = {1, 2, 3, 4, 5, 6};  // 3 x 2
     matrix m(3, 2, host, false);
@@ -106,14 +109,14 @@ TEST(Containers, CopyBetweenContainersAndKinds) {
 }
 
 TEST(Strings, BstrLayoutAndNullRules) {
-    BSTR s = SysAllocString(u"abc");
+    BSTR s = SysAllocString(ole(u"abc"));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SysStringLen(s), 3u);
     uint32_t bytes;
     std::memcpy(&bytes, reinterpret_cast<char*>(s) - 4, 4);
     EXPECT_EQ(bytes, 6u) << "a byte count precedes the characters";
     EXPECT_EQ(s[3], 0) << "a zero character follows the last";
-    BSTR embedded = SysAllocStringLen(u"a\0b", 3);
+    BSTR embedded = SysAllocStringLen(ole(u"a\0b"), 3);
     EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
@@ -124,7 +127,7 @@ TEST(Strings, BstrLayoutAndNullRules) {
 }
 
 TEST(Strings, CopyBackReplacesEveryHostString) {
-    BSTR host[2] = {SysAllocString(u"old"), nullptr};
+    BSTR host[2] = {SysAllocString(ole(u"old")), nullptr};
     Smatrix m(2, 1, host);
     EXPECT_EQ(m.vbget(1), u"old");
     EXPECT_EQ(m.vbget(2, 1), u"") << "a null BSTR reads as empty";
