@@ -36,8 +36,11 @@ struct ResponseGoal {
             if (y < rightTarget) return 1.0;
             if (y >= rightTarget && y < upper) return falling(y);
         } else if (code == kLargerIsBetter) {
+            // Lower is tested first: a value at Lower is worth nothing even
+            // when LeftTarget coincides with it.
+            if (y <= lower) return 0.0;
+            if (y < leftTarget) return rising(y);
             if (y >= leftTarget) return 1.0;
-            if (y > lower && y < leftTarget) return rising(y);
         } else if (code == kTargetRange) {
             if (y > lower && y < leftTarget) return rising(y);
             if (y >= leftTarget && y <= rightTarget) return 1.0;
