@@ -53,11 +53,13 @@ void LayCentralComposite(matrix* plan, int k) {
 
 long long FirstCentralCompositeCentre(int k) { return static_cast<long long>(TwoToThe(k)) + 2LL * k + 1; }
 
+// Box-Behnken and Doehlert place their rows by all k factors, so a sheet
+// narrower than the design still holds every cell that fits; the loops end
+// with the sheet's last row.
 void LayBoxBehnken(matrix* plan, int k) {
-    const int nf = runsheet::FactorsInSheet(plan, k);
     int row = 1;
-    for (int i = 1; i < nf; ++i) {
-        for (int j = i + 1; j <= nf; ++j, row += 4) {
+    for (int i = 1; i < k; ++i) {
+        for (int j = i + 1; j <= k; ++j, row += 4) {
             if (row > plan->rows()) return;
             // Corners in the order (-,-), (+,-), (-,+), (+,+): factor i varies fastest.
             for (int corner = 0; corner < 4; ++corner) {
@@ -69,12 +71,11 @@ void LayBoxBehnken(matrix* plan, int k) {
 }
 
 void LayDoehlert(matrix* plan, int k) {
-    const int nf = runsheet::FactorsInSheet(plan, k);
-    if (nf < 1) return;
+    if (k < 1) return;
     SetFactor(plan, 1, 1, 1.0);
     SetFactor(plan, 2, 1, -1.0);
     int next = 3;
-    for (int d = 2; d <= nf && next <= plan->rows(); ++d) {
+    for (int d = 2; d <= k && next <= plan->rows(); ++d) {
         // A new point above the previous dimension's first point, lifted into
         // dimension d so that it stays at distance 1 from the centre.
         const int s = FirstDoehlertRow(d - 1);

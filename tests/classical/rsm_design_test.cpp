@@ -281,6 +281,13 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
             EXPECT_TRUE(CanariesIntact(plan, used)) << "design " << planID << ", k = " << k;
             EXPECT_EQ(std::set<double>(plan.begin(), plan.begin() + 3), (std::set<double>{1, 2, 3}));
         }
+    // A sheet too narrow for the third factor still holds the cells that fit:
+    // the (1, 3) block of a three-factor Box-Behnken design varies factor 1.
+    std::vector<double> narrow(13 * 6, 0.0), minF(3, -1), maxF(3, 1);
+    int32_t seed = 0, oSeed = 0;
+    Cpp_PlanGenerate(2, kBbd, 3, 0, 0, 1, 0, 0, 0, 13, 6, 13, minF.data(), maxF.data(), nullptr, narrow.data(), &seed,
+                     -1, &oSeed);
+    for (int r = 5; r <= 8; ++r) EXPECT_EQ(std::abs(narrow[4 * 13 + r - 1]), 1) << "row " << r;
     const Sheet one = Generate({.planID = kBbd, .k = 1});
     EXPECT_EQ(one.nblock, 1);
     EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
