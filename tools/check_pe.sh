@@ -55,7 +55,12 @@ def_names() {
 # the last word between the VX_CORE_CXX mark and the parameter list or
 # template arguments, in declarations (not comments or the macro itself).
 decorated_roots() {
-    grep -rhE --include='*.h' --include='*.cpp' '^[^/#*]*\bVX_CORE_CXX\b' "$@" |
+    local dir dirs=()
+    for dir in "$@"; do
+        [ -d "$dir" ] && dirs+=("$dir")  # a subsystem may have no sources yet
+    done
+    [ ${#dirs[@]} -gt 0 ] || return 0
+    { grep -rhE --include='*.h' --include='*.cpp' '^[^/#*]*\bVX_CORE_CXX\b' "${dirs[@]}" || true; } |
         sed -E 's/^.*\bVX_CORE_CXX\b//; s/[(;{<:].*$//' |
         awk 'NF { print $NF }' | sed -E 's/^.*[^A-Za-z0-9_]//' | sort -u
 }
