@@ -15,7 +15,18 @@ namespace vxdoe {
 // ----- the library ------------------------------------------------------------
 
 #ifdef _WIN32
-Library::Library(const std::string& path) : handle_(reinterpret_cast<void*>(LoadLibraryA(path.c_str()))) {
+namespace {
+// LoadLibrary wants backslashes in a path; the default path and a path typed
+// Unix-style may hold forward ones.
+std::string windowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+}  // namespace
+
+Library::Library(const std::string& path)
+    : handle_(reinterpret_cast<void*>(LoadLibraryA(windowsPath(path).c_str()))) {
     if (handle_ == nullptr) throw UsageError("cannot load " + path);
 }
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
