@@ -3,9 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <numeric>
+#include <vector>
 
 namespace {
+
+std::vector<int> values(const matrixInt& p) {
+    std::vector<int> v;
+    for (int i = 1; i <= p.count(); ++i) v.push_back(p.vbget(i));
+    return v;
+}
+
+// Random1toN with the seed given; *next receives the state to continue from.
+std::vector<int> permutation(int n, int seed, int* next) {
+    matrixInt p(n, 1, 0);
+    Random1toN(n, &p, &seed, -1, next);
+    return values(p);
+}
 
 TEST(Random, MinimalStandardGeneratorStream) {
     // The 10000th state from seed 1 of the multiplier-48271 Lehmer generator
@@ -19,13 +33,16 @@ TEST(Random, MinimalStandardGeneratorStream) {
     EXPECT_EQ(state, 399268537);
 }
 
-TEST(Random, DrawsAreInTheHalfOpenUnitInterval) {
-    int seed = 12345, next = 0;
-    for (int i = 0; i < 100000; ++i) {
-        const double u = Cpp_Random01(&seed, 1, &next);
-        ASSERT_GE(u, 0.0);
-        ASSERT_LT(u, 1.0);
-        seed = next;
+TEST(Random, DrawsStayInTheHalfOpenUnitIntervalFromAnySeed) {
+    for (int s : {12345, 0, -1, 2147483647, -2147483647 - 1, 42}) {
+        int seed = s, next = 0;
+        for (int i = 0; i < 20000; ++i) {
+            const double u = Cpp_Random01(&seed, 1, &next);
+            ASSERT_GE(u, 0.0) << "seed " << s;
+            ASSERT_LT(u, 1.0) << "seed " << s;
+            ASSERT_GE(next, 1) << "seed " << s;
+            seed = next;
+        }
     }
 }
 
@@ -39,37 +56,16 @@ TEST(Random, FalseFlagStartsANewStreamAndReportsItsSeed) {
     EXPECT_EQ(replay, seed) << "a true flag leaves the seed as it was";
 }
 
-TEST(Random, AnySeedValueIsUsable) {
-    for (int s : {0, -1, 2147483647, -2147483647 - 1, 42}) {
-        int seed = s, next = 0;
-        const double u = Cpp_Random01(&seed, 1, &next);
-        EXPECT_GE(u, 0.0);
-        EXPECT_LT(u, 1.0);
-        EXPECT_GE(next, 1);
-    }
-}
-
 TEST(Random, PermutationIsReproducibleAndComplete) {
-    matrixInt a(20, 1, 0), b(20, 1, 0);
-    int seedA = 777, nextA = 0, seedB = 777, nextB = 0;
-    Random1toN(20, &a, &seedA, -1, &nextA);
-    Random1toN(20, &b, &seedB, -1, &nextB);
-    std::set<int> seen;
-    for (int i = 1; i <= 20; ++i) {
-        EXPECT_EQ(a.vbget(i), b.vbget(i));
-        seen.insert(a.vbget(i));
-    }
-    EXPECT_EQ(seen.size(), 20u);
-    EXPECT_EQ(*seen.begin(), 1);
-    EXPECT_EQ(*seen.rbegin(), 20);
+    int nextA = 0, nextB = 0, nextC = 0;
+    const std::vector<int> a = permutation(20, 777, &nextA);
+    EXPECT_EQ(permutation(20, 777, &nextB), a);
     EXPECT_EQ(nextA, nextB);
-    // Continuing from oSeed gives a different permutation than replaying.
-    matrixInt c(20, 1, 0);
-    int cont = nextA, contNext = 0;
-    Random1toN(20, &c, &cont, -1, &contNext);
-    bool differs = false;
-    for (int i = 1; i <= 20; ++i) differs = differs || c.vbget(i) != a.vbget(i);
-    EXPECT_TRUE(differs);
+    std::vector<int> sorted = a, all(20);
+    std::sort(sorted.begin(), sorted.end());
+    std::iota(all.begin(), all.end(), 1);
+    EXPECT_EQ(sorted, all);
+    EXPECT_NE(permutation(20, nextA, &nextC), a) << "continuing from oSeed is not replaying";
 }
 
 TEST(Random, UniformFillFollowsTheSameSeedRule) {
@@ -124,16 +120,10 @@ TEST(SeedConvention, WorkingSeedWithPermutations) {
     EXPECT_EQ(ioSeed, 31);
     EXPECT_EQ(init, -1);
     // The second permutation continues the stream of the first.
-    int s = 31, o = 0;
-    matrixInt q1(5, 1, 0), q2(5, 1, 0);
-    Random1toN(5, &q1, &s, -1, &o);
-    s = o;
-    Random1toN(5, &q2, &s, -1, &o);
-    for (int i = 1; i <= 5; ++i) {
-        EXPECT_EQ(p1.vbget(i), q1.vbget(i));
-        EXPECT_EQ(p2.vbget(i), q2.vbget(i));
-    }
-    EXPECT_EQ(oSeed, o);
+    int o1 = 0, o2 = 0;
+    EXPECT_EQ(values(p1), permutation(5, 31, &o1));
+    EXPECT_EQ(values(p2), permutation(5, o1, &o2));
+    EXPECT_EQ(oSeed, o2);
 
     int fresh = 0, freshOut = 0;
     short freshInit = 0;
@@ -144,15 +134,12 @@ TEST(SeedConvention, WorkingSeedWithPermutations) {
 }
 
 TEST(SeedConvention, DirectPermutationOnTheHostVariables) {
-    int ioSeed = 0, oSeed = 0;
+    int ioSeed = 0, oSeed = 0, replayOut = 0;
     short init = 0;
     matrixInt p(4, 1, 0);
     Random1toNDirect(4, &p, &ioSeed, &init, &oSeed);
     EXPECT_EQ(init, -1);
-    matrixInt q(4, 1, 0);
-    int replay = ioSeed, replayOut = 0;
-    Random1toN(4, &q, &replay, -1, &replayOut);
-    for (int i = 1; i <= 4; ++i) EXPECT_EQ(p.vbget(i), q.vbget(i));
+    EXPECT_EQ(values(p), permutation(4, ioSeed, &replayOut));
     EXPECT_EQ(replayOut, oSeed);
 }
 
