@@ -7,7 +7,7 @@ using namespace mtest;
 
 TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
     Owned A = fromRows({{1, 2, 3}, {4, 5, 6}});
-    matrix* B = nullptr;
+    Out B;
     M_CopyBlock(A.get(), 1, 2, 2, 3, B);
     EXPECT_TRUE(closeTo(*B, *fromRows({{2, 3}, {5, 6}}), 0.0));
     // A block reaching past the last row takes -1 there, not the next column.
@@ -15,14 +15,12 @@ TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
     EXPECT_TRUE(closeTo(*B, *fromRows({{4}, {-1}}), 0.0));
     M_CopyBlock(A.get(), 2, 1, 1, 3, B);
     EXPECT_EQ(B->count(), 0);
-    delete B;
 }
 
 TEST(CopyBlock, IntoItsOwnSource) {
-    matrix* A = fromRows({{1, 2, 3}, {4, 5, 6}}).release();
+    Out A(fromRows({{1, 2, 3}, {4, 5, 6}}).release());
     M_CopyBlock(A, 2, 2, 1, 3, A);
     EXPECT_TRUE(closeTo(*A, *fromRows({{4, 5, 6}}), 0.0));
-    delete A;
 }
 
 TEST(PasteBlock, ClipsAtTheTargetsEdges) {
@@ -58,7 +56,7 @@ TEST(Copies, DuplicateRemoveRowTranspose) {
 
 TEST(Products, AgreeWithTheDefinitions) {
     Owned X = randomMatrix(9, 4, 7);
-    matrix* out = nullptr;
+    Out out;
     M_ProductTrAA(X.get(), out);
     EXPECT_TRUE(closeTo(*out, *product(*transpose(*X), *X), 1e-14));
     M_ProductATrA(X.get(), out);
@@ -73,17 +71,16 @@ TEST(Products, AgreeWithTheDefinitions) {
 
     M_Sums1As2B(2.0, fromRows({{1, 2}}).get(), -0.5, fromRows({{4, 8}}).get(), out);
     EXPECT_TRUE(closeTo(*out, *fromRows({{0, 0}}), 0.0));
-    delete out;
 }
 
 TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
     // W = V - u u' / (1 + x'Vx), u = Vx, is the inverse of M + x x'. The
     // weighted sum writes over V itself.
     Owned M = spd(5, 12), x = randomMatrix(5, 1, 13);
-    matrix* V = nullptr;
+    Out V;
     bool failed = true;
     inverse1(M.get(), V, 1e-9, &failed);
-    matrix *u = nullptr, *uu = nullptr;
+    Out u, uu;
     const double q = M_ProductTrVBV(x.get(), V);
     M_ProductBV(V, x.get(), u);
     M_ProductATrA(u, uu);
@@ -94,16 +91,12 @@ TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
     EXPECT_TRUE(closeTo(*product(*updated, *V), *identity(5), 1e-12));
     M_ProductTrAA(u, u);  // 1 x 1 result over its own 5 x 1 input
     EXPECT_EQ(u->rows(), 1);
-    delete V;
-    delete u;
-    delete uu;
 }
 
 TEST(Products, EmptyAndShortInputs) {
-    matrix* out = new matrix(2, 2, 5.0);
+    Out out(new matrix(2, 2, 5.0));
     M_ProductTrAA(nullptr, out);
     EXPECT_EQ(out->count(), 0);
-    delete out;
     // A vector shorter than B is read with the bounded access (-1 past its end).
     EXPECT_EQ(M_ProductTrVBV(fromRows({{2}}).get(), identity(2).get()), 5.0);
 }

@@ -15,6 +15,19 @@ namespace mtest {
 
 using Owned = std::unique_ptr<matrix>;
 
+// An output argument (matrix*&) that the function under test allocates or
+// reuses, freed when the test ends.
+struct Out {
+    explicit Out(matrix* m = nullptr) : p(m) {}
+    Out(const Out&) = delete;
+    Out& operator=(const Out&) = delete;
+    ~Out() { delete p; }
+    operator matrix*&() { return p; }
+    const matrix& operator*() const { return *p; }
+    matrix* operator->() const { return p; }
+    matrix* p;
+};
+
 // A matrix from its rows, written as they read.
 inline Owned fromRows(std::initializer_list<std::initializer_list<double>> rows) {
     const int nr = static_cast<int>(rows.size());
