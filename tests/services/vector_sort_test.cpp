@@ -65,12 +65,11 @@ TEST(SortRows, HostileArgumentsAreHarmless) {
     EXPECT_EQ(A->vbget(2, 1), 2.0);
     EXPECT_EQ(A->vbget(3, 2), 1.0);  // NaN keys last, in their original order
     EXPECT_EQ(A->vbget(4, 2), 3.0);
-    Owned before(M_Duplicate(A.get()));
     SortQMatrixCol(A.get(), 4, 2, 7, 1, 4, 0);           // key column outside
+    EXPECT_EQ(A->vbget(1, 2), 4.0) << "nothing moves";
     SortQMatrixCol(A.get(), 4, 2, 1, -5, 2000000000, 1); // range clipped to the rows
     SortQMatrixCol(static_cast<matrix*>(nullptr), 4, 2, 1, 1, 4, 0);
     EXPECT_EQ(A->vbget(1, 1), 2.0);
-    EXPECT_EQ(before->vbget(1, 1), 1.0);
 }
 
 TEST(SuperMatrices, CreateFillDelete) {
