@@ -96,48 +96,22 @@ std::set<std::string> exportedNames(HMODULE module) {
 
 // ----- late binding: the arguments a host builds for DispCallFunc ---------------
 
-VARIANTARG byValue(int32_t v) {
+template <class Set>
+VARIANTARG argument(VARTYPE vt, Set set) {
     VARIANTARG a;
     VariantInit(&a);
-    a.vt = VT_I4;
-    a.lVal = v;
+    a.vt = vt;
+    set(a);
     return a;
 }
-VARIANTARG byValue(double v) {
-    VARIANTARG a;
-    VariantInit(&a);
-    a.vt = VT_R8;
-    a.dblVal = v;
-    return a;
-}
+VARIANTARG byValue(int32_t v) { return argument(VT_I4, [&](VARIANTARG& a) { a.lVal = v; }); }
+VARIANTARG byValue(double v) { return argument(VT_R8, [&](VARIANTARG& a) { a.dblVal = v; }); }
 VARIANTARG byRef(int32_t* p) {
-    VARIANTARG a;
-    VariantInit(&a);
-    a.vt = VT_BYREF | VT_I4;
-    a.plVal = reinterpret_cast<LONG*>(p);
-    return a;
+    return argument(VT_BYREF | VT_I4, [&](VARIANTARG& a) { a.plVal = reinterpret_cast<LONG*>(p); });
 }
-VARIANTARG byRef(double* p) {
-    VARIANTARG a;
-    VariantInit(&a);
-    a.vt = VT_BYREF | VT_R8;
-    a.pdblVal = p;
-    return a;
-}
-VARIANTARG byRef(VARIANT_BOOL* p) {
-    VARIANTARG a;
-    VariantInit(&a);
-    a.vt = VT_BYREF | VT_BOOL;
-    a.pboolVal = p;
-    return a;
-}
-VARIANTARG byRef(BSTR* p) {
-    VARIANTARG a;
-    VariantInit(&a);
-    a.vt = VT_BYREF | VT_BSTR;
-    a.pbstrVal = p;
-    return a;
-}
+VARIANTARG byRef(double* p) { return argument(VT_BYREF | VT_R8, [&](VARIANTARG& a) { a.pdblVal = p; }); }
+VARIANTARG byRef(VARIANT_BOOL* p) { return argument(VT_BYREF | VT_BOOL, [&](VARIANTARG& a) { a.pboolVal = p; }); }
+VARIANTARG byRef(BSTR* p) { return argument(VT_BYREF | VT_BSTR, [&](VARIANTARG& a) { a.pbstrVal = p; }); }
 
 // Calls `function` as a static stdcall function and returns its result
 // (VT_EMPTY for a void function).
