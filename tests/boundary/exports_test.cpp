@@ -63,25 +63,38 @@ std::string idlTypeOfC(const std::string& c) {
     return it == types.end() ? "?" + c : it->second;
 }
 
+// Reads the parameters of one declaration, each matched by `param` and
+// turned into a Param by `toParam`.
+template <class ToParam>
+std::vector<Param> readParams(const std::string& list, const std::regex& param, const std::string& owner,
+                              ToParam toParam) {
+    std::vector<Param> params;
+    for (const auto& p : splitParams(list)) {
+        std::smatch m;
+        if (std::regex_match(p, m, param)) {
+            params.push_back(toParam(m));
+        } else {
+            ADD_FAILURE() << "unreadable parameter '" << p << "' of " << owner;
+        }
+    }
+    return params;
+}
+
 Signatures headerSignatures() {
     Signatures sigs;
     const std::string text = readFile("boundary/VORNEXDO1M.h");
     const std::regex entry(R"re(VX_API\s+(\w+)\s+VX_CALL\s+(Cpp_\w+)\s*\(([^)]*)\)\s*;)re");
     const std::regex param(R"(^(VX_IN |VX_NODIR )?(\w+)(\*)? (\w+)$)");
     for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
-        std::vector<Param> params;
-        for (const auto& p : splitParams((*it)[3])) {
-            std::smatch m;
-            if (!std::regex_match(p, m, param)) {
-                ADD_FAILURE() << "unreadable parameter '" << p << "' of " << (*it)[2];
-                continue;
-            }
-            const bool pointer = m[3].matched;
-            const std::string mark = m[1].matched ? squeeze(m[1]) : "";
-            const std::string dir = mark == "VX_IN" ? "in" : mark == "VX_NODIR" ? "" : pointer ? "in,out" : "?";
-            params.push_back({dir, idlTypeOfC(m[2]) + (pointer ? "*" : ""), m[4]});
-        }
-        sigs[(*it)[2]] = {idlTypeOfC((*it)[1]), params};
+        sigs[(*it)[2]] = {idlTypeOfC((*it)[1]), readParams((*it)[3], param, (*it)[2], [](const std::smatch& m) {
+                              const bool pointer = m[3].matched;
+                              const std::string mark = m[1].matched ? squeeze(m[1]) : "";
+                              const std::string dir = mark == "VX_IN"      ? "in"
+                                                      : mark == "VX_NODIR" ? ""
+                                                      : pointer            ? "in,out"
+                                                                           : "?";
+                              return Param{dir, idlTypeOfC(m[2]) + (pointer ? "*" : ""), m[4]};
+                          })};
     }
     return sigs;
 }
@@ -93,17 +106,10 @@ Signatures idlSignatures(std::vector<std::string>* entryMismatches) {
     const std::regex param(R"(^(\[in\] |\[in, out\] )?(\w+\*?) (\w+)$)");
     for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it) {
         if ((*it)[1] != (*it)[3]) entryMismatches->push_back((*it)[3]);
-        std::vector<Param> params;
-        for (const auto& p : splitParams((*it)[4])) {
-            std::smatch m;
-            if (!std::regex_match(p, m, param)) {
-                ADD_FAILURE() << "unreadable parameter '" << p << "' of " << (*it)[3];
-                continue;
-            }
-            const std::string dir = !m[1].matched ? "" : m[1] == "[in] " ? "in" : "in,out";
-            params.push_back({dir, m[2], m[3]});
-        }
-        sigs[(*it)[3]] = {(*it)[2], params};
+        sigs[(*it)[3]] = {(*it)[2], readParams((*it)[4], param, (*it)[3], [](const std::smatch& m) {
+                              const std::string dir = !m[1].matched ? "" : m[1] == "[in] " ? "in" : "in,out";
+                              return Param{dir, m[2], m[3]};
+                          })};
     }
     return sigs;
 }
