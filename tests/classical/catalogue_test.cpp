@@ -75,49 +75,18 @@ TEST(OrthogonalCatalogue, EveryEntryIsAStrengthTwoArrayOfItsPattern) {
 }
 
 TEST(OrthogonalCatalogue, FixedEntriesHoldTheirRunsAsListed) {
-    const std::map<int, std::string> fixed{{1,
-                                            "11"
-                                            "12"
-                                            "21"
-                                            "22"},
-                                           {16,
-                                            "111"
-                                            "122"
-                                            "212"
-                                            "221"},
-                                           {40,
-                                            "2112"
-                                            "2211"
-                                            "2221"
-                                            "1222"
-                                            "2122"
-                                            "1212"
-                                            "1121"
-                                            "1111"},
-                                           {56,
-                                            "1111"
-                                            "1222"
-                                            "1333"
-                                            "2123"
-                                            "2231"
-                                            "2312"
-                                            "3132"
-                                            "3213"
-                                            "3321"},
-                                           {152,
-                                            "21211122"
-                                            "22121112"
-                                            "12212111"
-                                            "21221211"
-                                            "22122121"
-                                            "22212212"
-                                            "12221221"
-                                            "11222122"
-                                            "11122212"
-                                            "21112221"
-                                            "12111222"
-                                            "11111111"}};
-    for (const auto& [number, cells] : fixed) EXPECT_EQ(kCatalogue[number - 1].cells, cells) << "entry " << number;
+    // Run by run, one digit per column.
+    const std::map<int, std::string> fixed{
+        {1, "11 12 21 22"},
+        {16, "111 122 212 221"},
+        {40, "2112 2211 2221 1222 2122 1212 1121 1111"},
+        {56, "1111 1222 1333 2123 2231 2312 3132 3213 3321"},
+        {152, "21211122 22121112 12212111 21221211 22122121 22212212 12221221 11222122 11122212 21112221 "
+              "12111222 11111111"}};
+    for (auto [number, runs] : fixed) {
+        std::erase(runs, ' ');
+        EXPECT_EQ(kCatalogue[number - 1].cells, runs) << "entry " << number;
+    }
 }
 
 TEST(OrthogonalCatalogue, OrderAndGroupIndex) {
