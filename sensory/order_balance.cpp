@@ -14,10 +14,6 @@ namespace {
 // read as -1 and count nothing, so the loop stops at its edge.
 int upTo(int stated, int held) { return std::min(stated, held); }
 
-// Change of a sum of squares when count `up` rises by one and `down` falls
-// by one: (up + 1)^2 - up^2 + (down - 1)^2 - down^2.
-long long moveOne(long long up, long long down) { return 2 * (up - down + 1); }
-
 // Mean of |x - ideal| over `cells` counts, as a double.
 template <class Counts>
 double meanAbsoluteDeviation(Counts counts, double ideal, double cells) {
@@ -37,33 +33,6 @@ double attainableDeviation(long long N, long long T) {
 }
 
 }  // namespace
-
-double criterion(Sums s, double lambda) {
-    return (1 - lambda) * static_cast<double>(s.carryOver) + lambda * static_cast<double>(s.position);
-}
-
-Sums swapChange(int R, const matrixInt* JRMat, const matrixInt* Rmat, const matrixInt* Smat, int j, int r1, int r2) {
-    auto K = [&](int x, int r) -> long long { return Rmat->vbget(x, r); };
-    auto S = [&](int from, int to) -> long long { return Smat->vbget(from, to + 1); };
-    auto at = [&](int r) { return JRMat->vbget(j, r); };
-    const int a = at(r1), b = at(r2);
-    Sums change;
-    // a moves from r1 to r2 and b the other way.
-    change.position = moveOne(K(a, r2), K(a, r1)) + moveOne(K(b, r1), K(b, r2));
-    if (r2 == r1 + 1) {
-        // d a b c becomes d b a c.
-        change.carryOver = moveOne(S(b, a), S(a, b));
-        if (r2 < R) change.carryOver += moveOne(S(a, at(r2 + 1)), S(b, at(r2 + 1)));
-        if (r1 >= 2) change.carryOver += moveOne(S(at(r1 - 1), b), S(at(r1 - 1), a));
-    } else {
-        // d a e ... f b c becomes d b e ... f a c.
-        if (r1 < R) change.carryOver += moveOne(S(b, at(r1 + 1)), S(a, at(r1 + 1)));
-        if (r1 > 1) change.carryOver += moveOne(S(at(r1 - 1), b), S(at(r1 - 1), a));
-        if (r2 < R) change.carryOver += moveOne(S(a, at(r2 + 1)), S(b, at(r2 + 1)));
-        if (r2 > 1) change.carryOver += moveOne(S(at(r2 - 1), a), S(at(r2 - 1), b));
-    }
-    return change;
-}
 
 void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat) {
     const int judges = upTo(J, JRMat->rows()), positions = upTo(R, JRMat->cols());
@@ -134,7 +103,8 @@ void BestOrderCompute(int iP, int iR, int iJ, matrixInt* JRMat, matrixInt*& Rmat
 void UpdateCrit(int iR, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat, int j, int r1, int r2, int iPosSS,
                 int iCarrySS, double iLambda, double* oCrit) {
     if (JRMat == nullptr || Rmat == nullptr || Smat == nullptr || oCrit == nullptr) return;
-    const orders::Sums change = orders::swapChange(iR, JRMat, Rmat, Smat, j, r1, r2);
+    const orders::Sums change =
+        orders::swapChange(iR, Rmat, Smat, [&](int r) { return JRMat->vbget(j, r); }, r1, r2);
     *oCrit = orders::criterion({iPosSS + change.position, iCarrySS + change.carryOver}, iLambda);
 }
 

@@ -35,11 +35,39 @@ struct Sums {
     long long carryOver = 0;
 };
 
-double criterion(Sums s, double lambda);
+inline double criterion(Sums s, double lambda) {
+    return (1 - lambda) * static_cast<double>(s.carryOver) + lambda * static_cast<double>(s.position);
+}
 // Columns of the carry-over counts, P + 1, saturating rather than overflowing.
 inline int carryColumns(int P) { return P < 2147483647 ? P + 1 : P; }
-// The change of both sums when positions r1 < r2 of judge j are swapped.
-Sums swapChange(int R, const matrixInt* JRMat, const matrixInt* Rmat, const matrixInt* Smat, int j, int r1, int r2);
+// The change of both sums when positions r1 < r2 of one judge's order are
+// swapped; at(r) reads the product at position r of that order. Each term
+// is the exact change of a sum of squares when one count rises by one and
+// another falls by one, so the cost is constant.
+template <class Order>
+Sums swapChange(int R, const matrixInt* Rmat, const matrixInt* Smat, Order at, int r1, int r2) {
+    auto K = [&](int x, int r) -> long long { return Rmat->vbget(x, r); };
+    auto S = [&](int from, int to) -> long long { return Smat->vbget(from, to + 1); };
+    // (up + 1)^2 - up^2 + (down - 1)^2 - down^2
+    auto moveOne = [](long long up, long long down) { return 2 * (up - down + 1); };
+    const int a = at(r1), b = at(r2);
+    Sums change;
+    // a moves from r1 to r2 and b the other way.
+    change.position = moveOne(K(a, r2), K(a, r1)) + moveOne(K(b, r1), K(b, r2));
+    if (r2 == r1 + 1) {
+        // d a b c becomes d b a c.
+        change.carryOver = moveOne(S(b, a), S(a, b));
+        if (r2 < R) change.carryOver += moveOne(S(a, at(r2 + 1)), S(b, at(r2 + 1)));
+        if (r1 >= 2) change.carryOver += moveOne(S(at(r1 - 1), b), S(at(r1 - 1), a));
+    } else {
+        // d a e ... f b c becomes d b e ... f a c.
+        if (r1 < R) change.carryOver += moveOne(S(b, at(r1 + 1)), S(a, at(r1 + 1)));
+        if (r1 > 1) change.carryOver += moveOne(S(at(r1 - 1), b), S(at(r1 - 1), a));
+        if (r2 < R) change.carryOver += moveOne(S(a, at(r2 + 1)), S(b, at(r2 + 1)));
+        if (r2 > 1) change.carryOver += moveOne(S(at(r2 - 1), a), S(at(r2 - 1), b));
+    }
+    return change;
+}
 // Adds the counts of JRMat to Rmat and Smat as they stand and sets Smat's
 // first column to the last-position counts.
 void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat);

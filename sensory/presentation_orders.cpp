@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -88,10 +89,13 @@ private:
     Swap steepestSwap(double* best) {
         const orders::Sums sums = orders::countOrder(P_, R_, J_, JRMat_, positions_.p, carryOver_.p);
         Swap chosen;
-        for (int j = 1; j <= J_; ++j)
+        std::vector<int> row(static_cast<std::size_t>(R_) + 1);
+        auto at = [&row](int r) { return row[static_cast<std::size_t>(r)]; };
+        for (int j = 1; j <= J_; ++j) {
+            for (int r = 1; r <= R_; ++r) row[static_cast<std::size_t>(r)] = JRMat_->vbget(j, r);
             for (int r1 = 1; r1 < R_; ++r1)
                 for (int r2 = r1 + 1; r2 <= R_; ++r2) {
-                    const orders::Sums d = orders::swapChange(R_, JRMat_, positions_, carryOver_, j, r1, r2);
+                    const orders::Sums d = orders::swapChange(R_, positions_, carryOver_, at, r1, r2);
                     const double c =
                         orders::criterion({sums.position + d.position, sums.carryOver + d.carryOver}, lambda_);
                     if (c < *best) {
@@ -99,6 +103,7 @@ private:
                         chosen = {j, r1, r2};
                     }
                 }
+        }
         return chosen;
     }
 
