@@ -11,14 +11,13 @@
 
 namespace {
 // Rows of the ANOVA table: J R NBS, or none when that overflows.
-int observations(int32_t J, int32_t R, int32_t NBS) {
-    const long long n = static_cast<long long>(J) * R * NBS;
-    return (J > 0 && R > 0 && NBS > 0 && n <= INT_MAX) ? static_cast<int>(n) : 0;
+// a * b, or 0 when either is not positive or the product leaves 32 bits.
+int positiveProduct(int32_t a, int32_t b) {
+    const long long n = static_cast<long long>(a) * b;
+    return (a > 0 && b > 0 && n <= INT_MAX) ? static_cast<int>(n) : 0;
 }
-int occasionColumns(int32_t width, int32_t NBS) {
-    const long long n = static_cast<long long>(width) * NBS;
-    return (width > 0 && NBS > 0 && n <= INT_MAX) ? static_cast<int>(n) : 0;
-}
+int occasionColumns(int32_t width, int32_t NBS) { return positiveProduct(width, NBS); }
+int observations(int32_t J, int32_t R, int32_t NBS) { return positiveProduct(positiveProduct(J, R), NBS); }
 }  // namespace
 
 VX_API void VX_CALL Cpp_GetBestRanking(int32_t iP, int32_t iR, int32_t iJ, int32_t* iJPmat, double iLambda,
