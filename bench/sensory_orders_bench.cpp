@@ -2,6 +2,7 @@
 // 20 passes at most, lambda 0.5, a fixed seed. Counters: the passes run
 // before both balances reached their bounds (20 when they did not), whether
 // they did, and the EAMs reached beside their bounds.
+#include "sensory/order_balance.h"
 #include "sensory/presentation_orders.h"
 #include "sensory/scratch.h"
 
@@ -11,9 +12,8 @@ namespace {
 
 constexpr int kPasses = 20;
 
-struct Outcome {
-    double positionEAM, carryOverEAM, positionBound, carryOverBound;
-    bool reached() const { return positionEAM <= positionBound + 1e-12 && carryOverEAM <= carryOverBound + 1e-12; }
+struct Outcome : orders::Balance {
+    bool reached() const { return reachesBounds(); }
 };
 
 // Judge j tastes products j, j+1, ..., j+R-1 (mod P): every judge all of
@@ -27,7 +27,10 @@ Outcome rank(int J, int P, int R, int passes) {
     int seed = 20261206, oSeed = 0;
     short seedInit = -1;
     GetBestRanking(P, R, J, jp, 0.5, passes, 0, 0, 0.0, jr, rm, sm, md, conc, &seed, &seedInit, &oSeed);
-    return {md->vbget(1, 1), md->vbget(2, 1), md->vbget(1, 2), md->vbget(2, 2)};
+    Outcome o;
+    o.positionEAM = md->vbget(1, 1), o.carryOverEAM = md->vbget(2, 1);
+    o.positionBound = md->vbget(1, 2), o.carryOverBound = md->vbget(2, 2);
+    return o;
 }
 
 // Passes are drawn from one seed, so the run of k passes is the start of

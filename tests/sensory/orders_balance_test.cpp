@@ -57,3 +57,17 @@ TEST(OrderBalance, BoundsOfWholeCounts) {
     EXPECT_EQ(pos, 0.0);
     EXPECT_EQ(carry, 0.0);
 }
+
+TEST(OrderBalance, AnOrderAtItsBoundCountsAsReachingItDespiteRounding) {
+    // 14 judges, 7 products, 3 positions: every count at its bound, yet the
+    // carry-over EAM comes out an ulp above the bound's formula.
+    const int rows[14][3] = {{2, 3, 1}, {2, 4, 3}, {4, 5, 3}, {4, 6, 5}, {6, 7, 5}, {6, 1, 7}, {7, 2, 1},
+                             {1, 3, 2}, {3, 4, 2}, {3, 5, 4}, {5, 6, 4}, {5, 7, 6}, {7, 1, 6}, {1, 2, 7}};
+    Scratch<matrixInt> order(new matrixInt(14, 3, 0)), positions, carryOver;
+    for (int j = 0; j < 14; ++j)
+        for (int r = 0; r < 3; ++r) order->vbset(j + 1, r + 1, rows[j][r]);
+    orders::countOrder(7, 3, 14, order, positions.p, carryOver.p);
+    const orders::Balance b = orders::balanceOf(7, 3, 14, positions, carryOver);
+    EXPECT_NEAR(b.carryOverEAM, b.carryOverBound, 1e-15);
+    EXPECT_TRUE(b.reachesBounds());
+}
