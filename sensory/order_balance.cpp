@@ -104,7 +104,7 @@ void UpdateCrit(int iR, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat, int 
                 int iCarrySS, double iLambda, double* oCrit) {
     if (JRMat == nullptr || Rmat == nullptr || Smat == nullptr || oCrit == nullptr) return;
     const orders::Sums change =
-        orders::swapChange(iR, Rmat, Smat, [&](int r) { return JRMat->vbget(j, r); }, r1, r2);
+        orders::swapChange(iR, orders::BoundedCounts{Rmat, Smat}, [&](int r) { return JRMat->vbget(j, r); }, r1, r2);
     *oCrit = orders::criterion({iPosSS + change.position, iCarrySS + change.carryOver}, iLambda);
 }
 

@@ -40,14 +40,31 @@ inline double criterion(Sums s, double lambda) {
 }
 // Columns of the carry-over counts, P + 1, saturating rather than overflowing.
 inline int carryColumns(int P) { return P < 2147483647 ? P + 1 : P; }
+// Count reads for the swap score. Bounded reads follow the containers'
+// rule (-1 outside); direct reads serve orders known to hold product
+// numbers 1..P only, whose cells all lie inside the counts.
+struct BoundedCounts {
+    const matrixInt* Rmat;
+    const matrixInt* Smat;
+    long long K(int x, int r) const { return Rmat->vbget(x, r); }
+    long long S(int from, int to) const { return Smat->vbget(from, to + 1); }
+};
+struct DirectCounts {
+    const int* Rmat;  // P x R
+    const int* Smat;  // P x (P+1)
+    long long P;
+    long long K(int x, int r) const { return Rmat[(r - 1) * P + x - 1]; }
+    long long S(int from, int to) const { return Smat[to * P + from - 1]; }
+};
+
 // The change of both sums when positions r1 < r2 of one judge's order are
 // swapped; at(r) reads the product at position r of that order. Each term
 // is the exact change of a sum of squares when one count rises by one and
 // another falls by one, so the cost is constant.
-template <class Order>
-Sums swapChange(int R, const matrixInt* Rmat, const matrixInt* Smat, Order at, int r1, int r2) {
-    auto K = [&](int x, int r) -> long long { return Rmat->vbget(x, r); };
-    auto S = [&](int from, int to) -> long long { return Smat->vbget(from, to + 1); };
+template <class Counts, class Order>
+Sums swapChange(int R, const Counts& counts, Order at, int r1, int r2) {
+    auto K = [&](int x, int r) { return counts.K(x, r); };
+    auto S = [&](int from, int to) { return counts.S(from, to); };
     // (up + 1)^2 - up^2 + (down - 1)^2 - down^2
     auto moveOne = [](long long up, long long down) { return 2 * (up - down + 1); };
     const int a = at(r1), b = at(r2);
@@ -68,6 +85,7 @@ Sums swapChange(int R, const matrixInt* Rmat, const matrixInt* Smat, Order at, i
     }
     return change;
 }
+
 // Adds the counts of JRMat to Rmat and Smat as they stand and sets Smat's
 // first column to the last-position counts.
 void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -88,6 +89,18 @@ private:
     // of equally good swaps wins. *best is left at kNone when none scores.
     Swap steepestSwap(double* best) {
         const orders::Sums sums = orders::countOrder(P_, R_, J_, JRMat_, positions_.p, carryOver_.p);
+        // An order of product numbers 1..P only puts every one of its J R
+        // cells into the position counts; its count cells can be read directly.
+        const int* counted = positions_->data();
+        const bool carryOverHeld = carryOver_->count() == static_cast<long long>(P_) * (P_ + 1LL);
+        if (carryOverHeld &&
+            std::accumulate(counted, counted + positions_->count(), 0LL) == static_cast<long long>(J_) * R_)
+            return scanSwaps(sums, orders::DirectCounts{counted, carryOver_->data(), P_}, best);
+        return scanSwaps(sums, orders::BoundedCounts{positions_, carryOver_}, best);
+    }
+
+    template <class Counts>
+    Swap scanSwaps(const orders::Sums& sums, const Counts& counts, double* best) {
         Swap chosen;
         std::vector<int> row(static_cast<std::size_t>(R_) + 1);
         auto at = [&row](int r) { return row[static_cast<std::size_t>(r)]; };
@@ -95,7 +108,7 @@ private:
             for (int r = 1; r <= R_; ++r) row[static_cast<std::size_t>(r)] = JRMat_->vbget(j, r);
             for (int r1 = 1; r1 < R_; ++r1)
                 for (int r2 = r1 + 1; r2 <= R_; ++r2) {
-                    const orders::Sums d = orders::swapChange(R_, positions_, carryOver_, at, r1, r2);
+                    const orders::Sums d = orders::swapChange(R_, counts, at, r1, r2);
                     const double c =
                         orders::criterion({sums.position + d.position, sums.carryOver + d.carryOver}, lambda_);
                     if (c < *best) {

@@ -45,3 +45,17 @@ TEST(OrdersAdversarial, CountsThatLeaveNothingToDo) {
         }
     EXPECT_EQ(resolv, 0);
 }
+
+TEST(OrdersAdversarial, StartOrdersHoldingNoProductNumbersOnlyMoveWithinRows) {
+    orders_test::Ranking x(4, 3, 3, orders_test::cyclicIncidence(4, 3, 3));
+    x.jr = {0, 99, -5, 1, 2, 3, 3, 2, 1, 0, 0, 0};
+    const std::vector<int32_t> start = x.jr;
+    Cpp_GetBestRanking(3, 3, 4, x.jp.data(), 0.5, 4, -1, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
+                       x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+    for (int j = 0; j < 4; ++j) {
+        std::vector<int32_t> before = orders_test::row(start, 4, 3, j), after = orders_test::row(x.jr, 4, 3, j);
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, before);
+    }
+}
