@@ -2,6 +2,7 @@
 // column-major arrays as the host holds them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -20,6 +21,12 @@ inline std::vector<int32_t> cyclicIncidence(int J, int P, int R) {
 inline std::vector<int32_t> row(const std::vector<int32_t>& m, int J, int cols, int j) {
     std::vector<int32_t> r;
     for (int c = 0; c < cols; ++c) r.push_back(m[static_cast<std::size_t>(c) * J + j]);
+    return r;
+}
+
+inline std::vector<int32_t> sortedRow(const std::vector<int32_t>& m, int J, int cols, int j) {
+    std::vector<int32_t> r = row(m, J, cols, j);
+    std::sort(r.begin(), r.end());
     return r;
 }
 

@@ -20,20 +20,6 @@ TEST(Quality, ReportOnTheSearchsOrderRepeatsItsCounts) {
         EXPECT_TRUE(q.conc[i] == x.conc[i] || (orders_test::isNoValue(q.conc[i]) && orders_test::isNoValue(x.conc[i])));
 }
 
-TEST(Quality, BoundsStayAsComputedAndASingleProductHasNoCarryOver) {
-    Ranking x(2, 3, 2, {1, 0, 0, 1, 0, 0});
-    const std::vector<int32_t> jr{1, 2, 1, 2};  // no carry-over at all: EAM 1/3, bound 4/9
-    Cpp_ComputeQuality(2, 3, 2, const_cast<int32_t*>(jr.data()), x.jp.data(), x.rmat.data(), x.smat.data(),
-                       x.md.data(), x.conc.data());
-    EXPECT_DOUBLE_EQ(x.md[3], 4.0 / 9);
-    Ranking one(2, 1, 1, {1, 1});
-    std::vector<int32_t> single{1, 1};
-    Cpp_ComputeQuality(2, 1, 1, single.data(), one.jp.data(), one.rmat.data(), one.smat.data(), one.md.data(),
-                       one.conc.data());
-    EXPECT_EQ(one.md, (std::vector<double>{0, 0, 0, 0}));
-    EXPECT_EQ(one.conc[0], 2);
-}
-
 TEST(Quality, AnovaTableRowsRunOccasionJudgePosition) {
     std::vector<int32_t> values(12);  // J = 2, R = 3, NBS = 2
     for (int i = 0; i < 12; ++i) values[static_cast<std::size_t>(i)] = 100 + i;
