@@ -214,6 +214,95 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
                                          double* MinF, double* MaxF, VX_IN int32_t NbCoeff, double* Coeff,
                                          double* ominY, double* omaxY);
 
+/* ===== Sensory designs: presentation orders, resolvable arrangements ===== */
+
+/* Presentation orders of the iJ x iP incidence iJPmat (1 where a judge
+   tastes a product) in ioJRMat (iJ x iR, product numbers by position),
+   balanced for position and first-order carry-over by a local search of up
+   to `iter` passes (at least 1), each a random restart and a steepest
+   descent over swaps within one judge's order, minimising
+   iLambda * position sum of squares + (1 - iLambda) * carry-over sum of
+   squares. iCheckJRMat non-zero starts from ioJRMat as passed, zero from
+   each judge's products in increasing order. iTimeStop is tested for -1:
+   then every descent stops after iMaxSeconds seconds (later passes still
+   make one step each). The passes end early once both mean absolute
+   deviations (EAM) reach their bounds. Written back: the best order in
+   ioJRMat, its position counts oRmat (iP x iR), its carry-over counts
+   oSmat (iP x (iP + 1); column 1 the last-position counts, column q + 1 the
+   times each product is directly followed by q), oMDMat (2 x 2: position
+   and carry-over EAM in column 1, their bounds in column 2, a bound the EAM
+   undercuts by more than 1e-6 as VX_NO_VALUE; carry-over 0 when iP < 2),
+   and oConcMat (iP x iP), to which the pair counts of iJPmat are added
+   below and on the diagonal, VX_NO_VALUE above it: pass zeros. Seed triple
+   as above. Nothing is written when iP, iR or iJ is below 1. */
+VX_API void VX_CALL Cpp_GetBestRanking(VX_IN int32_t iP, VX_IN int32_t iR, VX_IN int32_t iJ, int32_t* iJPmat,
+                                       VX_IN double iLambda, VX_IN int32_t iter, VX_IN VARIANT_BOOL iCheckJRMat,
+                                       VX_IN VARIANT_BOOL iTimeStop, VX_IN double iMaxSeconds, int32_t* ioJRMat,
+                                       int32_t* oRmat, int32_t* oSmat, double* oMDMat, double* oConcMat,
+                                       int32_t* ioSeed, VARIANT_BOOL* ioSeedInit, int32_t* oSeed);
+
+/* Moves the rows of ioMat1 (nMat1 x pMat1) and ioMat2 (nMat2 x pMat2) by
+   one random permutation of 1..nMat1: row i receives the old row perm(i).
+   ioMat2 moves only when nMat2 = nMat1, and is otherwise left as passed.
+   *ioSeed and *oSeed are drawn from directly; *ioSeedInit becomes -1. */
+VX_API void VX_CALL Cpp_RandomPerMuteRow(int32_t* ioMat1, VX_IN int32_t nMat1, VX_IN int32_t pMat1, int32_t* ioMat2,
+                                         VX_IN int32_t nMat2, VX_IN int32_t pMat2, int32_t* ioSeed,
+                                         VARIANT_BOOL* ioSeedInit, int32_t* oSeed);
+
+/* Reorders the judges (rows of ioJPMat, iJ x iP, and of ioJRMat, iJ x iR,
+   when iJ / iP is whole) so that consecutive groups of *oGroupeSize judges
+   each taste every product equally often, in up to iNbIter random tries (at
+   least 1). *oResolv is -1 on success, or at once when the rows already
+   are so arranged (nothing moves, no number is drawn); 0 when iJ iR / iP is
+   not whole, when only one group would result, when iP < 1 or iR outside
+   1..iP (nothing moves), or when no try placed every judge (ioJPMat then
+   holds the try that placed most, placed judges first; *oGroupeSize is left
+   as passed). Seed triple as above. */
+VX_API void VX_CALL Cpp_TransResolve(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR, VX_IN int32_t iNbIter,
+                                     int32_t* ioJPMat, int32_t* ioJRMat, int32_t* oGroupeSize,
+                                     VARIANT_BOOL* oResolv, int32_t* ioSeed, VARIANT_BOOL* ioSeedInit,
+                                     int32_t* oSeed);
+
+/* The nearest resolvable arrangement: groups of G = floor(iP / iR) judges
+   sharing no product, iJ / G groups, in up to iNbIter tries (at least 1);
+   the arrangement that placed most judges, placed judges first, goes to
+   ioJPMat (iJ x iP) and, when iJ / iP is whole, ioJRMat (iJ x iR);
+   *oGroupeSize receives G. iP < 1 or iR outside 1..iP changes nothing.
+   Seed triple as above. */
+VX_API void VX_CALL Cpp_FindClosestResolve(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR,
+                                           VX_IN int32_t iNbIter, int32_t* ioJPMat, int32_t* ioJRMat,
+                                           int32_t* oGroupeSize, int32_t* ioSeed, VARIANT_BOOL* ioSeedInit,
+                                           int32_t* oSeed);
+
+/* Further occasions of a resolvable arrangement: ioJRMat (iJ x (iR NBS))
+   and ioJPMat (iJ x (iP NBS)) hold NBS occasions side by side; occasion s,
+   for 2 <= s <= min(NBS, GroupSize), receives occasion 1 with the judges of
+   every run of GroupSize consecutive judges (and of the shorter last run)
+   rotated by s - 1 places: the judge at place k of a run of n gets the row
+   of the judge at place ((k - s) mod n) + 1, the remainder non-negative.
+   Other occasions keep their values; GroupSize < 1 changes nothing. */
+VX_API void VX_CALL Cpp_FindResolvableMulti(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR, VX_IN int32_t NBS,
+                                            int32_t* ioJRMat, int32_t* ioJPMat, VX_IN int32_t GroupSize);
+
+/* Balance report of a finished design, in the shapes Cpp_GetBestRanking
+   returns: the position and carry-over counts of iJRmat (iJ x iR) are added
+   to oRmat (iP x iR) and oSmat (iP x (iP + 1)) as passed (pass zeros),
+   oMDMat (2 x 2) receives the EAMs and their bounds (always the bounds as
+   computed), and the pair counts of iJPmat (iJ x iP) are added into oConcMat
+   (iP x iP), VX_NO_VALUE above its diagonal. iJRmat and iJPmat are not
+   written back. */
+VX_API void VX_CALL Cpp_ComputeQuality(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR, int32_t* iJRmat,
+                                       int32_t* iJPmat, int32_t* oRmat, int32_t* oSmat, double* oMDMat,
+                                       double* oConcMat);
+
+/* Unfolds iMyRanks (iJ x (iR NBS), occasion s in columns (s-1) iR + 1 ..
+   s iR) into oTableOut ((iJ iR NBS) x 4 when NBS > 1, else x 3), one row per
+   observation in occasion, judge, position order: occasion (only when
+   NBS > 1), judge, position, value. NBS < 1 writes nothing. iP is not
+   read. */
+VX_API void VX_CALL Cpp_PrepareANOVAtable(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR, VX_IN int32_t NBS,
+                                          int32_t* iMyRanks, double* oTableOut);
+
 /* ===== Mixture designs =================================================== */
 
 /* Number of terms (columns) of the mixture model of degree iDegreModel

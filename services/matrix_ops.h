@@ -95,3 +95,11 @@ void SuperMatSetToValue(matrixInt** S, int n, int v);
 // Deletes the n containers and the array, and nulls S.
 void deletecascade(matrix**& S, int n);
 void deletecascade(matrixInt**& S, int n);
+
+// ----- forms the presentation orders call -----
+// B(br0 + i, bc0 + c) := A(ar0 + i, ac0 + c) for the first rows x cols block
+// (i, c counted from 0); cells outside either container are skipped or read
+// as -1, as everywhere else.
+void M_Duplicate(const matrixInt* A, int rows, int cols, matrixInt* B, int ar0, int ac0, int br0, int bc0);
+// out := the cols x rows transpose of A, as doubles; out is replaced.
+void M_Transpose(const matrixInt* A, int rows, int cols, matrix*& out);

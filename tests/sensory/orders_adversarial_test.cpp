@@ -1,0 +1,53 @@
+// Scalars a host may get wrong: the order and arrangement entry points must
+// neither crash nor hang, and leave every judge with their own products.
+#include "boundary/VORNEXDO1M.h"
+#include "tests/sensory/orders_support.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <limits>
+
+TEST(OrdersAdversarial, OddWeightsTimesFlagsAndSeeds) {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    for (double lambda : {nan, inf, -inf, 1e300, -2.0})
+        for (int32_t seed : {INT_MIN, INT_MAX, 0})
+            for (VARIANT_BOOL flag : {0, 1, -1, 77}) {
+                orders_test::Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));
+                x.seed = seed;
+                x.seedInit = flag;
+                Cpp_GetBestRanking(4, 3, 6, x.jp.data(), lambda, 3, 0, flag, nan, x.jr.data(), x.rmat.data(),
+                                   x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+                for (int j = 0; j < 6; ++j)
+                    ASSERT_EQ(orders_test::sortedRow(x.jr, 6, 3, j), orders_test::productsOf(x.jp, 6, 4, j))
+                        << lambda << " " << seed << " " << flag;
+            }
+}
+
+TEST(OrdersAdversarial, CountsThatLeaveNothingToDo) {
+    std::vector<int32_t> ints(64, 1), seed{INT_MIN, 0}, group{-1};
+    std::vector<double> doubles(64, 0.0);
+    VARIANT_BOOL init = 0, resolv = 3;
+    for (int32_t n : {INT_MIN, -1, 0, 1, INT_MAX})
+        for (int32_t m : {-1, 0, 2}) {
+            Cpp_GetBestRanking(m, n, m, ints.data(), 0.5, n, 0, -1, -1, ints.data(), ints.data(), ints.data(),
+                               doubles.data(), doubles.data(), &seed[0], &init, &seed[1]);
+            Cpp_TransResolve(n, m, 0, n, ints.data(), ints.data(), &group[0], &resolv, &seed[0], &init, &seed[1]);
+            Cpp_FindClosestResolve(m, n, m, n, ints.data(), ints.data(), &group[0], &seed[0], &init, &seed[1]);
+            Cpp_FindResolvableMulti(n, 0, 0, n, ints.data(), ints.data(), n);
+            Cpp_RandomPerMuteRow(ints.data(), n, 0, ints.data(), n, 0, &seed[0], &init, &seed[1]);
+            Cpp_ComputeQuality(n, m, 0, ints.data(), ints.data(), ints.data(), ints.data(), doubles.data(),
+                               doubles.data());
+            Cpp_PrepareANOVAtable(n, 0, n, n, ints.data(), doubles.data());
+        }
+    EXPECT_EQ(resolv, 0);
+}
+
+TEST(OrdersAdversarial, StartOrdersHoldingNoProductNumbersOnlyMoveWithinRows) {
+    orders_test::Ranking x(4, 3, 3, orders_test::cyclicIncidence(4, 3, 3));
+    x.jr = {0, 99, -5, 1, 2, 3, 3, 2, 1, 0, 0, 0};
+    const std::vector<int32_t> start = x.jr;
+    Cpp_GetBestRanking(3, 3, 4, x.jp.data(), 0.5, 4, -1, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
+                       x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(orders_test::sortedRow(x.jr, 4, 3, j), orders_test::sortedRow(start, 4, 3, j));
+}

@@ -1,0 +1,83 @@
+// The presentation-order search through the host's entry point.
+#include "boundary/VORNEXDO1M.h"
+#include "tests/sensory/orders_support.h"
+
+#include <gtest/gtest.h>
+
+using orders_test::Ranking;
+
+namespace {
+
+void rank(Ranking& x, double lambda, int iter, VARIANT_BOOL checkJR = 0) {
+    Cpp_GetBestRanking(x.P, x.R, x.J, x.jp.data(), lambda, iter, checkJR, 0, 0.0, x.jr.data(), x.rmat.data(),
+                       x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+}
+
+// Every judge's order holds exactly the products the incidence gives them.
+void expectRowsArePermutations(const Ranking& x) {
+    for (int j = 0; j < x.J; ++j)
+        EXPECT_EQ(orders_test::sortedRow(x.jr, x.J, x.R, j), orders_test::productsOf(x.jp, x.J, x.P, j)) << j + 1;
+}
+
+}  // namespace
+
+TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
+    Ranking x(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
+    rank(x, 0.5, 50);
+    expectRowsArePermutations(x);
+    EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0}));  // a carry-over balanced Latin square
+    for (int p = 0; p < 4; ++p)
+        for (int q = 0; q < 4; ++q) {
+            const double c = x.conc[static_cast<std::size_t>(q) * 4 + p];
+            if (q > p) {
+                EXPECT_TRUE(orders_test::isNoValue(c));
+            } else {
+                EXPECT_EQ(c, 4);
+            }
+        }
+}
+
+TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
+    Ranking x(14, 7, 3, orders_test::cyclicIncidence(14, 7, 3)), again = x;
+    rank(x, 0.3, 5);
+    rank(again, 0.3, 5);
+    expectRowsArePermutations(x);
+    EXPECT_EQ(again.jr, x.jr);
+}
+
+TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
+    for (int iter : {1, 0, -3}) {
+        Ranking x(6, 3, 3, orders_test::cyclicIncidence(6, 3, 3));
+        x.seedInit = 0;
+        rank(x, 0.5, iter);
+        EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
+        expectRowsArePermutations(x);
+    }
+}
+
+TEST(OrdersSearch, LargePanelWhoseCriterionExceedsTenMillionKeepsAnOrder) {
+    Ranking x(5000, 2, 2, orders_test::cyclicIncidence(5000, 2, 2));
+    rank(x, 0.5, 1);
+    expectRowsArePermutations(x);
+}
+
+TEST(OrdersSearch, SinglePositionAndSingleProductEndWithExactCounts) {
+    Ranking one(3, 3, 1, orders_test::cyclicIncidence(3, 3, 1));  // no swap to make
+    rank(one, 0.5, 3);
+    EXPECT_EQ(one.jr, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(one.rmat, (std::vector<int32_t>{1, 1, 1}));
+    Ranking single(2, 1, 1, {1, 1});
+    rank(single, 0.5, 2);
+    EXPECT_EQ(single.md, (std::vector<double>{0, 0, 0, 0}));  // no pair: carry-over 0, not NaN
+}
+
+TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
+    // Rows repeating one product have no carry-over: EAM 1/3 under the bound 4/9.
+    Ranking x(2, 3, 2, {1, 0, 0, 1, 0, 0}), q = x;
+    x.jr = {1, 2, 1, 2};
+    rank(x, 0.5, 1, -1);
+    EXPECT_DOUBLE_EQ(x.md[1], 1.0 / 3);
+    EXPECT_TRUE(orders_test::isNoValue(x.md[3]));
+    Cpp_ComputeQuality(2, 3, 2, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
+    EXPECT_DOUBLE_EQ(q.md[3], 4.0 / 9);
+}

@@ -1,0 +1,37 @@
+// The quality report and the ANOVA layout through the host's entry points.
+#include "boundary/VORNEXDO1M.h"
+#include "tests/sensory/orders_support.h"
+
+#include <gtest/gtest.h>
+
+using orders_test::Ranking;
+
+TEST(Quality, ReportOnTheSearchsOrderRepeatsItsCounts) {
+    Ranking x(10, 5, 3, orders_test::cyclicIncidence(10, 5, 3));
+    Cpp_GetBestRanking(5, 3, 10, x.jp.data(), 0.5, 4, 0, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
+                       x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+    Ranking q(10, 5, 3, x.jp);
+    Cpp_ComputeQuality(10, 5, 3, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
+    EXPECT_EQ(q.rmat, x.rmat);
+    EXPECT_EQ(q.smat, x.smat);
+    EXPECT_EQ(q.md[0], x.md[0]);
+    EXPECT_EQ(q.md[1], x.md[1]);
+    for (std::size_t i = 0; i < q.conc.size(); ++i)
+        EXPECT_TRUE(q.conc[i] == x.conc[i] || (orders_test::isNoValue(q.conc[i]) && orders_test::isNoValue(x.conc[i])));
+}
+
+TEST(Quality, AnovaTableRowsRunOccasionJudgePosition) {
+    std::vector<int32_t> values(12);  // J = 2, R = 3, NBS = 2
+    for (int i = 0; i < 12; ++i) values[static_cast<std::size_t>(i)] = 100 + i;
+    std::vector<double> table(12 * 4, -7);
+    Cpp_PrepareANOVAtable(2, 99, 3, 2, values.data(), table.data());
+    auto cell = [&](int row, int col) { return table[static_cast<std::size_t>(col - 1) * 12 + row - 1]; };
+    EXPECT_EQ((std::vector<double>{cell(7, 1), cell(7, 2), cell(7, 3), cell(7, 4)}),
+              (std::vector<double>{2, 1, 1, 106}));  // judge 1, column 4
+    std::vector<double> three(6 * 3, -7);
+    Cpp_PrepareANOVAtable(2, 0, 3, 1, values.data(), three.data());
+    EXPECT_EQ(three[6 * 2 + 5], 105);  // judge 2, position 3
+    std::vector<double> untouched(3, -7);
+    Cpp_PrepareANOVAtable(2, 0, 3, 0, values.data(), untouched.data());
+    EXPECT_EQ(untouched, std::vector<double>(3, -7));
+}

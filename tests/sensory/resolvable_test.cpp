@@ -1,0 +1,119 @@
+// Resolvable arrangements through the host's entry points.
+#include "boundary/VORNEXDO1M.h"
+#include "tests/sensory/orders_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+struct Design {
+    int J, P, R;
+    std::vector<int32_t> jp, jr;
+    int32_t seed = 99, oSeed = 0, groupSize = -5;
+    int16_t seedInit = -1, resolv = 7;
+    // Judge j's order is its cyclic products, so rows of jp and jr identify each other.
+    Design(int j, int p, int r) : J(j), P(p), R(r), jp(orders_test::cyclicIncidence(j, p, r)) {
+        for (int k = 0; k < R; ++k)
+            for (int i = 0; i < J; ++i) jr.push_back((i + k) % P + 1);
+    }
+    void transResolve(int tries) {
+        Cpp_TransResolve(J, P, R, tries, jp.data(), jr.data(), &groupSize, &resolv, &seed, &seedInit, &oSeed);
+    }
+    void shuffle() {
+        Cpp_RandomPerMuteRow(jp.data(), J, P, jr.data(), J, R, &seed, &seedInit, &oSeed);
+    }
+    // Each run of G consecutive judges tastes every product equally often.
+    bool groupsBalanced(int G) const {
+        for (int o = 0; o < J; o += G) {
+            std::vector<int> counts(static_cast<std::size_t>(P), 0);
+            for (int j = o; j < o + G; ++j)
+                for (int p : orders_test::productsOf(jp, J, P, j)) ++counts[static_cast<std::size_t>(p - 1)];
+            if (std::adjacent_find(counts.begin(), counts.end(), std::not_equal_to<>()) != counts.end()) return false;
+        }
+        return true;
+    }
+    bool rowsMovedTogether() const {
+        for (int j = 0; j < J; ++j)
+            if (orders_test::sortedRow(jr, J, R, j) != orders_test::productsOf(jp, J, P, j)) return false;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(Resolvable, ConsecutiveReplicatesResolveAtOnceWithoutDrawing) {
+    Design d(12, 4, 2);  // judges 1-2, 3-4, ... each a replicate
+    for (int j = 0; j < 12; ++j)  // judge j tastes 2(j mod 2)+1, +2: consecutive pairs cover 1..4
+        for (int p = 0; p < 4; ++p) d.jp[static_cast<std::size_t>(p) * 12 + j] = (p / 2 == j % 2);
+    const std::vector<int32_t> before = d.jp;
+    d.seedInit = 0;
+    d.transResolve(10);
+    EXPECT_EQ(d.resolv, -1);
+    EXPECT_EQ(d.groupSize, 2);
+    EXPECT_EQ(d.jp, before);
+    EXPECT_EQ(d.seedInit, 0);
+    EXPECT_EQ(d.seed, 99);
+}
+
+TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
+    Design d(10, 5, 2);  // J / P whole: orders move with the judges
+    d.shuffle();
+    ASSERT_TRUE(d.rowsMovedTogether());
+    d.transResolve(500);
+    EXPECT_EQ(d.resolv, -1);
+    ASSERT_EQ(d.groupSize, 5);
+    EXPECT_TRUE(d.groupsBalanced(5));
+    EXPECT_TRUE(d.rowsMovedTogether());
+    Design six(6, 3, 2);  // r = 4, g = 2: groups of 3 holding every product twice
+    six.shuffle();
+    six.transResolve(200);
+    EXPECT_EQ(six.resolv, -1);
+    EXPECT_EQ(six.groupSize, 3);
+    EXPECT_TRUE(six.groupsBalanced(3));
+}
+
+TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
+    Design d(6, 4, 2);
+    const std::vector<int32_t> jp = d.jp, jr = d.jr;
+    Cpp_TransResolve(6, 0, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.resolv, &d.seed, &d.seedInit, &d.oSeed);
+    EXPECT_EQ(d.resolv, 0);
+    for (int P : {0, 1})  // P = 1 < R: group size 0
+        Cpp_FindClosestResolve(6, P, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
+    Cpp_FindResolvableMulti(3, 4, 2, 2, d.jr.data(), d.jp.data(), 0);
+    EXPECT_EQ(d.jp, jp);
+    EXPECT_EQ(d.jr, jr);
+    EXPECT_EQ(d.groupSize, -5);
+    d.transResolve(0);  // not resolvable: one try, then an honest answer
+    EXPECT_EQ(d.resolv, 0);
+}
+
+TEST(Resolvable, ClosestArrangementGroupsJudgesSharingNoProduct) {
+    Design d(8, 4, 2);
+    d.shuffle();
+    Cpp_FindClosestResolve(8, 4, 2, 200, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
+    EXPECT_EQ(d.groupSize, 2);
+    EXPECT_TRUE(d.groupsBalanced(2));
+    EXPECT_TRUE(d.rowsMovedTogether());
+}
+
+TEST(Resolvable, RowShuffleMovesSecondMatrixOnlyWithTheSameRows) {
+    Design d(6, 3, 2);
+    const std::vector<int32_t> jr = d.jr;
+    Cpp_RandomPerMuteRow(d.jp.data(), 6, 3, d.jr.data(), 4, 3, &d.seed, &d.seedInit, &d.oSeed);  // 4 x 3 of jr's 12
+    EXPECT_EQ(d.jr, jr);
+    EXPECT_FALSE(d.rowsMovedTogether());
+}
+
+TEST(Resolvable, FurtherOccasionsRotateEachGroupByOccasionMinusOne) {
+    const int J = 7, NBS = 5;  // groups of 3, then a last group of 1
+    std::vector<int32_t> jr(static_cast<std::size_t>(J) * NBS, 0), jp(static_cast<std::size_t>(J) * NBS, -1);
+    for (int j = 0; j < J; ++j) jr[static_cast<std::size_t>(j)] = jp[static_cast<std::size_t>(j)] = j + 1;
+    Cpp_FindResolvableMulti(J, 1, 1, NBS, jr.data(), jp.data(), 3);
+    auto occasion = [&](int s) { return std::vector<int32_t>(jr.begin() + (s - 1) * J, jr.begin() + s * J); };
+    EXPECT_EQ(occasion(2), (std::vector<int32_t>{3, 1, 2, 6, 4, 5, 7}));
+    EXPECT_EQ(occasion(3), (std::vector<int32_t>{2, 3, 1, 5, 6, 4, 7}));
+    EXPECT_EQ(occasion(4), std::vector<int32_t>(J, 0));  // beyond the group size
+    EXPECT_EQ(std::vector<int32_t>(jp.begin() + J, jp.begin() + 2 * J), occasion(2));
+}

@@ -1,0 +1,93 @@
+// vxdoe orders: presentation orders of a cyclic incomplete-block design,
+// balanced for position and carry-over.
+#include "tools/vxdoe/job_orders.h"
+
+#include <algorithm>
+
+namespace vxdoe::orders {
+
+namespace {
+
+// The host lays out no table larger than this.
+constexpr long long kMaxCells = 5'000'000;
+
+std::vector<std::string> numbered(const std::string& first, const std::string& prefix, int n) {
+    std::vector<std::string> names{first};
+    for (int i = 1; i <= n; ++i) names.push_back(prefix + std::to_string(i));
+    return names;
+}
+
+// A rows x cols int table printed under its header, each row led by its number.
+void printNumberedRows(std::ostream& out, const std::vector<std::string>& header, const std::vector<double>& cells,
+                       int rows, int cols) {
+    std::vector<double> table(static_cast<std::size_t>(rows), 0.0);
+    for (int r = 0; r < rows; ++r) table[static_cast<std::size_t>(r)] = r + 1;
+    table.insert(table.end(), cells.begin(), cells.begin() + static_cast<long>(rows) * cols);
+    printTable(out, header, table.data(), rows, cols + 1);
+}
+
+}  // namespace
+
+Options::Options(const Args& args)
+    : lambda(args.number("lambda", 0.5)), passes(args.integer("passes", 20)), timed(args.has("seconds")),
+      seconds(args.number("seconds", 0.0)) {
+    if (passes < 1) throw UsageError("--passes needs a count of at least 1");
+    if (timed && !(seconds >= 0)) throw UsageError("--seconds needs a time of at least 0");
+}
+
+std::vector<int32_t> cyclicIncidence(int J, int P, int R) {
+    std::vector<int32_t> jp(static_cast<std::size_t>(J) * P, 0);
+    for (int j = 0; j < J; ++j)
+        for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>((j + k) % P) * J + j] = 1;
+    return jp;
+}
+
+void checkSizes(int J, int P, int R) {
+    if (P < 1 || J < 1) throw UsageError("--products and --judges need counts of at least 1");
+    if (R < 1 || R > P) throw UsageError("--per-judge needs a count from 1 to the number of products");
+    if (static_cast<long long>(J) * P > kMaxCells || static_cast<long long>(P) * (P + 1) > kMaxCells)
+        throw UsageError("the design would be too large");
+}
+
+int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R, const Options& options,
+                    sheet::Seeds& seeds, std::ostream& out) {
+    std::vector<int32_t> jpMat = jp, jr(static_cast<std::size_t>(J) * R, 0), rmat(static_cast<std::size_t>(P) * R, 0),
+                         smat(static_cast<std::size_t>(P) * (P + 1), 0);
+    std::vector<double> md(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
+    lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
+        P, R, J, jpMat.data(), options.lambda, options.passes, 0, options.timed ? -1 : 0, options.seconds, jr.data(),
+        rmat.data(), smat.data(), md.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
+    seeds.report(true);
+    printNumberedRows(out, numbered("judge", "position ", R), std::vector<double>(jr.begin(), jr.end()), J, R);
+    out << '\n';
+    printRow(out, {"balance", "EAM", "bound"});
+    printRow(out, {"position", formatNumber(md[0]), formatNumber(md[2])});
+    printRow(out, {"carry-over", formatNumber(md[1]), formatNumber(md[3])});
+    out << '\n';
+    printNumberedRows(out, numbered("product", "with ", P), conc, P, P);
+    return 0;
+}
+
+}  // namespace vxdoe::orders
+
+namespace {
+
+int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const int P = args.integer("products", 0), J = args.integer("judges", 0), R = args.integer("per-judge", 0);
+    vxdoe::orders::checkSizes(J, P, R);
+    const vxdoe::orders::Options options(args);
+    vxdoe::sheet::Seeds seeds(args);
+    return vxdoe::orders::printBestOrders(lib, vxdoe::orders::cyclicIncidence(J, P, R), J, P, R, options, seeds, out);
+}
+
+std::vector<std::string> orderJobOptions() {
+    std::vector<std::string> names{"products", "judges", "per-judge", "seed"};
+    names.insert(names.end(), vxdoe::orders::kOptionNames.begin(), vxdoe::orders::kOptionNames.end());
+    return names;
+}
+
+const vxdoe::JobRegistration kOrders{
+    {"orders", "--products P --judges J --per-judge R [--lambda L] [--passes N] [--seconds S] [--seed S]",
+     orderJobOptions(), runOrders}};
+
+}  // namespace

@@ -1,0 +1,40 @@
+// Presentation orders on the host side: the options of the order search and
+// the printing of its result, shared by `vxdoe orders` and any job that
+// builds a design first and then orders its presentations.
+#pragma once
+
+#include "tools/vxdoe/sheet_job.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vxdoe::orders {
+
+// --lambda (weight of the position balance, default 0.5), --passes (default
+// 20) and --seconds (a time limit for each descent; none when absent).
+struct Options {
+    double lambda = 0.5;
+    int passes = 20;
+    bool timed = false;
+    double seconds = 0.0;
+    explicit Options(const Args& args);
+};
+// The option names Options reads, for a job's list of accepted options.
+inline const std::vector<std::string> kOptionNames{"lambda", "passes", "seconds"};
+
+// A J x P incidence, column-major: judge j (from 0) tastes products j, j+1,
+// ..., j+R-1 (mod P), numbered from 1.
+std::vector<int32_t> cyclicIncidence(int J, int P, int R);
+
+// Refuses sizes the host would not lay out: P, J >= 1, 1 <= R <= P, and
+// tables of at most a few million cells.
+void checkSizes(int J, int P, int R);
+
+// Orders the presentations of the J x P incidence jp (column-major int32)
+// through Cpp_GetBestRanking and prints JRMat (judge, then the product at
+// each position), the position and carry-over EAMs with their bounds, and
+// the concurrence matrix (empty cells above the diagonal). Returns 0.
+int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R, const Options& options,
+                    sheet::Seeds& seeds, std::ostream& out);
+
+}  // namespace vxdoe::orders
