@@ -226,7 +226,10 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
    each judge's products in increasing order. iTimeStop is tested for -1:
    then every descent stops after iMaxSeconds seconds (later passes still
    make one step each). The passes end early once both mean absolute
-   deviations (EAM) reach their bounds. Written back: the best order in
+   deviations (EAM) reach their bounds. Complete blocks (every judge tastes
+   all iP = iR products) over a whole number of carry-over balanced squares
+   (iJ a multiple of iP, of 2 iP for odd iP) receive Williams squares at
+   once, with no draw. Written back: the best order in
    ioJRMat, its position counts oRmat (iP x iR), its carry-over counts
    oSmat (iP x (iP + 1); column 1 the last-position counts, column q + 1 the
    times each product is directly followed by q), oMDMat (2 x 2: position

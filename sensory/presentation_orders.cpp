@@ -156,6 +156,35 @@ void permuteRows(const Source* source, int n, int m, const matrix* perm, matrix*
         for (int i = 1; i <= n; ++i) destination->vbset(i, c, source->vbget(static_cast<int>(perm->vbget(i)), c));
 }
 
+// Complete blocks (every judge tastes all P products, R = P) over a whole
+// number of carry-over balanced squares: P judges for even P, 2P for odd P.
+// There the best order is known outright, so no search is needed.
+bool admitsWilliamsSquares(int P, int R, int J, const matrixInt* JPMat) {
+    if (R != P || P < 2 || J % (P % 2 == 0 ? P : 2 * P) != 0 || JPMat->rows() < J || JPMat->cols() < P) return false;
+    for (int j = 1; j <= J; ++j)
+        for (int p = 1; p <= P; ++p)
+            if (JPMat->vbget(j, p) != 1) return false;
+    return true;
+}
+
+// Williams squares, repeated down the judges: the first row runs 0, 1, P-1,
+// 2, P-2, ..., row i adds i modulo P, so every product takes every position
+// once and, for even P, follows every other product once per square. For odd
+// P the mirrored square completes the carry-over balance. Products are 1-based.
+void writeWilliamsSquares(int P, int J, matrixInt* JRMat) {
+    std::vector<int> first(static_cast<std::size_t>(P));
+    for (int r = 0; r < P; ++r) first[static_cast<std::size_t>(r)] = r % 2 == 1 ? (r + 1) / 2 : (P - r / 2) % P;
+    const int square = P % 2 == 0 ? P : 2 * P;
+    for (int j = 0; j < J; ++j) {
+        const int row = j % square;
+        const bool mirrored = row >= P;
+        for (int r = 0; r < P; ++r) {
+            const int at = mirrored ? P - 1 - r : r;
+            JRMat->vbset(j + 1, r + 1, (first[static_cast<std::size_t>(at)] + row % P) % P + 1);
+        }
+    }
+}
+
 double now() {
     double day = 0.0;
     return *COleDateTimeGetCurrentTime(&day);
@@ -235,8 +264,13 @@ void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, in
 
     Scratch<matrixInt> positions, carryOver;
     BestOrder best;
+    const bool constructed = admitsWilliamsSquares(iP, iR, iJ, JPMat);
+    if (constructed) {
+        writeWilliamsSquares(iP, iJ, JRMat);
+        best.store(JRMat, iJ, iR, orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda));
+    }
     Descent descent(iP, iR, iJ, iLambda, JRMat, seed);
-    for (int pass = 0;;) {
+    for (int pass = 0; !constructed;) {
         if (pass == 1) {
             InitializeRankMat(iP, iR, iJ, iLambda, JRMat, ioSeed, ioSeedInit, oSeed);
             *ioSeedInit = -1;

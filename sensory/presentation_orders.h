@@ -10,9 +10,11 @@
 
 // Orders the presentations of the J x P incidence JPMat into JRMat (J x R).
 // With iCheckJRMat zero the start is each judge's products in increasing
-// order, otherwise the JRMat passed in. Runs up to `iter` passes (at least
-// one), ending early once both balances reach their bounds; with iTimeStop
-// exactly -1 every descent stops after iMaxSeconds. Returns the best order
+// order, otherwise the JRMat passed in. Complete blocks over a whole number
+// of carry-over balanced squares get Williams squares outright. Otherwise
+// runs up to `iter` passes (at least one), ending early once both balances
+// reach their bounds; with iTimeStop exactly -1 every descent stops after
+// iMaxSeconds. Returns the best order
 // in JRMat, its counts in Rmat (P x R) and Smat (P x (P+1)), the EAMs and
 // bounds in MDMat (2 x 2; a bound undercut by more than 1e-6 reads as the
 // no-value constant) and adds the concurrences of JPMat into ConcMat

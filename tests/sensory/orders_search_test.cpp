@@ -37,6 +37,16 @@ TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
         }
 }
 
+TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
+    for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}}) {
+        Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
+        rank(x, 0.5, 20);
+        expectRowsArePermutations(x);
+        EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
+        EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
+    }
+}
+
 TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
     Ranking x(14, 7, 3, orders_test::cyclicIncidence(14, 7, 3)), again = x;
     rank(x, 0.3, 5);
@@ -56,7 +66,8 @@ TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
 }
 
 TEST(OrdersSearch, LargePanelWhoseCriterionExceedsTenMillionKeepsAnOrder) {
-    Ranking x(5000, 2, 2, orders_test::cyclicIncidence(5000, 2, 2));
+    // An odd panel is no whole number of squares, so the passes run.
+    Ranking x(5001, 2, 2, orders_test::cyclicIncidence(5001, 2, 2));
     rank(x, 0.5, 1);
     expectRowsArePermutations(x);
 }
