@@ -1,7 +1,9 @@
 // Eigen-decomposition of a symmetric matrix: Householder reduction to
 // tridiagonal form, then the implicit QL iteration with Wilkinson shifts on
 // the tridiagonal matrix, accumulating every rotation into the eigenvectors.
-#include "services/dense.h"
+// The eigenvalues alone skip both accumulations, which is most of the work.
+#include "services/symmetric_eigen.h"
+
 #include "services/matrix_ops.h"
 
 #include <algorithm>
@@ -17,16 +19,17 @@ namespace {
 // after this many is taken as a failed iteration.
 constexpr int kMaxSweepsPerEigenvalue = 60;
 
-struct Tridiagonal {
-    std::vector<double> d;  // diagonal
-    std::vector<double> e;  // subdiagonal, e[i] couples i - 1 and i; e[0] = 0
-};
+using Tridiagonal = linalg::Tridiagonal;
+
+void accumulateReflections(Dense& V, Tridiagonal& t);
 
 // Reduces the symmetric matrix held in V to tridiagonal form T = Q'AQ by
-// Householder reflections, leaving Q in V.
-Tridiagonal householderTridiagonalise(Dense& V) {
+// Householder reflections, into t; with `accumulate` Q is left in V,
+// otherwise V is left holding the reflections.
+void householderTridiagonalise(Dense& V, Tridiagonal& t, bool accumulate) {
     const int n = V.rows;
-    Tridiagonal t{std::vector<double>(n), std::vector<double>(n)};
+    t.d.assign(n, 0.0);
+    t.e.assign(n, 0.0);
     std::vector<double>& d = t.d;
     std::vector<double>& e = t.e;
     for (int j = 0; j < n; ++j) d[j] = V(n - 1, j);
@@ -84,8 +87,20 @@ Tridiagonal householderTridiagonalise(Dense& V) {
         }
         d[i] = h;
     }
+    if (accumulate) {
+        accumulateReflections(V, t);
+    } else {
+        // The reduction leaves T's diagonal on V's.
+        for (int j = 0; j < n; ++j) d[j] = V(j, j);
+    }
+    e[0] = 0.0;
+}
 
-    // Accumulate the reflections into Q.
+// Turns the reflections the reduction left in V into Q, collecting T's
+// diagonal on the way.
+void accumulateReflections(Dense& V, Tridiagonal& t) {
+    const int n = V.rows;
+    std::vector<double>& d = t.d;
     for (int i = 0; i < n - 1; ++i) {
         V(n - 1, i) = V(i, i);
         V(i, i) = 1.0;
@@ -105,14 +120,13 @@ Tridiagonal householderTridiagonalise(Dense& V) {
         V(n - 1, j) = 0.0;
     }
     V(n - 1, n - 1) = 1.0;
-    e[0] = 0.0;
-    return t;
 }
 
 // Diagonalises the tridiagonal matrix by implicit QL sweeps, applying each
-// plane rotation to the columns of V. Afterwards t.d holds the eigenvalues.
-bool diagonaliseQl(Tridiagonal& t, Dense& V) {
-    const int n = V.rows;
+// plane rotation to the columns of V when there is one. Afterwards t.d holds
+// the eigenvalues.
+bool diagonaliseQl(Tridiagonal& t, Dense* V) {
+    const int n = static_cast<int>(t.d.size());
     std::vector<double>& d = t.d;
     std::vector<double>& e = t.e;
     for (int i = 1; i < n; ++i) e[i - 1] = e[i];
@@ -157,8 +171,9 @@ bool diagonaliseQl(Tridiagonal& t, Dense& V) {
                 c = p / r;
                 p = c * d[i] - s * g;
                 d[i + 1] = h + s * (c * g + s * d[i]);
-                double* vi = V.column(i);
-                double* vi1 = V.column(i + 1);
+                if (V == nullptr) continue;
+                double* vi = V->column(i);
+                double* vi1 = V->column(i + 1);
                 for (int k = 0; k < n; ++k) {
                     h = vi1[k];
                     vi1[k] = s * vi[k] + c * h;
@@ -185,8 +200,8 @@ bool M_Eigen(const matrix* A, matrix*& values, matrix*& vectors, bool decreasing
     bool ok = A != nullptr && A->rows() == A->cols() && V.allFinite();
     Tridiagonal t;
     if (ok && n > 0) {
-        t = householderTridiagonalise(V);
-        ok = diagonaliseQl(t, V) && V.allFinite() &&
+        householderTridiagonalise(V, t, true);
+        ok = diagonaliseQl(t, &V) && V.allFinite() &&
              std::all_of(t.d.begin(), t.d.end(), [](double x) { return std::isfinite(x); });
     }
     if (!ok) {
@@ -210,3 +225,25 @@ bool M_Eigen(const matrix* A, matrix*& values, matrix*& vectors, bool decreasing
     sortedVectors.storeInto(vectors);
     return true;
 }
+
+namespace linalg {
+
+bool symmetricEigenvalues(Dense& A, Tridiagonal& work, bool decreasing) {
+    if (!A.square() || !A.allFinite()) return false;
+    if (A.rows == 0) {
+        work.d.clear();
+        return true;
+    }
+    householderTridiagonalise(A, work, false);
+    if (!diagonaliseQl(work, nullptr)) return false;
+    for (double x : work.d)
+        if (!std::isfinite(x)) return false;
+    if (decreasing) {
+        std::sort(work.d.begin(), work.d.end(), std::greater<double>());
+    } else {
+        std::sort(work.d.begin(), work.d.end());
+    }
+    return true;
+}
+
+}  // namespace linalg
