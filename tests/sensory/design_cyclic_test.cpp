@@ -35,7 +35,9 @@ void expectConsistentRows(const Cyclic& d, int J, int P, int R) {
     stest::expectBlocksOfSize(JPMat, J, P, R);
     for (int j = 1; j <= J; ++j)
         for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(J, j, c)), 1) << j;
-    EXPECT_GT(d.maxcrit, 0.0);
+    if (J >= P) {
+        EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
+    }
 }
 
 TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
