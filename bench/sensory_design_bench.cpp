@@ -3,6 +3,7 @@
 // reported by the time it stopped and the criterion it reached.
 #include "sensory/block_criteria.h"
 #include "sensory/optimal_design.h"
+#include "services/matrix_ops.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,20 +19,40 @@ namespace {
 constexpr int kCases[][3] = {{7, 7, 3},    {9, 12, 3},  {13, 13, 4}, {10, 15, 4},
                              {16, 16, 6},  {15, 35, 3}, {20, 30, 6}, {25, 30, 5}};
 
-void CriterionEvaluation(benchmark::State& state) {
-    const int iP = static_cast<int>(state.range(0)), iR = iP / 4 + 2, iJ = 2 * iP;
+// 2P random blocks of P/4 + 2 products.
+std::unique_ptr<matrixInt> randomDesign(int iP) {
+    const int iR = iP / 4 + 2, iJ = 2 * iP;
     std::mt19937 gen(11);
-    matrixInt design(iJ, iP, 0);
+    auto design = std::make_unique<matrixInt>(iJ, iP, 0);
     std::vector<int> products(static_cast<std::size_t>(iP));
     for (int p = 0; p < iP; ++p) products[static_cast<std::size_t>(p)] = p + 1;
     for (int j = 1; j <= iJ; ++j) {
         std::shuffle(products.begin(), products.end(), gen);
-        for (int k = 0; k < iR; ++k) design.vbset(j, products[static_cast<std::size_t>(k)], 1);
+        for (int k = 0; k < iR; ++k) design->vbset(j, products[static_cast<std::size_t>(k)], 1);
     }
+    return design;
+}
+
+void CriterionEvaluation(benchmark::State& state) {
+    const int iP = static_cast<int>(state.range(0));
+    const auto design = randomDesign(iP);
     sensory::DesignScorer scorer;
-    for (auto _ : state) benchmark::DoNotOptimize(scorer.score(1, &design, iJ, iP, iR));
+    for (auto _ : state) benchmark::DoNotOptimize(scorer.score(1, design.get(), 2 * iP, iP, iP / 4 + 2));
 }
 BENCHMARK(CriterionEvaluation)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
+
+// The same P x P matrix through the full decomposition, eigenvectors and all.
+void FullEigenDecomposition(benchmark::State& state) {
+    const int iP = static_cast<int>(state.range(0));
+    matrix A(iP, iP, 0.0);
+    for (int p = 1; p <= iP; ++p)
+        for (int q = 1; q <= p; ++q) A.vbset(p, q, p == q ? 1.0 : -0.02 * ((p * q) % 7));
+    matrix *values = nullptr, *vectors = nullptr;
+    for (auto _ : state) benchmark::DoNotOptimize(M_Eigen(&A, values, vectors, true));
+    delete values;
+    delete vectors;
+}
+BENCHMARK(FullEigenDecomposition)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
 
 struct Outcome {
     double maxcrit = 0, ocrit2 = 0;
