@@ -21,7 +21,35 @@ constexpr int kMaxSweepsPerEigenvalue = 60;
 
 using Tridiagonal = linalg::Tridiagonal;
 
+// sqrt(a^2 + b^2). The library's hypot guards every call against overflow
+// and underflow at a cost the QL sweeps feel; the plain formula is exact
+// enough wherever the squares stay well inside the doubles' range.
+double norm2(double a, double b) {
+    constexpr double kSafe = 1e150, kTiny = 1e-150;
+    const double fa = std::fabs(a), fb = std::fabs(b);
+    if (fa < kSafe && fb < kSafe && (fa > kTiny || fb > kTiny)) return std::sqrt(a * a + b * b);
+    return std::hypot(a, b);
+}
+
 void accumulateReflections(Dense& V, Tridiagonal& t);
+
+// The two inner loops of the reduction, on raw columns that cannot overlap,
+// so the compiler keeps them in registers; the order of the operations is
+// that of the plain loops.
+// g + sum of col[k] d[k] over from <= k < to, adding col[k] f to e[k] on the way.
+double dotAndAxpy(const double* __restrict col, const double* __restrict d, double* __restrict e, int from, int to,
+                  double g, double f) {
+    for (int k = from; k < to; ++k) {
+        g += col[k] * d[k];
+        e[k] += col[k] * f;
+    }
+    return g;
+}
+// col[k] -= f e[k] + g d[k] over from <= k < to.
+void subtractRankTwo(double* __restrict col, const double* __restrict d, const double* __restrict e, int from, int to,
+                     double f, double g) {
+    for (int k = from; k < to; ++k) col[k] -= (f * e[k] + g * d[k]);
+}
 
 // Reduces the symmetric matrix held in V to tridiagonal form T = Q'AQ by
 // Householder reflections, into t; with `accumulate` Q is left in V,
@@ -62,11 +90,7 @@ void householderTridiagonalise(Dense& V, Tridiagonal& t, bool accumulate) {
             for (int j = 0; j < i; ++j) {
                 f = d[j];
                 V(j, i) = f;
-                g = e[j] + V(j, j) * f;
-                for (int k = j + 1; k <= i - 1; ++k) {
-                    g += V(k, j) * d[k];
-                    e[k] += V(k, j) * f;
-                }
+                g = dotAndAxpy(V.column(j), d.data(), e.data(), j + 1, i, e[j] + V(j, j) * f, f);
                 e[j] = g;
             }
             f = 0.0;
@@ -80,7 +104,7 @@ void householderTridiagonalise(Dense& V, Tridiagonal& t, bool accumulate) {
             for (int j = 0; j < i; ++j) {
                 f = d[j];
                 g = e[j];
-                for (int k = j; k <= i - 1; ++k) V(k, j) -= (f * e[k] + g * d[k]);
+                subtractRankTwo(V.column(j), d.data(), e.data(), j, i, f, g);
                 d[j] = V(i - 1, j);
                 V(i, j) = 0.0;
             }
@@ -146,7 +170,7 @@ bool diagonaliseQl(Tridiagonal& t, Dense* V) {
             // Wilkinson shift from the leading 2 x 2 block.
             double g = d[l];
             double p = (d[l + 1] - g) / (2.0 * e[l]);
-            double r = std::hypot(p, 1.0);
+            double r = norm2(p, 1.0);
             if (p < 0) r = -r;
             d[l] = e[l] / (p + r);
             d[l + 1] = e[l] * (p + r);
@@ -165,7 +189,7 @@ bool diagonaliseQl(Tridiagonal& t, Dense* V) {
                 s2 = s;
                 g = c * e[i];
                 h = c * p;
-                r = std::hypot(p, e[i]);
+                r = norm2(p, e[i]);
                 e[i + 1] = s * r;
                 s = e[i] / r;
                 c = p / r;
