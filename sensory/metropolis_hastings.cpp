@@ -15,8 +15,15 @@ namespace {
 constexpr double kFewBlocks = 1000;
 constexpr int kSweepsPerCall = 10;
 // A row where no proposal can be scored (every block held by another row,
-// say) is left after this many tries rather than holding the host.
-constexpr int kAttemptsPerRow = 100000;
+// or a row holding more than its block) is left after this many tries
+// rather than holding the host; on a timed search also once the budget is
+// spent, the clock being read every kAttemptsPerClockRead tries.
+constexpr int kAttemptsPerRow = 10000;
+constexpr int kAttemptsPerClockRead = 1000;
+
+bool outOfTime(const RefineBudget& time) {
+    return time.iTimeStop == -1 && scaledElapsedSince(time.start) > time.budget;
+}
 
 class Refinement {
 public:
@@ -42,10 +49,12 @@ public:
     Refinement(const Refinement&) = delete;
     Refinement& operator=(const Refinement&) = delete;
 
-    void sweep() {
+    void sweep(const RefineBudget& time) {
         for (int i = 1; i <= nRows_; ++i)
-            for (int attempt = 0; attempt < kAttemptsPerRow; ++attempt)
+            for (int attempt = 1; attempt <= kAttemptsPerRow; ++attempt) {
                 if (tryMove(i)) break;
+                if (attempt % kAttemptsPerClockRead == 0 && outOfTime(time)) return;
+            }
     }
 
 private:
@@ -212,8 +221,8 @@ int metropolisHastings(int nRows, int iP, int iR, double C, int iCritType, const
     }
     Refinement refinement(nRows, iP, iR, C, iCritType, rest, crit, distinctBlocks, seeds, scorer);
     for (int sweep = 1;; ++sweep) {
-        refinement.sweep();
-        if (time.iTimeStop == 0 || (time.iTimeStop == -1 && scaledElapsedSince(time.start) > time.budget)) {
+        refinement.sweep(time);
+        if (time.iTimeStop == 0 || outOfTime(time)) {
             *stop = -1;
             return 0;
         }
