@@ -214,6 +214,35 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
                                          double* MinF, double* MaxF, VX_IN int32_t NbCoeff, double* Coeff,
                                          double* ominY, double* omaxY);
 
+/* ===== Sensory designs =================================================== */
+
+/* A design in which each of iJ judges tastes iR of iP products. oJPMat
+   (iJ x iP, written back) receives the judge x product incidence (1 when
+   the judge tastes the product, else 0).
+   iUseCyclic tested for -1: the design is made of cyclic squares and oJRMat
+   (iJ x iR, written back) receives each judge's products in presentation
+   order; *FoundExact is not written. Otherwise, for iCritType 1 (D-type
+   criterion) or 2 (A-type), a search fills oJPMat with the most even
+   replications of the products, oJRMat is left as passed, and *FoundExact
+   receives -1 when the design is proved optimal (it reached the efficiency
+   of a balanced incomplete block design), 0 when it was searched without
+   reaching it; it is left as passed when no search was needed. iTimeStop -1:
+   the search goes on until it proves its design optimal or half of
+   iMaxSeconds (elapsed clock days x 100000) has passed (a NaN or negative
+   limit gives no time, one above a day counts as a day); any other value:
+   one untimed pass. *maxcrit receives the criterion iCritType names, *ocrit2 the
+   other (the D-type one for any other iCritType, which runs no search);
+   both of the design returned, in (0, 1], or the no-value constant for a
+   design that cannot be scored (a product nobody tastes, products that
+   never meet at one judge, fewer than two products, iR outside 1..iP).
+   Seed triple with the flag by pointer. Returns 0. */
+VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR,
+                                               VX_IN int32_t iCritType, VX_IN VARIANT_BOOL iUseCyclic,
+                                               VX_IN VARIANT_BOOL iTimeStop, VX_IN double iMaxSeconds,
+                                               int32_t* oJPMat, int32_t* oJRMat, double* maxcrit, double* ocrit2,
+                                               VARIANT_BOOL* FoundExact, int32_t* ioSeed, VARIANT_BOOL* ioSeedInit,
+                                               int32_t* oSeed);
+
 /* ===== Sensory designs: presentation orders, resolvable arrangements ===== */
 
 /* Presentation orders of the iJ x iP incidence iJPmat (1 where a judge

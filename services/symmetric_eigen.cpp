@@ -1,7 +1,9 @@
 // Eigen-decomposition of a symmetric matrix: Householder reduction to
 // tridiagonal form, then the implicit QL iteration with Wilkinson shifts on
 // the tridiagonal matrix, accumulating every rotation into the eigenvectors.
-#include "services/dense.h"
+// The eigenvalues alone skip both accumulations, which is most of the work.
+#include "services/symmetric_eigen.h"
+
 #include "services/matrix_ops.h"
 
 #include <algorithm>
@@ -17,16 +19,45 @@ namespace {
 // after this many is taken as a failed iteration.
 constexpr int kMaxSweepsPerEigenvalue = 60;
 
-struct Tridiagonal {
-    std::vector<double> d;  // diagonal
-    std::vector<double> e;  // subdiagonal, e[i] couples i - 1 and i; e[0] = 0
-};
+using Tridiagonal = linalg::Tridiagonal;
+
+// sqrt(a^2 + b^2). The library's hypot guards every call against overflow
+// and underflow at a cost the QL sweeps feel; the plain formula is exact
+// enough wherever the squares stay well inside the doubles' range.
+double norm2(double a, double b) {
+    constexpr double kSafe = 1e150, kTiny = 1e-150;
+    const double fa = std::fabs(a), fb = std::fabs(b);
+    if (fa < kSafe && fb < kSafe && (fa > kTiny || fb > kTiny)) return std::sqrt(a * a + b * b);
+    return std::hypot(a, b);
+}
+
+void accumulateReflections(Dense& V, Tridiagonal& t);
+
+// The two inner loops of the reduction, on raw columns that cannot overlap,
+// so the compiler keeps them in registers; the order of the operations is
+// that of the plain loops.
+// g + sum of col[k] d[k] over from <= k < to, adding col[k] f to e[k] on the way.
+double dotAndAxpy(const double* __restrict col, const double* __restrict d, double* __restrict e, int from, int to,
+                  double g, double f) {
+    for (int k = from; k < to; ++k) {
+        g += col[k] * d[k];
+        e[k] += col[k] * f;
+    }
+    return g;
+}
+// col[k] -= f e[k] + g d[k] over from <= k < to.
+void subtractRankTwo(double* __restrict col, const double* __restrict d, const double* __restrict e, int from, int to,
+                     double f, double g) {
+    for (int k = from; k < to; ++k) col[k] -= (f * e[k] + g * d[k]);
+}
 
 // Reduces the symmetric matrix held in V to tridiagonal form T = Q'AQ by
-// Householder reflections, leaving Q in V.
-Tridiagonal householderTridiagonalise(Dense& V) {
+// Householder reflections, into t; with `accumulate` Q is left in V,
+// otherwise V is left holding the reflections.
+void householderTridiagonalise(Dense& V, Tridiagonal& t, bool accumulate) {
     const int n = V.rows;
-    Tridiagonal t{std::vector<double>(n), std::vector<double>(n)};
+    t.d.assign(n, 0.0);
+    t.e.assign(n, 0.0);
     std::vector<double>& d = t.d;
     std::vector<double>& e = t.e;
     for (int j = 0; j < n; ++j) d[j] = V(n - 1, j);
@@ -59,11 +90,7 @@ Tridiagonal householderTridiagonalise(Dense& V) {
             for (int j = 0; j < i; ++j) {
                 f = d[j];
                 V(j, i) = f;
-                g = e[j] + V(j, j) * f;
-                for (int k = j + 1; k <= i - 1; ++k) {
-                    g += V(k, j) * d[k];
-                    e[k] += V(k, j) * f;
-                }
+                g = dotAndAxpy(V.column(j), d.data(), e.data(), j + 1, i, e[j] + V(j, j) * f, f);
                 e[j] = g;
             }
             f = 0.0;
@@ -77,15 +104,27 @@ Tridiagonal householderTridiagonalise(Dense& V) {
             for (int j = 0; j < i; ++j) {
                 f = d[j];
                 g = e[j];
-                for (int k = j; k <= i - 1; ++k) V(k, j) -= (f * e[k] + g * d[k]);
+                subtractRankTwo(V.column(j), d.data(), e.data(), j, i, f, g);
                 d[j] = V(i - 1, j);
                 V(i, j) = 0.0;
             }
         }
         d[i] = h;
     }
+    if (accumulate) {
+        accumulateReflections(V, t);
+    } else {
+        // The reduction leaves T's diagonal on V's.
+        for (int j = 0; j < n; ++j) d[j] = V(j, j);
+    }
+    e[0] = 0.0;
+}
 
-    // Accumulate the reflections into Q.
+// Turns the reflections the reduction left in V into Q, collecting T's
+// diagonal on the way.
+void accumulateReflections(Dense& V, Tridiagonal& t) {
+    const int n = V.rows;
+    std::vector<double>& d = t.d;
     for (int i = 0; i < n - 1; ++i) {
         V(n - 1, i) = V(i, i);
         V(i, i) = 1.0;
@@ -105,14 +144,13 @@ Tridiagonal householderTridiagonalise(Dense& V) {
         V(n - 1, j) = 0.0;
     }
     V(n - 1, n - 1) = 1.0;
-    e[0] = 0.0;
-    return t;
 }
 
 // Diagonalises the tridiagonal matrix by implicit QL sweeps, applying each
-// plane rotation to the columns of V. Afterwards t.d holds the eigenvalues.
-bool diagonaliseQl(Tridiagonal& t, Dense& V) {
-    const int n = V.rows;
+// plane rotation to the columns of V when there is one. Afterwards t.d holds
+// the eigenvalues.
+bool diagonaliseQl(Tridiagonal& t, Dense* V) {
+    const int n = static_cast<int>(t.d.size());
     std::vector<double>& d = t.d;
     std::vector<double>& e = t.e;
     for (int i = 1; i < n; ++i) e[i - 1] = e[i];
@@ -132,7 +170,7 @@ bool diagonaliseQl(Tridiagonal& t, Dense& V) {
             // Wilkinson shift from the leading 2 x 2 block.
             double g = d[l];
             double p = (d[l + 1] - g) / (2.0 * e[l]);
-            double r = std::hypot(p, 1.0);
+            double r = norm2(p, 1.0);
             if (p < 0) r = -r;
             d[l] = e[l] / (p + r);
             d[l + 1] = e[l] * (p + r);
@@ -151,14 +189,15 @@ bool diagonaliseQl(Tridiagonal& t, Dense& V) {
                 s2 = s;
                 g = c * e[i];
                 h = c * p;
-                r = std::hypot(p, e[i]);
+                r = norm2(p, e[i]);
                 e[i + 1] = s * r;
                 s = e[i] / r;
                 c = p / r;
                 p = c * d[i] - s * g;
                 d[i + 1] = h + s * (c * g + s * d[i]);
-                double* vi = V.column(i);
-                double* vi1 = V.column(i + 1);
+                if (V == nullptr) continue;
+                double* vi = V->column(i);
+                double* vi1 = V->column(i + 1);
                 for (int k = 0; k < n; ++k) {
                     h = vi1[k];
                     vi1[k] = s * vi[k] + c * h;
@@ -185,8 +224,8 @@ bool M_Eigen(const matrix* A, matrix*& values, matrix*& vectors, bool decreasing
     bool ok = A != nullptr && A->rows() == A->cols() && V.allFinite();
     Tridiagonal t;
     if (ok && n > 0) {
-        t = householderTridiagonalise(V);
-        ok = diagonaliseQl(t, V) && V.allFinite() &&
+        householderTridiagonalise(V, t, true);
+        ok = diagonaliseQl(t, &V) && V.allFinite() &&
              std::all_of(t.d.begin(), t.d.end(), [](double x) { return std::isfinite(x); });
     }
     if (!ok) {
@@ -210,3 +249,25 @@ bool M_Eigen(const matrix* A, matrix*& values, matrix*& vectors, bool decreasing
     sortedVectors.storeInto(vectors);
     return true;
 }
+
+namespace linalg {
+
+bool symmetricEigenvalues(Dense& A, Tridiagonal& work, bool decreasing) {
+    if (!A.square() || !A.allFinite()) return false;
+    if (A.rows == 0) {
+        work.d.clear();
+        return true;
+    }
+    householderTridiagonalise(A, work, false);
+    if (!diagonaliseQl(work, nullptr)) return false;
+    for (double x : work.d)
+        if (!std::isfinite(x)) return false;
+    if (decreasing) {
+        std::sort(work.d.begin(), work.d.end(), std::greater<double>());
+    } else {
+        std::sort(work.d.begin(), work.d.end());
+    }
+    return true;
+}
+
+}  // namespace linalg

@@ -1,0 +1,97 @@
+// Sensory designs: one criterion evaluation (what every refinement move
+// costs), an untimed search pass, and a timed search with a 10-second limit
+// reported by the time it stopped and the criterion it reached.
+#include "sensory/block_criteria.h"
+#include "sensory/optimal_design.h"
+#include "services/matrix_ops.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// (products, judges, products per judge)
+constexpr int kCases[][3] = {{7, 7, 3},    {9, 12, 3},  {13, 13, 4}, {10, 15, 4},
+                             {16, 16, 6},  {15, 35, 3}, {20, 30, 6}, {25, 30, 5}};
+
+// 2P random blocks of P/4 + 2 products.
+std::unique_ptr<matrixInt> randomDesign(int iP) {
+    const int iR = iP / 4 + 2, iJ = 2 * iP;
+    std::mt19937 gen(11);
+    auto design = std::make_unique<matrixInt>(iJ, iP, 0);
+    std::vector<int> products(static_cast<std::size_t>(iP));
+    for (int p = 0; p < iP; ++p) products[static_cast<std::size_t>(p)] = p + 1;
+    for (int j = 1; j <= iJ; ++j) {
+        std::shuffle(products.begin(), products.end(), gen);
+        for (int k = 0; k < iR; ++k) design->vbset(j, products[static_cast<std::size_t>(k)], 1);
+    }
+    return design;
+}
+
+void CriterionEvaluation(benchmark::State& state) {
+    const int iP = static_cast<int>(state.range(0));
+    const auto design = randomDesign(iP);
+    sensory::DesignScorer scorer;
+    for (auto _ : state) benchmark::DoNotOptimize(scorer.score(1, design.get(), 2 * iP, iP, iP / 4 + 2));
+}
+BENCHMARK(CriterionEvaluation)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
+
+// The same P x P matrix through the full decomposition, eigenvectors and all.
+void FullEigenDecomposition(benchmark::State& state) {
+    const int iP = static_cast<int>(state.range(0));
+    matrix A(iP, iP, 0.0);
+    for (int p = 1; p <= iP; ++p)
+        for (int q = 1; q <= p; ++q) A.vbset(p, q, p == q ? 1.0 : -0.02 * ((p * q) % 7));
+    matrix *values = nullptr, *vectors = nullptr;
+    for (auto _ : state) benchmark::DoNotOptimize(M_Eigen(&A, values, vectors, true));
+    delete values;
+    delete vectors;
+}
+BENCHMARK(FullEigenDecomposition)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
+
+struct Outcome {
+    double maxcrit = 0, ocrit2 = 0;
+    short found = 0;
+};
+
+Outcome search(const int* c, short timeStop, double seconds, int seed) {
+    const int iP = c[0], iJ = c[1], iR = c[2];
+    matrixInt JPMat(iJ, iP, 0), JRMat(iJ, iR, 0);
+    Outcome out;
+    short init = -1;
+    int oSeed = 0;
+    RunGetOptimalDesign(iJ, iP, iR, 1, 0, timeStop, seconds, &JPMat, &JRMat, &out.maxcrit, &out.ocrit2, &out.found,
+                        &seed, &init, &oSeed);
+    return out;
+}
+
+void report(benchmark::State& state, const int* c, const Outcome& o) {
+    state.counters["Dcrit"] = o.maxcrit;
+    state.counters["bound"] = (c[2] - 1.0) * c[0] / ((c[0] - 1.0) * c[2]);
+    state.counters["proved"] = o.found == -1;
+}
+
+void UntimedSearch(benchmark::State& state) {
+    const int* c = kCases[state.range(0)];
+    Outcome o;
+    for (auto _ : state) o = search(c, 0, 0, 4242);
+    report(state, c, o);
+    state.SetLabel("P=" + std::to_string(c[0]) + " J=" + std::to_string(c[1]) + " R=" + std::to_string(c[2]));
+}
+BENCHMARK(UntimedSearch)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+
+void TimedSearch(benchmark::State& state) {
+    const int* c = kCases[state.range(0)];
+    Outcome o;
+    for (auto _ : state) o = search(c, -1, 10, 4242);
+    report(state, c, o);
+    state.SetLabel("P=" + std::to_string(c[0]) + " J=" + std::to_string(c[1]) + " R=" + std::to_string(c[2]));
+}
+BENCHMARK(TimedSearch)->DenseRange(0, 7)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Block-design criteria against closed forms and the mean inequality.
+#include "design_support.h"
+#include "sensory/block_criteria.h"
+#include "services/numeric.h"
+
+#include <cstdint>
+
+namespace {
+
+double bothCriteria(matrixInt* M, int iJ, int iP, int iR, double* other) {
+    double d = 0, a = 0;
+    GetCritFromOJPMatBase(1, M, iJ, iP, iR, &d);
+    GetCritFromOJPMatBase(2, M, iJ, iP, iR, &a);
+    *other = a;
+    return d;
+}
+
+TEST(BlockCriteria, CompleteAndBalancedDesignsMeetTheirClosedForms) {
+    auto complete = stest::fromBlocks(4, {{1, 2, 3, 4}, {1, 2, 3, 4}, {1, 2, 3, 4}});
+    double a = 0;
+    EXPECT_NEAR(bothCriteria(complete.get(), 3, 4, 4, &a), 1.0, 1e-12);
+    EXPECT_NEAR(a, 1.0, 1e-12);
+
+    auto pairs = stest::fromBlocks(4, {{1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}});
+    EXPECT_NEAR(bothCriteria(pairs.get(), 6, 4, 2, &a), 2.0 / 3, 1e-12);
+    EXPECT_NEAR(a, 2.0 / 3, 1e-12);
+
+    auto fano = stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}});
+    const double bound = 2.0 * 7 / (6.0 * 3);
+    EXPECT_NEAR(bothCriteria(fano.get(), 7, 7, 3, &a), bound, 1e-12);
+    EXPECT_NEAR(a, bound, 1e-12);
+    // Unequal replication (iRep 0) scales each product by its own.
+    EXPECT_NEAR(TraceDesignLng(fano.get(), 7, 7, 3, 0), bound, 1e-12);
+}
+
+TEST(BlockCriteria, HarmonicMeanNeverExceedsGeometricMean) {
+    std::mt19937 gen(7);
+    for (int trial = 0; trial < 40; ++trial) {
+        const int iP = 5 + trial % 11, iR = 2 + trial % 4, iJ = 2 * iP;
+        auto M = stest::randomDesign(iJ, iP, iR, gen);
+        double a = 0;
+        const double d = bothCriteria(M.get(), iJ, iP, iR, &a);
+        if (d == num::kNoValue) continue;  // disconnected
+        EXPECT_LE(a, d + 1e-12);
+        EXPECT_GT(a, 0.0);
+        EXPECT_LE(d, 1.0 + 1e-12);
+    }
+}
+
+TEST(BlockCriteria, UnscorableDesignsGiveTheWorstValueBitForBit) {
+    double crit = 0;
+    auto split = stest::fromBlocks(4, {{1, 2}, {3, 4}, {1, 2}, {3, 4}});
+    GetCritFromOJPMatBase(1, split.get(), 4, 4, 2, &crit);
+    EXPECT_TRUE(stest::sameBits(crit, num::kNoValue));
+    uint64_t bits = 0;
+    std::memcpy(&bits, &crit, sizeof bits);
+    EXPECT_EQ(bits, 0xFFEFFFFFFFFFFFE2ull);
+    auto unserved = stest::fromBlocks(4, {{1, 2}, {2, 3}, {1, 3}});
+    GetCritFromOJPMatBase(2, unserved.get(), 3, 4, 2, &crit);
+    EXPECT_EQ(crit, num::kNoValue);
+    auto single = stest::fromBlocks(1, {{1}, {1}});
+    EXPECT_EQ(DetDesignLng(single.get(), 2, 1, 1, 0), num::kNoValue);
+}
+
+TEST(BlockCriteria, MeanAndVarianceOfSharedProducts) {
+    auto M = stest::fromBlocks(4, {{1, 2}, {3, 4}, {1, 3}, {1, 2}});
+    double mean = 0, var = 0;
+    GetMeanVarScalarProducts(M.get(), 4, 1, 4, &mean, &var);  // overlaps 2, 0, 1
+    EXPECT_DOUBLE_EQ(mean, 1.0);
+    EXPECT_DOUBLE_EQ(var, 2.0 / 3);
+    GetMeanVarScalarProducts(M.get(), 4, 4, 4, &mean, &var);
+    EXPECT_EQ(mean, 0.0);
+    EXPECT_TRUE(std::isnan(var));
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// The search route: marginals, fixed rows, the fills, the refinement and
+// the proof of optimality.
+#include "design_support.h"
+#include "sensory/block_criteria.h"
+#include "sensory/design_search.h"
+#include "sensory/metropolis_hastings.h"
+#include "sensory/optimal_design.h"
+#include "services/numeric.h"
+
+namespace {
+
+struct Search {
+    int iJ, iP, iR;
+    std::unique_ptr<matrixInt> JPMat;
+    std::unique_ptr<matrixInt> JRMat;
+    double maxcrit = 0, ocrit2 = 0;
+    short found = 7, seedInit = -1;
+    int seed = 12345, oSeed = 0;
+
+    Search(int J, int P, int R, short timeStop, double seconds = 0, int critType = 1, int seedValue = 12345)
+        : iJ(J), iP(P), iR(R), JPMat(new matrixInt(J, P, 0)), JRMat(new matrixInt(J, R, 0)), seed(seedValue) {
+        RunGetOptimalDesign(J, P, R, critType, 0, timeStop, seconds, JPMat.get(), JRMat.get(), &maxcrit, &ocrit2,
+                            &found, &seed, &seedInit, &oSeed);
+    }
+    double score(int critType) { return sensory::DesignScorer().score(critType, JPMat.get(), iJ, iP, iR); }
+};
+
+std::vector<double> marginals(int n, int iP) {
+    matrix m(iP, 1, 0.0);
+    GetBestMarginals(n, iP, &m);
+    std::vector<double> v;
+    for (int p = 1; p <= iP; ++p) v.push_back(m.vbget(p));
+    return v;
+}
+
+TEST(DesignSearch, MarginalsSplitServingsMostEvenly) {
+    EXPECT_EQ(marginals(15, 4), (std::vector<double>{4, 4, 4, 3}));
+    EXPECT_EQ(marginals(12, 4), (std::vector<double>{3, 3, 3, 3}));
+    EXPECT_EQ(marginals(3, 5), (std::vector<double>{1, 1, 1, 1, 1}));  // fewer servings than products
+}
+
+TEST(DesignSearch, RowsFixedWithoutSearch) {
+    Search all(6, 4, 2, 0);  // every pair once, in enumeration order
+    EXPECT_EQ(all.JPMat->vbget(1, 2), 1);
+    EXPECT_EQ(all.JPMat->vbget(6, 3), 1);
+    EXPECT_NEAR(all.maxcrit, 2.0 / 3, 1e-12);
+    EXPECT_EQ(all.found, 7);  // nothing searched, flag untouched
+    Search apart(2, 4, 2, 0);
+    EXPECT_EQ(apart.maxcrit, num::kNoValue);
+    Search three(3, 4, 2, 0);
+    const int a = three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), b = three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4);
+    EXPECT_TRUE(a == 1 && b == 1);  // one product of each disjoint group
+}
+
+TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {
+    const int cases[][3] = {{5, 4, 3}, {10, 6, 3}, {13, 9, 4}, {12, 8, 2}, {30, 20, 6}, {9, 4, 2}, {30, 25, 5}};
+    for (const auto& c : cases)
+        for (short timeStop : {0, -1}) {
+            Search s(c[0], c[1], c[2], timeStop, 0.2);
+            stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
+            const std::vector<double> target = marginals(c[0] * c[2], c[1]);
+            const std::vector<int> sums = stest::columnSums(*s.JPMat, c[0], c[1]);
+            // The randomised fills follow the marginals; the fill over distinct blocks need not.
+            if (num::Cnk(c[1], c[2]) >= 1000) {
+                EXPECT_EQ(std::vector<double>(sums.begin(), sums.end()), target);
+            }
+            // Both criteria describe the returned design (replicates and own replications included).
+            EXPECT_EQ(s.maxcrit, s.score(1)) << c[0] << " " << c[1] << " " << c[2];
+            EXPECT_EQ(s.ocrit2, s.score(2));
+        }
+}
+
+TEST(DesignSearch, RefinementKeepsEveryColumnSum) {
+    std::mt19937 gen(3);
+    for (double C : {35.0, 5000.0}) {  // learned proposals, random proposals
+        auto M = stest::randomDesign(12, 7, 3, gen);
+        const std::vector<int> before = stest::columnSums(*M, 12, 7);
+        double crit = sensory::DesignScorer().score(2, M.get(), 12, 7, 3);
+        const double start = crit;
+        short stop = 0, init = -1;
+        int seed = 99, oSeed = 0;
+        MetropolisHastings(12, 7, 3, C, 2, 0, 0, 0, M.get(), &crit, &stop, 0, &seed, &init, &oSeed);
+        EXPECT_EQ(stop, -1);  // untimed: one sweep
+        EXPECT_GE(crit, start);
+        EXPECT_EQ(stest::columnSums(*M, 12, 7), before);
+        EXPECT_EQ(crit, sensory::DesignScorer().score(2, M.get(), 12, 7, 3));
+    }
+}
+
+TEST(DesignSearch, BalancedDesignsAreFoundAndProvedOptimal) {
+    // (13 products, 13 judges, 4 each) is not among them: the refinement
+    // only climbs, and stops at a local optimum short of the bound.
+    const int cases[][3] = {{7, 7, 3}, {12, 9, 3}};
+    for (const auto& c : cases) {
+        Search s(c[0], c[1], c[2], -1, 10);
+        const double bound = (c[2] - 1.0) * c[1] / ((c[1] - 1.0) * c[2]);
+        EXPECT_EQ(s.found, -1) << c[1];
+        EXPECT_NEAR(s.maxcrit, bound, 1e-12);
+        EXPECT_NEAR(s.ocrit2, bound, 1e-12);
+    }
+}
+
+TEST(DesignSearch, FlagsOtherThanMinusOneMakeOneUntimedPass) {
+    // A timed search of this size would take half its budget; 1 must not wait at all.
+    Search s(30, 25, 5, 1, 1e9);
+    stest::expectBlocksOfSize(*s.JPMat, 30, 25, 5);
+    EXPECT_EQ(s.found, 0);
+}
+
+TEST(DesignSearch, CriteriaOfTheWholeDesignWithReplicatesAndOwnReplications) {
+    // 6 pairs once, then 3 searched rows: maxcrit scores all 9 rows.
+    Search s(9, 4, 2, 0);
+    EXPECT_EQ(s.maxcrit, s.score(1));
+    // 6 judges, 2 of 6 products each: the fill over distinct blocks serves
+    // the products 1 to 3 times though every target is 2.
+    Search t(6, 6, 2, 0, 0, 2, 1);
+    EXPECT_EQ(t.ocrit2, t.score(1));
+    EXPECT_NE(t.ocrit2, DetDesignLng(t.JPMat.get(), 6, 6, 2, 2));
+}
+
+}  // namespace

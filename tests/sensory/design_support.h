@@ -1,0 +1,62 @@
+// Helpers shared by the sensory design tests: designs written as lists of
+// blocks, and the properties every returned design must have.
+#pragma once
+
+#include "services/matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace stest {
+
+// A judge x product incidence from 1-based blocks, one per judge.
+inline std::unique_ptr<matrixInt> fromBlocks(int iP, std::initializer_list<std::initializer_list<int>> blocks) {
+    auto M = std::make_unique<matrixInt>(static_cast<int>(blocks.size()), iP, 0);
+    int j = 1;
+    for (const auto& block : blocks) {
+        for (int p : block) M->vbset(j, p, 1);
+        ++j;
+    }
+    return M;
+}
+
+// iJ random blocks of iR distinct products.
+inline std::unique_ptr<matrixInt> randomDesign(int iJ, int iP, int iR, std::mt19937& gen) {
+    auto M = std::make_unique<matrixInt>(iJ, iP, 0);
+    std::vector<int> products(static_cast<std::size_t>(iP));
+    for (int p = 0; p < iP; ++p) products[static_cast<std::size_t>(p)] = p + 1;
+    for (int j = 1; j <= iJ; ++j) {
+        std::shuffle(products.begin(), products.end(), gen);
+        for (int k = 0; k < iR; ++k) M->vbset(j, products[static_cast<std::size_t>(k)], 1);
+    }
+    return M;
+}
+
+inline std::vector<int> columnSums(const matrixInt& M, int iJ, int iP) {
+    std::vector<int> sums(static_cast<std::size_t>(iP), 0);
+    for (int p = 1; p <= iP; ++p)
+        for (int j = 1; j <= iJ; ++j) sums[static_cast<std::size_t>(p - 1)] += M.vbget(j, p);
+    return sums;
+}
+
+// Every judge tastes exactly iR products, each cell 0 or 1.
+inline void expectBlocksOfSize(const matrixInt& M, int iJ, int iP, int iR) {
+    for (int j = 1; j <= iJ; ++j) {
+        int n = 0;
+        for (int p = 1; p <= iP; ++p) {
+            EXPECT_TRUE(M.vbget(j, p) == 0 || M.vbget(j, p) == 1) << "cell " << j << "," << p;
+            n += M.vbget(j, p);
+        }
+        EXPECT_EQ(n, iR) << "judge " << j;
+    }
+}
+
+inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace stest

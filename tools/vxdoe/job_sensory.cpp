@@ -1,0 +1,84 @@
+// vxdoe sensory: an optimal sensory design, each judge tasting some of the
+// products: the judge x product incidence (and, on the cyclic route, the
+// presentation orders), both criteria and whether the design is proved optimal.
+#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/job_orders.h"
+
+#include <iostream>
+
+namespace {
+
+// The host allocates no table larger than this.
+constexpr long long kMaxCells = 50'000'000;
+
+int positiveCount(const vxdoe::Args& args, const std::string& name) {
+    const int n = args.integer(name, 0);
+    if (n < 1) throw vxdoe::UsageError("--" + name + " needs a count of at least 1");
+    return n;
+}
+
+int criterionType(const std::string& name) {
+    if (name == "D") return 1;
+    if (name == "A") return 2;
+    throw vxdoe::UsageError("--criterion must be D or A");
+}
+
+std::vector<int32_t> hostTable(long long rows, long long cols) {
+    if (rows * cols > kMaxCells) throw vxdoe::UsageError("the design would be too large");
+    return std::vector<int32_t>(static_cast<std::size_t>(rows * cols), 0);
+}
+
+void printIntTable(std::ostream& out, const std::string& prefix, const std::vector<int32_t>& cells, int rows,
+                   int cols) {
+    std::vector<std::string> header{"judge"};
+    for (int c = 1; c <= cols; ++c) header.push_back(prefix + std::to_string(c));
+    vxdoe::printRow(out, header);
+    for (int r = 0; r < rows; ++r) {
+        std::vector<std::string> row{std::to_string(r + 1)};
+        for (int c = 0; c < cols; ++c) row.push_back(std::to_string(cells[static_cast<std::size_t>(c) * rows + r]));
+        vxdoe::printRow(out, row);
+    }
+}
+
+int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const int iP = positiveCount(args, "products"), iJ = positiveCount(args, "judges");
+    const int iR = positiveCount(args, "per-judge");
+    if (iR > iP) throw vxdoe::UsageError("--per-judge cannot exceed --products");
+    const int critType = criterionType(args.text("criterion", "D"));
+    const VARIANT_BOOL cyclic = args.has("cyclic") ? -1 : 0;
+    const double seconds = args.number("seconds", 0);
+    const VARIANT_BOOL timeStop = args.has("seconds") ? -1 : 0;
+    int32_t seed = 0, oSeed = 0;
+    VARIANT_BOOL seedInit = 0;
+    if (args.has("seed")) seed = args.integer("seed", 0), seedInit = -1;
+
+    std::vector<int32_t> jp = hostTable(iJ, iP), jr = hostTable(iJ, iR);
+    double maxcrit = 0, ocrit2 = 0;
+    VARIANT_BOOL found = 0;
+    lib.entry<decltype(Cpp_RunGetOptimalDesign)>("Cpp_RunGetOptimalDesign")(
+        iJ, iP, iR, critType, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
+        &seedInit, &oSeed);
+    if (!args.has("seed")) std::cerr << "seed " << seed << '\n';
+
+    printIntTable(out, "P", jp, iJ, iP);
+    if (cyclic == -1) printIntTable(out, "rank", jr, iJ, iR);
+    const double d = critType == 1 ? maxcrit : ocrit2, a = critType == 1 ? ocrit2 : maxcrit;
+    vxdoe::printRow(out, {"maximised", "D", "A", "proved optimal"});
+    vxdoe::printRow(out, {critType == 1 ? "D" : "A", vxdoe::formatNumber(d), vxdoe::formatNumber(a),
+                          cyclic != -1 && found == -1 ? "yes" : "no"});
+    if (!args.has("orders")) return 0;
+    // The presentation orders continue the design's seed stream.
+    out << '\n';
+    vxdoe::sheet::Seeds seeds(args);
+    seeds.io = oSeed, seeds.init = -1;
+    return vxdoe::orders::printBestOrders(lib, jp, iJ, iP, iR, vxdoe::orders::Options(args), seeds, out);
+}
+
+const vxdoe::JobRegistration kSensory{
+    {"sensory",
+     "--products P --judges J --per-judge R [--criterion D|A] [--cyclic] [--seconds S] [--seed S] "
+     "[--orders [--lambda L] [--passes N]]",
+     {"products", "judges", "per-judge", "criterion", "cyclic", "seconds", "seed", "orders", "lambda", "passes"},
+     runSensory}};
+
+}  // namespace
