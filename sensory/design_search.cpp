@@ -43,6 +43,7 @@ public:
         if (provedOptimal(crit)) *FoundExact = stop_ = -1;
         keepBest();
         if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit, FoundExact);
+        // A rest left unproved that could be balanced gets one more search.
         if (*FoundExact != -1 && sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, best_.get(), seeds_))
             *FoundExact = -1;
         for (int r = 1; r <= nRest_; ++r)
