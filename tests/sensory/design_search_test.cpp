@@ -92,7 +92,7 @@ TEST(DesignSearch, BalancedDesignsAreFoundAndProvedOptimal) {
     // stage where the refinement stops at a local optimum short of the bound.
     const int cases[][3] = {{7, 7, 3}, {12, 9, 3}, {13, 13, 4}};
     for (const auto& c : cases) {
-        Search s(c[0], c[1], c[2], -1, 10);
+        Search s(c[0], c[1], c[2], -1, 1);
         const double bound = (c[2] - 1.0) * c[1] / ((c[1] - 1.0) * c[2]);
         EXPECT_EQ(s.found, -1) << c[1];
         EXPECT_NEAR(s.maxcrit, bound, 1e-12);
