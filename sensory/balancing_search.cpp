@@ -50,7 +50,7 @@ public:
             int k = 0;
             for (int p = 0; p < P_ && usable; ++p)
                 if (design->vbget(j + 1, p + 1) == 1) block(j, k++) = p;
-            for (; k < R_; ++k) block(j, k) = (j * R_ + k) % P_;
+            for (; k < R_; ++k) block(j, k) = static_cast<int>((static_cast<long long>(j) * R_ + k) % P_);
             for (k = 0; k < R_; ++k) member(j, block(j, k)) = 1;
         }
         for (int j = 0; j < J_; ++j)
