@@ -9,15 +9,18 @@
 
 #include <chrono>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <vector>
 
 namespace {
 
-// (products, judges, products per judge)
-constexpr int kCases[][3] = {{7, 7, 3},    {9, 12, 3},  {13, 13, 4}, {10, 15, 4},
-                             {16, 16, 6},  {15, 35, 3}, {20, 30, 6}, {25, 30, 5}};
+// (products, judges, products per judge); all but (20, 30, 6) admit a
+// balanced incomplete block design.
+constexpr int kCases[][3] = {{7, 7, 3},   {9, 12, 3},  {13, 13, 4}, {10, 15, 4}, {16, 16, 6}, {15, 35, 3},
+                             {20, 30, 6}, {25, 30, 5}, {7, 14, 3},  {13, 26, 4}, {21, 21, 5}, {11, 11, 5}};
+constexpr int kLastCase = static_cast<int>(std::size(kCases)) - 1;
 
 // 2P random blocks of P/4 + 2 products.
 std::unique_ptr<matrixInt> randomDesign(int iP) {
@@ -72,6 +75,7 @@ Outcome search(const int* c, short timeStop, double seconds, int seed) {
 
 void report(benchmark::State& state, const int* c, const Outcome& o) {
     state.counters["Dcrit"] = o.maxcrit;
+    state.counters["Acrit"] = o.ocrit2;
     state.counters["bound"] = (c[2] - 1.0) * c[0] / ((c[0] - 1.0) * c[2]);
     state.counters["proved"] = o.found == -1;
 }
@@ -83,7 +87,7 @@ void UntimedSearch(benchmark::State& state) {
     report(state, c, o);
     state.SetLabel("P=" + std::to_string(c[0]) + " J=" + std::to_string(c[1]) + " R=" + std::to_string(c[2]));
 }
-BENCHMARK(UntimedSearch)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+BENCHMARK(UntimedSearch)->DenseRange(0, kLastCase)->Unit(benchmark::kMillisecond);
 
 void TimedSearch(benchmark::State& state) {
     const int* c = kCases[state.range(0)];
@@ -92,6 +96,6 @@ void TimedSearch(benchmark::State& state) {
     report(state, c, o);
     state.SetLabel("P=" + std::to_string(c[0]) + " J=" + std::to_string(c[1]) + " R=" + std::to_string(c[2]));
 }
-BENCHMARK(TimedSearch)->DenseRange(0, 7)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(TimedSearch)->DenseRange(0, kLastCase)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

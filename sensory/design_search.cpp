@@ -1,5 +1,6 @@
 #include "sensory/design_search.h"
 
+#include "sensory/balancing_search.h"
 #include "sensory/block_criteria.h"
 #include "sensory/metropolis_hastings.h"
 #include "sensory/search_clock.h"
@@ -42,6 +43,9 @@ public:
         if (provedOptimal(crit)) *FoundExact = stop_ = -1;
         keepBest();
         if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit, FoundExact);
+        // A rest left unproved that could be balanced gets one more search.
+        if (*FoundExact != -1 && sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, best_.get(), seeds_))
+            *FoundExact = -1;
         for (int r = 1; r <= nRest_; ++r)
             for (int p = 1; p <= iP_; ++p) JPMat_->vbset(nFull_ + r, p, best_->vbget(r, p));
         // The host reads the criterion of the design it gets, replicates included.

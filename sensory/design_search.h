@@ -11,7 +11,11 @@
 // blocks (fewer than 1000 possible blocks) or repeated randomised fills, then
 // the Metropolis-Hastings refinement. iTimeStop -1 searches until half of
 // iMaxSeconds (clock days x 100000) has passed or the design is proved
-// optimal; any other value makes one untimed pass. *maxcrit receives the
+// optimal; any other value makes one untimed pass. When the searched rows
+// are not proved optimal but could form a balanced incomplete block design,
+// a balancing search looks for one (a bounded number of moves, and with
+// iTimeStop -1 at most half of iMaxSeconds more) and returns it, proved
+// optimal, when it succeeds. *maxcrit receives the
 // criterion (1: D-type, 2: A-type) of the returned design, *FoundExact -1
 // when the searched rows reached the balanced-design bound and 0 when they
 // were searched without reaching it (untouched when nothing was searched).

@@ -25,7 +25,7 @@ struct HostCall {
 };
 
 TEST(SensoryEntry, SeedReproducesTheDesign) {
-    for (const auto& [J, P, R] : {std::tuple{12, 9, 3}, std::tuple{20, 25, 5}}) {
+    for (const auto& [J, P, R] : {std::tuple{12, 9, 3}, std::tuple{20, 25, 5}, std::tuple{30, 25, 5}}) {
         const HostCall fresh(J, P, R, 1, 0, 0, 0, 0, 0);
         EXPECT_EQ(fresh.seedInit, -1);
         const HostCall again(J, P, R, 1, 0, 0, 0, fresh.seed, -1);
