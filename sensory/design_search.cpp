@@ -37,15 +37,18 @@ public:
         const int filled = fixRows(maxcrit);
         if (filled >= iJ_ - 1 && static_cast<double>(nRest_) * iR_ <= iP_) return;  // every row fixed
         startSearch(filled);
+        found_ = FoundExact;
         *FoundExact = 0;
         double crit = fillRest(filled - nFull_ + 1);
         double bestCrit = crit;
         if (provedOptimal(crit)) *FoundExact = stop_ = -1;
         keepBest();
+        // A timed search tries the balancing before its exchanges: where a
+        // balanced design exists the exchange stalls short of it and would
+        // only wait out the budget.
+        if (timeStop_ == -1) balance();
         if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit, FoundExact);
-        // A rest left unproved that could be balanced gets one more search.
-        if (*FoundExact != -1 && sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, best_.get(), seeds_))
-            *FoundExact = -1;
+        balance();
         for (int r = 1; r <= nRest_; ++r)
             for (int p = 1; p <= iP_; ++p) JPMat_->vbset(nFull_ + r, p, best_->vbget(r, p));
         // The host reads the criterion of the design it gets, replicates included.
@@ -115,7 +118,8 @@ private:
                 bestCrit = crit;
                 keepBest();
             }
-            if (timeStop_ == 0 || sensory::scaledElapsedSince(start_) > budget_ || provedOptimal(bestCrit)) break;
+            if (timeStop_ == 0 || (firstFill && balance())) break;
+            if (sensory::scaledElapsedSince(start_) > budget_ || provedOptimal(bestCrit)) break;
             for (int r = first; r <= nRest_; ++r)
                 for (int p = 1; p <= iP_; ++p) rest_->vbset(r, p, 0);
             owed->copyMatTo(remaining_.get());
@@ -146,6 +150,18 @@ private:
 
     void keepBest() { rest_->copyMatTo(best_.get()); }
 
+    // A best rest left unproved that could be balanced gets one balancing
+    // search, which proves it when it finds a balanced design. Returns
+    // whether the best rest is proved optimal.
+    bool balance() {
+        if (*found_ != -1 && !balanceTried_) {
+            balanceTried_ = true;
+            if (sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, best_.get(), seeds_))
+                *found_ = stop_ = -1;
+        }
+        return *found_ == -1;
+    }
+
     int iJ_, iP_, iR_, iCritType_;
     short timeStop_;
     double budget_;
@@ -156,6 +172,8 @@ private:
     int nRep_ = 0, nFull_ = 0, nRest_ = 0;
     int firstFree_ = 1;
     short stop_ = 0;
+    short* found_ = nullptr;
+    bool balanceTried_ = false;
     double start_ = 0.0;
     sensory::DesignScorer scorer_;
     std::unique_ptr<matrix> remaining_, blockTable_;
