@@ -169,6 +169,19 @@ private:
     std::vector<std::u16string> cells_;
 };
 
+// A caller's count cut to what a container holds along its rows or its
+// columns (never negative). A loop to the count itself would, past the
+// container, only spin over skipped accesses, and at INT32_MAX overflow its
+// counter.
+template <class Container>
+int rowsHeld(const Container* m, int n) {
+    return n < 0 ? 0 : (n < m->rows() ? n : m->rows());
+}
+template <class Container>
+int colsHeld(const Container* m, int n) {
+    return n < 0 ? 0 : (n < m->cols() ? n : m->cols());
+}
+
 // Afterwards `ref` designates a rows x cols container with every element v;
 // an existing container of another shape is replaced.
 void matCheck(matrix*& ref, int rows, int cols, double v);
