@@ -291,4 +291,18 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
 }
 
+TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {
+    // Every column is computed from itself: a sheet holding the first two
+    // factors of a 7-factor design gets exactly the wide sheet's cells.
+    const Sheet wide = Generate({.planID = kDoehlert, .k = 7});
+    const int pplan = 4 + 2;
+    std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * pplan, 0.0), minF(7, -1), maxF(7, 1);
+    int32_t seed = 0, oSeed = 0;
+    Cpp_PlanGenerate(2, kDoehlert, 7, 2, 0, 1, 0, 0, 0, wide.nplan, pplan, wide.nblock, minF.data(), maxF.data(),
+                     nullptr, narrow.data(), &seed, 0, &oSeed);
+    for (int r = 1; r <= wide.nplan; ++r)
+        for (int c = 5; c <= pplan; ++c)
+            EXPECT_EQ(narrow[static_cast<std::size_t>(c - 1) * wide.nplan + r - 1], wide.at(r, c)) << r << ", " << c;
+}
+
 }  // namespace
