@@ -74,6 +74,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     for (const char* name : absent()) std::fprintf(stderr, "vxfuzz: %s not exported, skipped\n", name);
     std::atexit(writeStats);
+    if (targets().empty()) {
+        std::fprintf(stderr, "vxfuzz: no entry point of this family is exported yet\n");
+        std::exit(0);
+    }
     return 0;
 }
 
