@@ -112,7 +112,7 @@ void CallArena::verify() const {
             for (std::size_t i = 0; i < b.bytes / sizeof(VARIANT_BOOL); ++i)
                 if (now[i] != was[i] && now[i] != -1 && now[i] != 0)
                     fail(entry_, "a flag was written as " + std::to_string(now[i]));
-        } else if (b.kind == Block::kDouble) {
+        } else if (b.kind == Block::kDouble && b.use == Use::marked) {
             const auto* now = static_cast<const double*>(b.host);
             for (std::size_t i = 0; i < b.bytes / sizeof(double); ++i) {
                 uint64_t was;

@@ -23,6 +23,10 @@ namespace vxfuzz {
 enum class Use {
     copied,   // copied into a container and never copied back: must come back unchanged
     written,  // copied back or worked on in place: may change
+    // Written, and where the library marks a missing value: a cell near the
+    // no-value constant must be the constant itself (unless the caller
+    // passed that very value in).
+    marked,
 };
 
 // Rows x cols in 64 bits; 0 when either is not positive (an empty container).
@@ -45,7 +49,7 @@ public:
     BSTR* strings(int64_t n, Use use);
 
     // Single out values handed on as plain pointers.
-    double* doubleOut() { return doubles(1, Use::written); }
+    double* doubleOut(Use use = Use::written) { return doubles(1, use); }
     int32_t* intOut() { return ints(1, Use::written, IntKind::any); }
     VARIANT_BOOL* flagOut() { return flags(1); }
     int32_t* seedOut() { return ints(1, Use::written, IntKind::seed); }

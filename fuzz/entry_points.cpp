@@ -159,7 +159,7 @@ Outcome PlanGenerate(Input& in, void* fn) {
     double* MinF = a.doubles(elements(d.nFac, 1), Use::copied);
     double* MaxF = a.doubles(elements(d.nFac, 1), Use::copied);
     double* Step = a.doubles(elements(d.nFac, 1), Use::copied);
-    double* plan = a.doubles(elements(nplan, pplan), Use::written);
+    double* plan = a.doubles(elements(nplan, pplan), Use::marked);
     const int32_t r = as<decltype(&Cpp_PlanGenerate)>(fn)(d.Mode, d.PlanID, d.nFac, d.nRes, d.nCenter, d.nRep, IsRand,
                                                           DoRound, DoOrigScale, nplan, pplan, nblock, MinF, MaxF,
                                                           Step, plan, a.seedOut(), iSeedInit, a.seedOut());
@@ -256,7 +256,7 @@ Outcome OptiplanInit(Input& in, void* fn) {
         o.DoChol, o.nalgo, o.nthres, o.nfullplan, o.nPlanLine, a.seedOut(), iSeedInit, a.seedOut(),
         a.strings(elements(o.nthres, o.nbFact), Use::copied), a.doubles(elements(o.nthres, o.nPlanLine), Use::written),
         a.doubles(elements(o.nthres, int64_t{o.nbFact} + o.nbRes + 4), Use::written), a.ints(N, Use::written),
-        a.doubles(N, Use::written), a.ints(N, Use::written), a.flags(N),
+        a.doubles(N, Use::marked), a.ints(N, Use::written), a.flags(N),
         a.doubles(elements(o.nPlanLine, o.nPlanLine), Use::written),
         a.doubles(elements(o.nPlanLine, o.nPlanLine), Use::written));
     expectCode("Cpp_OptiplanInit", r, {0});
@@ -280,7 +280,7 @@ Outcome OptiplanIterate(Input& in, void* fn) {
         o.nPlanLine, a.seedOut(), iSeedInit, a.seedOut(), MaxIter, StartIter, Convergence, a.intOut(),
         a.doubles(elements(o.nthres, o.nPlanLine), Use::written),
         a.doubles(elements(o.nthres, int64_t{o.nbFact} + o.nbRes + 4), Use::written), a.ints(N, Use::written),
-        a.doubles(history, Use::written), a.ints(N, Use::copied), a.flags(N),
+        a.doubles(history, Use::marked), a.ints(N, Use::copied), a.flags(N),
         a.doubles(elements(o.nPlanLine, o.nPlanLine), Use::written),
         a.doubles(elements(o.nPlanLine, o.nPlanLine), Use::written));
     expectCode("Cpp_OptiplanIterate", r, {0});
@@ -289,9 +289,9 @@ Outcome OptiplanIterate(Input& in, void* fn) {
 }
 
 Outcome NormedDet(Input& in, void* fn) {
-    const double Deter = in.real();
-    const int32_t n = in.integer(IntKind::count), p = in.integer(IntKind::count);
     CallArena a("Cpp_NormedDet", in);
+    const double Deter = *a.doubles(1, Use::copied);  // held by the arena: a result equal to it is no mangling
+    const int32_t n = in.count(), p = in.count();
     a.verifyResult(as<NormedDetFn>(fn)(Deter, n, p));
     return Outcome::called;
 }
@@ -305,7 +305,7 @@ Outcome ScreeningPlanGenerate(Input& in, void* fn) {
     int32_t* NbCat = a.ints(elements(d.nFac, 1), Use::copied);
     const int32_t r = as<decltype(&Cpp_ScreeningPlanGenerate)>(fn)(
         d.Mode == 2 ? 1 : d.Mode, d.PlanID, d.nFac, d.nRes, d.nCenter, d.nRep, IsRand, nplan, pplan, nblock, NbCat,
-        a.doubles(elements(nplan, pplan), Use::written), a.seedOut(), iSeedInit, a.seedOut());
+        a.doubles(elements(nplan, pplan), Use::marked), a.seedOut(), iSeedInit, a.seedOut());
     expectCode("Cpp_ScreeningPlanGenerate", r, {0});
     a.verify();
     return Outcome::called;
@@ -378,11 +378,11 @@ Outcome SurfaceCalcTable(Input& in, void* fn) {
     if (Budget().arrays({elements(indMax, indMax), elements(nFac, 1) * 2, elements(NbCoeff, 1)}).over())
         return Outcome::skipped;
     CallArena a("Cpp_SurfaceCalcTable", in);
-    as<decltype(&Cpp_SurfaceCalcTable)>(fn)(indMax, a.doubles(elements(indMax, indMax), Use::written), nFac,
+    as<decltype(&Cpp_SurfaceCalcTable)>(fn)(indMax, a.doubles(elements(indMax, indMax), Use::marked), nFac,
                                             a.doubles(elements(nFac, 1), Use::copied),
                                             a.doubles(elements(nFac, 1), Use::copied), NbCoeff,
-                                            a.doubles(elements(NbCoeff, 1), Use::copied), a.doubleOut(),
-                                            a.doubleOut());
+                                            a.doubles(elements(NbCoeff, 1), Use::copied), a.doubleOut(Use::marked),
+                                            a.doubleOut(Use::marked));
     a.verify();
     return Outcome::called;
 }
@@ -422,7 +422,7 @@ Outcome RunGetOptimalDesign(Input& in, void* fn) {
     CallArena a("Cpp_RunGetOptimalDesign", in);
     const int32_t r = as<RunGetOptimalDesignFn>(fn)(
         p.iJ, p.iP, p.iR, iCritType, iUseCyclic, iTimeStop, iMaxSeconds, a.ints(elements(p.iJ, p.iP), Use::written),
-        a.ints(elements(p.iJ, p.iR), Use::written), a.doubleOut(), a.doubleOut(), a.flagOut(), a.seedOut(),
+        a.ints(elements(p.iJ, p.iR), Use::written), a.doubleOut(Use::marked), a.doubleOut(Use::marked), a.flagOut(), a.seedOut(),
         a.flagOut(), a.seedOut());
     expectCode("Cpp_RunGetOptimalDesign", r, {0});
     a.verify();
@@ -445,8 +445,8 @@ Outcome GetBestRanking(Input& in, void* fn) {
     as<GetBestRankingFn>(fn)(p.iP, p.iR, p.iJ, incidence(a, in, elements(p.iJ, p.iP), Use::copied), iLambda, iter,
                              iCheckJRMat, iTimeStop, iMaxSeconds, a.ints(elements(p.iJ, p.iR), Use::written),
                              a.ints(elements(p.iP, p.iR), Use::written),
-                             a.ints(elements(p.iP, int64_t{p.iP} + 1), Use::written), a.doubles(4, Use::written),
-                             a.doubles(elements(p.iP, p.iP), Use::written), a.seedOut(), a.flagOut(), a.seedOut());
+                             a.ints(elements(p.iP, int64_t{p.iP} + 1), Use::written), a.doubles(4, Use::marked),
+                             a.doubles(elements(p.iP, p.iP), Use::marked), a.seedOut(), a.flagOut(), a.seedOut());
     a.verify();
     return Outcome::called;
 }
@@ -494,7 +494,7 @@ Outcome PrepareANOVAtable(Input& in, void* fn) {
     if (Budget().atMost(NBS, kMaxSessions).arrays({ranks, tableRows * 4}).over()) return Outcome::skipped;
     CallArena a("Cpp_PrepareANOVAtable", in);
     as<PrepareANOVAtableFn>(fn)(p.iJ, p.iP, p.iR, NBS, a.ints(ranks, Use::copied),
-                                a.doubles(tableRows * (NBS > 1 ? 4 : 3), Use::written));
+                                a.doubles(tableRows * (NBS > 1 ? 4 : 3), Use::marked));
     a.verify();
     return Outcome::called;
 }
@@ -522,8 +522,8 @@ Outcome ComputeQuality(Input& in, void* fn) {
     int32_t* JR = a.ints(elements(p.iJ, p.iR), Use::copied);
     as<ComputeQualityFn>(fn)(p.iJ, p.iP, p.iR, JR, incidence(a, in, elements(p.iJ, p.iP), Use::copied),
                              a.ints(elements(p.iP, p.iR), Use::written),
-                             a.ints(elements(p.iP, int64_t{p.iP} + 1), Use::written), a.doubles(4, Use::written),
-                             a.doubles(elements(p.iP, p.iP), Use::written));
+                             a.ints(elements(p.iP, int64_t{p.iP} + 1), Use::written), a.doubles(4, Use::marked),
+                             a.doubles(elements(p.iP, p.iP), Use::marked));
     a.verify();
     return Outcome::called;
 }

@@ -5,10 +5,13 @@
 // left out and joins once it is.
 //
 // Set VX_FUZZ_STATS to a file name to get the calls made and skipped per
-// entry point (rewritten every few thousand inputs and at exit).
+// entry point, in <name>.<pid> per process (rewritten every few thousand
+// inputs and at exit), so that the processes of -fork mode add up
+// (fuzz/sum_stats.sh).
 #include "fuzz/entry_points.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,9 +50,10 @@ unsigned long long inputs = 0;
 void writeStats() {
     const char* path = std::getenv("VX_FUZZ_STATS");
     if (path == nullptr) return;
-    FILE* out = std::fopen(path, "w");
+    char name[4096];
+    std::snprintf(name, sizeof name, "%s.%ld", path, static_cast<long>(getpid()));
+    FILE* out = std::fopen(name, "w");
     if (out == nullptr) return;
-    std::fprintf(out, "entry calls skipped\n");
     for (const Target& t : targets()) std::fprintf(out, "%s %llu %llu\n", t.entry->name, t.calls, t.skipped);
     for (const char* name : absent()) std::fprintf(out, "%s absent\n", name);
     std::fclose(out);
