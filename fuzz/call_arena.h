@@ -29,8 +29,12 @@ enum class Use {
     marked,
 };
 
-// Rows x cols in 64 bits; 0 when either is not positive (an empty container).
-inline int64_t elements(int64_t rows, int64_t cols) { return rows > 0 && cols > 0 ? rows * cols : 0; }
+// Rows x cols in 64 bits, saturating; 0 when either is not positive (an
+// empty container).
+inline int64_t elements(int64_t rows, int64_t cols) {
+    if (rows <= 0 || cols <= 0) return 0;
+    return rows > INT64_MAX / cols ? INT64_MAX : rows * cols;
+}
 
 [[noreturn]] void fail(const char* entry, const std::string& what);
 

@@ -48,8 +48,10 @@ class Budget {
 public:
     Budget& arrays(std::initializer_list<int64_t> sizes) {
         for (int64_t s : sizes) {
+            if (s > kMaxArray) over_ = true;
+            if (over_) break;  // the sum of huge sizes would overflow
             total_ += s;
-            if (s > kMaxArray || total_ > kMaxTotal) over_ = true;
+            over_ = total_ > kMaxTotal;
         }
         return *this;
     }
@@ -153,7 +155,7 @@ Outcome PlanGenerate(Input& in, void* fn) {
         if (auto* size = as<decltype(&Cpp_PlanDimension)>(LookUp("Cpp_PlanDimension")))
             size(d.Mode, d.PlanID, d.nFac, d.nRes, d.nCenter, d.nRep, 0, &nplan, &pplan, &nblock);
     }
-    if (Budget().arrays({elements(nplan, pplan), elements(d.nFac, 1) * 3}).over()) return Outcome::skipped;
+    if (Budget().arrays({elements(nplan, pplan), elements(elements(d.nFac, 1), 3)}).over()) return Outcome::skipped;
     const VB IsRand = in.flag(), DoRound = in.flag(), DoOrigScale = in.flag(), iSeedInit = in.flag();
     CallArena a("Cpp_PlanGenerate", in);
     double* MinF = a.doubles(elements(d.nFac, 1), Use::copied);
@@ -230,11 +232,12 @@ int32_t* levels(Input& in, CallArena& a, OptimalArgs& o) {
 Budget optimalBudget(const OptimalArgs& o) {
     Budget b;
     b.arrays({o.nbFact, elements(o.nthres, o.nPlanLine), elements(o.nthres, int64_t{o.nbFact} + o.nbRes + 4),
-              elements(o.nthres, 1) * 5, elements(o.nPlanLine, o.nPlanLine) * 2})
+              elements(elements(o.nthres, 1), 5), elements(elements(o.nPlanLine, o.nPlanLine), 2)})
         .atMost(o.nfullplan, kMaxCandidates)
         .atMost(o.nPlanLine, kMaxModelColumns)
         .atMost(o.nthres, kMaxRuns)
-        .atMost(int64_t{std::max(o.nthres, 1)} * std::max(o.nfullplan, 1) * o.nPlanLine * o.nPlanLine,
+        .atMost(elements(elements(std::max(o.nthres, 1), std::max(o.nfullplan, 1)),
+                         elements(o.nPlanLine, o.nPlanLine)),
                 kMaxExchangeWork);
     return b;
 }
@@ -245,7 +248,7 @@ Outcome OptiplanInit(Input& in, void* fn) {
     CallArena a("Cpp_OptiplanInit", in);
     int32_t* FactMod = levels(in, a, o);
     const int32_t NbMaxCat = in.count();
-    if (optimalBudget(o).arrays({elements(o.nbFact, NbMaxCat) * 2, elements(o.nthres, o.nbFact)}).over())
+    if (optimalBudget(o).arrays({elements(elements(o.nbFact, NbMaxCat), 2), elements(o.nthres, o.nbFact)}).over())
         return Outcome::skipped;
     BSTR* Cats = a.strings(elements(o.nbFact, NbMaxCat), Use::copied);
     BSTR* CatLabels = a.strings(elements(o.nbFact, NbMaxCat), Use::copied);
@@ -339,7 +342,7 @@ Outcome ComparePlan(Input& in, void* fn) {
 Outcome UpdatePlan(Input& in, void* fn) {
     const int32_t nplan = in.count(), pplan = in.count(), nFac = in.count(), nRes = in.count();
     if (Budget()
-            .arrays({elements(nplan, nRes), elements(nplan, pplan), elements(nplan, nFac), elements(nFac, 1) * 2})
+            .arrays({elements(nplan, nRes), elements(nplan, pplan), elements(nplan, nFac), elements(elements(nFac, 1), 2)})
             .over())
         return Outcome::skipped;
     CallArena a("Cpp_UpdatePlan", in);
@@ -355,7 +358,7 @@ Outcome UpdatePlan(Input& in, void* fn) {
 Outcome Ymulticrit(Input& in, void* fn) {
     const int32_t n = in.count(), nRes = in.count();
     const int64_t k = elements(nRes, 1);
-    if (Budget().arrays({elements(n, nRes), k * 8, elements(n, 1)}).over()) return Outcome::skipped;
+    if (Budget().arrays({elements(n, nRes), elements(k, 8), elements(n, 1)}).over()) return Outcome::skipped;
     const VB IsSpara = in.flag(), IstPara = in.flag(), isweight = in.flag();
     CallArena a("Cpp_Ymulticrit", in);
     double* Y = a.doubles(elements(n, nRes), Use::copied);
@@ -375,7 +378,7 @@ Outcome Ymulticrit(Input& in, void* fn) {
 
 Outcome SurfaceCalcTable(Input& in, void* fn) {
     const int32_t indMax = in.count(), nFac = in.count(), NbCoeff = in.count();
-    if (Budget().arrays({elements(indMax, indMax), elements(nFac, 1) * 2, elements(NbCoeff, 1)}).over())
+    if (Budget().arrays({elements(indMax, indMax), elements(elements(nFac, 1), 2), elements(NbCoeff, 1)}).over())
         return Outcome::skipped;
     CallArena a("Cpp_SurfaceCalcTable", in);
     as<decltype(&Cpp_SurfaceCalcTable)>(fn)(indMax, a.doubles(elements(indMax, indMax), Use::marked), nFac,
@@ -491,10 +494,10 @@ Outcome PrepareANOVAtable(Input& in, void* fn) {
     const int32_t NBS = in.count();
     const int64_t tableRows = elements(elements(p.iJ, p.iR), NBS);
     const int64_t ranks = elements(p.iJ, elements(p.iR, NBS));
-    if (Budget().atMost(NBS, kMaxSessions).arrays({ranks, tableRows * 4}).over()) return Outcome::skipped;
+    if (Budget().atMost(NBS, kMaxSessions).arrays({ranks, elements(tableRows, 4)}).over()) return Outcome::skipped;
     CallArena a("Cpp_PrepareANOVAtable", in);
     as<PrepareANOVAtableFn>(fn)(p.iJ, p.iP, p.iR, NBS, a.ints(ranks, Use::copied),
-                                a.doubles(tableRows * (NBS > 1 ? 4 : 3), Use::marked));
+                                a.doubles(elements(tableRows, NBS > 1 ? 4 : 3), Use::marked));
     a.verify();
     return Outcome::called;
 }
