@@ -5,7 +5,15 @@ ASAN   ?= build-asan
 JOBS   ?= 2
 CMAKE  ?= cmake
 
-.PHONY: demo test sanitize bench configure clean
+# Fuzzing (clang): one libFuzzer target per family of entry points, each run
+# for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.
+FUZZ         ?= build-fuzz
+FUZZ_CXX     ?= clang++-14
+FUZZ_SECONDS ?= 600
+FUZZ_FLAGS   ?= -timeout=10 -rss_limit_mb=3072 -max_len=4096
+FUZZ_FAMILIES = classical optimal response sensory mixture
+
+.PHONY: demo test sanitize bench configure clean fuzz fuzz-build
 
 configure:
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -30,5 +38,22 @@ bench: configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS)
 	for b in $(BUILD)/bench/bench_*; do $$b; done
 
+fuzz-build:
+	$(CMAKE) -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	  -DVX_FUZZ=ON -DBUILD_TESTING=OFF -DVX_BENCH=OFF
+	$(CMAKE) --build $(FUZZ) -j$(JOBS) --target vx_fuzz
+
+# Stops at the first finding; the reproducer lands in $(FUZZ)/findings/ and
+# the calls made and skipped per entry point in $(FUZZ)/stats-<family>.txt.
+fuzz: fuzz-build
+	mkdir -p $(FUZZ)/findings
+	for f in $(FUZZ_FAMILIES); do \
+	  mkdir -p $(FUZZ)/corpus/$$f && \
+	  VX_FUZZ_STATS=$(FUZZ)/stats-$$f.txt ./$(FUZZ)/fuzz/vx_fuzz_$$f $(FUZZ)/corpus/$$f fuzz/corpus/$$f \
+	    $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ)/findings/$$f- \
+	    -print_final_stats=1 || exit 1; \
+	  cat $(FUZZ)/stats-$$f.txt; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(ASAN)
+	rm -rf $(BUILD) $(ASAN) $(FUZZ)

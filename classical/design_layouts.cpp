@@ -10,7 +10,7 @@ namespace rsm {
 
 namespace {
 
-int RowsInPlan(const matrix* plan, int runs) { return std::min(runs, plan->rows()); }
+int RowsInPlan(const matrix* plan, int runs) { return rowsHeld(plan, runs); }
 
 double Factor(const matrix* plan, int row, int f) { return plan->vbget(row, runsheet::FactorColumn(f)); }
 void SetFactor(matrix* plan, int row, int f, double v) { plan->vbset(row, runsheet::FactorColumn(f), v); }
@@ -70,26 +70,31 @@ void LayBoxBehnken(matrix* plan, int k) {
     }
 }
 
+// Every cell of a factor column is computed from cells of the same column,
+// so the columns the sheet lacks are skipped outright: the work follows the
+// cells written, not the k^3 cells of the whole design.
 void LayDoehlert(matrix* plan, int k) {
     if (k < 1) return;
+    const int nf = runsheet::FactorsInSheet(plan, k);
     SetFactor(plan, 1, 1, 1.0);
     SetFactor(plan, 2, 1, -1.0);
     int next = 3;
     for (int d = 2; d <= k && next <= plan->rows(); ++d) {
+        const int width = std::min(d, nf);
         // A new point above the previous dimension's first point, lifted into
         // dimension d so that it stays at distance 1 from the centre.
         const int s = FirstDoehlertRow(d - 1);
         const int p = next;
-        for (int f = 1; f <= d - 2; ++f) SetFactor(plan, p, f, Factor(plan, s, f));
+        for (int f = 1; f <= std::min(d - 2, nf); ++f) SetFactor(plan, p, f, Factor(plan, s, f));
         SetFactor(plan, p, d - 1, Factor(plan, s, d - 1) / d);
         SetFactor(plan, p, d, num::sqr((d + 1.0) / (2.0 * d)));
-        SetNegation(plan, p + 1, p, d);
+        SetNegation(plan, p + 1, p, width);
         // Its differences with the first point of every lower dimension.
         int q = p + 2;
         for (int m = 1; m <= d - 1; ++m, q += 2) {
             const int t = FirstDoehlertRow(m);
-            for (int f = 1; f <= d; ++f) SetFactor(plan, q, f, Factor(plan, t, f) - Factor(plan, p, f));
-            SetNegation(plan, q + 1, q, d);
+            for (int f = 1; f <= width; ++f) SetFactor(plan, q, f, Factor(plan, t, f) - Factor(plan, p, f));
+            SetNegation(plan, q + 1, q, width);
         }
         next = q;
     }

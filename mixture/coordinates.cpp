@@ -14,8 +14,8 @@ double truncatedTowardZero(double v) { return std::trunc(v) + 0.0; }
 
 int DOEMixRealCoord(matrix* plan, int n, int p, matrix* lower, double rab, double total) {
     if (plan == nullptr || lower == nullptr) return 0;
-    const int runs = std::min(n, plan->rows());
-    const int components = std::min(p, plan->cols());
+    const int runs = rowsHeld(plan, n);
+    const int components = colsHeld(plan, p);
     for (int k = 1; k <= components; ++k) {
         const double bound = lower->vbget(k);
         for (int i = 1; i <= runs; ++i) plan->vbset(i, k, (plan->vbget(i, k) * rab + bound) * total);

@@ -15,7 +15,7 @@ constexpr int kFullFactorial = 1;
 // size the runs start over. A level count below 1 has no digit to give and
 // counts as a single level, which keeps the division defined.
 void LayFullFactorial(matrix* plan, int nplan, int nFac, const matrixInt* NbCat) {
-    const int rows = std::min(nplan, plan->rows());
+    const int rows = rowsHeld(plan, nplan);
     const int nf = runsheet::FactorsInSheet(plan, nFac);
     for (int r = 1; r <= rows; ++r) {
         int rest = r - 1;

@@ -42,7 +42,10 @@ struct ResponseGoal {
             if (y < leftTarget) return rising(y);
             if (y >= leftTarget) return 1.0;
         } else if (code == kTargetRange) {
-            if (y > lower && y < leftTarget) return rising(y);
+            // As for larger-is-better, Lower is tested first: both goals
+            // give 0 at y = Lower = LeftTarget.
+            if (y <= lower) return 0.0;
+            if (y < leftTarget) return rising(y);
             if (y >= leftTarget && y <= rightTarget) return 1.0;
             if (y > rightTarget && y < upper) return falling(y);
         }

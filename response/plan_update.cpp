@@ -2,27 +2,35 @@
 
 #include "services/run_sheet.h"
 
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr double kFlagTrue = -1.0;
+constexpr double kReadOutside = -1.0;  // what a container gives for a cell it lacks
 
 // Columns of Xbis, 0 when absent: entry f for factor f, entry 0 for the
-// standard-order column. A later column with the same header wins.
+// standard-order column. A later column with the same header wins, so each
+// header names its last column; names are then looked up, not compared with
+// every header.
 struct ColumnMap {
     int reference = 0;
     std::vector<int> factor;  // 1-based; factor[0] unused
 
     ColumnMap(int pxbis, const Smatrix* StrX, int nFac, const Smatrix* LgNameF, const Smatrix* RefStr)
         : factor(static_cast<std::size_t>(nFac > 0 ? nFac : 0) + 1, 0) {
-        const std::u16string refName = RefStr->vbget(1, 1);
-        for (int c = 1; c <= pxbis; ++c) {
-            const std::u16string header = StrX->vbget(c);
-            if (header == refName) reference = c;
-            for (int f = 1; f <= nFac; ++f)
-                if (LgNameF->vbget(f) == header) factor[static_cast<std::size_t>(f)] = c;
-        }
+        std::unordered_map<std::u16string, int> lastColumn;
+        for (int c = 1; c <= std::min(pxbis, StrX->rows()); ++c) lastColumn[StrX->vbget(c)] = c;
+        const auto columnOf = [&](const std::u16string& name) {
+            const auto at = lastColumn.find(name);
+            return at == lastColumn.end() ? 0 : at->second;
+        };
+        reference = columnOf(RefStr->vbget(1, 1));
+        for (std::size_t f = 1; f < factor.size(); ++f) factor[f] = columnOf(LgNameF->vbget(static_cast<int>(f)));
     }
 
     // 0 when every column is there, else the code that names the first gap.
@@ -34,6 +42,98 @@ struct ColumnMap {
     }
 };
 
+// The rows of Xbis carrying one standard-order number, in ascending order,
+// folded factor by factor into what applying them in turn does to a run.
+// Applying rows j1 < j2 < ... compares the run's value with each and takes
+// the row's value over when they differ (exact comparison: NaN differs from
+// everything, -0 equals +0). Only the first comparison depends on the run;
+// after it the run holds a value equal to row j1's, so the rest of the chain
+// is the same for every run and is folded once.
+struct MatchingRows {
+    int first = 0;  // j1
+    int count = 0;
+    struct Tail {
+        bool differs = false;  // some later row differs from the one before
+        double lastTaken = 0;  // the value of the last such row
+        // Every row equals what a cell outside the plan reads (such a cell
+        // is never written, so each row is compared with that value).
+        bool allReadOutside = true;
+    };
+    std::vector<double> firstValue;  // row j1's value per factor (index f - 1)
+    std::vector<Tail> tail;
+};
+
+// Index of Xbis's standard-order numbers: groups of equal numbers, rows in
+// ascending order within each, found by binary search.
+class ReferenceIndex {
+public:
+    ReferenceIndex(const matrix* Xbis, int nplan, const ColumnMap& columns) {
+        std::vector<std::pair<double, int>> keyed;
+        for (int j = 1; j <= nplan; ++j) {
+            const double key = Xbis->vbget(j, columns.reference);
+            if (key == key) keyed.emplace_back(key + 0.0, j);  // NaN matches nothing; -0 joins +0
+        }
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t a = 0; a < keyed.size();) {
+            std::size_t b = a;
+            while (b < keyed.size() && keyed[b].first == keyed[a].first) ++b;
+            keys_.push_back(keyed[a].first);
+            groups_.push_back(fold(Xbis, columns, keyed, a, b));
+            a = b;
+        }
+    }
+
+    const MatchingRows* find(double standardOrder) const {
+        const auto at = std::lower_bound(keys_.begin(), keys_.end(), standardOrder);
+        if (at == keys_.end() || !(*at == standardOrder)) return nullptr;
+        return &groups_[static_cast<std::size_t>(at - keys_.begin())];
+    }
+
+private:
+    static MatchingRows fold(const matrix* Xbis, const ColumnMap& columns,
+                             const std::vector<std::pair<double, int>>& keyed, std::size_t a, std::size_t b) {
+        MatchingRows g;
+        g.first = keyed[a].second;
+        g.count = static_cast<int>(b - a);
+        const std::size_t nFac = columns.factor.size() - 1;
+        g.firstValue.resize(nFac);
+        g.tail.resize(nFac);
+        for (std::size_t f = 1; f <= nFac; ++f) {
+            const int column = columns.factor[f];
+            MatchingRows::Tail& tail = g.tail[f - 1];
+            double held = Xbis->vbget(g.first, column);
+            g.firstValue[f - 1] = held;
+            tail.allReadOutside = held == kReadOutside;
+            for (std::size_t k = a + 1; k < b; ++k) {
+                const double v = Xbis->vbget(keyed[k].second, column);
+                tail.allReadOutside = tail.allReadOutside && v == kReadOutside;
+                if (held != v) {
+                    held = v;
+                    tail.differs = true;
+                    tail.lastTaken = v;
+                }
+            }
+        }
+        return g;
+    }
+
+    std::vector<double> keys_;
+    std::vector<MatchingRows> groups_;
+};
+
+// Applies the matching rows to factor f of run i; true when a value was
+// taken over (or, for a cell the plan lacks, would have been).
+bool applyRows(const MatchingRows& rows, int i, int f, matrix* X) {
+    const int column = runsheet::FactorColumn(f);
+    const MatchingRows::Tail& tail = rows.tail[static_cast<std::size_t>(f - 1)];
+    if (i > X->rows() || column > X->cols()) return !tail.allReadOutside;
+    const double edited = rows.firstValue[static_cast<std::size_t>(f - 1)];
+    const bool firstDiffers = X->vbget(i, column) != edited;
+    if (firstDiffers) X->vbset(i, column, edited);
+    if (tail.differs) X->vbset(i, column, tail.lastTaken);
+    return firstDiffers || tail.differs;
+}
+
 }  // namespace
 
 void ComparePlan(int nplan, int nFac, matrix* X, matrix* Xbis, int pxbis, Smatrix* StrX, Smatrix* LgNameF,
@@ -43,33 +143,37 @@ void ComparePlan(int nplan, int nFac, matrix* X, matrix* Xbis, int pxbis, Smatri
         *oChanges = gap;
         return;
     }
-    *oChanges = compare_plan::kUnchanged;
+    const ReferenceIndex index(Xbis, nplan, columns);
+    bool valueChanged = false, reordered = false;
+    const int factors = static_cast<int>(columns.factor.size()) - 1;
     for (int i = 1; i <= nplan; ++i) {
-        const double standardOrder = X->vbget(i, runsheet::kStandardOrderColumn);
-        for (int j = 1; j <= nplan; ++j) {
-            if (Xbis->vbget(j, columns.reference) != standardOrder) continue;
-            for (int f = 1; f <= nFac; ++f) {
-                const int column = runsheet::FactorColumn(f);
-                const double edited = Xbis->vbget(j, columns.factor[static_cast<std::size_t>(f)]);
-                if (j != i) changes->vbset(i, column, kFlagTrue);
-                if (X->vbget(i, column) != edited) {
-                    changes->vbset(i, column, kFlagTrue);
-                    X->vbset(i, column, edited);
-                    *oChanges = compare_plan::kValuesChanged;
-                }
-            }
-            if (j != i && *oChanges == compare_plan::kUnchanged) *oChanges = compare_plan::kReordered;
+        const MatchingRows* rows = index.find(X->vbget(i, runsheet::kStandardOrderColumn));
+        if (rows == nullptr) continue;
+        const bool moved = rows->count > 1 || rows->first != i;
+        reordered = reordered || moved;
+        for (int f = 1; f <= factors; ++f) {
+            const bool taken = applyRows(*rows, i, f, X);
+            if (taken || moved) changes->vbset(i, runsheet::FactorColumn(f), kFlagTrue);
+            valueChanged = valueChanged || taken;
         }
     }
+    *oChanges = valueChanged ? compare_plan::kValuesChanged
+                : reordered  ? compare_plan::kReordered
+                             : compare_plan::kUnchanged;
 }
 
+// The counts bound the loops only as far as the containers reach: past
+// them every access would be skipped, and a count near INT32_MAX would
+// spin for minutes (or overflow its counter) writing nothing.
 void UpdatePlan(int nplan, int nFac, int nRes, matrix* Y, matrix* X, matrix* Xnorm, matrix* MinF, matrix* MaxF) {
-    for (int f = 1; f <= nFac; ++f) {
+    const int runs = rowsHeld(Xnorm, nplan);
+    for (int f = 1; f <= colsHeld(Xnorm, nFac); ++f) {
         const double centre = (MinF->vbget(f) + MaxF->vbget(f)) * 0.5;
         const double halfRange = (MaxF->vbget(f) - MinF->vbget(f)) * 0.5;
-        for (int i = 1; i <= nplan; ++i)
+        for (int i = 1; i <= runs; ++i)
             Xnorm->vbset(i, f, (X->vbget(i, runsheet::FactorColumn(f)) - centre) / halfRange);
     }
-    for (int r = 1; r <= nRes; ++r)
-        for (int i = 1; i <= nplan; ++i) X->vbset(i, runsheet::ResponseColumn(nFac, r), Y->vbget(i, r));
+    const int sheetRuns = rowsHeld(X, nplan);
+    for (int r = 1; r <= runsheet::ResponsesInSheet(X, nFac, nRes); ++r)
+        for (int i = 1; i <= sheetRuns; ++i) X->vbset(i, runsheet::ResponseColumn(nFac, r), Y->vbget(i, r));
 }

@@ -11,9 +11,11 @@ double GridValue(double min, double max, int u) { return min + (u - 1) * (max - 
 // The same point in coded units, from -1 on.
 double GridCoded(int u) { return 2.0 * (u - 1) / kGridSteps - 1.0; }
 
+// The squares are formed first, as the model's terms x1^2 and x2^2 are:
+// (c * x) * x rounds differently from c * (x * x).
 double Predict(const matrix* Coeff, double x1, double x2) {
     return Coeff->vbget(5) * x1 * x2 + Coeff->vbget(1) * x1 + Coeff->vbget(6) + Coeff->vbget(2) * x2 +
-           Coeff->vbget(3) * x1 * x1 + Coeff->vbget(4) * x2 * x2;
+           Coeff->vbget(3) * (x1 * x1) + Coeff->vbget(4) * (x2 * x2);
 }
 
 }  // namespace

@@ -13,10 +13,7 @@ Smatrix::Smatrix(int rows, int cols, const BSTR* src) : Smatrix(rows, cols) {
     for (std::size_t i = 0; i < cells_.size(); ++i) cells_[i] = bstrToString(src[i]);
 }
 
-bool Smatrix::inside(int r, int c) const {
-    return static_cast<unsigned>(r - 1) < static_cast<unsigned>(rows_) &&
-           static_cast<unsigned>(c - 1) < static_cast<unsigned>(cols_);
-}
+bool Smatrix::inside(int r, int c) const { return indexIn(r, rows_) && indexIn(c, cols_); }
 
 std::u16string Smatrix::vbget(int r, int c) const {
     return inside(r, c) ? cells_[static_cast<std::size_t>(c - 1) * rows_ + (r - 1)] : std::u16string();
@@ -27,11 +24,11 @@ void Smatrix::vbset(int r, int c, const std::u16string& v) {
 }
 
 std::u16string Smatrix::vbget(int i) const {
-    return static_cast<unsigned>(i - 1) < cells_.size() ? cells_[static_cast<std::size_t>(i - 1)] : std::u16string();
+    return static_cast<unsigned>(i) - 1u < cells_.size() ? cells_[static_cast<std::size_t>(i - 1)] : std::u16string();
 }
 
 void Smatrix::vbset(int i, const std::u16string& v) {
-    if (static_cast<unsigned>(i - 1) < cells_.size()) cells_[static_cast<std::size_t>(i - 1)] = v;
+    if (static_cast<unsigned>(i) - 1u < cells_.size()) cells_[static_cast<std::size_t>(i - 1)] = v;
 }
 
 void Smatrix::copyMatTo(BSTR* dst) const {

@@ -19,6 +19,10 @@
 #include <type_traits>
 #include <vector>
 
+// Whether the 1-based index i lies in 1..n. The subtraction is unsigned:
+// every int is a valid index to test, INT32_MIN included.
+inline bool indexIn(int i, int n) { return static_cast<unsigned>(i) - 1u < static_cast<unsigned>(n); }
+
 template <class T>
 class MultiDimArray {
 public:
@@ -91,11 +95,8 @@ protected:
         if (static_cast<long long>(rows) * cols > INT32_MAX) return 0;
         return rows;
     }
-    bool inside(int r, int c) const {
-        return static_cast<unsigned>(r - 1) < static_cast<unsigned>(rows_) &&
-               static_cast<unsigned>(c - 1) < static_cast<unsigned>(cols_);
-    }
-    bool inside(int i) const { return static_cast<unsigned>(i - 1) < static_cast<unsigned>(count()); }
+    bool inside(int r, int c) const { return indexIn(r, rows_) && indexIn(c, cols_); }
+    bool inside(int i) const { return indexIn(i, count()); }
     std::size_t offset(int r, int c) const {
         return static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(rows_) + static_cast<std::size_t>(r - 1);
     }
@@ -168,6 +169,19 @@ private:
     int cols_;
     std::vector<std::u16string> cells_;
 };
+
+// A caller's count cut to what a container holds along its rows or its
+// columns (never negative). A loop to the count itself would, past the
+// container, only spin over skipped accesses, and at INT32_MAX overflow its
+// counter.
+template <class Container>
+int rowsHeld(const Container* m, int n) {
+    return n < 0 ? 0 : (n < m->rows() ? n : m->rows());
+}
+template <class Container>
+int colsHeld(const Container* m, int n) {
+    return n < 0 ? 0 : (n < m->cols() ? n : m->cols());
+}
 
 // Afterwards `ref` designates a rows x cols container with every element v;
 // an existing container of another shape is replaced.

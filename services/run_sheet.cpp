@@ -11,18 +11,16 @@ namespace runsheet {
 
 namespace {
 
-int SheetRows(const Sheet& sheet) { return std::min(sheet.nplan, sheet.plan->rows()); }
-int SheetCols(const Sheet& sheet) { return std::min(sheet.pplan, sheet.plan->cols()); }
+int SheetRows(const Sheet& sheet) { return rowsHeld(sheet.plan, sheet.nplan); }
+int SheetCols(const Sheet& sheet) { return colsHeld(sheet.plan, sheet.pplan); }
 
-// Responses that have a column in the sheet; a count past the sheet's width
-// would only spin over skipped writes.
-int ResponsesInSheet(const Sheet& sheet) {
-    const long long room = static_cast<long long>(SheetCols(sheet)) - kBookkeepingColumns - std::max(sheet.nFac, 0);
-    return static_cast<int>(std::clamp<long long>(room, 0, std::max(sheet.nRes, 0)));
+int ResponsesInColumns(int columns, int nFac, int nRes) {
+    const long long room = static_cast<long long>(columns) - kBookkeepingColumns - std::max(nFac, 0);
+    return static_cast<int>(std::clamp<long long>(room, 0, std::max(nRes, 0)));
 }
 
 void MarkUnmeasuredAndNumber(const Sheet& sheet, int B) {
-    const int nRes = ResponsesInSheet(sheet);
+    const int nRes = ResponsesInColumns(SheetCols(sheet), sheet.nFac, sheet.nRes);
     for (int r = 1; r <= B; ++r) {
         for (int j = 1; j <= nRes; ++j) sheet.plan->vbset(r, ResponseColumn(sheet.nFac, j), num::kNoValue);
         sheet.plan->vbset(r, kStandardOrderColumn, r);
@@ -62,6 +60,8 @@ void Replicate(const Sheet& sheet, int B) {
 int FactorsInSheet(const matrix* plan, int nFac) {
     return std::clamp(nFac, 0, std::max(0, plan->cols() - kBookkeepingColumns));
 }
+
+int ResponsesInSheet(const matrix* plan, int nFac, int nRes) { return ResponsesInColumns(plan->cols(), nFac, nRes); }
 
 int FirstReplicateRows(const Sheet& sheet) { return std::max(0, std::min(sheet.nblock, SheetRows(sheet))); }
 

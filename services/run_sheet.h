@@ -27,6 +27,9 @@ inline int ResponseColumn(int nFac, int r) { return kBookkeepingColumns + (nFac 
 // would only spin over skipped writes. Never negative.
 int FactorsInSheet(const matrix* plan, int nFac);
 
+// Responses of nRes that have a column in plan, likewise.
+int ResponsesInSheet(const matrix* plan, int nFac, int nRes);
+
 // The shape of one sheet as the host declared it.
 struct Sheet {
     matrix* plan;  // nplan x pplan

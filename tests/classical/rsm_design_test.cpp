@@ -286,9 +286,29 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     Cpp_PlanGenerate(2, kBbd, 3, 0, 0, 1, 0, 0, 0, 13, 6, 13, minF.data(), maxF.data(), nullptr, narrow.data(), &seed,
                      -1, &oSeed);
     for (int r = 5; r <= 8; ++r) EXPECT_EQ(std::abs(narrow[4 * 13 + r - 1]), 1) << "row " << r;
+    // Found by fuzzing: the centre flag of run nblock = INT32_MIN overflowed
+    // the container's bound check.
+    std::vector<double> small(6 * 5, 0.0);
+    Cpp_PlanGenerate(2, kBbd, 1, 0, 0, 1, 0, 0, 0, 6, 5, INT32_MIN, minF.data(), maxF.data(), nullptr, small.data(),
+                     &seed, -1, &oSeed);
+    EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](double v) { return v == 0; })) << "no run to flag";
     const Sheet one = Generate({.planID = kBbd, .k = 1});
     EXPECT_EQ(one.nblock, 1);
     EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
+}
+
+TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {
+    // Every column is computed from itself: a sheet holding the first two
+    // factors of a 7-factor design gets exactly the wide sheet's cells.
+    const Sheet wide = Generate({.planID = kDoehlert, .k = 7});
+    const int pplan = 4 + 2;
+    std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * pplan, 0.0), minF(7, -1), maxF(7, 1);
+    int32_t seed = 0, oSeed = 0;
+    Cpp_PlanGenerate(2, kDoehlert, 7, 2, 0, 1, 0, 0, 0, wide.nplan, pplan, wide.nblock, minF.data(), maxF.data(),
+                     nullptr, narrow.data(), &seed, 0, &oSeed);
+    for (int r = 1; r <= wide.nplan; ++r)
+        for (int c = 5; c <= pplan; ++c)
+            EXPECT_EQ(narrow[static_cast<std::size_t>(c - 1) * wide.nplan + r - 1], wide.at(r, c)) << r << ", " << c;
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ TEST(Desirability, EachGoalOnItsRanges) {
     EXPECT_EQ(Aggregate({larger}, {5, 10, 0, -3, 12}), (std::vector<double>{0.5, 1, 0, 0, 1}));
     const Goal step{2, 3, 3, 0, 0};  // LeftTarget at Lower: the value at Lower still gives 0
     EXPECT_EQ(Aggregate({step}, {3, 2, 4}), (std::vector<double>{0, 0, 1}));
+    const Goal rangeStep{1, 3, 3, 5, 7};  // the target range agrees: 0 at Lower = LeftTarget
+    EXPECT_EQ(Aggregate({rangeStep}, {3, 2, 4}), (std::vector<double>{0, 0, 1}));
     const Goal smaller{0, 0, 0, 2, 6};
     EXPECT_EQ(Aggregate({smaller}, {4, 2, 6, 1, 9}), (std::vector<double>{0.5, 1, 0, 1, 0}));
     const Goal range{1, 0, 2, 4, 6};

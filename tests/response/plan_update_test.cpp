@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,73 @@ TEST(UpdatePlan, CodesFactorsAndTakesResponses) {
     Cpp_UpdatePlan(2, 7, 1, 0, Y.data(), X.data(), Xnorm.data(), same.data(), same.data());
     EXPECT_TRUE(std::isnan(Xnorm[0])) << "0 / 0 keeps its IEEE value";
     EXPECT_TRUE(std::isinf(Xnorm[1]));
+}
+
+// The comparison in its stated order, every run against every row of Xbis
+// (column 1 the standard order, columns 2.. the factors): the index must
+// give exactly this, duplicates, NaN and signed zeros included.
+struct Flat {
+    int rows, cols;
+    std::vector<double>& v;
+    double get(int r, int c) const {
+        return r >= 1 && r <= rows && c >= 1 && c <= cols ? v[static_cast<std::size_t>(c - 1) * rows + r - 1] : -1.0;
+    }
+    void set(int r, int c, double x) {
+        if (r >= 1 && r <= rows && c >= 1 && c <= cols) v[static_cast<std::size_t>(c - 1) * rows + r - 1] = x;
+    }
+};
+
+int32_t CompareInStatedOrder(int nplan, int nFac, Flat X, Flat Xbis, std::vector<VARIANT_BOOL>& changes) {
+    int32_t code = 5;
+    for (int i = 1; i <= nplan; ++i)
+        for (int j = 1; j <= nplan; ++j) {
+            if (Xbis.get(j, 1) != X.get(i, 2)) continue;
+            for (int f = 1; f <= nFac; ++f) {
+                VARIANT_BOOL& flag = changes[static_cast<std::size_t>(f + 3) * nplan + i - 1];
+                if (j != i) flag = -1;
+                if (X.get(i, f + 4) != Xbis.get(j, f + 1)) {
+                    flag = -1;
+                    X.set(i, f + 4, Xbis.get(j, f + 1));
+                    code = 3;
+                }
+            }
+            if (j != i && code == 5) code = 4;
+        }
+    return code;
+}
+
+TEST(ComparePlan, TheIndexGivesTheStatedOrdersResultsBitForBit) {
+    const double palette[] = {0.0, -0.0, 1, 2, -1, std::nan("")};
+    std::mt19937 draw(7);
+    const auto value = [&] { return palette[draw() % 6]; };
+    for (int trial = 0; trial < 300; ++trial) {
+        const int nplan = 1 + static_cast<int>(draw() % 9), nFac = static_cast<int>(draw() % 3);
+        const int pplan = 1 + static_cast<int>(draw() % (nFac + 6));  // some plans lack factor columns
+        std::vector<double> X(static_cast<std::size_t>(nplan * pplan)), Xbis(static_cast<std::size_t>(nplan * (nFac + 1)));
+        for (double& x : X) x = value();
+        for (double& x : Xbis) x = value();
+        std::vector<std::u16string> headers{u"Std", u"A", u"B"}, names{u"A", u"B"};
+        headers.resize(static_cast<std::size_t>(nFac + 1));
+        names.resize(static_cast<std::size_t>(nFac));
+        Strings str(headers), lg(names), ref({u"Std"});
+        std::vector<double> expectedX = X;
+        std::vector<VARIANT_BOOL> changes(static_cast<std::size_t>(nplan * (nFac + 4)), 0), expected = changes;
+        const int32_t code = CompareInStatedOrder(nplan, nFac, {nplan, pplan, expectedX}, {nplan, nFac + 1, Xbis}, expected);
+        int32_t got = 0;
+        Cpp_ComparePlan(nplan, pplan, nFac, X.data(), Xbis.data(), nFac + 1, str.b.data(), lg.b.data(), ref.b.data(),
+                        &got, changes.data());
+        ASSERT_EQ(got, code) << "trial " << trial;
+        ASSERT_EQ(changes, expected) << "trial " << trial;
+        ASSERT_EQ(std::memcmp(X.data(), expectedX.data(), X.size() * sizeof(double)), 0) << "trial " << trial;
+    }
+}
+
+TEST(UpdatePlan, CountsWithNothingBehindThemEndAtOnce) {
+    // Found by fuzzing: 0 runs and INT32_MAX responses spun through 2^31
+    // empty passes and overflowed the loop counter.
+    double none = 0;
+    Cpp_UpdatePlan(0, 0, 0, INT32_MAX, &none, &none, &none, &none, &none);
+    EXPECT_EQ(none, 0);
 }
 
 }  // namespace

@@ -71,4 +71,17 @@ TEST(SurfaceTable, NoGridPointLeavesTheStartValues) {
     }
 }
 
+TEST(SurfaceTable, SquaredTermsAreFormedBeforeTheirCoefficients) {
+    // c * (x * x) and (c * x) * x differ in the last bit in about one cell in
+    // seven with such coefficients.
+    const std::vector<double> c{0.3, -0.7, 0.1, 1.0 / 3, 0.9, 0.2};
+    const Table t = Tabulate(22, c);
+    for (int u = 1; u <= 21; ++u)
+        for (int v = 1; v <= 21; ++v) {
+            const double x1 = 2.0 * (u - 1) / 20 - 1, x2 = 2.0 * (v - 1) / 20 - 1;
+            const double y = c[4] * x1 * x2 + c[0] * x1 + c[5] + c[1] * x2 + c[2] * (x1 * x1) + c[3] * (x2 * x2);
+            EXPECT_EQ(Bits(t.at(v + 1, u + 1)), Bits(y)) << u << ", " << v;
+        }
+}
+
 }  // namespace

@@ -41,6 +41,19 @@ TEST(Containers, TwoIndexAccessIsBoundedByRowsAndColumnsSeparately) {
     mi.vbset(-1, 1, 9);
     mi.vbset(1, -1, 9);
     for (int i = 1; i <= 4; ++i) EXPECT_EQ(mi.vbget(i), 5);
+    // Every int is an index to test: INT32_MIN once overflowed the check.
+    for (int bad : {INT32_MIN, INT32_MAX}) {
+        mi.vbset(bad, 1, 9);
+        mi.vbset(bad, 9);
+        EXPECT_EQ(m.vbget(1, bad), -1.0);
+        EXPECT_EQ(m.vbget(bad), -1.0);
+        Smatrix sm(1, 1);
+        sm.vbset(bad, 1, u"x");
+        sm.vbset(bad, u"x");
+        EXPECT_EQ(sm.vbget(1, bad), u"");
+        EXPECT_EQ(sm.vbget(bad), u"");
+    }
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(mi.vbget(i), 5);
 }
 
 TEST(Containers, FlatAccessIsBoundedByTheElementCount) {
