@@ -95,3 +95,10 @@ void SuperMatSetToValue(matrixInt** S, int n, int v);
 // Deletes the n containers and the array, and nulls S.
 void deletecascade(matrix**& S, int n);
 void deletecascade(matrixInt**& S, int n);
+
+// ----- forms the optimal designs call -----
+// inverse1 reporting through a 16-bit flag: -1 when the inversion failed, else 0.
+void inverse1(const matrix* A, matrix*& Ainv, double tol, short* flag);
+// The generalised inverse of the leading n x n block of A; returns its rank,
+// the number of singular values above tol times the largest.
+int M_InvGeneralized(const matrix* A, int n, matrix*& Aplus, double tol);
