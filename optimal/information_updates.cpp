@@ -22,7 +22,7 @@ void storeInto(matrix*& scratch, matrix* target) {
 }
 
 bool tooSingularToInvert(int icrit, double crit, bool singular) {
-    return icrit == 1 ? (crit == 0.0 || singular) : (crit <= kLog10DetFloor || crit == 1.0);
+    return icrit == 1 ? (crit == 0.0 || singular) : crit <= kLog10DetFloor;
 }
 
 void invertInto(const matrix* M, int p, matrix* V, short* flag) {

@@ -146,3 +146,21 @@ TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plan whose log10 determinant evaluates to exactly 1.0 is regular: V is
+// computed and the flag cleared like for any other.
+TEST(IncrementalUpdates, UpdateDeltaInvertsAPlanWhoseLog10DeterminantIsOne) {
+    matrix X(2, 1, 0.0), V(1, 1, -7.0), L(1, 1, 0.0);
+    X.vbset(1, 1, 3.0);
+    X.vbset(2, 1, 1.0 + std::ldexp(1.0, -50));  // X'X = 10 + 2^-49
+    double crit = 0.0;
+    short flag = -1;
+    UpdateDelta(2, 0, &X, 1, 2, &V, &crit, &flag, &L);
+    ASSERT_EQ(crit, 1.0);
+    EXPECT_EQ(flag, 0);
+    EXPECT_NEAR(V.vbget(1, 1), 0.1, 1e-15);
+}
+
+}  // namespace
