@@ -79,7 +79,8 @@ void Randomkfrom1toN(int N, matrix* out, int k, int* ioSeed, short iSeedInit, in
     std::unordered_set<int> taken;
     for (int i = 1; i <= k; ++i) {
         int v = std::min(N, 1 + static_cast<int>(out->vbget(i, 1) * N));
-        while (taken.count(v)) v = v < N ? v + 1 : 1;
+        // Probing visits every value once at most; with all N taken it stops.
+        for (int probes = 0; taken.count(v) && probes < N; ++probes) v = v < N ? v + 1 : 1;
         taken.insert(v);
         out->vbset(i, 1, v);
     }

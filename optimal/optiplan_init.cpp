@@ -50,6 +50,17 @@ private:
     int remembered_ = 0;
 };
 
+bool impossibleSizes(const PlanArrays& a) {
+    if ((a.icrit != 1 && a.icrit != 2) || a.N < 1 || a.N > a.nfullplan || a.N < a.p || !a.shapesHold()) return true;
+    long long product = 1;
+    for (int j = 1; j <= a.nbFact; ++j) {
+        const int L = a.FactMod->vbget(j, 1);
+        if (L < 1) return true;
+        product = std::min<long long>(product * L, 1LL << 40);
+    }
+    return a.nfullplan > product;
+}
+
 struct History {
     matrix* critvalopt;
     matrixInt* nbrOpt;
@@ -168,7 +179,7 @@ private:
 
 int randomPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
     const PlanArrays& a = plan.arrays();
-    for (;;) {
+    for (int attempt = 0; attempt < kMaxRandomDraws; ++attempt) {
         const std::vector<int> codes = draws.draw(a.nfullplan, a.N);
         for (int r = 1; r <= a.N; ++r) plan.place(codes[r - 1], r);
         if (!ValidPlan(a.nbFact, a.FactMod, a.PlanDisp, a.N - 1)) continue;
@@ -180,17 +191,19 @@ int randomPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
         h.critvalopt->vbset(a.N, 1, crit);
         return 0;
     }
+    return kNoPlanFound;
 }
 
 int sequentialPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
     const PlanArrays& a = plan.arrays();
     const int k0 = std::min(5, a.N / 2);
-    for (;;) {
+    for (int start = 0; start < kMaxSequentialStarts; ++start) {
         const std::vector<int> codes = draws.draw(a.nfullplan, k0);
         for (int r = 1; r <= k0; ++r) plan.place(codes[r - 1], r);
         Sequential sequential(plan, h);
         if (sequential.build(k0) && h.critvalopt->vbget(a.N, 1) != kSingular) return 0;
     }
+    return kNoPlanFound;
 }
 
 void labelledPlan(SearchPlan& plan, short UseCategories, Smatrix* Cats, Smatrix* Q, const History& h) {
@@ -220,7 +233,7 @@ int OptiplanInit(int nbFact, matrixInt* FactMod, Smatrix* Cats, short UseCategor
         return 0;
     }
     if (nalgo != kRandom && nalgo != kSequential) return 0;
-    if (!a.shapesHold()) return 0;
+    if (impossibleSizes(a)) return kImpossibleSizes;
     SearchPlan plan(a);
     RepeatedDraws draws(ioSeed, iSeedInit, oSeed);
     return nalgo == kRandom ? randomPlan(plan, draws, h) : sequentialPlan(plan, draws, h);

@@ -1,0 +1,50 @@
+// The initial optimal plan through the host's entry point.
+#include "optimal/candidates.h"
+#include "optimal/criteria.h"
+#include "optimal/optiplan_init.h"
+#include "optimal_host.h"
+#include "services/matrix_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using opttest::HostPlan;
+
+TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
+    struct Case {
+        std::vector<int32_t> levels;
+        int32_t runs;
+        int32_t nfullplan, icrit;
+    };
+    // More runs than candidates, fewer runs than model columns, a level
+    // count below 1, no criterion, codes beyond the full factorial.
+    for (const Case& c : {Case{{2, 3}, 7, 0, 2}, Case{{3, 3, 3}, 6, 0, 2}, Case{{3, 0, 2}, 6, 6, 2},
+                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}})
+        for (int32_t nalgo : {1, 2}) {
+            HostPlan h(c.levels, c.runs);
+            if (c.nfullplan) h.nfullplan = c.nfullplan;
+            h.icrit = c.icrit;
+            h.iopt.assign(h.N, -5);
+            EXPECT_EQ(h.init(nalgo, 0), optimal::kImpossibleSizes) << c.runs << " runs, nalgo " << nalgo;
+            EXPECT_EQ(h.iopt, std::vector<int32_t>(h.N, -5));
+            EXPECT_EQ(h.ioSeed, 7);
+        }
+}
+
+// One run of a one-level factor: no random draw shows the level on the
+// runs before the last, so the redraws must stop at their bound.
+TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
+    HostPlan h({1}, 1);
+    EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
+    matrix out(5, 1, 0.0);
+    int32_t seed = 3, next = 0;
+    Randomkfrom1toN(3, &out, 5, &seed, -1, &next);
+    std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
+    std::sort(first.begin(), first.end());
+    EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+}
+
+}  // namespace
