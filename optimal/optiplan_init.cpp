@@ -75,6 +75,13 @@ public:
     // Rows k0 + 1 .. N; false when a step found no free candidate.
     bool build(int k0) {
         flag_ = kTrue;
+        if (a_.accelerate == kFalse && a_.DoChol == kTrue) {
+            // The factor route ranks the first candidates through L: factor
+            // the random start first.
+            short startFlag = kFalse;
+            double unused = 0.0;
+            UpdateDelta(a_.icrit, kTrue, a_.PlanOpt, a_.p, k0, a_.Vopt, &unused, &startFlag, a_.Chol);
+        }
         for (int r = k0 + 1; r <= a_.N; ++r)
             if (!step(r)) return false;
         return true;
@@ -152,13 +159,13 @@ private:
         if (winner == 0) return false;
         flag_ = v.flag;
         plan_.place(winner, r);
-        adopt(r);
+        adopt(r, v.route);
         h_.delta->vbset(r, 1, flag_);
         return true;
     }
 
     // V, L and the criterion follow the run just added.
-    void adopt(int r) {
+    void adopt(int r, Route route) {
         double c = 0.0;
         if (flag_ != kFalse) {
             UpdateDelta(a_.icrit, a_.DoChol, a_.PlanOpt, a_.p, r, a_.Vopt, &c, &flag_, a_.Chol);
@@ -169,6 +176,14 @@ private:
         if (a_.DoChol != kTrue)
             UpdateV(a_.PlanOpt, r, a_.p, a_.Vopt, a_.Vopt, kTrue, flag_, kTrue, kFalse, a_.Chol);
         if (a_.DoChol == kTrue) UpdateDelta(a_.icrit, kTrue, a_.PlanOpt, a_.p, r, a_.Vopt, &c, &flag_, a_.Chol);
+        if (route == Route::ThroughL) {
+            // The factor route ranked by a variance; store the criterion.
+            matrix* M = nullptr;
+            GramOfRows(a_.PlanOpt, r, a_.p, M);
+            short f = kFalse;
+            h_.critvalopt->vbset(r, 1, RegularisedCriterion(M, a_.icrit, f));
+            delete M;
+        }
     }
 
     SearchPlan& plan_;

@@ -13,6 +13,11 @@ namespace {
 
 using opttest::HostPlan;
 
+double log10DetOfRows(HostPlan& h, int rows) {
+    matrix X(h.N, h.p, h.planOpt.data(), false);
+    return VerifyCritval(&X, rows, h.p, 2);
+}
+
 TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
     struct Case {
         std::vector<int32_t> levels;
@@ -45,6 +50,25 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
     std::sort(first.begin(), first.end());
     EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+}
+
+// Through L alone the first greedy step is ranked through a factor of the
+// random start, whatever the host left in Chol, and critvalopt holds the
+// criterion of each enlarged plan.
+TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
+    std::vector<int32_t> codes;
+    for (double garbage : {0.0, 3.5}) {
+        HostPlan h({3, 3, 2, 2}, 12);
+        h.accelerate = 0;
+        h.doChol = -1;
+        h.chol.assign(h.chol.size(), garbage);
+        ASSERT_EQ(h.init(2), 0);
+        for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], log10DetOfRows(h, r), 1e-9) << r;
+        if (!codes.empty()) {
+            EXPECT_EQ(h.iopt, codes);
+        }
+        codes = h.iopt;
+    }
 }
 
 }  // namespace
