@@ -172,8 +172,8 @@ private:
             h_.critvalopt->vbset(r, 1, c);
             return;
         }
-        // Sherman-Morrison carries V, or with DoChol L is refactored.
-        if (a_.DoChol != kTrue)
+        // Sherman-Morrison carries V; with DoChol L is refactored as well.
+        if (a_.DoChol != kTrue || a_.accelerate == kTrue)
             UpdateV(a_.PlanOpt, r, a_.p, a_.Vopt, a_.Vopt, kTrue, flag_, kTrue, kFalse, a_.Chol);
         if (a_.DoChol == kTrue) UpdateDelta(a_.icrit, kTrue, a_.PlanOpt, a_.p, r, a_.Vopt, &c, &flag_, a_.Chol);
         if (route == Route::ThroughL) {

@@ -71,4 +71,19 @@ TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
     }
 }
 
+// With both V and L kept, V follows every step of the construction.
+TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
+    HostPlan h({3, 3, 2, 2}, 12);
+    h.doChol = -1;
+    ASSERT_EQ(h.init(2), 0);
+    matrix X(h.N, h.p, h.planOpt.data(), false);
+    matrix *M = nullptr, *V = nullptr;
+    optimal::GramOfRows(&X, h.N, h.p, M);
+    inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
+    for (int i = 0; i < h.p * h.p; ++i) EXPECT_NEAR(h.vopt[i], V->vbget(i + 1), 1e-9);
+    EXPECT_NEAR(h.critvalopt[h.N - 1], log10DetOfRows(h, h.N), 1e-9);
+    delete M;
+    delete V;
+}
+
 }  // namespace
