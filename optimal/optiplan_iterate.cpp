@@ -177,29 +177,65 @@ public:
     }
 
 private:
-    // Through V or L every candidate is scored by its variance relative to
-    // the plan without run i.
+    // Through V (or the inverse that L stands for), exchanging run i for
+    // candidate x multiplies det M by the Fedorov ratio
+    //   (1 - d_i)(1 + d(x)) + (x'V x_i)^2 = (1 - d_leave)(1 + d_enter),
+    // d_enter taken relative to the plan without run i; the criterion of the
+    // exchanged plan follows from it. A ratio of 0 or less is never chosen.
     std::optional<Single> scanIncremental(double current, ExcludedCodes& excluded,
                                           std::vector<LevelCoverage>& without) {
-        const bool throughL = route_ == Route::ThroughL;
-        double best = current;
-        std::optional<Single> found;
+        matrix W(a_.p, a_.p, 0.0);
+        if (route_ == Route::ThroughL)
+            InverseFromFactor(a_.Chol, a_.p, &W);
+        else
+            a_.Vopt->copyMatTo(&W);
+        std::vector<int> runs;
+        std::vector<double> leaving;
+        std::vector<std::vector<double>> u;
         for (int i = 1; i <= a_.N; ++i) {
-            if (!without[i - 1].prepare()) continue;
-            TrialInverse trial(a_.Vopt, throughL ? a_.Chol : nullptr, a_.p, !throughL);
-            trial.leave(plan_, i);
-            const auto variance = trial.candidates(plan_.coding(), throughL);
-            ScanFreeCandidates(plan_.coding(), a_.nfullplan, excluded, {variance.get()},
-                               [&](const CandidateWalk& walk) {
-                                   if (!without[i - 1].completedBy(walk.digits())) return;
-                                   const double score = variance->value(walk.digits());
-                                   if (score > best) {
-                                       best = score;
-                                       found = Single{i, walk.code(), score};
-                                   }
-                               });
+            const std::vector<double> x = plan_.runRow(i);
+            std::vector<double> wx(static_cast<std::size_t>(a_.p), 0.0);
+            for (int c = 0; c < a_.p; ++c)
+                for (int r = 0; r < a_.p; ++r) wx[r] += W.data()[static_cast<std::size_t>(c) * a_.p + r] * x[c];
+            double d = 0.0;
+            for (int c = 0; c < a_.p; ++c) d += x[c] * wx[c];
+            if (!(1.0 - d > 0.0) || !without[i - 1].prepare()) continue;
+            runs.push_back(i);
+            leaving.push_back(d);
+            u.push_back(std::move(wx));
         }
-        return found;
+        // Runs by increasing leaving variance: by Cauchy-Schwarz in the V metric
+        // (x'V x_i)^2 <= d(x) d_i, so the ratio is at most 1 + d(x) - d_i, and
+        // once that bound falls below the best ratio no later run can reach it.
+        std::vector<std::size_t> order(runs.size());
+        for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return leaving[a] < leaving[b]; });
+        const auto variance = CandidateVariance::throughInverse(plan_.coding(), &W);
+        CandidateProducts cross(plan_.coding(), u);
+        double bestRatio = 1.0;
+        std::optional<Single> best;
+        ScanFreeCandidates(plan_.coding(), a_.nfullplan, excluded, {variance.get(), &cross},
+                           [&](const CandidateWalk& walk) {
+                               const double q = variance->value(walk.digits());
+                               // A little slack keeps rounding from hiding an equal ratio.
+                               const double reach = bestRatio * (1.0 - 1e-12);
+                               if (!(q > 0.0) || order.empty() || 1.0 + q - leaving[order[0]] < reach) return;
+                               const double* c = cross.values(walk.digits());
+                               for (std::size_t k : order) {
+                                   if (1.0 + q - leaving[k] < reach) break;
+                                   const double ratio = (1.0 - leaving[k]) * (1.0 + q) + c[k] * c[k];
+                                   // Among equal ratios the literal scan meets the lowest run first.
+                                   if (ratio < bestRatio || (ratio == bestRatio && (!best || runs[k] >= best->run)))
+                                       continue;
+                                   if (!without[runs[k] - 1].completedBy(walk.digits())) continue;
+                                   bestRatio = ratio;
+                                   best = Single{runs[k], walk.code(), 0.0};
+                               }
+                           });
+        if (!best) return best;
+        best->criterion = a_.icrit == 1 ? current * bestRatio : current + num::Log10(bestRatio);
+        if (!(best->criterion > current)) best.reset();
+        return best;
     }
 
     // Otherwise every exchanged plan is scored by its full, regularised
@@ -281,8 +317,12 @@ private:
         ExhaustivePass pass(plan_, flag_);
         const std::optional<Single> best = pass.run(current);
         if (!best || !(best->criterion - current > convergence)) return std::nullopt;
+        // V and L follow the exchange. The entering row goes in first: the
+        // plan without the leaving run may be singular, the enlarged one not.
+        UpdateV(const_cast<matrix*>(plan_.candidateRow(best->code)), 1, a_.p, a_.Vopt, a_.Vopt, a_.accelerate,
+                flag_, kTrue, a_.DoChol, a_.Chol);
+        UpdateV(a_.PlanOpt, best->run, a_.p, a_.Vopt, a_.Vopt, a_.accelerate, flag_, kFalse, a_.DoChol, a_.Chol);
         plan_.place(best->code, best->run);
-        UpdateV(a_.PlanOpt, a_.N, a_.p, a_.Vopt, a_.Vopt, a_.accelerate, flag_, kTrue, a_.DoChol, a_.Chol);
         return best->criterion;
     }
 

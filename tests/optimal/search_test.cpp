@@ -92,6 +92,7 @@ TEST(OptimalSearch, AFlaggedOrAlreadyOptimalPlanAcceptsNothing) {
     h.iterateToEnd(12);
     const std::vector<double> plan = h.planOpt;
     EXPECT_EQ(h.iterate(12, 5), 0);
+    EXPECT_EQ(h.iterate(11, 5), 0);
     EXPECT_EQ(h.planOpt, plan);
 
     HostPlan flagged({3, 3, 2}, 9);

@@ -1,0 +1,48 @@
+// Exchange iterations in each of the ways V and L can be kept.
+#include "optimal/criteria.h"
+#include "optimal_host.h"
+#include "services/matrix_ops.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using opttest::HostPlan;
+
+// The reported criterion, V and L all describe the plan left in the arrays.
+void expectCompanionsDescribeThePlan(HostPlan& h, bool checkV, bool checkL) {
+    matrix X(h.N, h.p, h.planOpt.data(), false);
+    matrix *M = nullptr, *V = nullptr, *L = nullptr;
+    optimal::GramOfRows(&X, h.N, h.p, M);
+    EXPECT_NEAR(h.criterion(), VerifyCritval(&X, h.N, h.p, 2), 1e-9);
+    inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
+    M_CholDecomp(M, L);
+    for (int i = 0; i < h.p * h.p; ++i) {
+        if (checkV) {
+            EXPECT_NEAR(h.vopt[i], V->vbget(i + 1), 1e-8);
+        }
+        if (checkL) {
+            EXPECT_NEAR(h.chol[i], L->vbget(i + 1), 1e-8);
+        }
+    }
+    delete M;
+    delete V;
+    delete L;
+}
+
+// From a random start the exhaustive exchange improves the plan through V
+// or L alike, and leaves V and L describing the plan it reports.
+TEST(OptimalExchange, ExhaustiveExchangeThroughVOrLScoresCriteria) {
+    for (VARIANT_BOOL accelerate : {-1, 0}) {
+        HostPlan h({3, 3, 2, 2}, 10);
+        h.accelerate = accelerate;
+        h.doChol = -1;
+        ASSERT_EQ(h.init(1), 0);
+        const double start = h.criterion();
+        h.iterateToEnd(11);
+        EXPECT_GT(h.criterion(), start + 0.1);
+        expectCompanionsDescribeThePlan(h, accelerate == -1, true);
+    }
+}
+
+}  // namespace
