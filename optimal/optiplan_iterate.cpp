@@ -296,10 +296,7 @@ private:
         // are ignored: nothing can be accepted.
         if (flag_ != kFalse) return std::nullopt;
         const Route route = routeOf(a_.accelerate, a_.DoChol, a_.N + 1, flag_);
-        // Without V or L the evaluations return full criteria, never a
-        // removal variance below 1: no exchange qualifies.
-        if (route == Route::Full) return std::nullopt;
-        FedorovPass pass(plan_, route == Route::ThroughL, false);
+        FedorovPass pass(plan_, route == Route::ThroughL, route == Route::Full);
         std::optional<Exchange> ex = pass.run(convergence);
         if (!ex) return std::nullopt;
         ex->trial.leave(plan_, ex->lastLeaving);

@@ -45,4 +45,16 @@ TEST(OptimalExchange, ExhaustiveExchangeThroughVOrLScoresCriteria) {
     }
 }
 
+// With neither V nor L kept, the Fedorov exchange still works on variances.
+TEST(OptimalExchange, FedorovExchangeWithoutVOrL) {
+    HostPlan h({3, 3, 2, 2}, 10);
+    h.accelerate = 0;
+    h.doChol = 0;
+    ASSERT_EQ(h.init(1), 0);
+    const double start = h.criterion();
+    h.iterateToEnd(12);
+    EXPECT_GT(h.criterion(), start + 0.1);
+    expectCompanionsDescribeThePlan(h, true, false);
+}
+
 }  // namespace
