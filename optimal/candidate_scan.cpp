@@ -68,7 +68,8 @@ ExcludedCodes::ExcludedCodes(const matrixInt* iopt, int n, int nfullplan) : nful
 
 void ExcludedCodes::add(int code) {
     if (nfullplan_ < 1) return;
-    const int key = code;
+    int key = static_cast<int>(((static_cast<long long>(code) % nfullplan_) + nfullplan_) % nfullplan_);
+    if (key == 0) key = nfullplan_;
     keys_.insert(std::upper_bound(keys_.begin(), keys_.end(), key, std::greater<int>()), key);
 }
 

@@ -58,7 +58,8 @@ private:
     int code_, changed_;
 };
 
-// Candidate codes a scan must skip: the plan's own codes, plus the ones added.
+// Candidate codes a scan must skip: the plan's own codes compared modulo
+// nfullplan (a code 0 names candidate nfullplan), plus the ones added.
 class ExcludedCodes {
 public:
     ExcludedCodes(const matrixInt* iopt, int n, int nfullplan);
