@@ -138,17 +138,23 @@ private:
 
 // x'Wx = sum over factor pairs (g, h) of a_g' W a_h, a_g the model entries
 // of factor g at its level. The products of every pair of levels are
-// tabulated once per W; partial sums over the slow factors are kept, so a
-// step of the walk that moves only the first digits costs O(factors).
+// tabulated once per W. The walk moves the first factor at every step and
+// the others rarely, so the sums that involve only the slower factors are
+// kept (pairs[j]: the pairs within factors j..G, G being the constant), as
+// are, for every level of the first factor, its products with the slower
+// factors (cross[m][l]: with factors m..G). A step that moves digits 0..m
+// recomputes those from m down, each sum afresh in one fixed order; the
+// usual step costs O(1).
 class TabulatedVariance : public CandidateVariance {
 public:
     TabulatedVariance(const CandidateCoding& coding, const matrix* W)
-        : coding_(coding), K_(coding.levelIndexCount()), table_(static_cast<std::size_t>(K_) * K_) {
-        const int p = coding.columns(), G = coding.factors();
+        : coding_(coding), K_(coding.levelIndexCount()), G_(coding.factors()),
+          table_(static_cast<std::size_t>(K_) * K_) {
+        const int p = coding.columns();
         std::vector<double> w(static_cast<std::size_t>(p));
         auto eachLevel = [&](auto visit) {
             visit(-1, 0, 0);
-            for (int j = 0; j < G; ++j)
+            for (int j = 0; j < G_; ++j)
                 for (int d = 0; d < coding.levels(j); ++d) visit(j, d, coding.levelIndex(j, d));
         };
         eachLevel([&](int j, int d, int a) {
@@ -160,35 +166,45 @@ public:
             eachLevel([&](int h, int e, int b) {
                 double t = 0.0;
                 coding.forEachEntry(h, e, [&](int c, double v) { t += v * w[c]; });
-                table_[static_cast<std::size_t>(a) * K_ + b] = t;
+                at(a, b) = t;
             });
         });
-        index_.assign(static_cast<std::size_t>(G) + 1, 0);
-        partial_.assign(static_cast<std::size_t>(G) + 1, table_[0]);
-        dirty_ = G - 1;
+        index_.assign(static_cast<std::size_t>(G_) + 1, 0);
+        pairs_.assign(static_cast<std::size_t>(G_) + 1, at(0, 0));
+        const int L0 = G_ > 0 ? coding.levels(0) : 0;
+        cross_.assign(static_cast<std::size_t>(G_) + 1, std::vector<double>(static_cast<std::size_t>(L0)));
+        for (int l = 0; l < L0; ++l) cross_[G_][l] = at(coding.levelIndex(0, l), 0);
+        dirty_ = G_ - 1;
     }
     void moved(int changed) override { dirty_ = std::max(dirty_, changed); }
     double value(const std::vector<int>& digits) override {
-        const int G = coding_.factors();
-        // index_[G] is the constant; partial_[j] sums the pairs within factors j..G.
-        for (int j = dirty_; j >= 0; --j) {
-            const int a = coding_.levelIndex(j, digits[j]);
-            index_[j] = a;
-            const double* ta = table_.data() + static_cast<std::size_t>(a) * K_;
-            double cross = 0.0;
-            for (int h = j + 1; h <= G; ++h) cross += ta[index_[h]];
-            partial_[j] = partial_[j + 1] + ta[a] + 2.0 * cross;
-        }
+        if (G_ == 0) return pairs_[0];
+        for (int j = dirty_; j >= 1; --j) index_[j] = coding_.levelIndex(j, digits[j]);
+        for (int m = dirty_; m >= 1; --m)
+            for (int l = 0; l < coding_.levels(0); ++l)
+                cross_[m][l] = at(coding_.levelIndex(0, l), index_[m]) + cross_[m + 1][l];
+        for (int j = dirty_; j >= 1; --j) pairs_[j] = pairs_[j + 1] + pairWithSlower(j);
         dirty_ = -1;
-        return partial_[0];
+        const int a = coding_.levelIndex(0, digits[0]);
+        return pairs_[1] + at(a, a) + 2.0 * cross_[1][digits[0]];
     }
 
 private:
+    double& at(int a, int b) { return table_[static_cast<std::size_t>(a) * K_ + b]; }
+    // Factor j with itself and with every slower factor.
+    double pairWithSlower(int j) {
+        const int a = index_[j];
+        double cross = 0.0;
+        for (int h = j + 1; h <= G_; ++h) cross += at(a, index_[h]);
+        return at(a, a) + 2.0 * cross;
+    }
+
     const CandidateCoding& coding_;
-    int K_;
+    int K_, G_;
     std::vector<double> table_;
     std::vector<int> index_;
-    std::vector<double> partial_;
+    std::vector<double> pairs_;
+    std::vector<std::vector<double>> cross_;
     int dirty_;
 };
 
