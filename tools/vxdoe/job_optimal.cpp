@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <iostream>
+#include <random>
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr long long kMaxCells = 50'000'000;
 
 struct Options {
     std::vector<int32_t> levels;
-    int32_t runs, nalgoStart, nalgoIterate, icrit, icode, maxIter, starts;
+    int32_t runs, nalgoStart, nalgoIterate, icrit, icode, maxIter, starts, perturb;
     double convergence;
 };
 
@@ -52,6 +53,8 @@ Options readOptions(const vxdoe::Args& args) {
     o.maxIter = args.integer("max-iter", 100);
     if (o.starts < 1 || o.maxIter < 1) throw vxdoe::UsageError("--starts and --max-iter need at least 1");
     o.convergence = args.number("convergence", 1e-9);
+    o.perturb = args.integer("perturb", 0);
+    if (o.perturb < 0) throw vxdoe::UsageError("--perturb needs a count of at least 0");
     return o;
 }
 
@@ -87,11 +90,11 @@ void sayWhyNoStart(std::ostream& err, int32_t rc, const Plan& pl) {
 }
 
 // One start: the initial plan, then iterations until none is accepted.
-int32_t search(const vxdoe::Library& lib, const Options& o, Plan& pl, int32_t* ioSeed, VARIANT_BOOL& seedInit,
-               int32_t* oSeed) {
+int32_t search(const vxdoe::Library& lib, const Options& o, int32_t nalgoStart, Plan& pl, int32_t* ioSeed,
+               VARIANT_BOOL& seedInit, int32_t* oSeed) {
     std::vector<int32_t> levels = o.levels;
     const int32_t rc = lib.entry<decltype(Cpp_OptiplanInit)>("Cpp_OptiplanInit")(
-        pl.nbFact, levels.data(), 0, pl.cats.data(), nullptr, 0, 1, o.icode, o.icrit, -1, 0, o.nalgoStart, pl.N,
+        pl.nbFact, levels.data(), 0, pl.cats.data(), nullptr, 0, 1, o.icode, o.icrit, -1, 0, nalgoStart, pl.N,
         pl.nfullplan, pl.p, ioSeed, seedInit, oSeed, pl.q.data(), pl.planOpt.data(), pl.planDisp.data(),
         pl.iopt.data(), pl.critvalopt.data(), pl.nbrOpt.data(), pl.delta.data(), pl.vopt.data(), pl.chol.data());
     seedInit = -1;  // later starts continue the stream from *ioSeed
@@ -128,6 +131,29 @@ void printPlan(std::ostream& out, const Plan& pl) {
     vxdoe::printTable(out, header, levels.data(), pl.N, pl.nbFact);
 }
 
+// The plan with a few runs replaced by random candidates, handed back to
+// the library as level labels (a start from a given plan) and improved.
+Plan perturbed(const vxdoe::Library& lib, const Options& o, const Plan& from, std::mt19937& rng) {
+    Plan pl = allocate(lib, o);
+    std::vector<int> levels(from.planDisp.begin() + 4LL * from.N, from.planDisp.end());
+    const int replaced = 2 + static_cast<int>(rng() % 2);
+    for (int k = 0; k < replaced; ++k) {
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(pl.N));
+        for (int j = 0; j < pl.nbFact; ++j)
+            levels[static_cast<std::size_t>(j) * pl.N + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
+    }
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const std::string label = std::to_string(levels[i]);
+        pl.q[i] = lib.allocString(std::u16string(label.begin(), label.end()));
+    }
+    int32_t unusedSeed = 0, unusedOut = 0;
+    VARIANT_BOOL init = -1;
+    search(lib, o, 3, pl, &unusedSeed, init, &unusedOut);
+    for (BSTR b : pl.q) lib.freeString(b);
+    pl.q.assign(pl.q.size(), nullptr);
+    return pl;
+}
+
 int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
     const Options o = readOptions(args);
     const auto t0 = std::chrono::steady_clock::now();
@@ -138,13 +164,20 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     int32_t firstSeed = 0;
     for (int s = 0; s < o.starts; ++s) {
         Plan pl = allocate(lib, o);
-        const int32_t rc = search(lib, o, pl, &ioSeed, seedInit, &oSeed);
+        const int32_t rc = search(lib, o, o.nalgoStart, pl, &ioSeed, seedInit, &oSeed);
         if (rc != 0) {
             sayWhyNoStart(std::cerr, rc, pl);
             return 1;
         }
         if (s == 0) firstSeed = oSeed;
-        const double d = normedD(lib, o, pl);
+        double d = normedD(lib, o, pl);
+        // Iterated local search: perturb the start's plan and keep what improves it.
+        std::mt19937 rng(static_cast<unsigned>(ioSeed));
+        for (int k = 0; k < o.perturb; ++k) {
+            Plan next = perturbed(lib, o, pl, rng);
+            const double dn = normedD(lib, o, next);
+            if (dn >= d) d = dn, pl = std::move(next);
+        }
         if (d > bestD) bestD = d, best = std::move(pl);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -161,8 +194,10 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
 const vxdoe::JobRegistration kOptimal{
     {"optimal",
      "--levels L1,L2,... --runs N [--start random|sequential] [--algo fedorov|exhaustive] "
-     "[--criterion det|logdet] [--coding 1|2] [--seed S] [--starts K] [--max-iter N] [--convergence C]",
-     {"levels", "runs", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence"},
+     "[--criterion det|logdet] [--coding 1|2] [--seed S] [--starts K] [--max-iter N] [--convergence C] "
+     "[--perturb R]",
+     {"levels", "runs", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence",
+      "perturb"},
      runOptimal}};
 
 }  // namespace
