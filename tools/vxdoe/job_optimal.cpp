@@ -136,7 +136,7 @@ void printPlan(std::ostream& out, const Plan& pl) {
 Plan perturbed(const vxdoe::Library& lib, const Options& o, const Plan& from, std::mt19937& rng) {
     Plan pl = allocate(lib, o);
     std::vector<int> levels(from.planDisp.begin() + 4LL * from.N, from.planDisp.end());
-    const int replaced = 2 + static_cast<int>(rng() % 2);
+    const int replaced = 3 + static_cast<int>(rng() % 2);
     for (int k = 0; k < replaced; ++k) {
         const int r = static_cast<int>(rng() % static_cast<unsigned>(pl.N));
         for (int j = 0; j < pl.nbFact; ++j)
