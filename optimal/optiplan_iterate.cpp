@@ -204,12 +204,12 @@ private:
             leaving.push_back(d);
             u.push_back(std::move(wx));
         }
-        // Runs by increasing leaving variance: by Cauchy-Schwarz in the V metric
-        // (x'V x_i)^2 <= d(x) d_i, so the ratio is at most 1 + d(x) - d_i, and
-        // once that bound falls below the best ratio no later run can reach it.
-        std::vector<std::size_t> order(runs.size());
-        for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return leaving[a] < leaving[b]; });
+        // By Cauchy-Schwarz in the V metric (x'V x_i)^2 <= d(x) d_i, so no ratio
+        // exceeds 1 + d(x) - min d_i: most candidates are dismissed on d(x)
+        // alone. The others get every run's ratio in one sweep.
+        const double leastLeaving = leaving.empty() ? 0.0 : *std::min_element(leaving.begin(), leaving.end());
+        std::vector<double> keep(leaving.size()), ratio(leaving.size());
+        for (std::size_t k = 0; k < keep.size(); ++k) keep[k] = 1.0 - leaving[k];
         const auto variance = CandidateVariance::throughInverse(plan_.coding(), &W);
         CandidateProducts cross(plan_.coding(), u);
         double bestRatio = 1.0;
@@ -218,17 +218,21 @@ private:
                            [&](const CandidateWalk& walk) {
                                const double q = variance->value(walk.digits());
                                // A little slack keeps rounding from hiding an equal ratio.
-                               const double reach = bestRatio * (1.0 - 1e-12);
-                               if (!(q > 0.0) || order.empty() || 1.0 + q - leaving[order[0]] < reach) return;
+                               if (!(q > 0.0) || runs.empty() || 1.0 + q - leastLeaving < bestRatio * (1.0 - 1e-12))
+                                   return;
                                const double* c = cross.values(walk.digits());
-                               for (std::size_t k : order) {
-                                   if (1.0 + q - leaving[k] < reach) break;
-                                   const double ratio = (1.0 - leaving[k]) * (1.0 + q) + c[k] * c[k];
+                               double most = -HUGE_VAL;
+                               for (std::size_t k = 0; k < ratio.size(); ++k) {
+                                   ratio[k] = keep[k] * (1.0 + q) + c[k] * c[k];
+                                   most = std::max(most, ratio[k]);
+                               }
+                               if (most < bestRatio) return;
+                               for (std::size_t k = 0; k < ratio.size(); ++k) {
                                    // Among equal ratios the literal scan meets the lowest run first.
-                                   if (ratio < bestRatio || (ratio == bestRatio && (!best || runs[k] >= best->run)))
+                                   if (ratio[k] < bestRatio || (ratio[k] == bestRatio && (!best || runs[k] >= best->run)))
                                        continue;
                                    if (!without[runs[k] - 1].completedBy(walk.digits())) continue;
-                                   bestRatio = ratio;
+                                   bestRatio = ratio[k];
                                    best = Single{runs[k], walk.code(), 0.0};
                                }
                            });
@@ -328,6 +332,14 @@ private:
     short flag_;
 };
 
+// Codes past the full factorial name its candidates again (decoding uses
+// remainders only), so the scans stop at its size.
+int candidatesOf(int nbFact, const matrixInt* FactMod, int nfullplan) {
+    long long product = 1;
+    for (int j = 1; j <= nbFact && product < nfullplan; ++j) product *= std::max(1, FactMod->vbget(j, 1));
+    return static_cast<int>(std::min<long long>(nfullplan, product));
+}
+
 short flagOf(const matrix* delta, int N) {
     const double v = delta ? delta->vbget(N, 1) : -1.0;
     return std::isfinite(v) && std::fabs(v) < 32768.0 ? static_cast<short>(static_cast<int>(v)) : kTrue;
@@ -339,7 +351,8 @@ int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short 
                     int nthres, int nfullplan, int nPlanLine, int MaxIter, int StartIter, double Convergence,
                     int* onbrIter, matrix* PlanOpt, matrix* PlanDisp, matrixInt* iopt, matrix* critvalopt,
                     matrix* delta, matrix* Vopt, matrix* Chol) {
-    const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, nfullplan, nPlanLine,
+    const int candidates = FactMod ? candidatesOf(nbFact, FactMod, nfullplan) : 0;
+    const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, candidates, nPlanLine,
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     int k = 0;
     const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold();
