@@ -138,13 +138,12 @@ private:
 
 // x'Wx = sum over factor pairs (g, h) of a_g' W a_h, a_g the model entries
 // of factor g at its level. The products of every pair of levels are
-// tabulated once per W. The walk moves the first factor at every step and
-// the others rarely, so the sums that involve only the slower factors are
-// kept (pairs[j]: the pairs within factors j..G, G being the constant), as
-// are, for every level of the first factor, its products with the slower
-// factors (cross[m][l]: with factors m..G). A step that moves digits 0..m
-// recomputes those from m down, each sum afresh in one fixed order; the
-// usual step costs O(1).
+// tabulated once per W. The walk moves factor j only every L_1...L_(j-1)
+// steps, so what involves only slower factors is kept: pairs(j), the pairs
+// within factors j..G (G being the constant), and cross(j, m, l), the
+// products of level l of factor j with factors m..G. A step that moves
+// digits 0..m recomputes those from m down, each sum afresh in one fixed
+// order; the usual step costs O(1).
 class TabulatedVariance : public CandidateVariance {
 public:
     TabulatedVariance(const CandidateCoding& coding, const matrix* W)
@@ -169,11 +168,12 @@ public:
                 at(a, b) = t;
             });
         });
+        for (int j = 0; j < G_; ++j) Lmax_ = std::max(Lmax_, coding.levels(j));
         index_.assign(static_cast<std::size_t>(G_) + 1, 0);
         pairs_.assign(static_cast<std::size_t>(G_) + 1, at(0, 0));
-        const int L0 = G_ > 0 ? coding.levels(0) : 0;
-        cross_.assign(static_cast<std::size_t>(G_) + 1, std::vector<double>(static_cast<std::size_t>(L0)));
-        for (int l = 0; l < L0; ++l) cross_[G_][l] = at(coding.levelIndex(0, l), 0);
+        cross_.assign(static_cast<std::size_t>(G_) * (G_ + 1) * Lmax_, 0.0);
+        for (int j = 0; j < G_; ++j)
+            for (int l = 0; l < coding.levels(j); ++l) cross(j, G_, l) = at(coding.levelIndex(j, l), 0);
         dirty_ = G_ - 1;
     }
     void moved(int changed) override { dirty_ = std::max(dirty_, changed); }
@@ -181,30 +181,28 @@ public:
         if (G_ == 0) return pairs_[0];
         for (int j = dirty_; j >= 1; --j) index_[j] = coding_.levelIndex(j, digits[j]);
         for (int m = dirty_; m >= 1; --m)
-            for (int l = 0; l < coding_.levels(0); ++l)
-                cross_[m][l] = at(coding_.levelIndex(0, l), index_[m]) + cross_[m + 1][l];
-        for (int j = dirty_; j >= 1; --j) pairs_[j] = pairs_[j + 1] + pairWithSlower(j);
+            for (int j = 0; j < m; ++j)
+                for (int l = 0; l < coding_.levels(j); ++l)
+                    cross(j, m, l) = at(coding_.levelIndex(j, l), index_[m]) + cross(j, m + 1, l);
+        for (int j = dirty_; j >= 1; --j) pairs_[j] = pairs_[j + 1] + withSlower(j, digits[j]);
         dirty_ = -1;
-        const int a = coding_.levelIndex(0, digits[0]);
-        return pairs_[1] + at(a, a) + 2.0 * cross_[1][digits[0]];
+        return pairs_[1] + withSlower(0, digits[0]);
     }
 
 private:
     double& at(int a, int b) { return table_[static_cast<std::size_t>(a) * K_ + b]; }
-    // Factor j with itself and with every slower factor.
-    double pairWithSlower(int j) {
-        const int a = index_[j];
-        double cross = 0.0;
-        for (int h = j + 1; h <= G_; ++h) cross += at(a, index_[h]);
-        return at(a, a) + 2.0 * cross;
+    double& cross(int j, int m, int l) { return cross_[(static_cast<std::size_t>(j) * (G_ + 1) + m) * Lmax_ + l]; }
+    // Factor j at digit d with itself and with every slower factor.
+    double withSlower(int j, int d) {
+        const int a = coding_.levelIndex(j, d);
+        return at(a, a) + 2.0 * cross(j, j + 1, d);
     }
 
     const CandidateCoding& coding_;
-    int K_, G_;
+    int K_, G_, Lmax_ = 1;
     std::vector<double> table_;
     std::vector<int> index_;
-    std::vector<double> pairs_;
-    std::vector<std::vector<double>> cross_;
+    std::vector<double> pairs_, cross_;
     int dirty_;
 };
 
