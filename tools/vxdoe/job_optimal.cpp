@@ -116,6 +116,14 @@ int32_t search(const vxdoe::Library& lib, const Options& o, int32_t nalgoStart, 
     return 0;
 }
 
+// Logarithms and powers may differ in their last bit between C runtimes;
+// twelve significant digits print the same everywhere.
+double twelveDigits(double v) {
+    if (v == 0.0 || !std::isfinite(v)) return v;
+    const double scale = std::pow(10.0, 11 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
+    return std::round(v * scale) / scale;
+}
+
 // det(X'X / N)^(1/p) of the final plan.
 double normedD(const vxdoe::Library& lib, const Options& o, const Plan& pl) {
     const double crit = pl.history.back();
@@ -183,11 +191,12 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     vxdoe::printRow(out, {"step", "criterion"});
     for (std::size_t k = 0; k < best.history.size(); ++k)
-        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(best.history[k])});
+        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(twelveDigits(best.history[k]))});
     printPlan(out, best);
-    vxdoe::printRow(out, {"D", "seconds", "starts", "seed"});
-    vxdoe::printRow(out, {vxdoe::formatNumber(bestD), vxdoe::formatNumber(std::round(seconds * 1000) / 1000),
-                          std::to_string(o.starts), std::to_string(firstSeed)});
+    vxdoe::printRow(out, {"D", "starts"});
+    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(bestD)), std::to_string(o.starts)});
+    // The time and the seed vary from run to run: they go to stderr.
+    std::cerr << "seed " << firstSeed << ", " << std::round(seconds * 1000) / 1000 << " s\n";
     return 0;
 }
 
