@@ -209,7 +209,8 @@ VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, 
    exchange at StartIter + k; *onbrIter the number of exchanges. PlanOpt,
    PlanDisp, iopt, critvalopt, Vopt and Chol are written back; delta is not
    changed. Call again with StartIter advanced by *onbrIter to continue.
-   ioSeed, iSeedInit, oSeed and nbrOpt are not read. Returns 0. */
+   Codes past the full factorial are not scanned (they name its candidates
+   again). ioSeed, iSeedInit, oSeed and nbrOpt are not read. Returns 0. */
 VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
                                            VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
                                            VX_IN VARIANT_BOOL DoChol, VX_IN int32_t nalgo, VX_IN int32_t nthres,
