@@ -186,9 +186,10 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
    CatLabels is not read. Returns 0; for nalgo 1 and 2, -1 (nothing drawn,
    nothing written) when icrit is not 1 or 2, nthres < 1, nthres > nfullplan,
    nthres < nPlanLine, a level count is below 1 or nfullplan exceeds the
-   full factorial, and -2 when 20000 random draws (nalgo 1) or 100 random
-   starts (nalgo 2) gave no plan showing every level with a computable
-   criterion (the arrays hold the last try). */
+   full factorial, and -2 when 20000 random draws, or 200 draws with a
+   singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
+   no plan showing every level with a computable criterion (the arrays hold
+   the last try). */
 VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes, BSTR* Cats,
                                         BSTR* CatLabels, VX_IN VARIANT_BOOL UseCategories, VX_NODIR int32_t NbMaxCat,
                                         VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,

@@ -194,14 +194,17 @@ private:
 
 int randomPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
     const PlanArrays& a = plan.arrays();
-    for (int attempt = 0; attempt < kMaxRandomDraws; ++attempt) {
+    for (int attempt = 0, singular = 0; attempt < kMaxRandomDraws && singular < kMaxSingularDraws; ++attempt) {
         const std::vector<int> codes = draws.draw(a.nfullplan, a.N);
         for (int r = 1; r <= a.N; ++r) plan.place(codes[r - 1], r);
         if (!ValidPlan(a.nbFact, a.FactMod, a.PlanDisp, a.N - 1)) continue;
         short f = kTrue;
         double crit = 0.0;
         UpdateDelta(a.icrit, a.DoChol, a.PlanOpt, a.p, a.N, a.Vopt, &crit, &f, a.Chol);
-        if (crit == kSingular) continue;
+        if (crit == kSingular) {
+            ++singular;
+            continue;
+        }
         h.delta->vbset(a.N, 1, f);
         h.critvalopt->vbset(a.N, 1, crit);
         return 0;

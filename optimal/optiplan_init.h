@@ -11,8 +11,13 @@ inline constexpr int kImpossibleSizes = -1;
 // The redraws (nalgo 1) or restarts (nalgo 2) ran out without a plan that
 // shows every level with a computable criterion; the arrays hold the last try.
 inline constexpr int kNoPlanFound = -2;
+// The bounds: random draws in all (each a cheap level check), draws whose
+// information matrix was computed and found singular (each O(N p^2 + p^3)),
+// and sequential starts (each N scans of the candidates). A valid regular
+// plan that these miss is vanishingly unlikely.
 inline constexpr int kMaxRandomDraws = 20000;
-inline constexpr int kMaxSequentialStarts = 100;
+inline constexpr int kMaxSingularDraws = 200;
+inline constexpr int kMaxSequentialStarts = 10;
 }  // namespace optimal
 
 // nalgo 1: nthres distinct random candidates, redrawn until the first

@@ -39,11 +39,19 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
         }
 }
 
-// One run of a one-level factor: no random draw shows the level on the
-// runs before the last, so the redraws must stop at their bound.
+// Sizes that pass the checks yet admit no valid regular plan: the redraws
+// and restarts stop at their bounds.
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
+    // A model column no factor fills: every plan is singular.
+    HostPlan singular({2, 2}, 4);
+    singular.p = 4;
+    singular.planOpt.resize(16);
+    singular.vopt.resize(16);
+    singular.chol.resize(16);
+    EXPECT_EQ(singular.init(1), optimal::kNoPlanFound);
+    EXPECT_EQ(singular.init(2), optimal::kNoPlanFound);
     matrix out(5, 1, 0.0);
     int32_t seed = 3, next = 0;
     Randomkfrom1toN(3, &out, 5, &seed, -1, &next);
