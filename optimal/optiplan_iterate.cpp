@@ -228,7 +228,7 @@ private:
                                }
                                if (most < bestRatio) return;
                                for (std::size_t k = 0; k < ratio.size(); ++k) {
-                                   // Among equal ratios the literal scan meets the lowest run first.
+                                   // Among equal ratios the first met in run order wins, as when runs are scanned one by one.
                                    if (ratio[k] < bestRatio || (ratio[k] == bestRatio && (!best || runs[k] >= best->run)))
                                        continue;
                                    if (!without[runs[k] - 1].completedBy(walk.digits())) continue;
