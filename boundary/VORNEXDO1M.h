@@ -167,6 +167,65 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
 
 /* ===== Optimal and screening designs ===================================== */
 
+/* Starting plan of an optimal design of nthres runs among the nfullplan
+   candidates of the full factorial of nbFact qualitative factors with
+   FactMod (nbFact x 1) levels, for the main-effects model of nPlanLine
+   columns (Cpp_GetFullPlanLines, Cpp_GetnColPlan size them). nalgo 1:
+   random; 2: sequential after a random start of min(5, nthres / 2) runs;
+   3: the plan Q (nthres x nbFact labels: Cats (nbFact x NbMaxCat) when
+   UseCategories is -1, else level numbers). icode 1 or 2 codes the factors
+   (last or first level -1 in all its columns); icrit 1 maximises det(X'X),
+   2 its log10. accelerate and DoChol (tested for -1 and 0) keep and use the
+   inverse Vopt and the Cholesky factor Chol (nPlanLine x nPlanLine each).
+   Written back: PlanOpt (nthres x nPlanLine model matrix), the level
+   columns 5.. of PlanDisp (nthres x (nbFact + nbRes + 4)), iopt (candidate
+   codes), critvalopt (criterion of the first r runs), nbrOpt (ties per
+   step, nalgo 2), delta (regularisation flags), Vopt, Chol. Seeds: after
+   nalgo 1 or 2, *ioSeed holds the state to continue from and *oSeed the
+   seed that reproduces the run (the reverse of the other entry points).
+   CatLabels is not read. Returns 0; for nalgo 1 and 2, -1 (nothing drawn,
+   nothing written) when icrit is not 1 or 2, nthres < 1, nthres > nfullplan,
+   nthres < nPlanLine, a level count is below 1 or nfullplan exceeds the
+   full factorial, and -2 when 20000 random draws, or 200 draws with a
+   singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
+   no plan showing every level with a computable criterion (the arrays hold
+   the last try). */
+VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes, BSTR* Cats,
+                                        BSTR* CatLabels, VX_IN VARIANT_BOOL UseCategories, VX_NODIR int32_t NbMaxCat,
+                                        VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
+                                        VX_IN VARIANT_BOOL DoChol, VX_IN int32_t nalgo, VX_IN int32_t nthres,
+                                        VX_IN int32_t nfullplan, VX_IN int32_t nPlanLine, int32_t* ioSeed,
+                                        VX_IN VARIANT_BOOL iSeedInit, int32_t* oSeed, BSTR* Q, double* PlanOpt,
+                                        double* PlanDisp, int32_t* iopt, double* critvalopt, int32_t* nbrOpt,
+                                        VARIANT_BOOL* delta, double* Vopt, double* Chol);
+
+/* Improves the plan Cpp_OptiplanInit left, with the same arrays: nalgo 11
+   exchanges the best single (run, candidate) pair, 12 adds the candidate of
+   largest variance and removes the run of smallest, escalating to two and
+   three simultaneous exchanges. Exchanges are accepted while one gains at
+   least Convergence (nalgo 12: relative determinant gain; 11: criterion
+   difference), at most MaxIter of them (at least one pass runs). Starts from
+   critvalopt(StartIter) and the flag delta(nthres); critvalopt is
+   (MaxIter + StartIter) x 1 and receives the criterion after the k-th
+   exchange at StartIter + k; *onbrIter the number of exchanges. PlanOpt,
+   PlanDisp, iopt, critvalopt, Vopt and Chol are written back; delta is not
+   changed. Call again with StartIter advanced by *onbrIter to continue.
+   Codes past the full factorial are not scanned (they name its candidates
+   again). ioSeed, iSeedInit, oSeed and nbrOpt are not read. Returns 0. */
+VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
+                                           VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
+                                           VX_IN VARIANT_BOOL DoChol, VX_IN int32_t nalgo, VX_IN int32_t nthres,
+                                           VX_IN int32_t nfullplan, VX_IN int32_t nPlanLine, int32_t* ioSeed,
+                                           VX_IN VARIANT_BOOL iSeedInit, int32_t* oSeed, VX_IN int32_t MaxIter,
+                                           VX_IN int32_t StartIter, VX_IN double Convergence, int32_t* onbrIter,
+                                           double* PlanOpt, double* PlanDisp, int32_t* iopt, double* critvalopt,
+                                           int32_t* nbrOpt, VARIANT_BOOL* delta, double* Vopt, double* Chol);
+
+/* The per-parameter log10 determinant of the run-averaged information
+   matrix: (Deter - log10(n^p)) / p for a log10 determinant Deter of n runs
+   and p columns; the no-value constant when Deter is it. */
+VX_API double VX_CALL Cpp_NormedDet(VX_IN double Deter, VX_IN int32_t n, VX_IN int32_t p);
+
 /* Screening run sheet over the full factorial of nFac qualitative factors
    with NbCat (nFac x 1) levels into ioplan (nplan x pplan), same bookkeeping
    columns as Cpp_PlanGenerate. Mode 1 only. IsRand is tested for -1.

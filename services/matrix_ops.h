@@ -103,3 +103,10 @@ void deletecascade(matrixInt**& S, int n);
 void M_Duplicate(const matrixInt* A, int rows, int cols, matrixInt* B, int ar0, int ac0, int br0, int bc0);
 // out := the cols x rows transpose of A, as doubles; out is replaced.
 void M_Transpose(const matrixInt* A, int rows, int cols, matrix*& out);
+
+// ----- forms the optimal designs call -----
+// inverse1 reporting through a 16-bit flag: -1 when the inversion failed, else 0.
+void inverse1(const matrix* A, matrix*& Ainv, double tol, short* flag);
+// The generalised inverse of the leading n x n block of A; returns its rank,
+// the number of singular values above tol times the largest.
+int M_InvGeneralized(const matrix* A, int n, matrix*& Aplus, double tol);

@@ -1,0 +1,57 @@
+// Complete optimal-design searches as a host runs them: Cpp_OptiplanInit
+// (sequential start) and Cpp_OptiplanIterate until it accepts nothing. Each
+// iteration is a new start on one seed stream; the counters give the mean
+// and best D = det(X'X/N)^(1/p) reached (effects coding).
+#include "tests/optimal/optimal_host.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <vector>
+
+namespace {
+
+const std::map<int, std::vector<int32_t>> kPatterns{
+    {0, {2, 3, 2}},
+    {1, {2, 2, 2, 2, 2, 2, 2}},
+    {2, {3, 3, 3, 3}},
+    {3, {4, 4, 3, 3, 2, 2}},
+    {4, {6, 5, 4, 3, 2}},
+    {5, {3, 3, 3, 3, 3, 3, 3, 3, 2, 2, 2, 2}},
+};
+const std::map<int, int32_t> kRuns{{0, 8}, {1, 8}, {2, 9}, {3, 16}, {4, 30}, {5, 36}};
+
+void CompleteSearch(benchmark::State& state) {
+    const int pattern = static_cast<int>(state.range(0));
+    const int32_t nalgo = static_cast<int32_t>(state.range(1));
+    int32_t seed = 1;
+    double sumD = 0.0, bestD = 0.0;
+    for (auto _ : state) {
+        opttest::HostPlan h(kPatterns.at(pattern), kRuns.at(pattern));
+        h.ioSeed = seed;
+        if (h.init(2) != 0) state.SkipWithError("no initial plan");
+        seed = h.ioSeed;
+        h.iterateToEnd(nalgo);
+        const double D = std::pow(10.0, Cpp_NormedDet(h.criterion(), h.N, h.p));
+        sumD += D;
+        bestD = std::max(bestD, D);
+    }
+    state.counters["D_mean"] = sumD / static_cast<double>(state.iterations());
+    state.counters["D_best"] = bestD;
+    state.counters["candidates"] = opttest::HostPlan(kPatterns.at(pattern), kRuns.at(pattern)).nfullplan;
+}
+
+BENCHMARK(CompleteSearch)
+    ->ArgNames({"pattern", "nalgo"})
+    ->Args({0, 12})
+    ->Args({1, 12})
+    ->Args({2, 12})
+    ->Args({3, 12})
+    ->Args({4, 12})
+    ->Args({5, 12})
+    ->Args({5, 11})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "optimal/candidates.h"
+
+#include "services/matrix_ops.h"
+#include "services/numeric.h"
+#include "services/random.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+
+namespace {
+
+int levelCount(const matrixInt* FactMod, int j) { return std::max(1, FactMod->vbget(j, 1)); }
+
+// The factor's columns c .. c + L - 2 for level l under the coding icode.
+void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
+    const bool reference = (icode == 1 && l == L) || (icode == 2 && l == 1);
+    if (icode != 1 && icode != 2) return;
+    for (int k = 0; k < L - 1; ++k) {
+        const int own = icode == 1 ? l - 1 : l - 2;
+        X->vbset(row, c + k, reference ? -1.0 : (k == own ? 1.0 : 0.0));
+    }
+}
+
+std::u16string levelLabel(short UseCategories, const Smatrix* Cats, int j, int l) {
+    if (UseCategories == -1) return Cats->vbget(j, l);
+    const std::string digits = std::to_string(l);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+void EnumToExp(int nbFact, matrixInt* FactMod, int icode, int code, matrix* X, matrix* levels, matrix* PlanDisp,
+               int row, int p) {
+    X->vbset(row, 1, 1.0);
+    for (int c = 2; c <= p; ++c) X->vbset(row, c, 0.0);
+    int rest = code, c = 2;
+    for (int j = 1; j <= nbFact; ++j) {
+        const int L = levelCount(FactMod, j);
+        const int l = num::Mod(rest, L) + 1;
+        writeFactorColumns(X, row, c, L, l, icode);
+        levels->vbset(j, 1, l);
+        PlanDisp->vbset(row, j + 4, l);
+        c += L - 1;
+        rest /= levelCount(FactMod, j);
+    }
+}
+
+void PlanToComb(int nbFact, matrixInt* FactMod, short UseCategories, Smatrix* Cats, int nRows, Smatrix* Q,
+                matrixInt* codes) {
+    for (int r = 1; r <= nRows; ++r) {
+        int idx = 0;
+        for (int j = nbFact; j >= 1; --j) {
+            const int L = FactMod->vbget(j, 1);
+            for (int l = 1; l <= L; ++l)
+                if (Q->vbget(r, j) == levelLabel(UseCategories, Cats, j, l)) {
+                    idx = L * idx + (l - 1);
+                    break;
+                }
+        }
+        codes->vbset(r, 1, idx);
+    }
+}
+
+short ValidPlan(int nbFact, matrixInt* FactMod, matrix* plan, int nRows) {
+    matrix* column = nullptr;
+    short valid = -1;
+    for (int j = nbFact; j >= 1 && valid; --j) {
+        M_CopyBlock(plan, 1, nRows, j + 4, j + 4, column);
+        if (V_NbDistinct(column, nRows) < FactMod->vbget(j, 1)) valid = 0;
+    }
+    delete column;
+    return valid;
+}
+
+void Randomkfrom1toN(int N, matrix* out, int k, int* ioSeed, short iSeedInit, int* oSeed) {
+    M_GenerateRandom01(out, k, 1, ioSeed, iSeedInit, oSeed);
+    if (N < 1) return;
+    std::unordered_set<int> taken;
+    for (int i = 1; i <= k; ++i) {
+        int v = std::min(N, 1 + static_cast<int>(out->vbget(i, 1) * N));
+        // Probing visits every value once at most; with all N taken it stops.
+        for (int probes = 0; taken.count(v) && probes < N; ++probes) v = v < N ? v + 1 : 1;
+        taken.insert(v);
+        out->vbset(i, 1, v);
+    }
+}
+
+short IsUnusedComb(int code, matrixInt* list, int n) {
+    for (int i = 1; i <= n; ++i)
+        if (list->vbget(i, 1) == code) return 0;
+    return -1;
+}
+
+short IsUnusedCombWithouti(int code, matrixInt* list, int n) { return IsUnusedComb(code, list, n); }

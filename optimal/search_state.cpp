@@ -1,0 +1,82 @@
+#include "optimal/search_state.h"
+
+#include "optimal/candidates.h"
+#include "optimal/criteria.h"
+#include "optimal/information_updates.h"
+
+namespace optimal {
+
+namespace {
+
+bool holds(const MultiDimArray<double>* m, int rows, int cols) {
+    return m != nullptr && m->rows() >= rows && m->cols() >= cols;
+}
+
+std::unique_ptr<matrix> copyOf(const matrix* m) {
+    return m ? std::make_unique<matrix>(m->rows(), m->cols(), m->data()) : nullptr;
+}
+
+}  // namespace
+
+bool PlanArrays::shapesHold() const {
+    return N >= 1 && p >= 1 && FactMod != nullptr && FactMod->rows() >= nbFact && iopt != nullptr &&
+           iopt->rows() >= N && holds(PlanOpt, N, p) && PlanOpt->rows() == N && holds(PlanDisp, N, nbFact + 4) &&
+           holds(Vopt, p, p) && Vopt->rows() == p && holds(Chol, p, p) && Chol->rows() == p;
+}
+
+SearchPlan::SearchPlan(const PlanArrays& a)
+    : a_(a),
+      coding_(a.nbFact, a.FactMod, a.icode, a.p),
+      row_(std::make_unique<matrix>(1, a.p, 0.0)),
+      levels_(std::make_unique<matrix>(a.nbFact, 1, 0.0)),
+      display_(std::make_unique<matrix>(1, a.nbFact + 4, 0.0)) {}
+
+std::vector<double> SearchPlan::runRow(int r) const {
+    std::vector<double> x(static_cast<std::size_t>(a_.p));
+    for (int c = 1; c <= a_.p; ++c) x[c - 1] = a_.PlanOpt->vbget(r, c);
+    return x;
+}
+
+void SearchPlan::place(int code, int r) {
+    EnumToExp(a_.nbFact, a_.FactMod, a_.icode, code, a_.PlanOpt, levels_.get(), a_.PlanDisp, r, a_.p);
+    a_.iopt->vbset(r, 1, code);
+}
+
+const matrix* SearchPlan::candidateRow(int code) {
+    EnumToExp(a_.nbFact, a_.FactMod, a_.icode, code, row_.get(), levels_.get(), display_.get(), 1, a_.p);
+    return row_.get();
+}
+
+TrialInverse::TrialInverse(const matrix* W, const matrix* L, int p, bool carryW)
+    : W_(copyOf(W)), L_(copyOf(L)), p_(p), carryW_(carryW) {}
+
+TrialInverse::TrialInverse(const TrialInverse& other) { *this = other; }
+
+TrialInverse& TrialInverse::operator=(const TrialInverse& other) {
+    if (this == &other) return *this;
+    W_ = copyOf(other.W_.get());
+    L_ = copyOf(other.L_.get());
+    p_ = other.p_;
+    carryW_ = other.carryW_;
+    return *this;
+}
+
+void TrialInverse::update(const matrix* X, int row, bool add) {
+    UpdateV(const_cast<matrix*>(X), row, p_, W_.get(), W_.get(), carryW_ ? kTrue : kFalse, kFalse,
+            add ? kTrue : kFalse, L_ ? kTrue : kFalse, L_.get());
+}
+
+void TrialInverse::enter(SearchPlan& plan, int code) { update(plan.candidateRow(code), 1, true); }
+
+void TrialInverse::leave(const SearchPlan& plan, int run) { update(plan.arrays().PlanOpt, run, false); }
+
+double TrialInverse::variance(const double* x, bool throughL) const {
+    return throughL ? SolvedSquare(L_.get(), x, p_) : QuadraticForm(W_.get(), x, p_);
+}
+
+std::unique_ptr<CandidateVariance> TrialInverse::candidates(const CandidateCoding& coding, bool throughL) const {
+    return throughL ? CandidateVariance::throughFactor(coding, L_.get())
+                    : CandidateVariance::throughInverse(coding, W_.get());
+}
+
+}  // namespace optimal

@@ -1,0 +1,97 @@
+// The initial optimal plan through the host's entry point.
+#include "optimal/candidates.h"
+#include "optimal/criteria.h"
+#include "optimal/optiplan_init.h"
+#include "optimal_host.h"
+#include "services/matrix_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using opttest::HostPlan;
+
+double log10DetOfRows(HostPlan& h, int rows) {
+    matrix X(h.N, h.p, h.planOpt.data(), false);
+    return VerifyCritval(&X, rows, h.p, 2);
+}
+
+TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
+    struct Case {
+        std::vector<int32_t> levels;
+        int32_t runs;
+        int32_t nfullplan, icrit;
+    };
+    // More runs than candidates, fewer runs than model columns, a level
+    // count below 1, no criterion, codes beyond the full factorial.
+    for (const Case& c : {Case{{2, 3}, 7, 0, 2}, Case{{3, 3, 3}, 6, 0, 2}, Case{{3, 0, 2}, 6, 6, 2},
+                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}})
+        for (int32_t nalgo : {1, 2}) {
+            HostPlan h(c.levels, c.runs);
+            if (c.nfullplan) h.nfullplan = c.nfullplan;
+            h.icrit = c.icrit;
+            h.iopt.assign(h.N, -5);
+            EXPECT_EQ(h.init(nalgo, 0), optimal::kImpossibleSizes) << c.runs << " runs, nalgo " << nalgo;
+            EXPECT_EQ(h.iopt, std::vector<int32_t>(h.N, -5));
+            EXPECT_EQ(h.ioSeed, 7);
+        }
+}
+
+// Sizes that pass the checks yet admit no valid regular plan: the redraws
+// and restarts stop at their bounds.
+TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
+    HostPlan h({1}, 1);
+    EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
+    // A model column no factor fills: every plan is singular.
+    HostPlan singular({2, 2}, 4);
+    singular.p = 4;
+    singular.planOpt.resize(16);
+    singular.vopt.resize(16);
+    singular.chol.resize(16);
+    EXPECT_EQ(singular.init(1), optimal::kNoPlanFound);
+    EXPECT_EQ(singular.init(2), optimal::kNoPlanFound);
+    matrix out(5, 1, 0.0);
+    int32_t seed = 3, next = 0;
+    Randomkfrom1toN(3, &out, 5, &seed, -1, &next);
+    std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
+    std::sort(first.begin(), first.end());
+    EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+}
+
+// Through L alone the first greedy step is ranked through a factor of the
+// random start, whatever the host left in Chol, and critvalopt holds the
+// criterion of each enlarged plan.
+TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
+    std::vector<int32_t> codes;
+    for (double garbage : {0.0, 3.5}) {
+        HostPlan h({3, 3, 2, 2}, 12);
+        h.accelerate = 0;
+        h.doChol = -1;
+        h.chol.assign(h.chol.size(), garbage);
+        ASSERT_EQ(h.init(2), 0);
+        for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], log10DetOfRows(h, r), 1e-9) << r;
+        if (!codes.empty()) {
+            EXPECT_EQ(h.iopt, codes);
+        }
+        codes = h.iopt;
+    }
+}
+
+// With both V and L kept, V follows every step of the construction.
+TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
+    HostPlan h({3, 3, 2, 2}, 12);
+    h.doChol = -1;
+    ASSERT_EQ(h.init(2), 0);
+    matrix X(h.N, h.p, h.planOpt.data(), false);
+    matrix *M = nullptr, *V = nullptr;
+    optimal::GramOfRows(&X, h.N, h.p, M);
+    inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
+    for (int i = 0; i < h.p * h.p; ++i) EXPECT_NEAR(h.vopt[i], V->vbget(i + 1), 1e-9);
+    EXPECT_NEAR(h.critvalopt[h.N - 1], log10DetOfRows(h, h.N), 1e-9);
+    delete M;
+    delete V;
+}
+
+}  // namespace

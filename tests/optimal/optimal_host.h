@@ -1,0 +1,67 @@
+// A host's arrays for the optimal-design entry points, sized the way a host
+// sizes them, and the calls a host makes with them.
+#pragma once
+
+#include "boundary/VORNEXDO1M.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace opttest {
+
+struct HostPlan {
+    std::vector<int32_t> levels;
+    int32_t N, nfullplan, p, icode = 1, icrit = 2;
+    VARIANT_BOOL accelerate = -1, doChol = 0;
+    int32_t ioSeed = 7, oSeed = 0;
+    std::vector<BSTR> cats, q;
+    std::vector<double> planOpt, planDisp, critvalopt, vopt, chol;
+    std::vector<int32_t> iopt, nbrOpt;
+    std::vector<VARIANT_BOOL> delta;
+    int32_t startIter;
+
+    HostPlan(std::vector<int32_t> lv, int32_t runs) : levels(std::move(lv)), N(runs), startIter(runs) {
+        const int32_t k = static_cast<int32_t>(levels.size());
+        nfullplan = Cpp_GetFullPlanLines(k, levels.data());
+        p = Cpp_GetnColPlan(k, levels.data());
+        cats.assign(k, nullptr);
+        q.assign(static_cast<std::size_t>(N) * k, nullptr);
+        planOpt.assign(static_cast<std::size_t>(N) * p, 0.0);
+        planDisp.assign(static_cast<std::size_t>(N) * (k + 4), 0.0);
+        critvalopt.assign(N, 0.0);
+        vopt.assign(static_cast<std::size_t>(p) * p, 0.0);
+        chol = vopt;
+        iopt.assign(N, 0);
+        nbrOpt.assign(N, 0);
+        delta.assign(N, 0);
+    }
+    int32_t factors() const { return static_cast<int32_t>(levels.size()); }
+
+    int32_t init(int32_t nalgo, VARIANT_BOOL seedInit = -1) {
+        return Cpp_OptiplanInit(factors(), levels.data(), 0, cats.data(), nullptr, 0, 1, icode, icrit, accelerate,
+                                doChol, nalgo, N, nfullplan, p, &ioSeed, seedInit, &oSeed, q.data(),
+                                planOpt.data(), planDisp.data(), iopt.data(), critvalopt.data(), nbrOpt.data(),
+                                delta.data(), vopt.data(), chol.data());
+    }
+    // One call with critvalopt grown to StartIter + maxIter; StartIter advanced.
+    int32_t iterate(int32_t nalgo, int32_t maxIter, double convergence = 1e-9) {
+        critvalopt.resize(static_cast<std::size_t>(startIter) + maxIter, 0.0);
+        int32_t accepted = -1;
+        Cpp_OptiplanIterate(factors(), levels.data(), 0, icode, icrit, accelerate, doChol, nalgo, N, nfullplan, p,
+                            nullptr, 0, nullptr, maxIter, startIter, convergence, &accepted, planOpt.data(),
+                            planDisp.data(), iopt.data(), critvalopt.data(), nbrOpt.data(), delta.data(),
+                            vopt.data(), chol.data());
+        startIter += accepted;
+        return accepted;
+    }
+    void iterateToEnd(int32_t nalgo) {
+        while (iterate(nalgo, 50) > 0) {
+        }
+    }
+    double criterion() const { return critvalopt[startIter - 1]; }
+    double x(int r, int c) const { return planOpt[static_cast<std::size_t>(c - 1) * N + (r - 1)]; }
+    int level(int r, int j) const { return static_cast<int>(planDisp[static_cast<std::size_t>(j + 3) * N + (r - 1)]); }
+};
+
+}  // namespace opttest

@@ -1,0 +1,212 @@
+// vxdoe optimal: a D-optimal plan over the full factorial of qualitative
+// factors, driven as a host drives it: the counts, the initial plan, then
+// exchange iterations until none is accepted; with --starts K, K independent
+// starts continuing one seed stream, the best kept.
+#include "tools/vxdoe/host.h"
+
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <random>
+
+namespace {
+
+constexpr double kNoValue = VX_NO_VALUE;
+// The host gives up on a plan larger than this many model cells.
+constexpr long long kMaxCells = 50'000'000;
+
+struct Options {
+    std::vector<int32_t> levels;
+    int32_t runs, nalgoStart, nalgoIterate, icrit, icode, maxIter, starts, perturb;
+    double convergence;
+};
+
+struct Plan {
+    int32_t nbFact, nfullplan, p, N;
+    std::vector<BSTR> cats, q;
+    std::vector<double> planOpt, planDisp, critvalopt, vopt, chol;
+    std::vector<int32_t> iopt, nbrOpt;
+    std::vector<VARIANT_BOOL> delta;
+    std::vector<double> history;  // criterion after init and after each exchange
+    int32_t startIter = 0;
+};
+
+int choice(const vxdoe::Args& args, const std::string& name, const std::vector<std::string>& values,
+           const std::vector<int>& codes) {
+    const std::string v = args.text(name, values.front());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (v == values[i]) return codes[i];
+    throw vxdoe::UsageError("--" + name + " takes " + values.front() + " or " + values.back());
+}
+
+Options readOptions(const vxdoe::Args& args) {
+    Options o;
+    o.levels = args.integers("levels");
+    if (o.levels.empty()) throw vxdoe::UsageError("optimal needs --levels L1,L2,...");
+    o.runs = args.integer("runs", 0);
+    o.nalgoStart = choice(args, "start", {"sequential", "random"}, {2, 1});
+    o.nalgoIterate = choice(args, "algo", {"fedorov", "exhaustive"}, {12, 11});
+    o.icrit = choice(args, "criterion", {"logdet", "det"}, {2, 1});
+    o.icode = args.integer("coding", 1);
+    if (o.icode != 1 && o.icode != 2) throw vxdoe::UsageError("--coding takes 1 or 2");
+    o.starts = args.integer("starts", 1);
+    o.maxIter = args.integer("max-iter", 100);
+    if (o.starts < 1 || o.maxIter < 1) throw vxdoe::UsageError("--starts and --max-iter need at least 1");
+    o.convergence = args.number("convergence", 1e-9);
+    o.perturb = args.integer("perturb", 0);
+    if (o.perturb < 0) throw vxdoe::UsageError("--perturb needs a count of at least 0");
+    return o;
+}
+
+Plan allocate(const vxdoe::Library& lib, const Options& o) {
+    Plan pl;
+    pl.nbFact = static_cast<int32_t>(o.levels.size());
+    std::vector<int32_t> levels = o.levels;
+    pl.nfullplan = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines")(pl.nbFact, levels.data());
+    pl.p = lib.entry<decltype(Cpp_GetnColPlan)>("Cpp_GetnColPlan")(pl.nbFact, levels.data());
+    pl.N = o.runs;
+    const long long n = std::max(pl.N, 0), p = std::max(pl.p, 1);
+    if (n * p > kMaxCells || p * p > kMaxCells) throw vxdoe::UsageError("the plan would be too large");
+    pl.cats.assign(static_cast<std::size_t>(pl.nbFact), nullptr);
+    pl.q.assign(static_cast<std::size_t>(n * pl.nbFact), nullptr);
+    pl.planOpt.assign(static_cast<std::size_t>(n * p), 0.0);
+    pl.planDisp.assign(static_cast<std::size_t>(n * (pl.nbFact + 4)), 0.0);
+    pl.critvalopt.assign(static_cast<std::size_t>(n), 0.0);
+    pl.iopt.assign(static_cast<std::size_t>(n), 0);
+    pl.nbrOpt.assign(static_cast<std::size_t>(n), 0);
+    pl.delta.assign(static_cast<std::size_t>(n), 0);
+    pl.vopt.assign(static_cast<std::size_t>(p * p), 0.0);
+    pl.chol.assign(static_cast<std::size_t>(p * p), 0.0);
+    return pl;
+}
+
+void sayWhyNoStart(std::ostream& err, int32_t rc, const Plan& pl) {
+    err << "vxdoe: cannot start: ";
+    if (rc == -1)
+        err << pl.N << " runs for " << pl.nfullplan << " candidates and " << pl.p
+            << " model columns (need columns <= runs <= candidates)\n";
+    else
+        err << "no plan showed every level with a non-singular information matrix\n";
+}
+
+// One start: the initial plan, then iterations until none is accepted.
+int32_t search(const vxdoe::Library& lib, const Options& o, int32_t nalgoStart, Plan& pl, int32_t* ioSeed,
+               VARIANT_BOOL& seedInit, int32_t* oSeed) {
+    std::vector<int32_t> levels = o.levels;
+    const int32_t rc = lib.entry<decltype(Cpp_OptiplanInit)>("Cpp_OptiplanInit")(
+        pl.nbFact, levels.data(), 0, pl.cats.data(), nullptr, 0, 1, o.icode, o.icrit, -1, 0, nalgoStart, pl.N,
+        pl.nfullplan, pl.p, ioSeed, seedInit, oSeed, pl.q.data(), pl.planOpt.data(), pl.planDisp.data(),
+        pl.iopt.data(), pl.critvalopt.data(), pl.nbrOpt.data(), pl.delta.data(), pl.vopt.data(), pl.chol.data());
+    seedInit = -1;  // later starts continue the stream from *ioSeed
+    if (rc != 0) return rc;
+    const auto iterate = lib.entry<decltype(Cpp_OptiplanIterate)>("Cpp_OptiplanIterate");
+    std::vector<double> history(pl.critvalopt);
+    pl.startIter = pl.N;
+    for (;;) {
+        history.resize(static_cast<std::size_t>(pl.startIter) + o.maxIter, 0.0);
+        int32_t accepted = 0;
+        iterate(pl.nbFact, levels.data(), 0, o.icode, o.icrit, -1, 0, o.nalgoIterate, pl.N, pl.nfullplan, pl.p,
+                nullptr, 0, nullptr, o.maxIter, pl.startIter, o.convergence, &accepted, pl.planOpt.data(),
+                pl.planDisp.data(), pl.iopt.data(), history.data(), pl.nbrOpt.data(), pl.delta.data(),
+                pl.vopt.data(), pl.chol.data());
+        pl.startIter += accepted;
+        if (accepted == 0) break;
+    }
+    pl.history.assign(history.begin() + (pl.N - 1), history.begin() + pl.startIter);
+    return 0;
+}
+
+// Logarithms and powers may differ in their last bit between C runtimes;
+// twelve significant digits print the same everywhere.
+double twelveDigits(double v) {
+    if (v == 0.0 || !std::isfinite(v)) return v;
+    const double scale = std::pow(10.0, 11 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
+    return std::round(v * scale) / scale;
+}
+
+// det(X'X / N)^(1/p) of the final plan.
+double normedD(const vxdoe::Library& lib, const Options& o, const Plan& pl) {
+    const double crit = pl.history.back();
+    const double log10Det = o.icrit == 1 ? (crit > 0 ? std::log10(crit) : kNoValue) : crit;
+    const double normed = lib.entry<decltype(Cpp_NormedDet)>("Cpp_NormedDet")(log10Det, pl.N, pl.p);
+    return normed == kNoValue ? 0.0 : std::pow(10.0, normed);
+}
+
+void printPlan(std::ostream& out, const Plan& pl) {
+    std::vector<std::string> header;
+    for (int f = 1; f <= pl.nbFact; ++f) header.push_back(std::string("X").append(std::to_string(f)));
+    std::vector<double> levels(pl.planDisp.begin() + 4LL * pl.N, pl.planDisp.end());
+    vxdoe::printTable(out, header, levels.data(), pl.N, pl.nbFact);
+}
+
+// The plan with a few runs replaced by random candidates, handed back to
+// the library as level labels (a start from a given plan) and improved.
+Plan perturbed(const vxdoe::Library& lib, const Options& o, const Plan& from, std::mt19937& rng) {
+    Plan pl = allocate(lib, o);
+    std::vector<int> levels(from.planDisp.begin() + 4LL * from.N, from.planDisp.end());
+    const int replaced = 3 + static_cast<int>(rng() % 2);
+    for (int k = 0; k < replaced; ++k) {
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(pl.N));
+        for (int j = 0; j < pl.nbFact; ++j)
+            levels[static_cast<std::size_t>(j) * pl.N + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
+    }
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const std::string label = std::to_string(levels[i]);
+        pl.q[i] = lib.allocString(std::u16string(label.begin(), label.end()));
+    }
+    int32_t unusedSeed = 0, unusedOut = 0;
+    VARIANT_BOOL init = -1;
+    search(lib, o, 3, pl, &unusedSeed, init, &unusedOut);
+    for (BSTR b : pl.q) lib.freeString(b);
+    pl.q.assign(pl.q.size(), nullptr);
+    return pl;
+}
+
+int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+    const Options o = readOptions(args);
+    const auto t0 = std::chrono::steady_clock::now();
+    int32_t ioSeed = args.integer("seed", 0), oSeed = 0;
+    VARIANT_BOOL seedInit = args.has("seed") ? -1 : 0;
+    Plan best;
+    double bestD = -1.0;
+    int32_t firstSeed = 0;
+    for (int s = 0; s < o.starts; ++s) {
+        Plan pl = allocate(lib, o);
+        const int32_t rc = search(lib, o, o.nalgoStart, pl, &ioSeed, seedInit, &oSeed);
+        if (rc != 0) {
+            sayWhyNoStart(std::cerr, rc, pl);
+            return 1;
+        }
+        if (s == 0) firstSeed = oSeed;
+        double d = normedD(lib, o, pl);
+        // Iterated local search: perturb the start's plan and keep what improves it.
+        std::mt19937 rng(static_cast<unsigned>(ioSeed));
+        for (int k = 0; k < o.perturb; ++k) {
+            Plan next = perturbed(lib, o, pl, rng);
+            const double dn = normedD(lib, o, next);
+            if (dn >= d) d = dn, pl = std::move(next);
+        }
+        if (d > bestD) bestD = d, best = std::move(pl);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    vxdoe::printRow(out, {"step", "criterion"});
+    for (std::size_t k = 0; k < best.history.size(); ++k)
+        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(twelveDigits(best.history[k]))});
+    printPlan(out, best);
+    vxdoe::printRow(out, {"D", "starts"});
+    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(bestD)), std::to_string(o.starts)});
+    // The time and the seed vary from run to run: they go to stderr.
+    std::cerr << "seed " << firstSeed << ", " << std::round(seconds * 1000) / 1000 << " s\n";
+    return 0;
+}
+
+const vxdoe::JobRegistration kOptimal{
+    {"optimal",
+     "--levels L1,L2,... --runs N [--start random|sequential] [--algo fedorov|exhaustive] "
+     "[--criterion det|logdet] [--coding 1|2] [--seed S] [--starts K] [--max-iter N] [--convergence C] "
+     "[--perturb R]",
+     {"levels", "runs", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence",
+      "perturb"},
+     runOptimal}};
+
+}  // namespace
