@@ -12,27 +12,33 @@ matrix3D<T>::matrix3D(int count, int rows, int cols, double value) {
     for (int s = 0; s < count; ++s) slices[s] = new T(rows, cols, fill);
 }
 
-template <class T>
-matrix3D<T>::~matrix3D() {
-    release();
-}
+namespace {
 
+// Drops one holder of the slices, freeing them with the last, and leaves the
+// array empty. A free function, so it is no member the library exports.
 template <class T>
-void matrix3D<T>::release() {
-    if (sharers_ != nullptr && --*sharers_ == 0) {
+void releaseSlices(int& count, T**& slices, int*& sharers) {
+    if (sharers != nullptr && --*sharers == 0) {
         for (int s = 0; s < count; ++s) delete slices[s];
         delete[] slices;
-        delete sharers_;
+        delete sharers;
     }
     count = 0;
     slices = nullptr;
-    sharers_ = nullptr;
+    sharers = nullptr;
+}
+
+}  // namespace
+
+template <class T>
+matrix3D<T>::~matrix3D() {
+    releaseSlices(count, slices, sharers_);
 }
 
 template <class T>
 matrix3D<T>& matrix3D<T>::operator=(const matrix3D& other) {
     if (this == &other || sharers_ == other.sharers_) return *this;
-    release();
+    releaseSlices(count, slices, sharers_);
     count = other.count;
     slices = other.slices;
     sharers_ = other.sharers_;

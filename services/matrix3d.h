@@ -28,6 +28,5 @@ public:
     T** slices = nullptr;
 
 private:
-    void release();
     int* sharers_ = nullptr;
 };
