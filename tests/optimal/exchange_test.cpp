@@ -64,7 +64,7 @@ TEST(OptimalExchange, LabelledPlanHoldingEveryCandidateHasNothingToExchange) {
     HostPlan h({2, 2}, 4);
     const char16_t* labels[4][2] = {{u"1", u"1"}, {u"2", u"1"}, {u"1", u"2"}, {u"2", u"2"}};
     for (int r = 0; r < 4; ++r)
-        for (int j = 0; j < 2; ++j) h.q[static_cast<std::size_t>(j) * 4 + r] = SysAllocString(labels[r][j]);
+        for (int j = 0; j < 2; ++j) h.q[static_cast<std::size_t>(j) * 4 + r] = SysAllocString(reinterpret_cast<const OLECHAR*>(labels[r][j]));
     ASSERT_EQ(h.init(3), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(h.iterate(12, 5, -1.0), 0);
