@@ -44,16 +44,17 @@ fuzz-build:
 	$(CMAKE) --build $(FUZZ) -j$(JOBS) --target vx_fuzz
 
 # Stops at the first finding; the reproducer lands in $(FUZZ)/findings/ and
-# the calls made and skipped per entry point in $(FUZZ)/stats-<family>.txt.
+# the calls made and skipped per entry point are summed at the end.
 fuzz: fuzz-build
 	mkdir -p $(FUZZ)/findings
+	rm -f $(FUZZ)/stats-*
 	for f in $(FUZZ_FAMILIES); do \
 	  mkdir -p $(FUZZ)/corpus/$$f && \
-	  VX_FUZZ_STATS=$(FUZZ)/stats-$$f.txt ./$(FUZZ)/fuzz/vx_fuzz_$$f $(FUZZ)/corpus/$$f fuzz/corpus/$$f \
+	  VX_FUZZ_STATS=$(FUZZ)/stats-$$f ./$(FUZZ)/fuzz/vx_fuzz_$$f $(FUZZ)/corpus/$$f fuzz/corpus/$$f \
 	    $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ)/findings/$$f- \
 	    -print_final_stats=1 || exit 1; \
-	  cat $(FUZZ)/stats-$$f.txt; \
 	done
+	fuzz/sum_stats.sh $(addprefix $(FUZZ)/stats-,$(FUZZ_FAMILIES))
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZ)

@@ -1,5 +1,6 @@
 #include "fuzz/call_arena.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -98,6 +99,16 @@ void CallArena::checkNoValue(double v, const char* where) const {
 }
 
 void CallArena::verifyResult(double r) const { checkNoValue(r, "the result"); }
+
+void CallArena::verifyMarkedColumns(const double* a, int64_t rows, int64_t first, int64_t last) const {
+    if (rows <= 0) return;
+    for (int64_t c = std::max<int64_t>(first, 1); c <= last; ++c)
+        for (int64_t r = 0; r < rows; ++r) checkNoValue(a[(c - 1) * rows + r], "a response cell");
+}
+
+void CallArena::verifyNoValue(double v, const char* where) const {
+    if (std::bit_cast<uint64_t>(v) != kNoValueBits) fail(entry_, std::string(where) + " is not the no-value constant");
+}
 
 void CallArena::verify() const {
     for (const Block& b : blocks_) {

@@ -61,8 +61,15 @@ public:
     // After the call: the copy-only arrays, the flags and the no-value
     // constant, as above. Aborts with a report on the first violation.
     void verify() const;
-    // A double result of the call, checked like a written array cell.
+    // A double result or cell of the call where the library marks a missing
+    // value, checked like a cell of a `marked` array.
     void verifyResult(double r) const;
+    // The cells of columns first..last (1-based) of a rows-row array that
+    // changed: where the library writes the no-value constant into a
+    // region, not into the whole array.
+    void verifyMarkedColumns(const double* a, int64_t rows, int64_t first, int64_t last) const;
+    // The exact constant at a cell documented to hold it.
+    void verifyNoValue(double v, const char* where) const;
 
 private:
     struct Block {

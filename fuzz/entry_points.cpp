@@ -71,7 +71,10 @@ F as(void* fn) {
     return reinterpret_cast<F>(fn);
 }
 
+// VX_E_INTERNAL is documented too, for memory exhausted; within the budget
+// it can only mean an exception reached the frame, which is a fault.
 void expectCode(const char* entry, int32_t result, std::initializer_list<int32_t> documented) {
+    if (result == VX_E_INTERNAL) fail(entry, "returned VX_E_INTERNAL: an exception reached the frame");
     if (std::find(documented.begin(), documented.end(), result) == documented.end())
         fail(entry, "returned the undocumented code " + std::to_string(result));
 }
@@ -138,6 +141,13 @@ DesignArgs designArgs(Input& in) {
     return d;
 }
 
+// A run sheet's response cells hold the no-value constant until measured;
+// the factor cells are arithmetic on the caller's ranges and may come
+// anywhere near it.
+void verifyResponseColumns(const CallArena& a, const double* plan, int32_t nplan, int32_t pplan, int32_t nFac) {
+    a.verifyMarkedColumns(plan, std::max(nplan, 0), int64_t{5} + std::max(nFac, 0), pplan);
+}
+
 Outcome PlanDimension(Input& in, void* fn) {
     const DesignArgs d = designArgs(in);
     CallArena a("Cpp_PlanDimension", in);
@@ -161,12 +171,13 @@ Outcome PlanGenerate(Input& in, void* fn) {
     double* MinF = a.doubles(elements(d.nFac, 1), Use::copied);
     double* MaxF = a.doubles(elements(d.nFac, 1), Use::copied);
     double* Step = a.doubles(elements(d.nFac, 1), Use::copied);
-    double* plan = a.doubles(elements(nplan, pplan), Use::marked);
+    double* plan = a.doubles(elements(nplan, pplan), Use::written);
     const int32_t r = as<decltype(&Cpp_PlanGenerate)>(fn)(d.Mode, d.PlanID, d.nFac, d.nRes, d.nCenter, d.nRep, IsRand,
                                                           DoRound, DoOrigScale, nplan, pplan, nblock, MinF, MaxF,
                                                           Step, plan, a.seedOut(), iSeedInit, a.seedOut());
     expectCode("Cpp_PlanGenerate", r, {0});
     a.verify();
+    verifyResponseColumns(a, plan, nplan, pplan, d.nFac);
     return Outcome::called;
 }
 
@@ -306,11 +317,13 @@ Outcome ScreeningPlanGenerate(Input& in, void* fn) {
     const VB IsRand = in.flag(), iSeedInit = in.flag();
     CallArena a("Cpp_ScreeningPlanGenerate", in);
     int32_t* NbCat = a.ints(elements(d.nFac, 1), Use::copied);
+    double* plan = a.doubles(elements(nplan, pplan), Use::written);
     const int32_t r = as<decltype(&Cpp_ScreeningPlanGenerate)>(fn)(
         d.Mode == 2 ? 1 : d.Mode, d.PlanID, d.nFac, d.nRes, d.nCenter, d.nRep, IsRand, nplan, pplan, nblock, NbCat,
-        a.doubles(elements(nplan, pplan), Use::marked), a.seedOut(), iSeedInit, a.seedOut());
+        plan, a.seedOut(), iSeedInit, a.seedOut());
     expectCode("Cpp_ScreeningPlanGenerate", r, {0});
     a.verify();
+    verifyResponseColumns(a, plan, nplan, pplan, d.nFac);
     return Outcome::called;
 }
 
@@ -381,12 +394,16 @@ Outcome SurfaceCalcTable(Input& in, void* fn) {
     if (Budget().arrays({elements(indMax, indMax), elements(elements(nFac, 1), 2), elements(NbCoeff, 1)}).over())
         return Outcome::skipped;
     CallArena a("Cpp_SurfaceCalcTable", in);
-    as<decltype(&Cpp_SurfaceCalcTable)>(fn)(indMax, a.doubles(elements(indMax, indMax), Use::marked), nFac,
-                                            a.doubles(elements(nFac, 1), Use::copied),
+    double* table = a.doubles(elements(indMax, indMax), Use::written);
+    double* ominY = a.doubleOut();
+    double* omaxY = a.doubleOut();
+    as<decltype(&Cpp_SurfaceCalcTable)>(fn)(indMax, table, nFac, a.doubles(elements(nFac, 1), Use::copied),
                                             a.doubles(elements(nFac, 1), Use::copied), NbCoeff,
-                                            a.doubles(elements(NbCoeff, 1), Use::copied), a.doubleOut(Use::marked),
-                                            a.doubleOut(Use::marked));
+                                            a.doubles(elements(NbCoeff, 1), Use::copied), ominY, omaxY);
     a.verify();
+    // The corner cell holds no value; without a grid point neither does the maximum.
+    if (indMax >= 1) a.verifyNoValue(table[0], "the corner cell");
+    if (indMax <= 1) a.verifyNoValue(*omaxY, "*omaxY without a grid point");
     return Outcome::called;
 }
 
