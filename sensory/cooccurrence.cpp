@@ -1,5 +1,7 @@
 #include "sensory/cooccurrence.h"
 
+#include <algorithm>
+
 namespace {
 
 // Adds step to cooc(a, b) for every pair b <= a of products tasted in row.
@@ -31,10 +33,13 @@ void GetVarCoMat(matrix* cooc, int iP, double* var) {
     if (var == nullptr) return;
     // Welford's running mean and sum of squared deviations, cells taken
     // column by column below the diagonal, row 2 first.
+    // Cells past the matrix hold nothing to count: bound the loop by it.
+    if (cooc == nullptr) iP = 0;
+    else iP = std::min({iP, cooc->rows(), cooc->cols()});
     double mean = 0.0, m2 = 0.0, n = 0.0;
     for (int i = 2; i <= iP; ++i)
         for (int j = 1; j < i; ++j) {
-            const double x = cooc ? cooc->vbget(i, j) : -1.0;
+            const double x = cooc->vbget(i, j);
             n += 1.0;
             const double d = x - mean;
             mean += d / n;

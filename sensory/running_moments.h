@@ -27,9 +27,10 @@ struct RunningMoments {
 inline RunningMoments overlapMoments(const matrixInt* M, const int* products, int count, int first, int last) {
     RunningMoments moments;
     for (int j = first; j <= last; ++j) {
-        int shared = 0;
+        // Wide enough for whatever values a host left in the rows.
+        long long shared = 0;
         for (int k = 0; k < count; ++k) shared += M->vbget(j, products[k]);
-        moments.add(shared);
+        moments.add(static_cast<double>(shared));
     }
     return moments;
 }

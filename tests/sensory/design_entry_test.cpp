@@ -48,4 +48,18 @@ TEST(SensoryEntry, HostileScalarsReturnQuietly) {
     EXPECT_EQ(HostCall(6, 4, 2, 1, 1, 5, -inf, 0, 3).result, 0);
 }
 
+// The search keeps the cells the host passed in; values at the ends of the
+// 32-bit range must not overflow the overlap counts it takes of them.
+TEST(SensoryEntry, CellsLeftAtTheIntegerEdgesAreCountedWithoutOverflow) {
+    for (int32_t edge : {INT32_MIN, INT32_MAX}) {
+        std::vector<int32_t> jp(6 * 4, edge), jr(6 * 2, 0);
+        double maxcrit = 0, ocrit2 = 0;
+        VARIANT_BOOL found = 0, seedInit = -1;
+        int32_t seed = 5, oSeed = 0;
+        EXPECT_EQ(Cpp_RunGetOptimalDesign(6, 4, 2, 1, 0, 0, 0.0, jp.data(), jr.data(), &maxcrit, &ocrit2, &found,
+                                          &seed, &seedInit, &oSeed),
+                  0);
+    }
+}
+
 }  // namespace

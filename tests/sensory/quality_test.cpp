@@ -20,6 +20,15 @@ TEST(Quality, ReportOnTheSearchsOrderRepeatsItsCounts) {
         EXPECT_TRUE(q.conc[i] == x.conc[i] || (orders_test::isNoValue(q.conc[i]) && orders_test::isNoValue(x.conc[i])));
 }
 
+TEST(Quality, CountsPassedAtTheIntegerEdgeWrapAndCellsWithoutAProductFollowNothing) {
+    Ranking q(1, 2, 2, {1, 1});
+    std::vector<int32_t> jr{1, INT32_MAX};
+    q.rmat.assign(4, INT32_MAX);
+    Cpp_ComputeQuality(1, 2, 2, jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
+    EXPECT_EQ(q.rmat[0], INT32_MIN);  // product 1 at position 1, counted on INT32_MAX
+    EXPECT_EQ(q.smat, (std::vector<int32_t>{INT32_MAX, INT32_MAX, 0, 0, 0, 0}));  // nothing follows product 1
+}
+
 TEST(Quality, AnovaTableRowsRunOccasionJudgePosition) {
     std::vector<int32_t> values(12);  // J = 2, R = 3, NBS = 2
     for (int i = 0; i < 12; ++i) values[static_cast<std::size_t>(i)] = 100 + i;
