@@ -28,6 +28,26 @@ std::u16string levelLabel(short UseCategories, const Smatrix* Cats, int j, int l
     return std::u16string(digits.begin(), digits.end());
 }
 
+// The first level 1..L whose label is `label`, or 0. Found without trying
+// every level, since the host's level count may be anything: a label is a
+// category name (all names past the last column of Cats are empty) or the
+// level's number written in decimal.
+int levelOfLabel(short UseCategories, const Smatrix* Cats, int j, int L, const std::u16string& label) {
+    if (UseCategories == -1) {
+        const int named = std::min(L, Cats->cols());
+        for (int l = 1; l <= named; ++l)
+            if (label == levelLabel(UseCategories, Cats, j, l)) return l;
+        return label.empty() && L > named ? named + 1 : 0;
+    }
+    if (label.empty() || label.size() > 10 || label[0] == u'0') return 0;
+    long long l = 0;
+    for (char16_t c : label) {
+        if (c < u'0' || c > u'9') return 0;
+        l = 10 * l + (c - u'0');
+    }
+    return l <= L ? static_cast<int>(l) : 0;
+}
+
 }  // namespace
 
 void EnumToExp(int nbFact, matrixInt* FactMod, int icode, int code, matrix* X, matrix* levels, matrix* PlanDisp,
@@ -52,11 +72,10 @@ void PlanToComb(int nbFact, matrixInt* FactMod, short UseCategories, Smatrix* Ca
         int idx = 0;
         for (int j = nbFact; j >= 1; --j) {
             const int L = FactMod->vbget(j, 1);
-            for (int l = 1; l <= L; ++l)
-                if (Q->vbget(r, j) == levelLabel(UseCategories, Cats, j, l)) {
-                    idx = L * idx + (l - 1);
-                    break;
-                }
+            const int l = levelOfLabel(UseCategories, Cats, j, L, Q->vbget(r, j));
+            // Wraps, as the host's integers would, for level counts whose
+            // factorial no int can number.
+            if (l > 0) idx = static_cast<int>(static_cast<unsigned>(L) * static_cast<unsigned>(idx) + (l - 1u));
         }
         codes->vbset(r, 1, idx);
     }

@@ -95,3 +95,23 @@ TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
 }
 
 }  // namespace
+
+// Labels are matched to levels without trying every level the host names, so
+// a level count at the end of the 32-bit range costs no more than a small one.
+TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
+    matrixInt levels(2, 1, 0);
+    levels.vbset(1, 1, 3);
+    levels.vbset(2, 1, INT32_MAX);
+    Smatrix q(2, 2), cats(2, 2);
+    q.vbset(1, 1, u"2"), q.vbset(1, 2, u"2147483647");  // last level of the huge factor
+    q.vbset(2, 1, u"02"), q.vbset(2, 2, u"1");           // "02" names no level
+    matrixInt codes(2, 1, -5);
+    PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
+    EXPECT_EQ(codes.vbget(1, 1), static_cast<int>(3u * (INT32_MAX - 1u) + 1u));
+    EXPECT_EQ(codes.vbget(2, 1), 0);
+    cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi");
+    q.vbset(1, 1, u"hi"), q.vbset(2, 1, u"");  // an empty label is the first unnamed level
+    PlanToComb(1, &levels, -1, &cats, 2, &q, &codes);
+    EXPECT_EQ(codes.vbget(1, 1), 1);
+    EXPECT_EQ(codes.vbget(2, 1), 2);
+}
