@@ -185,7 +185,9 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
    seed that reproduces the run (the reverse of the other entry points).
    CatLabels is not read. Returns 0; for nalgo 1 and 2, -1 (nothing drawn,
    nothing written) when icrit is not 1 or 2, nthres < 1, nthres > nfullplan,
-   nthres < nPlanLine, a level count is below 1 or nfullplan exceeds the
+   nthres < nPlanLine, a level count is below 1, the level counts code
+   into other than nPlanLine model columns (1 + the sum of levels - 1) or
+   nfullplan exceeds the
    full factorial, and -2 when 20000 random draws, or 200 draws with a
    singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
    no plan showing every level with a computable criterion (the arrays hold
@@ -211,7 +213,9 @@ VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, 
    PlanDisp, iopt, critvalopt, Vopt and Chol are written back; delta is not
    changed. Call again with StartIter advanced by *onbrIter to continue.
    Codes past the full factorial are not scanned (they name its candidates
-   again). ioSeed, iSeedInit, oSeed and nbrOpt are not read. Returns 0. */
+   again); level counts that code into other than nPlanLine model columns
+   accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
+   Returns 0. */
 VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
                                            VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
                                            VX_IN VARIANT_BOOL DoChol, VX_IN int32_t nalgo, VX_IN int32_t nthres,

@@ -8,9 +8,10 @@
 
 namespace {
 
-// A count the host derives by adding its arguments; one past the 32-bit
-// range describes no array the host can hold, so it makes an empty container.
-int32_t countOf(long long n) { return n > INT32_MAX ? 0 : static_cast<int32_t>(n); }
+// A count the host derives by adding its arguments. A sum outside 0..INT32_MAX
+// describes no array the host can hold, so it makes an empty container;
+// narrowing a sum below INT32_MIN would wrap it to a positive count.
+int32_t countOf(long long n) { return n < 0 || n > INT32_MAX ? 0 : static_cast<int32_t>(n); }
 
 }  // namespace
 

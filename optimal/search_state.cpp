@@ -1,5 +1,7 @@
 #include "optimal/search_state.h"
 
+#include <algorithm>
+
 #include "optimal/candidates.h"
 #include "optimal/criteria.h"
 #include "optimal/information_updates.h"
@@ -18,8 +20,24 @@ std::unique_ptr<matrix> copyOf(const matrix* m) {
 
 }  // namespace
 
+namespace {
+
+// 1 + the sum of (levels - 1): the model columns the level counts code into,
+// counted wide since the host's level counts may be anything.
+long long modelColumnsOf(int nbFact, const matrixInt* FactMod) {
+    long long columns = 1;
+    for (int j = 1; j <= nbFact; ++j) columns += std::max(1, FactMod->vbget(j, 1)) - 1;
+    return columns;
+}
+
+}  // namespace
+
+// Besides the arrays, the level counts must code into exactly p model
+// columns: the candidate tables are sized by the levels, and counts that
+// disagree with p describe no plan the arrays hold.
 bool PlanArrays::shapesHold() const {
     return N >= 1 && p >= 1 && FactMod != nullptr && FactMod->rows() >= nbFact && iopt != nullptr &&
+           modelColumnsOf(nbFact, FactMod) == p &&
            iopt->rows() >= N && holds(PlanOpt, N, p) && PlanOpt->rows() == N && holds(PlanDisp, N, nbFact + 4) &&
            holds(Vopt, p, p) && Vopt->rows() == p && holds(Chol, p, p) && Chol->rows() == p;
 }

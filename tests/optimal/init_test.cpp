@@ -44,14 +44,14 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
-    // A model column no factor fills: every plan is singular.
-    HostPlan singular({2, 2}, 4);
-    singular.p = 4;
-    singular.planOpt.resize(16);
-    singular.vopt.resize(16);
-    singular.chol.resize(16);
-    EXPECT_EQ(singular.init(1), optimal::kNoPlanFound);
-    EXPECT_EQ(singular.init(2), optimal::kNoPlanFound);
+    // A model column no factor fills describes no plan at all.
+    HostPlan extra({2, 2}, 4);
+    extra.p = 4;
+    extra.planOpt.resize(16);
+    extra.vopt.resize(16);
+    extra.chol.resize(16);
+    EXPECT_EQ(extra.init(1), optimal::kImpossibleSizes);
+    EXPECT_EQ(extra.init(2), optimal::kImpossibleSizes);
     matrix out(5, 1, 0.0);
     int32_t seed = 3, next = 0;
     Randomkfrom1toN(3, &out, 5, &seed, -1, &next);

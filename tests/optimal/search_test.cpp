@@ -102,3 +102,17 @@ TEST(OptimalSearch, AFlaggedOrAlreadyOptimalPlanAcceptsNothing) {
 }
 
 }  // namespace
+
+// Counts whose sum falls below the 32-bit range shape no array: the sheet
+// of 4 + nbFact + nbRes columns is empty, not wrapped round to a wide one.
+TEST(OptimalSearch, ColumnCountsSummingBelowTheIntegerRangeShapeNoSheet) {
+    std::vector<int32_t> levels{2}, iopt(3, 0), nbrOpt(3, 0), onbrIter{0};
+    std::vector<double> planOpt(3, 0.0), planDisp{42.0}, critvalopt(3, 0.0), v(1, 0.0), chol(1, 0.0);
+    std::vector<VARIANT_BOOL> delta(3, 0);
+    int32_t seed = 1, oSeed = 0;
+    EXPECT_EQ(Cpp_OptiplanIterate(-2147483609, levels.data(), -2136148901, 1, 2, 0, 0, 12, 3, 2, 1, &seed, -1,
+                                  &oSeed, 2, 1, 0.0, onbrIter.data(), planOpt.data(), planDisp.data(), iopt.data(),
+                                  critvalopt.data(), nbrOpt.data(), delta.data(), v.data(), chol.data()),
+              0);
+    EXPECT_EQ(planDisp[0], 42.0);
+}
