@@ -14,7 +14,8 @@ CandidateCoding::CandidateCoding(int nbFact, const matrixInt* FactMod, int icode
         levels_.push_back(L);
         offset_.push_back(offset);
         firstColumn_.push_back(column);
-        offset += L;
+        // Saturated: counts this large describe no plan, and are refused before any scan.
+        offset = static_cast<int>(std::min<long long>(static_cast<long long>(offset) + L, 1LL << 30));
         column = static_cast<int>(std::min<long long>(static_cast<long long>(column) + L - 1, 1LL << 30));
     }
 }

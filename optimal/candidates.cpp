@@ -16,9 +16,11 @@ int levelCount(const matrixInt* FactMod, int j) { return std::max(1, FactMod->vb
 void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
     const bool reference = (icode == 1 && l == L) || (icode == 2 && l == 1);
     if (icode != 1 && icode != 2) return;
-    for (int k = 0; k < L - 1; ++k) {
-        const int own = icode == 1 ? l - 1 : l - 2;
-        X->vbset(row, c + k, reference ? -1.0 : (k == own ? 1.0 : 0.0));
+    // Columns past X's edge hold nothing: stop there, whatever L the host named.
+    const int own = std::min(L - 1, X->cols() - c + 1);
+    for (int k = 0; k < own; ++k) {
+        const int hot = icode == 1 ? l - 1 : l - 2;
+        X->vbset(row, c + k, reference ? -1.0 : (k == hot ? 1.0 : 0.0));
     }
 }
 
@@ -61,7 +63,7 @@ void EnumToExp(int nbFact, matrixInt* FactMod, int icode, int code, matrix* X, m
         writeFactorColumns(X, row, c, L, l, icode);
         levels->vbset(j, 1, l);
         PlanDisp->vbset(row, j + 4, l);
-        c += L - 1;
+        c = static_cast<int>(std::min<long long>(c + (L - 1LL), INT32_MAX));
         rest /= levelCount(FactMod, j);
     }
 }
