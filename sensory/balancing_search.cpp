@@ -13,7 +13,7 @@ namespace {
 // The search ends after this much work (products compared while scoring
 // exchanges), which keeps an untimed call short and makes it reproducible
 // from its seed.
-constexpr long long kScoredWork = 15'000'000;
+constexpr long long kScoredWork = 8'000'000;
 // Moves between two readings of the clock in a timed search.
 constexpr long long kClockPeriod = 16;
 // A product that leaves a row stays out of it for kTenure moves plus a
