@@ -4,6 +4,7 @@
 #include "sensory/block_criteria.h"
 #include "sensory/optimal_design.h"
 #include "services/matrix_ops.h"
+#include "tests/sensory/design_support.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,16 +25,8 @@ constexpr int kLastCase = static_cast<int>(std::size(kCases)) - 1;
 
 // 2P random blocks of P/4 + 2 products.
 std::unique_ptr<matrixInt> randomDesign(int iP) {
-    const int iR = iP / 4 + 2, iJ = 2 * iP;
     std::mt19937 gen(11);
-    auto design = std::make_unique<matrixInt>(iJ, iP, 0);
-    std::vector<int> products(static_cast<std::size_t>(iP));
-    for (int p = 0; p < iP; ++p) products[static_cast<std::size_t>(p)] = p + 1;
-    for (int j = 1; j <= iJ; ++j) {
-        std::shuffle(products.begin(), products.end(), gen);
-        for (int k = 0; k < iR; ++k) design->vbset(j, products[static_cast<std::size_t>(k)], 1);
-    }
-    return design;
+    return stest::randomDesign(2 * iP, iP, iP / 4 + 2, gen);
 }
 
 void CriterionEvaluation(benchmark::State& state) {
