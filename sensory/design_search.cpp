@@ -38,16 +38,16 @@ public:
         if (filled >= iJ_ - 1 && static_cast<double>(nRest_) * iR_ <= iP_) return;  // every row fixed
         startSearch(filled);
         found_ = FoundExact;
-        *FoundExact = 0;
+        *found_ = 0;
         double crit = fillRest(filled - nFull_ + 1);
         double bestCrit = crit;
-        if (provedOptimal(crit)) *FoundExact = stop_ = -1;
+        if (provedOptimal(crit)) *found_ = stop_ = -1;
         keepBest();
         // A timed search tries the balancing before its exchanges: where a
         // balanced design exists the exchange stalls short of it and would
         // only wait out the budget.
         if (timeStop_ == -1) balance();
-        if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit, FoundExact);
+        if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit);
         balance();
         for (int r = 1; r <= nRest_; ++r)
             for (int p = 1; p <= iP_; ++p) JPMat_->vbset(nFull_ + r, p, best_->vbget(r, p));
@@ -130,7 +130,7 @@ private:
 
     // Refinement calls until the budget is spent or the bound is reached;
     // each call continues the random stream of the one before.
-    void refine(double crit, double bestCrit, short* FoundExact) {
+    void refine(double crit, double bestCrit) {
         const sensory::RefineBudget time{start_, timeStop_, budget_};
         while (stop_ != -1) {
             sensory::metropolisHastings(nRest_, iP_, iR_, C_, iCritType_, time, rest_.get(), &crit, &stop_, false,
@@ -138,7 +138,7 @@ private:
             if (crit <= bestCrit) continue;
             bestCrit = crit;
             keepBest();
-            if (provedOptimal(bestCrit) || std::fabs(1.0 - bestCrit) < kTolerance) *FoundExact = stop_ = -1;
+            if (provedOptimal(bestCrit) || std::fabs(1.0 - bestCrit) < kTolerance) *found_ = stop_ = -1;
         }
     }
 
