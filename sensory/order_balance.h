@@ -47,7 +47,9 @@ struct BoundedCounts {
     const matrixInt* Rmat;
     const matrixInt* Smat;
     long long K(int x, int r) const { return Rmat->vbget(x, r); }
-    long long S(int from, int to) const { return Smat->vbget(from, to + 1); }
+    // Column to + 1, read as outside (-1) when a product number sits at the
+    // top of the int range rather than wrapping.
+    long long S(int from, int to) const { return to < Smat->cols() ? Smat->vbget(from, to + 1) : -1; }
 };
 struct DirectCounts {
     const int* Rmat;  // P x R

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <random>
 
@@ -70,4 +71,18 @@ TEST(OrderBalance, AnOrderAtItsBoundCountsAsReachingItDespiteRounding) {
     const orders::Balance b = orders::balanceOf(7, 3, 14, positions, carryOver);
     EXPECT_NEAR(b.carryOverEAM, b.carryOverBound, 1e-15);
     EXPECT_TRUE(b.reachesBounds());
+}
+
+TEST(OrderBalance, SwapScoreOfProductNumbersAtTheTopOfTheIntRangeStaysDefined) {
+    // Counts from a clean 2 x 2 order, scored against a row holding INT_MAX:
+    // the carry-over column past it reads as outside instead of wrapping.
+    Scratch<matrixInt> order(new matrixInt(1, 2, 1)), positions, carryOver;
+    order->vbset(1, 2, 2);
+    int pos = 0, carry = 0;
+    double crit = 0;
+    BestOrderCompute(2, 2, 1, order, positions.p, carryOver.p, 0.5, &pos, &carry, &crit);
+    order->vbset(1, 1, 2147483647);
+    double predicted = 0;
+    UpdateCrit(2, order, positions, carryOver, 1, 1, 2, pos, carry, 0.5, &predicted);
+    EXPECT_TRUE(std::isfinite(predicted));
 }
