@@ -149,7 +149,8 @@ private:
             if (q < leastQ) return;
             leastQ = q;
             previous = value(v, q, previous);
-            if (previous == crit->vbget(r, 1)) h_.nbrOpt->vbset(r, 1, h_.nbrOpt->vbget(r, 1) + 1);
+            // The tie count starts from what the host passed, so it may wrap.
+            if (previous == crit->vbget(r, 1)) h_.nbrOpt->vbset(r, 1, num::countedOnce(h_.nbrOpt->vbget(r, 1)));
             if (previous > crit->vbget(r, 1)) {
                 winner = walk.code();
                 crit->vbset(r, 1, previous);

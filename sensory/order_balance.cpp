@@ -32,10 +32,6 @@ double attainableDeviation(long long N, long long T) {
     return (static_cast<double>(N - e) * (m - k) + (k + 1 - m) * static_cast<double>(e)) / static_cast<double>(N);
 }
 
-// One more count on a cell the host may have passed at any value: the
-// count wraps as the host's 32-bit integer would instead of overflowing.
-int countedOnce(int count) { return static_cast<int>(static_cast<unsigned>(count) + 1u); }
-
 }  // namespace
 
 void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat) {
@@ -43,7 +39,7 @@ void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat
     for (int j = 1; j <= judges; ++j)
         for (int r = 1; r <= positions; ++r) {
             const int p = JRMat->vbget(j, r);
-            Rmat->vbset(p, r, countedOnce(Rmat->vbget(p, r)));
+            Rmat->vbset(p, r, num::countedOnce(Rmat->vbget(p, r)));
         }
     for (int p = 1; p <= upTo(P, Smat->rows()); ++p) Smat->vbset(p, 1, Rmat->vbget(p, R));
     for (int j = 1; j <= judges; ++j)
@@ -51,7 +47,7 @@ void addOrderCounts(int P, int R, int J, const matrixInt* JRMat, matrixInt* Rmat
             const int a = JRMat->vbget(j, r), b = JRMat->vbget(j, r + 1);
             // A cell that holds no product number (0, say) follows nothing:
             // counting it would land in column 1, the last-position counts.
-            if (a != b && b >= 1 && b <= P) Smat->vbset(a, b + 1, countedOnce(Smat->vbget(a, b + 1)));
+            if (a != b && b >= 1 && b <= P) Smat->vbset(a, b + 1, num::countedOnce(Smat->vbget(a, b + 1)));
         }
 }
 
