@@ -89,8 +89,8 @@ void GetCritFromOJPMatBase(int iCritType, matrixInt* JPMat, int iJ, int iP, int 
 void GetMeanVarScalarProducts(matrixInt* JPMat, int nCols, int iFirst, int iLast, double* mean, double* var) {
     sensory::RunningMoments moments;
     for (int i = iFirst; i <= iLast - 1 && JPMat != nullptr; ++i) {
-        int shared = 0;
-        for (int c = 1; c <= nCols; ++c) shared += JPMat->vbget(i, c) * JPMat->vbget(iLast, c);
+        double shared = 0;  // cells are 0/1 in a design, but any int is summed without overflow
+        for (int c = 1; c <= nCols; ++c) shared += static_cast<double>(JPMat->vbget(i, c)) * JPMat->vbget(iLast, c);
         moments.add(shared);
     }
     if (mean != nullptr) *mean = moments.mean;
