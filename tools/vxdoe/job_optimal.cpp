@@ -1,12 +1,15 @@
 // vxdoe optimal: a D-optimal plan over the full factorial of qualitative
 // factors, driven as a host drives it: the counts, the initial plan, then
 // exchange iterations until none is accepted; with --starts K, K independent
-// starts continuing one seed stream, the best kept.
+// starts continuing one seed stream, the best kept. When the catalogue holds
+// an orthogonal array for the factors in N runs, that array is the answer.
+#include "tools/vxdoe/catalogue_sheets.h"
 #include "tools/vxdoe/host.h"
 
 #include <chrono>
 #include <cmath>
 #include <iostream>
+#include <optional>
 #include <random>
 
 namespace {
@@ -139,34 +142,93 @@ void printPlan(std::ostream& out, const Plan& pl) {
     vxdoe::printTable(out, header, levels.data(), pl.N, pl.nbFact);
 }
 
-// The plan with a few runs replaced by random candidates, handed back to
-// the library as level labels (a start from a given plan) and improved.
-// Four or five runs: on 3^8·2^4 in 36 runs, two or three let the exchange
-// fall back into the same optimum, six cost more to repair than they find.
-Plan perturbed(const vxdoe::Library& lib, const Options& o, const Plan& from, std::mt19937& rng) {
+// The plan whose run r, factor j holds levels[j * N + r], handed to the
+// library as level labels (a start from a given plan) and improved. Nothing
+// when the library cannot start from it.
+std::optional<Plan> improvedFrom(const vxdoe::Library& lib, const Options& o, const std::vector<int>& levels) {
     Plan pl = allocate(lib, o);
-    std::vector<int> levels(from.planDisp.begin() + 4LL * from.N, from.planDisp.end());
-    const int replaced = 4 + static_cast<int>(rng() % 2);
-    for (int k = 0; k < replaced; ++k) {
-        const int r = static_cast<int>(rng() % static_cast<unsigned>(pl.N));
-        for (int j = 0; j < pl.nbFact; ++j)
-            levels[static_cast<std::size_t>(j) * pl.N + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
-    }
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const std::string label = std::to_string(levels[i]);
         pl.q[i] = lib.allocString(std::u16string(label.begin(), label.end()));
     }
     int32_t unusedSeed = 0, unusedOut = 0;
     VARIANT_BOOL init = -1;
-    search(lib, o, 3, pl, &unusedSeed, init, &unusedOut);
+    const int32_t rc = search(lib, o, 3, pl, &unusedSeed, init, &unusedOut);
     for (BSTR b : pl.q) lib.freeString(b);
     pl.q.assign(pl.q.size(), nullptr);
+    if (rc != 0) return std::nullopt;
     return pl;
+}
+
+// The plan with a few runs replaced by random candidates, improved again.
+// Four or five runs: on 3^8·2^4 in 36 runs, two or three let the exchange
+// fall back into the same optimum, six cost more to repair than they find.
+std::optional<Plan> perturbed(const vxdoe::Library& lib, const Options& o, const Plan& from, std::mt19937& rng) {
+    std::vector<int> levels(from.planDisp.begin() + 4LL * from.N, from.planDisp.end());
+    const int replaced = 4 + static_cast<int>(rng() % 2);
+    for (int k = 0; k < replaced; ++k) {
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(from.N));
+        for (int j = 0; j < from.nbFact; ++j)
+            levels[static_cast<std::size_t>(j) * from.N + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
+    }
+    return improvedFrom(lib, o, levels);
+}
+
+// An orthogonal array is D-optimal for the main-effects model, and the
+// catalogue holds many that exchanges rarely reach (saturated 2-level
+// arrays, 3^13 in 27 runs, 5^6 in 25). The first entry with a column for
+// every factor (6 levels serving 2 or 3, 4 serving 2) and a run count
+// dividing N, its runs repeated up to N.
+struct OrthogonalStart {
+    int entry = 0;
+    int copies = 0;
+    std::vector<int> levels;  // N x factors, column-major
+};
+
+std::optional<OrthogonalStart> orthogonalStart(const vxdoe::Library& lib, const Options& o) {
+    namespace cat = vxdoe::catalogue;
+    if (o.runs < 1 || o.levels.size() > static_cast<std::size_t>(cat::kMaxColumns)) return std::nullopt;
+    for (int32_t s : o.levels)
+        if (s < 2 || s > 6) return std::nullopt;  // the catalogue's level counts
+    for (int32_t number = 1; number <= cat::kEntries; ++number) {
+        const cat::Fetched f = cat::fetch(lib, number);
+        if (f.sheet.runs < 1 || o.runs % f.sheet.runs != 0) continue;
+        const std::optional<cat::Sheet> columns = cat::inFactorOrder(f.sheet, o.levels, true);
+        if (!columns) continue;
+        OrthogonalStart start{number, o.runs / f.sheet.runs, {}};
+        for (int c = 0; c < columns->columns; ++c)
+            for (int r = 0; r < o.runs; ++r)
+                start.levels.push_back(static_cast<int>(columns->cells[static_cast<std::size_t>(c) * f.sheet.runs + r % f.sheet.runs]));
+        return start;
+    }
+    return std::nullopt;
+}
+
+void report(std::ostream& out, const Plan& best, double bestD, int starts) {
+    vxdoe::printRow(out, {"step", "criterion"});
+    for (std::size_t k = 0; k < best.history.size(); ++k)
+        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(twelveDigits(best.history[k]))});
+    printPlan(out, best);
+    vxdoe::printRow(out, {"D", "starts"});
+    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(bestD)), std::to_string(starts)});
 }
 
 int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
     const Options o = readOptions(args);
     const auto t0 = std::chrono::steady_clock::now();
+    const auto secondsSoFar = [&] {
+        return std::round(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() * 1000) / 1000;
+    };
+    if (!args.has("no-catalogue"))
+        if (const std::optional<OrthogonalStart> oa = orthogonalStart(lib, o))
+            if (const std::optional<Plan> pl = improvedFrom(lib, o, oa->levels)) {
+                out << "# orthogonal array: catalogue entry " << oa->entry;
+                if (oa->copies > 1) out << ", its runs repeated " << oa->copies << " times";
+                out << "\n";
+                report(out, *pl, normedD(lib, o, *pl), 0);
+                std::cerr << secondsSoFar() << " s\n";
+                return 0;
+            }
     int32_t ioSeed = args.integer("seed", 0), oSeed = 0;
     VARIANT_BOOL seedInit = args.has("seed") ? -1 : 0;
     Plan best;
@@ -184,21 +246,16 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
         // Iterated local search: perturb the start's plan and keep what improves it.
         std::mt19937 rng(static_cast<unsigned>(ioSeed));
         for (int k = 0; k < o.perturb; ++k) {
-            Plan next = perturbed(lib, o, pl, rng);
-            const double dn = normedD(lib, o, next);
-            if (dn >= d) d = dn, pl = std::move(next);
+            std::optional<Plan> next = perturbed(lib, o, pl, rng);
+            if (!next) continue;
+            const double dn = normedD(lib, o, *next);
+            if (dn >= d) d = dn, pl = std::move(*next);
         }
         if (d > bestD) bestD = d, best = std::move(pl);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    vxdoe::printRow(out, {"step", "criterion"});
-    for (std::size_t k = 0; k < best.history.size(); ++k)
-        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(twelveDigits(best.history[k]))});
-    printPlan(out, best);
-    vxdoe::printRow(out, {"D", "starts"});
-    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(bestD)), std::to_string(o.starts)});
+    report(out, best, bestD, o.starts);
     // The time and the seed vary from run to run: they go to stderr.
-    std::cerr << "seed " << firstSeed << ", " << std::round(seconds * 1000) / 1000 << " s\n";
+    std::cerr << "seed " << firstSeed << ", " << secondsSoFar() << " s\n";
     return 0;
 }
 
@@ -206,9 +263,9 @@ const vxdoe::JobRegistration kOptimal{
     {"optimal",
      "--levels L1,L2,... --runs N [--start random|sequential] [--algo fedorov|exhaustive] "
      "[--criterion det|logdet] [--coding 1|2] [--seed S] [--starts K] [--max-iter N] [--convergence C] "
-     "[--perturb R]",
+     "[--perturb R] [--no-catalogue]",
      {"levels", "runs", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence",
-      "perturb"},
+      "perturb", "no-catalogue"},
      runOptimal}};
 
 }  // namespace

@@ -4,7 +4,7 @@
 //   --list --levels ... [--runs N] [--max-score S]
 //                                        the scored candidates; runs beyond
 //                                        N (default 36: none) add to a score
-#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/catalogue_sheets.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,24 +12,13 @@
 
 namespace {
 
-constexpr int32_t kMaxRuns = 36;     // the largest array of the catalogue
-constexpr int32_t kMaxColumns = 35;  // the widest
-constexpr int32_t kMaxList = 64;     // more than any column count has entries
+using vxdoe::catalogue::Fetched;
+using vxdoe::catalogue::kMaxColumns;
+using vxdoe::catalogue::kMaxRuns;
+using vxdoe::catalogue::Sheet;
+
+constexpr int32_t kMaxList = 64;  // more than any column count has entries
 constexpr int32_t kListColumns = 11;
-
-// A run sheet cut out of a host array of `stride` rows.
-struct Sheet {
-    int runs = 0;
-    int columns = 0;
-    std::vector<double> cells;  // runs x columns, column-major
-};
-
-Sheet cutOut(const std::vector<double>& host, int stride, int runs, int columns) {
-    Sheet s{runs, columns, {}};
-    for (int c = 0; c < columns; ++c)
-        for (int r = 0; r < runs; ++r) s.cells.push_back(host[static_cast<std::size_t>(c) * stride + r]);
-    return s;
-}
 
 struct Request {
     std::vector<int32_t> levels;  // one per factor, in the order given
@@ -69,27 +58,6 @@ Candidates candidates(const vxdoe::Library& lib, Request q, int32_t maxScore) {
     return list;
 }
 
-struct Fetched {
-    int number = 0;
-    int tableId = 0;
-    Sheet sheet;
-};
-
-// A fetched entry's extent shows in the cells left non-zero.
-Fetched fetch(const vxdoe::Library& lib, int32_t number) {
-    std::vector<double> plan(static_cast<std::size_t>(kMaxRuns) * kMaxColumns, 0.0);
-    BSTR name = lib.allocString(u"");
-    int32_t tableId = 0;
-    const int32_t result = lib.entry<decltype(Cpp_PlanGetOrtho)>("Cpp_PlanGetOrtho")(kMaxRuns, kMaxColumns, number,
-                                                                                     plan.data(), &name, &tableId);
-    lib.freeString(name);
-    if (result != 0) throw vxdoe::UsageError("--entry must be 1..392");
-    int runs = 0, columns = 0;
-    while (runs < kMaxRuns && plan[static_cast<std::size_t>(runs)] != 0) ++runs;
-    while (columns < kMaxColumns && plan[static_cast<std::size_t>(columns) * kMaxRuns] != 0) ++columns;
-    return {number, tableId, cutOut(plan, kMaxRuns, runs, columns)};
-}
-
 struct Listed {
     int32_t number;
     int runs;
@@ -125,31 +93,10 @@ Fetched findArray(const vxdoe::Library& lib, const Request& q) {
     lib.freeString(name);
     for (const Listed& e : exactPatterns(lib, q)) {
         if (found == 0 && e.runs == maxLines)
-            return {e.number, e.tableId, cutOut(plan, kMaxRuns, e.runs, factorCount(q))};
-        if (found != 0 && e.runs >= q.cats[7]) return fetch(lib, e.number);
+            return {e.number, e.tableId, vxdoe::catalogue::cutOut(plan, kMaxRuns, e.runs, factorCount(q))};
+        if (found != 0 && e.runs >= q.cats[7]) return vxdoe::catalogue::fetch(lib, e.number);
     }
     throw vxdoe::UsageError("no catalogue array has these factors with enough runs");
-}
-
-// The catalogue orders columns by level count; each factor, in the order
-// given, takes the next unused column with its level count.
-Sheet inFactorOrder(const Sheet& array, const std::vector<int32_t>& levels) {
-    std::vector<int> levelOfColumn;
-    for (int c = 0; c < array.columns; ++c) {
-        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(c) * array.runs;
-        levelOfColumn.push_back(static_cast<int>(*std::max_element(first, first + array.runs)));
-    }
-    Sheet out{array.runs, static_cast<int>(levels.size()), {}};
-    std::vector<bool> used(levelOfColumn.size(), false);
-    for (int32_t s : levels) {
-        std::size_t c = 0;
-        while (c < used.size() && (used[c] || levelOfColumn[c] != s)) ++c;
-        if (c == used.size()) throw vxdoe::UsageError("the array found does not carry these levels");
-        used[c] = true;
-        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(c) * array.runs;
-        out.cells.insert(out.cells.end(), first, first + array.runs);
-    }
-    return out;
 }
 
 void printSheet(std::ostream& out, const Fetched& f, const Sheet& sheet) {
@@ -161,7 +108,7 @@ void printSheet(std::ostream& out, const Fetched& f, const Sheet& sheet) {
 
 int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
     if (args.has("entry")) {
-        const Fetched f = fetch(lib, args.integer("entry", 0));
+        const Fetched f = vxdoe::catalogue::fetch(lib, args.integer("entry", 0));
         printSheet(out, f, f.sheet);
         return 0;
     }
@@ -178,7 +125,9 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& o
     }
     const Request q = requestOf(args, "min-runs", 0);
     const Fetched f = findArray(lib, q);
-    printSheet(out, f, inFactorOrder(f.sheet, q.levels));
+    const std::optional<Sheet> sheet = vxdoe::catalogue::inFactorOrder(f.sheet, q.levels);
+    if (!sheet) throw vxdoe::UsageError("the array found does not carry these levels");
+    printSheet(out, f, *sheet);
     return 0;
 }
 
