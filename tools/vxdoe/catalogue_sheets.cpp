@@ -45,7 +45,8 @@ std::optional<Sheet> inFactorOrder(const Sheet& array, const std::vector<int32_t
         // Factors of more levels have fewer columns to choose from: they go first.
         std::vector<std::size_t> order(levels.size());
         for (std::size_t f = 0; f < order.size(); ++f) order[f] = f;
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return levels[a] > levels[b]; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return levels[a] > levels[b]; });
         for (std::size_t f : order)
             if (!column[f]) column[f] = take([&](int s) { return levels[f] > 0 && s % levels[f] == 0; });
     }

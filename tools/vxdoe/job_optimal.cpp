@@ -168,8 +168,10 @@ std::optional<Plan> perturbed(const vxdoe::Library& lib, const Options& o, const
     const int replaced = 4 + static_cast<int>(rng() % 2);
     for (int k = 0; k < replaced; ++k) {
         const int r = static_cast<int>(rng() % static_cast<unsigned>(from.N));
-        for (int j = 0; j < from.nbFact; ++j)
-            levels[static_cast<std::size_t>(j) * from.N + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
+        for (int j = 0; j < from.nbFact; ++j) {
+            const int level = 1 + static_cast<int>(rng() % static_cast<unsigned>(o.levels[j]));
+            levels[static_cast<std::size_t>(j) * from.N + r] = level;
+        }
     }
     return improvedFrom(lib, o, levels);
 }
@@ -187,7 +189,9 @@ struct OrthogonalStart {
 
 std::optional<OrthogonalStart> orthogonalStart(const vxdoe::Library& lib, const Options& o) {
     namespace cat = vxdoe::catalogue;
-    if (o.runs < 1 || o.levels.size() > static_cast<std::size_t>(cat::kMaxColumns)) return std::nullopt;
+    const long long cells = static_cast<long long>(o.runs) * static_cast<long long>(o.levels.size());
+    if (o.runs < 1 || o.levels.size() > static_cast<std::size_t>(cat::kMaxColumns) || cells > kMaxCells)
+        return std::nullopt;  // the search says why it cannot start
     for (int32_t s : o.levels)
         if (s < 2 || s > 6) return std::nullopt;  // the catalogue's level counts
     for (int32_t number = 1; number <= cat::kEntries; ++number) {
@@ -196,9 +200,10 @@ std::optional<OrthogonalStart> orthogonalStart(const vxdoe::Library& lib, const 
         const std::optional<cat::Sheet> columns = cat::inFactorOrder(f.sheet, o.levels, true);
         if (!columns) continue;
         OrthogonalStart start{number, o.runs / f.sheet.runs, {}};
-        for (int c = 0; c < columns->columns; ++c)
-            for (int r = 0; r < o.runs; ++r)
-                start.levels.push_back(static_cast<int>(columns->cells[static_cast<std::size_t>(c) * f.sheet.runs + r % f.sheet.runs]));
+        for (int c = 0; c < columns->columns; ++c) {
+            const auto column = columns->cells.begin() + static_cast<std::ptrdiff_t>(c) * f.sheet.runs;
+            for (int r = 0; r < o.runs; ++r) start.levels.push_back(static_cast<int>(column[r % f.sheet.runs]));
+        }
         return start;
     }
     return std::nullopt;
