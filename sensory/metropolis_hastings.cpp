@@ -3,6 +3,7 @@
 #include "sensory/search_clock.h"
 #include "sensory/table_fills.h"
 #include "services/matrix_ops.h"
+#include "services/numeric.h"
 
 #include <memory>
 #include <vector>
@@ -124,7 +125,8 @@ private:
     void readDifference(int i) {
         difference_.clear();
         for (int p = 1; p <= iP_; ++p) {
-            const int d = working_->vbget(i, p) - oldRow_[static_cast<std::size_t>(p - 1)];
+            // Host cells other than 0 and 1 pass through the search: wrap, as the host would.
+            const int d = num::wrappedDifference(working_->vbget(i, p), oldRow_[static_cast<std::size_t>(p - 1)]);
             if (d != 0) difference_.push_back({p, d});
         }
     }
@@ -135,7 +137,8 @@ private:
         for (int j = 1; j <= nRows_; ++j) {
             if (j == i || !absorbs(j)) continue;
             saveRow(j, partnerRow_);
-            for (const auto& [p, d] : difference_) working_->vbset(j, p, working_->vbget(j, p) - d);
+            for (const auto& [p, d] : difference_)
+                working_->vbset(j, p, num::wrappedDifference(working_->vbget(j, p), d));
             if (!distinct_ || !learning_ || availability_->vbget(static_cast<int>(rankOf(j))) == 1.0) return j;
             restoreRow(j, partnerRow_);
         }

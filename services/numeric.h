@@ -22,9 +22,14 @@ double Int05c(double x, int d);
 // b^n by repeated squaring in double; the reciprocal for negative n.
 double IntPower(double b, int n);
 
-// One more on a count the host may have passed at any value: the count
-// wraps as the host's 32-bit integer would instead of overflowing.
-inline int countedOnce(int count) { return static_cast<int>(static_cast<unsigned>(count) + 1u); }
+// Sums and differences of values the host may have passed at any value:
+// they wrap as the host's 32-bit integers would instead of overflowing.
+inline int wrappedSum(int a, int b) { return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b)); }
+inline int wrappedDifference(int a, int b) {
+    return static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b));
+}
+// One more on a count the host may have passed at any value.
+inline int countedOnce(int count) { return wrappedSum(count, 1); }
 
 // The no-value constant: the double nearest to -1.79769313486231e308
 // (bits 0xFFEFFFFFFFFFFFE2). Marks a value that cannot be computed or has not

@@ -49,8 +49,9 @@ TEST(SensoryEntry, HostileScalarsReturnQuietly) {
 }
 
 // The search keeps the cells the host passed in; values at the ends of the
-// 32-bit range must not overflow the overlap counts it takes of them.
-TEST(SensoryEntry, CellsLeftAtTheIntegerEdgesAreCountedWithoutOverflow) {
+// 32-bit range must not overflow the overlap counts it takes of them, nor
+// the moves of the refinement.
+TEST(SensoryEntry, CellsLeftAtTheIntegerEdgesNeverOverflow) {
     for (int32_t edge : {INT32_MIN, INT32_MAX}) {
         std::vector<int32_t> jp(6 * 4, edge), jr(6 * 2, 0);
         double maxcrit = 0, ocrit2 = 0;
@@ -58,6 +59,18 @@ TEST(SensoryEntry, CellsLeftAtTheIntegerEdgesAreCountedWithoutOverflow) {
         int32_t seed = 5, oSeed = 0;
         EXPECT_EQ(Cpp_RunGetOptimalDesign(6, 4, 2, 1, 0, 0, 0.0, jp.data(), jr.data(), &maxcrit, &ocrit2, &found,
                                           &seed, &seedInit, &oSeed),
+                  0);
+    }
+    // The refinement moves a row's changes onto a partner row, cell values
+    // and all: edge values beside 1s must wrap there, not overflow.
+    for (int32_t seed : {1, 2, 3}) {
+        std::vector<int32_t> jp(56 * 17, -1), jr(56 * 8, -1);
+        jp[0] = 1, jp[1] = INT32_MAX, jp[2] = INT32_MIN + 12336;
+        double maxcrit = 0, ocrit2 = 0;
+        VARIANT_BOOL found = 0, seedInit = -1;
+        int32_t ioSeed = seed, oSeed = 0;
+        EXPECT_EQ(Cpp_RunGetOptimalDesign(56, 17, 8, 1, 0, -1, 0.0001, jp.data(), jr.data(), &maxcrit, &ocrit2,
+                                          &found, &ioSeed, &seedInit, &oSeed),
                   0);
     }
 }
