@@ -4,6 +4,8 @@
 #include "fuzz/call_arena.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -306,7 +308,11 @@ Outcome NormedDet(Input& in, void* fn) {
     CallArena a("Cpp_NormedDet", in);
     const double Deter = *a.doubles(1, Use::copied);  // held by the arena: a result equal to it is no mangling
     const int32_t n = in.count(), p = in.count();
-    a.verifyResult(as<NormedDetFn>(fn)(Deter, n, p));
+    const double normed = as<NormedDetFn>(fn)(Deter, n, p);
+    // The constant in gives the constant out. Any other Deter is plain
+    // arithmetic, (Deter - log10(n^p)) / p, which lands next to the constant
+    // from DBL_MAX and p = -1 without mangling anything.
+    if (std::bit_cast<uint64_t>(Deter) == std::bit_cast<uint64_t>(VX_NO_VALUE)) a.verifyNoValue(normed, "the result");
     return Outcome::called;
 }
 
