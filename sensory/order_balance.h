@@ -8,6 +8,7 @@
 
 #include "boundary/export.h"
 #include "services/matrix.h"
+#include "services/numeric.h"
 
 // Resizes Rmat to P x R and Smat to P x (P+1), zero-filled, counts the J x R
 // order JRMat into them and returns the position and carry-over sums of
@@ -47,9 +48,9 @@ struct BoundedCounts {
     const matrixInt* Rmat;
     const matrixInt* Smat;
     long long K(int x, int r) const { return Rmat->vbget(x, r); }
-    // Column to + 1, read as outside (-1) when a product number sits at the
-    // top of the int range rather than wrapping.
-    long long S(int from, int to) const { return to < Smat->cols() ? Smat->vbget(from, to + 1) : -1; }
+    // Column to + 1; a product number at the top of the int range wraps to
+    // a column the bound check reads as outside (-1).
+    long long S(int from, int to) const { return Smat->vbget(from, num::wrappedSum(to, 1)); }
 };
 struct DirectCounts {
     const int* Rmat;  // P x R

@@ -36,7 +36,10 @@ std::optional<Sheet> inFactorOrder(const Sheet& array, const std::vector<int32_t
     // The first unused column whose level count passes `fits`, taken.
     auto take = [&](auto fits) -> std::optional<std::size_t> {
         for (std::size_t c = 0; c < used.size(); ++c)
-            if (!used[c] && fits(levelOfColumn[c])) return used[c] = true, c;
+            if (!used[c] && fits(levelOfColumn[c])) {
+                used[c] = true;
+                return c;
+            }
         return std::nullopt;
     };
     std::vector<std::optional<std::size_t>> column(levels.size());
