@@ -111,6 +111,57 @@ TEST(OptimalExchange, FedorovExchangeWithoutVOrL) {
     expectCompanionsDescribeThePlan(h, true, false);
 }
 
+// One Fedorov pass takes the first escalation level whose exact gain reaches
+// Convergence. Convergences placed between the exact gains of the levels
+// force single, double and triple exchanges; each is compared with the exact
+// escalation in every way V and L can be kept, and V and L must describe
+// the plan the pass leaves.
+TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
+    const Route routes[] = {{-1, 0}, {0, -1}, {-1, -1}, {0, 0}};
+    int forced[4] = {0, 0, 0, 0};
+    for (int32_t seed = 1; seed <= 24; ++seed) {
+        HostPlan start({3, 3, 2, 2}, 10);
+        start.ioSeed = seed;
+        ASSERT_EQ(start.init(1), 0);
+        const exact::Plan plan = exactPlanOf(start);
+        exact::Escalation levels[4];
+        bool found[4] = {false, false, false, false};
+        for (int m = 1; m <= 3; ++m) found[m] = exact::escalate(plan, m, levels[m]);
+        // Below every gain, then between the gains that a single or a double exchange reach and the next.
+        std::vector<double> convergences{1e-9};
+        double below = -1.0;
+        for (int m = 1; m <= 3; ++m) {
+            if (!found[m]) continue;
+            if (below > 0.0 && levels[m].gain > below * (1.0 + 1e-6)) convergences.push_back((below + levels[m].gain) / 2);
+            below = std::max(below, levels[m].gain);
+        }
+        for (double convergence : convergences) {
+            int level = 0;
+            for (int m = 1; m <= 3 && !level; ++m)
+                if (found[m] && levels[m].gain >= convergence) level = m;
+            ++forced[level];
+            for (const Route& route : routes) {
+                HostPlan h({3, 3, 2, 2}, 10);
+                h.ioSeed = seed;
+                h.accelerate = route.accelerate;
+                h.doChol = route.doChol;
+                ASSERT_EQ(h.init(1), 0);
+                SCOPED_TRACE(testing::Message() << "seed " << seed << ", convergence " << convergence << ", route "
+                                                << route.accelerate << "/" << route.doChol);
+                ASSERT_EQ(h.iterate(12, 1, convergence), level ? 1 : 0);
+                std::vector<long long> codes(h.iopt.begin(), h.iopt.end());
+                EXPECT_EQ(codes, level ? levels[level].codes : plan.codes);
+                const double after = std::log10(exact::toDouble(exactPlanOf(h).det()));
+                EXPECT_NEAR(h.criterion(), after, 1e-9);
+                expectCompanionsDescribeThePlan(h, route.accelerate == -1 || route.doChol == 0, route.doChol == -1);
+            }
+        }
+    }
+    EXPECT_GT(forced[1], 0);
+    EXPECT_GT(forced[2], 0);
+    EXPECT_GT(forced[3], 0);
+}
+
 // Candidate counts that leave a factor's last level out of reach accept
 // nothing, even where exchanges without gain would be allowed: codes 1..4 of
 // 2 x 3 never show the third level, and 29 two-level factors counted to
