@@ -99,18 +99,6 @@ TEST(OptimalExchange, ExhaustiveExchangeThroughVOrLScoresCriteria) {
     }
 }
 
-// With neither V nor L kept, the Fedorov exchange still works on variances.
-TEST(OptimalExchange, FedorovExchangeWithoutVOrL) {
-    HostPlan h({3, 3, 2, 2}, 10);
-    h.accelerate = 0;
-    h.doChol = 0;
-    ASSERT_EQ(h.init(1), 0);
-    const double start = h.criterion();
-    ASSERT_TRUE(h.iterateToEnd(12));
-    EXPECT_GT(h.criterion(), start + 0.1);
-    expectCompanionsDescribeThePlan(h, true, false);
-}
-
 // One Fedorov pass takes the first escalation level whose exact gain reaches
 // Convergence. Convergences placed between the exact gains of the levels
 // force single, double and triple exchanges; each is compared with the exact
