@@ -6,7 +6,9 @@
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace sensory {
 
@@ -92,6 +94,15 @@ TrialScore scoreTrial(matrixInt* rest, int row, int iP, const std::vector<int>& 
 void writeRow(matrixInt* M, int row, int iP, const std::vector<int>& products) {
     for (int p = 1; p <= iP; ++p) M->vbset(row, p, 0);
     setCells(M, row, products, 1);
+}
+
+void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixInt* M) {
+    std::vector<int> products(static_cast<std::size_t>(iP));
+    std::iota(products.begin(), products.end(), 1);
+    std::stable_sort(products.begin(), products.end(),
+                     [&](int a, int b) { return remaining->vbget(a) > remaining->vbget(b); });
+    products.resize(static_cast<std::size_t>(std::min(iR, iP)));
+    writeRow(M, row, iP, products);
 }
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,

@@ -42,6 +42,11 @@ namespace sensory {
 
 // Clears row `row` of M over iP columns and sets the given products to 1.
 void writeRow(matrixInt* M, int row, int iP, const std::vector<int>& products);
+// Row `row` of M receives the iR products whose remaining marginals are
+// largest, ties to the lower product number, and nothing else. The last row
+// of a design takes what is still owed this way: where fewer places than
+// products leave every marginal at 1, it still gets iR products.
+void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixInt* M);
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,
                           matrixInt* rest, matrix* blockTable, SeedStream& seeds, DesignScorer& scorer);
