@@ -158,7 +158,7 @@ struct BestOrder {
 };
 
 bool searchable(int P, int R, int J, const matrixInt* JPMat, const matrixInt* JRMat) {
-    return P >= 1 && R >= 1 && J >= 1 && R <= P && JPMat != nullptr && JRMat != nullptr && JRMat->rows() >= J &&
+    return orders::describeOrders(P, R, J) && JPMat != nullptr && JRMat != nullptr && JRMat->rows() >= J &&
            JRMat->cols() >= R;
 }
 
