@@ -4,6 +4,9 @@ BUILD  ?= build
 ASAN   ?= build-asan
 JOBS   ?= 2
 CMAKE  ?= cmake
+PREFIX ?= /usr/local
+# What `make install` and `make package` build before copying.
+INSTALLED_TARGETS = VORNEXDO1M vxdoe
 
 # Fuzzing (clang): one libFuzzer target per family of entry points, each run
 # for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.
@@ -15,7 +18,7 @@ FUZZ_FAMILIES = classical optimal response sensory mixture
 FUZZ_RUNS    ?= 20000
 FUZZ_CORPUS  ?= $(FUZZ)/corpus
 
-.PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke
+.PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke install package test-packages
 
 configure:
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -26,12 +29,27 @@ demo: configure
 	./$(BUILD)/vxdoe rsm --design ccd --factors 3
 
 # Builds everything (library, host, tests, benchmarks) and runs every test.
-test: configure
+# GoogleTest and Google Benchmark come from apt when missing (as root).
+test: test-packages configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
+test-packages:
+	tools/need-packages.sh "the tests" libgtest-dev libbenchmark-dev
+
+# The library, its header, vxdoe, the CMake package and the pkg-config file
+# under PREFIX; the tree can be moved afterwards.
+install: configure
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
+	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
+
+# The same files as a Debian package, in $(BUILD)/.
+package: configure
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
+	cd $(BUILD) && cpack -G DEB
+
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize:
+sanitize: test-packages
 	$(CMAKE) -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON -DVX_BENCH=OFF
 	$(CMAKE) --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j$(JOBS) --output-on-failure

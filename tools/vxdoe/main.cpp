@@ -2,6 +2,8 @@
 #include "tools/vxdoe/host.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -11,21 +13,37 @@
 
 namespace {
 
-// The library sits next to the program unless --library or VXDOE_LIBRARY says otherwise.
-std::string defaultLibraryPath(const char* argv0) {
-    if (const char* env = std::getenv("VXDOE_LIBRARY")) return env;
-    std::string self = argv0;
+#ifdef _WIN32
+const char* const kLibraryFile = "VORNEXDO1M.dll";
+#else
+const char* const kLibraryFile = "libVORNEXDO1M.so.1";
+#endif
+
+// The folder of the running program, wherever it was started from.
+std::string programDirectory(const char* argv0) {
 #ifdef _WIN32
     char buf[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) self.assign(buf, n);
-    const char* file = "VORNEXDO1M.dll";
-    const std::size_t slash = self.find_last_of("\\/");
+    std::filesystem::path self = n > 0 && n < MAX_PATH ? std::filesystem::path(std::string(buf, n)) : argv0;
 #else
-    const char* file = "libVORNEXDO1M.so";
-    const std::size_t slash = self.find_last_of('/');
+    std::error_code failed;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (failed) self = argv0;
 #endif
-    return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" + file;
+    const std::filesystem::path dir = self.parent_path();
+    return dir.empty() ? std::string(".") : dir.string();
+}
+
+// The library sits next to the program in the build tree (and on Windows),
+// and in the library folder of an installed tree, VXDOE_LIBDIR relative to
+// the program's folder; --library or VXDOE_LIBRARY say otherwise.
+std::string defaultLibraryPath(const char* argv0) {
+    if (const char* env = std::getenv("VXDOE_LIBRARY")) return env;
+    const std::string dir = programDirectory(argv0);
+    const std::string beside = dir + "/" + kLibraryFile;
+    std::error_code failed;
+    if (std::filesystem::exists(beside, failed)) return beside;
+    return dir + "/" VXDOE_LIBDIR "/" + kLibraryFile;
 }
 
 void printUsage(std::ostream& out) {
