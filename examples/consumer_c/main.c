@@ -23,9 +23,11 @@ int main(void) {
     BSTR names[3], *labels;
     const OLECHAR letter[3][2] = {{'A', 0}, {'B', 0}, {'C', 0}};
 
+    /* 2 * 3 * 2 = 12 */
     printf("full factorial 2x3x2: %d runs\n", (int)Cpp_GetFullPlanLines(3, levels));
 
-    /* The {3, 2} simplex lattice and its quadratic (Scheffe) model. */
+    /* The {3, 2} simplex lattice, C(4, 2) = 6 blends, and its quadratic
+       model of q(q + 1)/2 = 6 terms. */
     Cpp_DOEMixGetSizeoSimplex(3, 2, 1, &rows, &cols);
     terms = Cpp_DOEMixGetnCoef(3, rows, 2, 0);
     design = calloc((size_t)rows * (size_t)cols, sizeof *design);
@@ -42,7 +44,7 @@ int main(void) {
         putchar(' ');
         print_bstr(labels[i]);
     }
-    /* Column-major: term 4 (A*B) of run 2, the blend (1/2, 1/2, 0). */
+    /* Column-major: term 4 (A*B) of run 2, the blend (1/2, 1/2, 0): 1/4. */
     printf("\nA*B at run 2: %g\n", model[3 * rows + 1]);
 
     for (i = 0; i < 3; ++i) SysFreeString(names[i]);

@@ -18,7 +18,9 @@ int main() {
     Cpp_PlanGenerate(2, ccd, factors, responses, centres, replicates, 0, 0, 0, runs, cols, block, low.data(),
                      high.data(), step.data(), sheet.data(), &seed, -1, &nextSeed);
 
-    // The largest level of factor 1 (sheet column 5) is the axial distance.
+    // 2^3 cube + 6 axial + 2 centre runs; 4 bookkeeping columns, 3 factors,
+    // 1 response. The largest level of factor 1 (sheet column 5) is the
+    // axial distance, (2^3)^(1/4) for a rotatable design.
     double axial = 0.0;
     for (int32_t r = 0; r < runs; ++r) axial = std::max(axial, sheet[4 * static_cast<std::size_t>(runs) + r]);
     std::printf("central composite, 3 factors, 2 centre runs: %d runs x %d columns, axial distance %.6f\n", runs,
