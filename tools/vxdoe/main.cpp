@@ -1,11 +1,11 @@
-// vxdoe: a command-line host for the library. `vxdoe JOB [options]`.
-#include "tools/vxdoe/host.h"
+// vxdoe: a command-line host for the library. `vxdoe JOB [options]`, `vxdoe --help`.
+#include "tools/vxdoe/cli.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,45 +46,14 @@ std::string defaultLibraryPath(const char* argv0) {
     return dir + "/" VXDOE_LIBDIR "/" + kLibraryFile;
 }
 
-void printUsage(std::ostream& out) {
-    out << "usage: vxdoe JOB [options] [--library PATH]\njobs:\n";
-    std::vector<vxdoe::Job> jobs = vxdoe::registeredJobs();
-    std::sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const auto& job : jobs) out << "  " << job.name << ' ' << job.usage << '\n';
-}
-
-const vxdoe::Job* findJob(const std::string& name) {
-    for (const auto& job : vxdoe::registeredJobs())
-        if (job.name == name) return &job;
-    return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        printUsage(std::cout);
-        return 0;
-    }
     try {
-        const vxdoe::Job* job = findJob(argv[1]);
-        if (job == nullptr) throw vxdoe::UsageError(std::string("unknown job '") + argv[1] + "'");
-        std::vector<std::string> tokens(argv + 2, argv + argc);
-        std::string libraryPath = defaultLibraryPath(argv[0]);
-        const auto lib = std::find(tokens.begin(), tokens.end(), "--library");
-        if (lib != tokens.end()) {
-            if (lib + 1 == tokens.end()) throw vxdoe::UsageError("--library needs a value");
-            libraryPath = *(lib + 1);
-            tokens.erase(lib, lib + 2);
-        }
-        const vxdoe::Args args(tokens, job->options);
-        const vxdoe::Library library(libraryPath);
-        return job->run(library, args, std::cout);
-    } catch (const vxdoe::UsageError& e) {
-        std::cerr << "vxdoe: " << e.what() << '\n';
-        return 2;
+        return vxdoe::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), defaultLibraryPath(argv[0]),
+                                     std::cout, std::cerr);
     } catch (const std::exception& e) {
-        std::cerr << "vxdoe: " << e.what() << '\n';
-        return 2;
+        std::cerr << "vxdoe: internal error: " << e.what() << '\n';
+        return 70;
     }
 }
