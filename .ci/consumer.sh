@@ -38,7 +38,7 @@ mv "$work/staged" "$work/prefix"
 prefix="$work/prefix"
 leaks=$(grep -rlF -e "$(cd "$BUILD" && pwd)" -e "$(pwd)" -e "$work/staged" "$prefix" || true)
 [ -z "$leaks" ] || fail "installed files name the build or install tree: $leaks"
-for f in lib/libVORNEXDO1M.so.1 include/VORNEXDO1M.h bin/vxdoe; do
+for f in lib/libVORNEXDO1M.so.1 include/VORNEXDO1M.h bin/vxdoe share/man/man1/vxdoe.1.gz; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 soname=$(readelf -d "$prefix/lib/libVORNEXDO1M.so.1" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace vxdoe {
 
@@ -75,6 +76,18 @@ std::string helpLine(const Option& o) {
     return line;
 }
 
+// --help-all shows each job as "name: summary" followed by its options, a
+// layout that also reads well once help2man has made it a manual page.
+class JobsFormatter : public CLI::Formatter {
+public:
+    std::string make_expanded(const CLI::App* job) const override {
+        std::string text = "\n" + job->get_name() + ": " + job->get_description() + "\n";
+        for (const CLI::Option* o : job->get_options())
+            if (o != job->get_help_ptr() && o != job->get_help_all_ptr()) text += make_option(o, false);
+        return text;
+    }
+};
+
 struct ParsedJob {
     const Job* job = nullptr;
     CLI::App* command = nullptr;
@@ -128,6 +141,7 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
                  "host does, and prints CSV. The library is loaded from --library PATH, VXDOE_LIBRARY, or "
                  "beside the program.",
                  "vxdoe"};
+    app.formatter(std::make_shared<JobsFormatter>());
     app.get_formatter()->label("SUBCOMMAND", "JOB");
     app.get_formatter()->column_width(32);
     app.set_help_all_flag("--help-all", "Print the help of every job and exit");
