@@ -256,11 +256,43 @@ TEST(RsmRunSheet, ConversionToTheFactorsScalesAndRounding) {
     EXPECT_EQ(Generate(ccd).point(1)[0], -1) << "only -1 converts";
 }
 
+TEST(RsmRunSheet, EveryCellOfAConvertedSheetWithRoomToSpare) {
+    // A central composite design of two factors with 2 centre runs asked
+    // for, in a sheet sized for the default 5 and 3 rows longer still:
+    // rows 1-10 are the design, 11-13 unset runs, 14-16 beyond the runs.
+    // Factor 1 spans 10..20, factor 2 0..4; one response.
+    const int nplan = 16, pplan = 7, nblock = 13;
+    std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan, 0.0), minF{10, 0}, maxF{20, 4};
+    for (int c = 1; c <= pplan; ++c)
+        for (int r = 14; r <= nplan; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = kCanary;
+    int32_t seed = 0, oSeed = 0;
+    EXPECT_EQ(Cpp_PlanGenerate(2, kCcd, 2, 1, 2, 1, 0, 0, -1, nplan, pplan, nblock, minF.data(), maxF.data(), nullptr,
+                               plan.data(), &seed, 0, &oSeed),
+              0);
+    const double a = std::sqrt(2.0);
+    const double coded[13][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}, {-a, 0}, {a, 0}, {0, -a}, {0, a},
+                                 {0, 0},   {0, 0},  {0, 0},  {0, 0}, {0, 0}};
+    const auto at = [&](int r, int c) { return plan[static_cast<std::size_t>(c - 1) * nplan + r - 1]; };
+    for (int r = 1; r <= nblock; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(at(r, 1), r);
+        EXPECT_EQ(at(r, 2), r);
+        EXPECT_EQ(at(r, 3), 1);
+        EXPECT_EQ(at(r, 4), r == 9 || r == 10 ? 1 : 0) << "only the 2 centre runs asked for are flagged";
+        EXPECT_DOUBLE_EQ(at(r, 5), 15 + 5 * coded[r - 1][0]);
+        EXPECT_DOUBLE_EQ(at(r, 6), 2 + 2 * coded[r - 1][1]);
+        EXPECT_EQ(at(r, 7), -1.79769313486231e308);
+    }
+    for (int r = 14; r <= nplan; ++r)
+        for (int c = 1; c <= pplan; ++c) EXPECT_EQ(at(r, c), kCanary) << r << ", " << c;
+}
+
 TEST(RsmContract, OtherModesLeaveThePlanAsItCame) {
     std::vector<double> plan(13 * 7, 7.0), minF(2, 0), maxF(2, 1);
     int32_t seed = 3, oSeed = 4;
-    Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr, plan.data(), &seed,
-                     -1, &oSeed);
+    EXPECT_EQ(Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr,
+                               plan.data(), &seed, -1, &oSeed),
+              0);
     EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [](double v) { return v == 7.0; }));
 }
 
