@@ -241,6 +241,26 @@ TEST(RsmRunSheet, ReplicatesRepeatTheFirstReplicatesOrder) {
             EXPECT_EQ(s.at(r, c), c == 3 ? (r - 1) / 13 + 1 : s.at((r - 1) % 13 + 1, c));
 }
 
+TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
+    // Two replicates of a 13-run design in sheets one row short of them and
+    // one row longer: the copy stops at the sheet's end, and a row past the
+    // replicates keeps what it held.
+    const Sheet one = Generate({.planID = kCcd, .k = 2});
+    for (int nplan : {25, 27}) {
+        std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary), minF(2, -1), maxF(2, 1);
+        for (int c = 4; c <= 6; ++c)  // the flags and factors of the first replicate come in as 0
+            for (int r = 1; r <= 13; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = 0;
+        int32_t seed = 0, oSeed = 0;
+        Cpp_PlanGenerate(2, kCcd, 2, 2, 0, 2, 0, 0, 0, nplan, one.pplan, 13, minF.data(), maxF.data(), nullptr,
+                         plan.data(), &seed, 0, &oSeed);
+        for (int r = 1; r <= nplan; ++r)
+            for (int c = 1; c <= one.pplan; ++c) {
+                const double expected = r > 26 ? kCanary : c == 3 ? (r - 1) / 13 + 1 : one.at((r - 1) % 13 + 1, c);
+                EXPECT_EQ(plan[static_cast<std::size_t>(c - 1) * nplan + r - 1], expected) << nplan << ": " << r << ", " << c;
+            }
+    }
+}
+
 TEST(RsmRunSheet, ConversionToTheFactorsScalesAndRounding) {
     const Sheet f = Generate({.planID = kFactorial3, .k = 1, .doOrigScale = -1, .minF = {10}, .maxF = {20}});
     EXPECT_EQ(f.cells[4 * 3], 10);
