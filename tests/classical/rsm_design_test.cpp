@@ -108,13 +108,15 @@ TEST(RsmDimensions, RunCountsForTwoToSixFactors) {
     int32_t nplan = 0, pplan = 0, nblock = 0, given = 4;
     Cpp_PlanDimension(2, kCcd, 3, 1, given, 1, 0, &nplan, &pplan, &nblock);
     EXPECT_EQ(nplan, 18) << "2^3 + 6 + 4 given centre runs";
+    Cpp_PlanDimension(2, kCcd, 3, 1, 1, 1, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(nplan, 15) << "a single centre run asked for";
     EXPECT_EQ(GetnCenter(1, 3, &given), 0);
     EXPECT_EQ(given, 0);
 }
 
 TEST(RsmDimensions, OtherModesUnknownDesignsAndSaturation) {
     int32_t nplan = 77, pplan = 77, nblock = 77;
-    Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock), 0);
     EXPECT_EQ(nplan + pplan + nblock, 3 * 77) << "Mode 1 writes nothing";
     nplan = 5;
     Cpp_PlanDimension(2, 9, 3, 1, 0, 2, 0, &nplan, &pplan, &nblock);
