@@ -1,0 +1,175 @@
+#include "host/optimal/recipe.h"
+
+#include "host/optimal/column_wise.h"
+#include "host/optimal/coordinate_exchange.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace vxhost {
+
+namespace {
+
+// Past this many candidates a pass of the library's exhaustive exchange
+// (runs x candidates evaluations) no longer fits a budget of seconds.
+constexpr double kLargestScannedSet = 1e6;
+// Random starts per column of the column-wise construction.
+constexpr int kColumnRestarts = 20;
+// Perturbation rounds without a gain before a chain gives way to a new start.
+constexpr int kPatience = 60;
+
+bool reachesBound(double d, double bound) { return d >= bound * (1.0 - 1e-9); }
+
+double hostD(const ModelSettings& m, const LevelPlan& plan) {
+    return normedD(logDetInformation(plan, m.runs, m.levels, m.icode), m.runs, modelColumns(m.levels));
+}
+
+struct Best {
+    LevelPlan plan;
+    double D = -1.0;
+    std::string stage;
+    void offer(const LevelPlan& p, double d, const std::string& s) {
+        if (d > D) plan = p, D = d, stage = s;
+    }
+};
+
+std::optional<Best> lookUp(const LibraryEntries& lib, const ModelSettings& m) {
+    std::vector<Sheet> arrays = catalogueSheets(lib);
+    const std::vector<Sheet>& table = tableSheets();
+    arrays.insert(arrays.end(), table.begin(), table.end());
+    const std::optional<FoundArray> found = findOrthogonal(arrays, m.levels, m.runs);
+    if (!found) return std::nullopt;
+    std::string stage = "orthogonal array: " + found->array->name + " (" + std::to_string(found->array->runs) + " runs)";
+    if (found->copies > 1) stage += ", its runs repeated " + std::to_string(found->copies) + " times";
+    return Best{found->plan, orthogonalBound(m.levels), stage};
+}
+
+// The library's exhaustive exchange, first from the column-wise plan, then
+// from sequential starts, each followed by perturbation rounds (a few runs
+// replaced at random, the plan improved again, kept when no worse) until
+// kPatience rounds bring nothing.
+void exchangeSearch(const LibraryEntries& lib, const RecipeSettings& settings, Budget& budget, std::mt19937& rng,
+                    Best& best) {
+    const ModelSettings& m = settings.model;
+    const double bound = orthogonalBound(m.levels);
+    int32_t ioSeed = static_cast<int32_t>(rng() & 0x7fffffff), oSeed = 0;
+    VARIANT_BOOL seedInit = -1;
+    std::optional<LibraryPlan> current = fromLevels(lib, m, best.plan);
+    std::string stage = "column-wise construction, exchange and perturbation";
+    int stale = 0;
+    while (!budget.spent() && !reachesBound(best.D, bound)) {
+        budget.charge();
+        if (!current || stale >= kPatience) {
+            LibraryPlan pl = allocatePlan(lib, m);
+            if (librarySearch(lib, m, 2, pl, &ioSeed, seedInit, &oSeed) != 0) return;  // no plan can start
+            current = std::move(pl);
+            stage = "exchange from random starts with perturbation";
+            stale = 0;
+        } else {
+            const std::optional<LibraryPlan> next =
+                fromLevels(lib, m, perturbedLevels(current->levels(), m.runs, m.levels, rng));
+            ++stale;
+            if (!next) continue;
+            const double d = libraryD(lib, m, *next), now = libraryD(lib, m, *current);
+            if (d > now) stale = 0;
+            if (d >= now) current = *next;
+        }
+        best.offer(current->levels(), libraryD(lib, m, *current), stage);
+        if (settings.progress) settings.progress(stage, best.D, budget.elapsed());
+    }
+}
+
+// The host's coordinate exchange, first from the column-wise plan, then from
+// random balanced starts.
+void coordinateSearch(const RecipeSettings& settings, Budget& budget, std::mt19937& rng, Best& best) {
+    const ModelSettings& m = settings.model;
+    const double bound = orthogonalBound(m.levels);
+    const int p = modelColumns(m.levels);
+    CoordinateResult r = coordinateExchange(m.levels, m.runs, m.icode, rng, best.plan);
+    best.offer(r.plan, normedD(r.logDet, m.runs, p), "column-wise construction, then coordinate exchange");
+    while (!budget.spent() && !reachesBound(best.D, bound)) {
+        budget.charge();
+        r = coordinateExchange(m.levels, m.runs, m.icode, rng);
+        best.offer(r.plan, normedD(r.logDet, m.runs, p), "coordinate exchange from random starts");
+        if (settings.progress) settings.progress("coordinate exchange", best.D, budget.elapsed());
+    }
+}
+
+// The plan handed to the library as labels: its criterion, its output and,
+// for a plan short of the bound, the polish of its exchange. Where the
+// library cannot take the candidate set, the host scores the plan with the
+// same formulas.
+RecipeResult finish(const LibraryEntries& lib, const RecipeSettings& settings, const Best& best,
+                    const Budget& budget) {
+    const ModelSettings& m = settings.model;
+    RecipeResult res{best.stage, best.plan, best.D, orthogonalBound(m.levels), false, {}, budget.used()};
+    if (libraryTakesCandidates(m.levels)) {
+        const bool polish = libraryScansCandidates(m.levels) && !reachesBound(best.D, res.bound);
+        if (const std::optional<LibraryPlan> pl = fromLevels(lib, m, best.plan, polish)) {
+            res.plan = pl->levels();
+            res.D = libraryD(lib, m, *pl);
+            res.history = pl->history;
+            res.scoredByLibrary = true;
+            if (pl->history.size() > 1) res.stage += ", polished by the library's exchange";
+            return res;
+        }
+    }
+    const double logDet = logDetInformation(best.plan, m.runs, m.levels, m.icode);
+    res.D = normedD(logDet, m.runs, modelColumns(m.levels));
+    res.history = {m.icrit == 1 ? std::exp(logDet) : logDet / std::log(10.0)};
+    return res;
+}
+
+}  // namespace
+
+Budget Budget::seconds(double s) {
+    Budget b;
+    b.seconds_ = s;
+    return b;
+}
+
+Budget Budget::rounds(long long n) {
+    Budget b;
+    b.rounds_ = n;
+    return b;
+}
+
+bool Budget::spent() const { return rounds_ >= 0 ? used_ >= rounds_ : elapsed() >= seconds_; }
+
+double Budget::elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+bool libraryScansCandidates(const std::vector<int>& levels) { return candidateCount(levels) <= kLargestScannedSet; }
+
+long long fixedRounds(const std::vector<int>& levels, int runs) {
+    const double p = modelColumns(levels);
+    const double cost = libraryScansCandidates(levels) ? runs * candidateCount(levels) : runs * p * p;
+    return std::clamp(static_cast<long long>(4e7 / std::max(cost, 1.0)), 10LL, 1000LL);
+}
+
+RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
+    const ModelSettings& m = settings.model;
+    for (int s : m.levels)
+        if (s < 2) throw std::invalid_argument("every factor needs at least 2 levels");
+    if (m.levels.empty() || m.runs < modelColumns(m.levels))
+        throw std::invalid_argument(std::to_string(m.runs) + " runs for " + std::to_string(modelColumns(m.levels)) +
+                                    " model columns (need at least as many runs as columns)");
+    Budget budget = settings.fixedWork ? Budget::rounds(fixedRounds(m.levels, m.runs)) : Budget::seconds(settings.seconds);
+    if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget);
+    std::mt19937 rng(settings.seed);
+    if (settings.progress) settings.progress("column-wise construction", 0.0, budget.elapsed());
+    const ColumnWiseResult cw = columnWise(m.levels, m.runs, rng, kColumnRestarts, [&] { return budget.spent(); });
+    Best best;
+    best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan), "column-wise construction");
+    if (!cw.orthogonal) {
+        if (libraryScansCandidates(m.levels))
+            exchangeSearch(lib, settings, budget, rng, best);
+        else
+            coordinateSearch(settings, budget, rng, best);
+    }
+    return finish(lib, settings, best, budget);
+}
+
+}  // namespace vxhost
