@@ -48,8 +48,14 @@ public:
     // One pass over every run and factor; true when some change was kept.
     bool pass() {
         bool improved = false;
-        for (int r = 0; r < runs_; ++r)
-            for (std::size_t j = 0; j < levels_.size(); ++j) improved |= improveCoordinate(r, j);
+        for (int r = 0; r < runs_; ++r) {
+            runProducts(r);
+            for (std::size_t j = 0; j < levels_.size(); ++j)
+                if (improveCoordinate(r, j)) {
+                    improved = true;
+                    runProducts(r);
+                }
+        }
         return improved;
     }
 
@@ -94,6 +100,18 @@ private:
         return true;
     }
 
+    // u = V x and x'Vx for the row of run r, shared by its factors' trials.
+    void runProducts(int r) {
+        const double* x = &x_[static_cast<std::size_t>(r) * p_];
+        u_.assign(static_cast<std::size_t>(p_), 0.0);
+        for (int a = 0; a < p_; ++a) {
+            const double* va = &v_[static_cast<std::size_t>(a) * p_];
+            for (int b = 0; b < p_; ++b) u_[a] += va[b] * x[b];
+        }
+        xvx_ = 0.0;
+        for (int a = 0; a < p_; ++a) xvx_ += x[a] * u_[a];
+    }
+
     // Factor j of run r moved to the level that raises det(X'X) most, when
     // that gains. The new row y differs from the run's row x only in the
     // factor's own columns, so with u = V x and e = y - x:
@@ -103,13 +121,8 @@ private:
         const int s = levels_[j];
         if (s < 2) return false;
         const double* x = &x_[static_cast<std::size_t>(r) * p_];
-        std::vector<double> u(static_cast<std::size_t>(p_), 0.0);
-        for (int a = 0; a < p_; ++a) {
-            const double* va = &v_[static_cast<std::size_t>(a) * p_];
-            for (int b = 0; b < p_; ++b) u[a] += va[b] * x[b];
-        }
-        double xvx = 0.0;
-        for (int a = 0; a < p_; ++a) xvx += x[a] * u[a];
+        const std::vector<double>& u = u_;
+        const double xvx = xvx_;
         const std::size_t c0 = firstColumn_[j];
         const int width = s - 1;
         std::vector<int> run(levels_.size());
@@ -165,8 +178,8 @@ private:
     int runs_, icode_, p_;
     LevelPlan plan_;
     std::vector<std::size_t> firstColumn_;
-    std::vector<double> x_, v_;
-    double logDet_ = 0.0;
+    std::vector<double> x_, v_, u_;
+    double logDet_ = 0.0, xvx_ = 0.0;
 };
 
 }  // namespace

@@ -14,12 +14,37 @@ namespace {
 // Past this many candidates a pass of the library's exhaustive exchange
 // (runs x candidates evaluations) no longer fits a budget of seconds.
 constexpr double kLargestScannedSet = 1e6;
-// Random starts per column of the column-wise construction.
+// Random starts per column of the column-wise construction: a column that
+// can reach its bound gets more tries than one that cannot.
 constexpr int kColumnRestarts = 20;
+constexpr int kColumnRestartsBoundOutOfReach = 3;
+// A try at a column costs about runs^3 steps per column built; the
+// construction is given about this many in all.
+constexpr double kColumnWork = 3e8;
+// The share of a deadline the construction may take.
+constexpr double kColumnShare = 0.3;
 // Perturbation rounds without a gain before a chain gives way to a new start.
 constexpr int kPatience = 60;
 
 bool reachesBound(double d, double bound) { return d >= bound * (1.0 - 1e-9); }
+
+// Whether an orthogonal plan can exist at all: every level count, and the
+// product of every two, must divide the runs.
+bool orthogonalPossible(const std::vector<int>& levels, int runs) {
+    for (std::size_t a = 0; a < levels.size(); ++a)
+        for (std::size_t b = a; b < levels.size(); ++b)
+            if (runs % (a == b ? levels[a] : levels[a] * levels[b]) != 0) return false;
+    return true;
+}
+
+// Tries per column of the column-wise construction; 0 when even one try
+// would cost too much.
+int columnRestarts(const std::vector<int>& levels, int runs) {
+    const double perTry = std::pow(static_cast<double>(runs), 3) * static_cast<double>(levels.size());
+    const double affordable = std::floor(kColumnWork / perTry);
+    const int wanted = orthogonalPossible(levels, runs) ? kColumnRestarts : kColumnRestartsBoundOutOfReach;
+    return static_cast<int>(std::min<double>(wanted, affordable));
+}
 
 double hostD(const ModelSettings& m, const LevelPlan& plan) {
     return normedD(logDetInformation(plan, m.runs, m.levels, m.icode), m.runs, modelColumns(m.levels));
@@ -56,7 +81,7 @@ void exchangeSearch(const LibraryEntries& lib, const RecipeSettings& settings, B
     int32_t ioSeed = static_cast<int32_t>(rng() & 0x7fffffff), oSeed = 0;
     VARIANT_BOOL seedInit = -1;
     std::optional<LibraryPlan> current = fromLevels(lib, m, best.plan);
-    std::string stage = "column-wise construction, exchange and perturbation";
+    std::string stage = best.stage + ", exchange and perturbation";
     int stale = 0;
     while (!budget.spent() && !reachesBound(best.D, bound)) {
         budget.charge();
@@ -87,7 +112,7 @@ void coordinateSearch(const RecipeSettings& settings, Budget& budget, std::mt199
     const double bound = orthogonalBound(m.levels);
     const int p = modelColumns(m.levels);
     CoordinateResult r = coordinateExchange(m.levels, m.runs, m.icode, rng, best.plan);
-    best.offer(r.plan, normedD(r.logDet, m.runs, p), "column-wise construction, then coordinate exchange");
+    best.offer(r.plan, normedD(r.logDet, m.runs, p), best.stage + ", then coordinate exchange");
     while (!budget.spent() && !reachesBound(best.D, bound)) {
         budget.charge();
         r = coordinateExchange(m.levels, m.runs, m.icode, rng);
@@ -145,8 +170,8 @@ bool libraryScansCandidates(const std::vector<int>& levels) { return candidateCo
 
 long long fixedRounds(const std::vector<int>& levels, int runs) {
     const double p = modelColumns(levels);
-    const double cost = libraryScansCandidates(levels) ? runs * candidateCount(levels) : runs * p * p;
-    return std::clamp(static_cast<long long>(4e7 / std::max(cost, 1.0)), 10LL, 1000LL);
+    const double cost = libraryScansCandidates(levels) ? runs * candidateCount(levels) : 2.0 * runs * p * p;
+    return std::clamp(static_cast<long long>(5e7 / std::max(cost, 1.0)), 20LL, 2000LL);
 }
 
 RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
@@ -160,9 +185,14 @@ RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings
     if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget);
     std::mt19937 rng(settings.seed);
     if (settings.progress) settings.progress("column-wise construction", 0.0, budget.elapsed());
-    const ColumnWiseResult cw = columnWise(m.levels, m.runs, rng, kColumnRestarts, [&] { return budget.spent(); });
+    const int restarts = columnRestarts(m.levels, m.runs);
+    const ColumnWiseResult cw =
+        restarts > 0 ? columnWise(m.levels, m.runs, rng, restarts,
+                                  [&] { return !settings.fixedWork && budget.elapsed() > kColumnShare * settings.seconds; })
+                     : ColumnWiseResult{balancedRandomPlan(m.levels, m.runs, rng), false};
     Best best;
-    best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan), "column-wise construction");
+    best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan),
+               restarts > 0 ? "column-wise construction" : "random balanced plan");
     if (!cw.orthogonal) {
         if (libraryScansCandidates(m.levels))
             exchangeSearch(lib, settings, budget, rng, best);
