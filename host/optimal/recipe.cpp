@@ -24,7 +24,7 @@ constexpr double kColumnWork = 3e8;
 // The share of a deadline the construction may take.
 constexpr double kColumnShare = 0.3;
 // Perturbation rounds without a gain before a chain gives way to a new start.
-constexpr int kPatience = 60;
+constexpr int kPatience = 40;
 
 bool reachesBound(double d, double bound) { return d >= bound * (1.0 - 1e-9); }
 
@@ -70,54 +70,59 @@ std::optional<Best> lookUp(const LibraryEntries& lib, const ModelSettings& m) {
     return Best{found->plan, orthogonalBound(m.levels), stage};
 }
 
-// The library's exhaustive exchange, first from the column-wise plan, then
-// from sequential starts, each followed by perturbation rounds (a few runs
-// replaced at random, the plan improved again, kept when no worse) until
-// kPatience rounds bring nothing.
-void exchangeSearch(const LibraryEntries& lib, const RecipeSettings& settings, Budget& budget, std::mt19937& rng,
-                    Best& best) {
-    const ModelSettings& m = settings.model;
-    const double bound = orthogonalBound(m.levels);
-    int32_t ioSeed = static_cast<int32_t>(rng() & 0x7fffffff), oSeed = 0;
-    VARIANT_BOOL seedInit = -1;
-    std::optional<LibraryPlan> current = fromLevels(lib, m, best.plan);
-    std::string stage = best.stage + ", exchange and perturbation";
-    int stale = 0;
-    while (!budget.spent() && !reachesBound(best.D, bound)) {
-        budget.charge();
-        if (!current || stale >= kPatience) {
-            LibraryPlan pl = allocatePlan(lib, m);
-            if (librarySearch(lib, m, 2, pl, &ioSeed, seedInit, &oSeed) != 0) return;  // no plan can start
-            current = std::move(pl);
-            stage = "exchange from random starts with perturbation";
-            stale = 0;
-        } else {
-            const std::optional<LibraryPlan> next =
-                fromLevels(lib, m, perturbedLevels(current->levels(), m.runs, m.levels, rng));
-            ++stale;
-            if (!next) continue;
-            const double d = libraryD(lib, m, *next), now = libraryD(lib, m, *current);
-            if (d > now) stale = 0;
-            if (d >= now) current = *next;
-        }
-        best.offer(current->levels(), libraryD(lib, m, *current), stage);
-        if (settings.progress) settings.progress(stage, best.D, budget.elapsed());
+// A few runs of the plan (two or three) replaced by random level
+// combinations: enough to leave the local optimum, few enough that the
+// exchange does not start over.
+LevelPlan perturbed(const LevelPlan& plan, const ModelSettings& m, std::mt19937& rng) {
+    LevelPlan out = plan;
+    const int replaced = 2 + static_cast<int>(rng() % 2);
+    for (int k = 0; k < replaced; ++k) {
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(m.runs));
+        for (std::size_t j = 0; j < m.levels.size(); ++j)
+            out[j * m.runs + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(m.levels[j]));
     }
+    return out;
 }
 
-// The host's coordinate exchange, first from the column-wise plan, then from
-// random balanced starts.
-void coordinateSearch(const RecipeSettings& settings, Budget& budget, std::mt19937& rng, Best& best) {
+// Iterated local search: the coordinate exchange from the plan so far, then
+// perturbation rounds, each perturbed plan improved again and kept when no
+// worse; after kPatience rounds without a gain, a new random start. Each
+// new best is also handed to the library's exhaustive exchange when it can
+// scan the candidates, whose moves (a whole run for any candidate) reach
+// plans that coordinate moves cannot.
+void perturbationSearch(const LibraryEntries& lib, const RecipeSettings& settings, Budget& budget,
+                        std::mt19937& rng, Best& best) {
     const ModelSettings& m = settings.model;
     const double bound = orthogonalBound(m.levels);
     const int p = modelColumns(m.levels);
-    CoordinateResult r = coordinateExchange(m.levels, m.runs, m.icode, rng, best.plan);
-    best.offer(r.plan, normedD(r.logDet, m.runs, p), best.stage + ", then coordinate exchange");
+    const bool libraryExchange = libraryScansCandidates(m.levels);
+    const auto offer = [&](const LevelPlan& plan, double d, const std::string& stage) {
+        if (d <= best.D) return;
+        best.offer(plan, d, stage);
+        if (!libraryExchange) return;
+        if (const std::optional<LibraryPlan> pl = fromLevels(lib, m, plan))
+            best.offer(pl->levels(), libraryD(lib, m, *pl), stage + ", then the library's exchange");
+    };
+    std::string stage = best.stage + ", coordinate exchange and perturbation";
+    CoordinateResult current = coordinateExchange(m.levels, m.runs, m.icode, rng, best.plan);
+    double currentD = normedD(current.logDet, m.runs, p);
+    offer(current.plan, currentD, stage);
+    int stale = 0;
     while (!budget.spent() && !reachesBound(best.D, bound)) {
         budget.charge();
-        r = coordinateExchange(m.levels, m.runs, m.icode, rng);
-        best.offer(r.plan, normedD(r.logDet, m.runs, p), "coordinate exchange from random starts");
-        if (settings.progress) settings.progress("coordinate exchange", best.D, budget.elapsed());
+        if (stale >= kPatience) {
+            current = coordinateExchange(m.levels, m.runs, m.icode, rng);
+            currentD = normedD(current.logDet, m.runs, p);
+            stage = "coordinate exchange from random starts with perturbation";
+            stale = 0;
+        } else {
+            CoordinateResult next = coordinateExchange(m.levels, m.runs, m.icode, rng, perturbed(current.plan, m, rng));
+            const double d = normedD(next.logDet, m.runs, p);
+            stale = d > currentD * (1.0 + 1e-12) ? 0 : stale + 1;
+            if (d >= currentD) current = std::move(next), currentD = d;
+        }
+        offer(current.plan, currentD, stage);
+        if (settings.progress) settings.progress(stage, best.D, budget.elapsed());
     }
 }
 
@@ -170,8 +175,10 @@ bool libraryScansCandidates(const std::vector<int>& levels) { return candidateCo
 
 long long fixedRounds(const std::vector<int>& levels, int runs) {
     const double p = modelColumns(levels);
-    const double cost = libraryScansCandidates(levels) ? runs * candidateCount(levels) : 2.0 * runs * p * p;
-    return std::clamp(static_cast<long long>(5e7 / std::max(cost, 1.0)), 20LL, 2000LL);
+    // About the cost of one round of coordinate exchange, measured on 16 to
+    // 60 runs; the rounds then take about a second on one core.
+    const double cost = runs * p * p * std::sqrt(static_cast<double>(levels.size()));
+    return std::clamp(static_cast<long long>(1.2e8 / std::max(cost, 1.0)), 20LL, 6000LL);
 }
 
 RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
@@ -193,12 +200,7 @@ RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings
     Best best;
     best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan),
                restarts > 0 ? "column-wise construction" : "random balanced plan");
-    if (!cw.orthogonal) {
-        if (libraryScansCandidates(m.levels))
-            exchangeSearch(lib, settings, budget, rng, best);
-        else
-            coordinateSearch(settings, budget, rng, best);
-    }
+    if (!cw.orthogonal) perturbationSearch(lib, settings, budget, rng, best);
     return finish(lib, settings, best, budget);
 }
 
