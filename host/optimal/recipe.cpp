@@ -188,7 +188,11 @@ RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings
     if (m.levels.empty() || m.runs < modelColumns(m.levels))
         throw std::invalid_argument(std::to_string(m.runs) + " runs for " + std::to_string(modelColumns(m.levels)) +
                                     " model columns (need at least as many runs as columns)");
-    Budget budget = settings.fixedWork ? Budget::rounds(fixedRounds(m.levels, m.runs)) : Budget::seconds(settings.seconds);
+    // The searches stop a little before the deadline: the library's scoring
+    // and polish of the final plan come after them.
+    const double searchSeconds = settings.seconds - std::min(0.1, 0.05 * settings.seconds);
+    Budget budget =
+        settings.fixedWork ? Budget::rounds(fixedRounds(m.levels, m.runs)) : Budget::seconds(searchSeconds);
     if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget);
     std::mt19937 rng(settings.seed);
     if (settings.progress) settings.progress("column-wise construction", 0.0, budget.elapsed());
