@@ -5,6 +5,7 @@
 // an orthogonal array for the factors in N runs, that array is the answer.
 #include "tools/vxdoe/catalogue_sheets.h"
 #include "tools/vxdoe/host.h"
+#include "tools/vxdoe/sheet_job.h"
 
 #include <chrono>
 #include <cmath>
@@ -266,11 +267,19 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
 
 const vxdoe::JobRegistration kOptimal{
     {"optimal",
-     "--levels L1,L2,... --runs N [--start random|sequential] [--algo fedorov|exhaustive] "
-     "[--criterion det|logdet] [--coding 1|2] [--seed S] [--starts K] [--max-iter N] [--convergence C] "
-     "[--perturb R] [--no-catalogue]",
-     {"levels", "runs", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence",
-      "perturb", "no-catalogue"},
+     "a D-optimal plan of N runs over the full factorial of qualitative factors",
+     {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,..."),
+      vxdoe::integer("runs", "runs of the plan N").atLeast(1).mandatory(),
+      vxdoe::choice("start", "initial plan", {"sequential", "random"}).byDefault("sequential"),
+      vxdoe::choice("algo", "exchange algorithm", {"fedorov", "exhaustive"}).byDefault("fedorov"),
+      vxdoe::choice("criterion", "criterion: log10 det(X'X) or det(X'X)", {"logdet", "det"}).byDefault("logdet"),
+      vxdoe::integer("coding", "effects coding: 1 last level at -1, 2 first level").within(1, 2).byDefault("1"),
+      vxdoe::sheet::seedOption(),
+      vxdoe::integer("starts", "independent starts, the best kept").atLeast(1).byDefault("1"),
+      vxdoe::integer("max-iter", "exchanges per call of the library").atLeast(1).byDefault("100"),
+      vxdoe::number("convergence", "least gain of an accepted exchange").byDefault("1e-9"),
+      vxdoe::integer("perturb", "rounds replacing four or five runs after each start").atLeast(0).byDefault("0"),
+      vxdoe::flag("no-catalogue", "search even when the catalogue holds an orthogonal array")},
      runOptimal}};
 
 }  // namespace
