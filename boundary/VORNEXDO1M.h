@@ -332,7 +332,7 @@ VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t i
    Work: iTimeStop is tested for -1: then a descent stops at its first step
    after iMaxSeconds seconds (clock days x 100000) have passed, and no pass
    starts after that. Whatever the flags, the passes end once they have
-   done the work of about 10^10 candidate swaps, so that a huge `iter`
+   done the work of 2.5 x 10^8 candidate swaps, so that a huge `iter`
    cannot keep the host waiting; a descent step scores at most
    iJ iR (iR - 1) / 2 candidate swaps.
    Written back: the best order in ioJRMat, its position counts oRmat

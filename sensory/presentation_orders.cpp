@@ -20,8 +20,9 @@ namespace {
 constexpr double kNone = std::numeric_limits<double>::infinity();
 // The passes end once they have done this much work, counted as candidate
 // swaps a full scan scores (each step) and cells counted (each pass), so
-// that an untimed call with a huge pass count still ends: a minute at most.
-constexpr double kMostScoredSwaps = 1e10;
+// that an untimed call with a huge pass count still ends within a second or so
+// (beyond the pass in progress).
+constexpr double kMostScoredSwaps = 2.5e8;
 
 void swapCells(matrixInt* M, int j, int r1, int r2) {
     const int first = M->vbget(j, r1);
