@@ -7,8 +7,6 @@ namespace vxhost {
 
 namespace {
 
-// The host gives up on a plan larger than this many model cells.
-constexpr long long kMaxCells = 50'000'000;
 constexpr int32_t kCatalogueEntries = 392;
 constexpr int32_t kCatalogueMaxRuns = 36;
 constexpr int32_t kCatalogueMaxColumns = 35;
@@ -61,7 +59,8 @@ LibraryPlan allocatePlan(const LibraryEntries& lib, const ModelSettings& setting
     pl.p = lib.getnColPlan(pl.nbFact, levels.data());
     pl.N = settings.runs;
     const long long n = std::max(pl.N, 0), p = std::max(pl.p, 1);
-    if (n * p > kMaxCells || p * p > kMaxCells) throw std::length_error("the plan would be too large");
+    if (static_cast<double>(n * p) > kMaxModelCells || static_cast<double>(p * p) > kMaxModelCells)
+        throw std::length_error("the plan would be too large");
     pl.cats.assign(static_cast<std::size_t>(pl.nbFact), nullptr);
     pl.q.assign(static_cast<std::size_t>(n * pl.nbFact), nullptr);
     pl.planOpt.assign(static_cast<std::size_t>(n * p), 0.0);

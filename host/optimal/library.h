@@ -15,6 +15,10 @@
 
 namespace vxhost {
 
+// The host gives up on a plan of more model cells than this (runs x model
+// columns, or model columns squared).
+inline constexpr double kMaxModelCells = 50'000'000;
+
 // The entry points the optimal recipe calls, and the host's BSTR allocator.
 struct LibraryEntries {
     decltype(Cpp_GetFullPlanLines)* getFullPlanLines = nullptr;
@@ -61,7 +65,7 @@ double candidateCount(const std::vector<int>& levels);
 bool libraryTakesCandidates(const std::vector<int>& levels);
 
 // The arrays of a plan of `settings` runs; throws std::length_error past
-// the host's limit of model cells.
+// kMaxModelCells.
 LibraryPlan allocatePlan(const LibraryEntries& lib, const ModelSettings& settings);
 
 // One start with `nalgoStart` (1 random, 2 sequential, 3 from pl.q), then

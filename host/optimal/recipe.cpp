@@ -33,7 +33,7 @@ bool reachesBound(double d, double bound) { return d >= bound * (1.0 - 1e-9); }
 bool orthogonalPossible(const std::vector<int>& levels, int runs) {
     for (std::size_t a = 0; a < levels.size(); ++a)
         for (std::size_t b = a; b < levels.size(); ++b)
-            if (runs % (a == b ? levels[a] : levels[a] * levels[b]) != 0) return false;
+            if (runs % (a == b ? levels[a] : static_cast<long long>(levels[a]) * levels[b]) != 0) return false;
     return true;
 }
 
@@ -183,8 +183,15 @@ long long fixedRounds(const std::vector<int>& levels, int runs) {
 
 RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
     const ModelSettings& m = settings.model;
-    for (int s : m.levels)
+    double columns = 1.0;
+    for (int s : m.levels) {
         if (s < 2) throw std::invalid_argument("every factor needs at least 2 levels");
+        columns += s - 1.0;
+    }
+    // The searches keep X (runs x p) and V (p x p): the same limit as the
+    // library's arrays.
+    if (columns * columns > kMaxModelCells || columns * std::max(m.runs, 0) > kMaxModelCells)
+        throw std::length_error("the plan would be too large");
     if (m.levels.empty() || m.runs < modelColumns(m.levels))
         throw std::invalid_argument(std::to_string(m.runs) + " runs for " + std::to_string(modelColumns(m.levels)) +
                                     " model columns (need at least as many runs as columns)");
