@@ -108,13 +108,15 @@ TEST(RsmDimensions, RunCountsForTwoToSixFactors) {
     int32_t nplan = 0, pplan = 0, nblock = 0, given = 4;
     Cpp_PlanDimension(2, kCcd, 3, 1, given, 1, 0, &nplan, &pplan, &nblock);
     EXPECT_EQ(nplan, 18) << "2^3 + 6 + 4 given centre runs";
+    Cpp_PlanDimension(2, kCcd, 3, 1, 1, 1, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(nplan, 15) << "a single centre run asked for";
     EXPECT_EQ(GetnCenter(1, 3, &given), 0);
     EXPECT_EQ(given, 0);
 }
 
 TEST(RsmDimensions, OtherModesUnknownDesignsAndSaturation) {
     int32_t nplan = 77, pplan = 77, nblock = 77;
-    Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock), 0);
     EXPECT_EQ(nplan + pplan + nblock, 3 * 77) << "Mode 1 writes nothing";
     nplan = 5;
     Cpp_PlanDimension(2, 9, 3, 1, 0, 2, 0, &nplan, &pplan, &nblock);
@@ -239,6 +241,26 @@ TEST(RsmRunSheet, ReplicatesRepeatTheFirstReplicatesOrder) {
     for (int r = 14; r <= 39; ++r)
         for (int c = 1; c <= s.pplan; ++c)
             EXPECT_EQ(s.at(r, c), c == 3 ? (r - 1) / 13 + 1 : s.at((r - 1) % 13 + 1, c));
+}
+
+TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
+    // Two replicates of a 13-run design in sheets one row short of them and
+    // one row longer: the copy stops at the sheet's end, and a row past the
+    // replicates keeps what it held.
+    const Sheet one = Generate({.planID = kCcd, .k = 2});
+    for (int nplan : {25, 27}) {
+        std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary), minF(2, -1), maxF(2, 1);
+        for (int c = 4; c <= 6; ++c)  // the flags and factors of the first replicate come in as 0
+            for (int r = 1; r <= 13; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = 0;
+        int32_t seed = 0, oSeed = 0;
+        Cpp_PlanGenerate(2, kCcd, 2, 2, 0, 2, 0, 0, 0, nplan, one.pplan, 13, minF.data(), maxF.data(), nullptr,
+                         plan.data(), &seed, 0, &oSeed);
+        for (int r = 1; r <= nplan; ++r)
+            for (int c = 1; c <= one.pplan; ++c) {
+                const double expected = r > 26 ? kCanary : c == 3 ? (r - 1) / 13 + 1 : one.at((r - 1) % 13 + 1, c);
+                EXPECT_EQ(plan[static_cast<std::size_t>(c - 1) * nplan + r - 1], expected) << nplan << ": " << r << ", " << c;
+            }
+    }
 }
 
 TEST(RsmRunSheet, ConversionToTheFactorsScalesAndRounding) {

@@ -1,6 +1,7 @@
 // The mixture entry points as the host calls them: flat column-major arrays
 // worked on in place, BSTR labels copied back.
 #include "boundary/VORNEXDO1M.h"
+#include "mixture/coordinates.h"
 #include "services/bstr.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,11 @@ TEST(MixtureEntry, RealCoordinatesInPlace) {
     EXPECT_EQ(Cpp_DOEMixRealCoord(plan.data(), 2, 3, lower.data(), .7, 100), 0);
     const std::vector<double> real{80, 10, 20, 90, 0, 0};  // (x * 0.7 + L) * 100
     for (std::size_t i = 0; i < real.size(); ++i) EXPECT_NEAR(plan[i], real[i], 1e-12) << i;
+    // The core function without a plan or without bounds changes nothing.
+    matrix kept(2, 3, plan.data(), true);
+    EXPECT_EQ(DOEMixRealCoord(nullptr, 2, 3, &kept, .7, 100), 0);
+    EXPECT_EQ(DOEMixRealCoord(&kept, 2, 3, nullptr, .7, 100), 0);
+    for (std::size_t i = 0; i < real.size(); ++i) EXPECT_NEAR(plan[i], real[i], 1e-12) << i;
 }
 
 TEST(MixtureEntry, RangeWidening) {
@@ -49,4 +55,8 @@ TEST(MixtureEntry, RangeWidening) {
     EXPECT_EQ(widen(0.5, 10.75, 0), (std::vector<double>{0, 11}));
     EXPECT_FALSE(std::signbit(widen(-0.5, 12)[0]));
     EXPECT_EQ(widen(-1e10, 1e10), (std::vector<double>{-1.1e10, 1.1e10 + 1}));  // beyond 32 bits
+    double lo = 3, hi = 20;
+    Cpp_AdaptMinMaxDOE(nullptr, &hi, 0.1);
+    Cpp_AdaptMinMaxDOE(&lo, nullptr, 0.1);
+    EXPECT_EQ(lo + hi, 23) << "one end missing: the other stays";
 }
