@@ -193,6 +193,7 @@ TEST(MixtureModel, HugeComponentCountCostsOnlyTheHostsColumns) {
 TEST(MixtureModel, AMissingContainerWritesNothing) {
     matrix X(1, 3, 0.25), model(1, 6, kUntouched);
     Smatrix labels(3, 1), termLabels(6, 1);
+    labels.vbset(1, 1, u"A");
     DOEMixPredictorMatrix(nullptr, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, &termLabels);
     DOEMixPredictorMatrix(&X, 1, 3, 6, nullptr, 2, kFullMixtureModel, &model, &termLabels);
     DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, nullptr);
