@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -75,11 +76,11 @@ private:
         return nFull_ + groups;
     }
 
-    // With at most one row left after `filled`, that row takes the products
-    // still owed and the whole design is scored.
+    // With at most one row left after `filled`, that row takes the iR
+    // products most owed and the whole design is scored.
     void completeLastRow(int filled, double* maxcrit) {
         if (filled < iJ_ - 1) return;
-        if (filled == iJ_ - 1) GetLastRowJPMat(remaining_.get(), iJ_, iP_, JPMat_);
+        if (filled == iJ_ - 1) sensory::writeMostAskedFor(remaining_.get(), iJ_, iP_, iR_, JPMat_);
         *maxcrit = scorer_.score(iCritType_, JPMat_, iJ_, iP_, iR_);
     }
 
@@ -111,9 +112,12 @@ private:
     double repeatFills(int first) {
         const std::unique_ptr<matrix> owed(V_Duplicate(remaining_.get(), iP_));
         double bestCrit = 0.0;
+        // Even the first fill watches the budget of a timed search.
+        std::function<bool()> outOfTime;
+        if (timeStop_ == -1) outOfTime = [this] { return sensory::scaledElapsedSince(start_) > budget_; };
         for (bool firstFill = true;; firstFill = false) {
             const double crit = sensory::fillByMarginalTrials(first, nRest_, iP_, iR_, iCritType_, rest_.get(),
-                                                              remaining_.get(), seeds_, scorer_);
+                                                              remaining_.get(), seeds_, scorer_, outOfTime);
             if (firstFill || crit > bestCrit) {
                 bestCrit = crit;
                 keepBest();
