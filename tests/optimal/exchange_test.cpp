@@ -61,6 +61,7 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 h.ioSeed = seed;
                 h.accelerate = route.accelerate;
                 h.doChol = route.doChol;
+                h.icrit = seed % 2 ? 1 : 2;  // det or log10 det
                 ASSERT_EQ(h.init(1), 0);
                 if (startCodes.empty()) {
                     startCodes = h.iopt;
@@ -79,7 +80,8 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                     EXPECT_EQ(others, expected);
                 }
                 EXPECT_TRUE(exactPlanOf(h).det() == best.det);
-                EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(best.det)), 1e-9);
+                const double det = exact::toDouble(best.det);
+                EXPECT_NEAR(h.criterion(), h.icrit == 1 ? det : std::log10(det), 1e-9 * (h.icrit == 1 ? det : 1.0));
             }
         }
 }
@@ -162,6 +164,9 @@ TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
     for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
     EXPECT_EQ(h.iopt, codes);
     h.nfullplan = 5;
+    h.icrit = 3;  // no criterion: nothing either
+    for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
+    h.icrit = 2;
     EXPECT_GT(h.iterate(12, 3, -1.0), 0);
 
     HostPlan wide(std::vector<int32_t>(29, 2), 30);
