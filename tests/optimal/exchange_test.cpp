@@ -67,6 +67,9 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                     startCodes = h.iopt;
                     best = exact::bestSingleExchange(exactPlanOf(h));
                 }
+                // Under det a singular draw is kept (its criterion is 0, not S) and
+                // flagged; its exchanges are scored with the ridge instead.
+                if (exactPlanOf(h).det() == 0) break;
                 ASSERT_EQ(h.iopt, startCodes);  // the same draw whatever is kept
                 const int32_t accepted = h.iterate(11, 1);
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
