@@ -115,6 +115,9 @@ TEST(IncrementalUpdates, ExchangeDeltasAreDeterminantRatios) {
     optimal::GramOfRows(X.get(), X->rows(), kP, M);
     const double ratio = M_Determinant(M, nullptr) / before;
     EXPECT_NEAR(federovDelta3(a[0], r[2], a[1], r[1], a[2], r[0]), ratio - 1.0, 1e-10);
+    // Two of the pairs alone: (1 - r1)(1 + a1)(1 + a2)(1 - r2) - 1.
+    EXPECT_DOUBLE_EQ(federovDelta2(0.5, 0.5, 0.5, 0.5), 0.5 * 1.5 * 1.5 * 0.5 - 1.0);
+    EXPECT_EQ(federovDelta2(0.5, 1.0, 0.5, 0.5), 0.0);
     delete M;
     delete V;
 }
