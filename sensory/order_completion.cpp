@@ -3,6 +3,7 @@
 #include "sensory/order_balance.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <vector>
@@ -16,7 +17,7 @@ namespace {
 constexpr long long kLargestOrder = 100000;
 // The tabu search ends after scoring this many candidate swaps, which keeps
 // an untimed call short and reproducible from its seed.
-constexpr long long kScoredSwaps = 3'000'000;
+constexpr long long kScoredSwaps = 2'000'000;
 // Moves without a better order before the search starts again from a fresh
 // arrangement.
 constexpr long long kStallMoves = 400;
@@ -157,7 +158,7 @@ void arrange(int P, int R, int J, std::vector<int>& cells, const std::function<d
 // the search's objective.
 struct Move {
     int j = -1, r1 = 0, r2 = 0;
-    long long change = std::numeric_limits<long long>::max();
+    double change = std::numeric_limits<double>::infinity();
 };
 
 // An order with its position counts K (P x R) and carry-over counts
@@ -208,13 +209,14 @@ private:
     Sums sums_;
 };
 
-// How far an order is from the bounds: the bounds it misses, then the
-// host's criterion. Lower is better.
+// How good an order is: the host's criterion, then the bounds it misses.
+// An order at both bounds has the least criterion any order can have, so
+// reaching them is never traded for a worse criterion. Lower is better.
 struct Standing {
-    int missed = 0;
     double criterion = 0;
+    int missed = 0;
     bool operator<(const Standing& o) const {
-        return missed != o.missed ? missed < o.missed : criterion < o.criterion;
+        return criterion != o.criterion ? criterion < o.criterion : missed < o.missed;
     }
 };
 
@@ -227,7 +229,7 @@ public:
           tabuUntil_(at(static_cast<long long>(J) * P), 0), tabuPosition_(at(static_cast<long long>(J) * P), 0) {}
 
     Standing standing(const Sums& s) const {
-        return {(s.position > leastPosition_) + (s.carryOver > leastCarryOver_), criterion(s, lambda_)};
+        return {criterion(s, lambda_), (s.position > leastPosition_) + (s.carryOver > leastCarryOver_)};
     }
 
     // Tabu search from `start`; `best` holds the best order seen and its standing.
@@ -273,12 +275,13 @@ private:
     Move bestMove(const CountedOrder& order, long long move, long long& scored) {
         Move best;
         int ties = 0;
+        const double now = criterion(order.sums(), lambda_);
         for (int j = 0; j < J_; ++j)
             for (int r1 = 1; r1 < R_; ++r1)
                 for (int r2 = r1 + 1; r2 <= R_; ++r2) {
                     ++scored;
                     const Sums d = order.swapChange(j, r1, r2);
-                    const long long change = d.position + d.carryOver;
+                    const double change = criterion({order.sums().position + d.position, order.sums().carryOver + d.carryOver}, lambda_) - now;
                     if (change > best.change) continue;
                     const bool tabu = isTabu(j, order.product(j, r1), r2, move) || isTabu(j, order.product(j, r2), r1, move);
                     if (tabu && !aspires(order.sums(), d)) continue;
@@ -321,7 +324,8 @@ bool arrangePositions(int P, int R, int J, matrixInt* JRMat, const std::function
 
 bool completeOrder(int P, int R, int J, double lambda, matrixInt* JRMat, const CompletionLimits& limits) {
     std::vector<int> cells;
-    if (JRMat == nullptr || P < 2 || R < 2 || J < 1 || tooLarge(P, R, J) || !readOrder(P, R, J, JRMat, cells))
+    if (JRMat == nullptr || P < 2 || R < 2 || J < 1 || !std::isfinite(lambda) || tooLarge(P, R, J) ||
+        !readOrder(P, R, J, JRMat, cells))
         return false;
     CarryOverSearch search(P, R, J, lambda, limits);
     const Standing given = search.standing(CountedOrder(P, R, J, cells).sums());

@@ -23,8 +23,8 @@ struct CompletionLimits {
 
 // Tries to bring the J x R order JRMat, whose rows hold R distinct product
 // numbers in 1..P, to both balance bounds. JRMat is replaced only by an
-// order that misses fewer bounds, or as many with a lower criterion
-// lambda x position + (1 - lambda) x carry-over sum of squares. The search
+// order of lower criterion lambda x position + (1 - lambda) x carry-over
+// sum of squares, or of the same criterion and fewer bounds missed. The search
 // ends at both bounds, after a fixed amount of work, or at the deadline.
 // Returns whether JRMat was replaced. Orders it cannot read (a row with a
 // repeated or foreign product) and orders of more than 100000 cells are
