@@ -1,5 +1,6 @@
 #include "sensory/order_completion.h"
 
+#include "sensory/even_counts.h"
 #include "sensory/order_balance.h"
 
 #include <algorithm>
@@ -29,14 +30,6 @@ constexpr int kTenure = 2;
 constexpr int kTenureSpread = 6;
 
 std::size_t at(long long i) { return static_cast<std::size_t>(i); }
-
-// The least sum of squares of n whole counts summing to total: the counts
-// as even as they can be.
-long long leastSumOfSquares(long long n, long long total) {
-    if (n <= 0) return 0;
-    const long long k = total / n, e = total - n * k;
-    return (n - e) * k * k + e * (k + 1) * (k + 1);
-}
 
 // An order whose rows hold distinct products 1..P, read into judge-major
 // cells; false when some row does not.
@@ -224,8 +217,8 @@ class CarryOverSearch {
 public:
     CarryOverSearch(int P, int R, int J, double lambda, const CompletionLimits& limits)
         : P_(P), R_(R), J_(J), lambda_(lambda), limits_(limits),
-          leastPosition_(leastSumOfSquares(static_cast<long long>(P) * R, static_cast<long long>(R) * J)),
-          leastCarryOver_(leastSumOfSquares(static_cast<long long>(P) * (P - 1), static_cast<long long>(R - 1) * J)),
+          leastPosition_(sensory::leastSumOfSquares(static_cast<long long>(P) * R, static_cast<long long>(R) * J)),
+          leastCarryOver_(sensory::leastSumOfSquares(static_cast<long long>(P) * (P - 1), static_cast<long long>(R - 1) * J)),
           tabuUntil_(at(static_cast<long long>(J) * P), 0), tabuPosition_(at(static_cast<long long>(J) * P), 0) {}
 
     Standing standing(const Sums& s) const {
