@@ -181,7 +181,9 @@ private:
     // candidate x multiplies det M by the Fedorov ratio
     //   (1 - d_i)(1 + d(x)) + (x'V x_i)^2 = (1 - d_leave)(1 + d_enter),
     // d_enter taken relative to the plan without run i; the criterion of the
-    // exchanged plan follows from it. A ratio of 0 or less is never chosen.
+    // exchanged plan follows from it. Every run is scored by the whole ratio,
+    // also one of variance 1 (in a saturated plan every run has it): only the
+    // ratio decides, and one of 1 or less is never chosen.
     std::optional<Single> scanIncremental(double current, ExcludedCodes& excluded,
                                           std::vector<LevelCoverage>& without) {
         matrix W(a_.p, a_.p, 0.0);
@@ -199,7 +201,7 @@ private:
                 for (int r = 0; r < a_.p; ++r) wx[r] += W.data()[static_cast<std::size_t>(c) * a_.p + r] * x[c];
             double d = 0.0;
             for (int c = 0; c < a_.p; ++c) d += x[c] * wx[c];
-            if (!(1.0 - d > 0.0) || !without[i - 1].prepare()) continue;
+            if (!without[i - 1].prepare()) continue;
             runs.push_back(i);
             leaving.push_back(d);
             u.push_back(std::move(wx));

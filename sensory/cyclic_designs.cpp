@@ -1,7 +1,7 @@
 #include "sensory/cyclic_designs.h"
 
 #include "sensory/block_criteria.h"
-#include "services/combination.h"
+#include "sensory/block_enumeration.h"
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 #include "services/random.h"
@@ -14,6 +14,15 @@ namespace {
 
 constexpr double kNoBestYet = 2147483647.0;
 constexpr int kMostPasses = 100000;
+// A pass costs about m iR iP steps (drawing and writing m blocks, counting
+// their differences); large requests get fewer passes so that the search
+// stays within this many steps, a few seconds.
+constexpr double kMostSteps = 1e9;
+
+int passesAffordable(int m, int iR, int iP) {
+    const double perPass = static_cast<double>(m) * iR * iP;
+    return static_cast<int>(std::fmax(1.0, std::fmin(kMostPasses, std::floor(kMostSteps / perPass))));
+}
 
 // A residue held as a double, as an int (0 when it is not one).
 int residue(double v) { return std::isfinite(v) && std::fabs(v) < 2147483647.0 ? static_cast<int>(v) : 0; }
@@ -79,29 +88,33 @@ void GetInitialSeqComplex(int iP, int iR, int m, matrix** seqs, int* ioSeed, sho
         return;
     const double combinations = num::Cnk(iP - 1, iR - 1);  // C'
     const double wholeRuns = std::floor(m / combinations) * combinations;
+    // Without random blocks every pass builds the same blocks: one is enough.
+    const bool drawsBlocks = m >= 2 && m > wholeRuns;
     matrix3D<matrixInt> blocks(m, iR, 1, 0);
     matrixInt comb(iR - 1, 1, 0);
     std::vector<int> counts;
     double best = kNoBestYet;
+    const int mostPasses = passesAffordable(m, iR, iP);
     int working = *ioSeed;
     // Blocks taken in sequence draw nothing: the state to continue from is
     // the seed itself until the first draw.
     *oSeed = *ioSeed;
     bool firstBlock = true;
     for (int pass = 1;; ++pass) {
-        comb.fill(0);
-        double drawn = 0.0;
+        // The number of the combination the last block took, 0 before the first.
+        double position = 0.0, drawn = 0.0;
         for (int b = 1; b <= m; ++b) {
             if (b <= wholeRuns || m < 2) {
-                cKurtzberg(iP - 1, iR - 1, &comb);
+                position += 1;
             } else {
                 // Distinct combinations in increasing order, leaving room for
                 // the blocks still to come.
                 const double u = Cpp_Random01(&working, *ioSeedInit, oSeed);
                 const double pos = std::trunc(u * (combinations - drawn - (m - b))) + 1;
-                cKurtzbergJump(iP - 1, iR - 1, pos, &comb);
+                position += pos;
                 drawn += pos;
             }
+            sensory::setBlock(iP - 1, iR - 1, position, &comb);
             if (firstBlock && *ioSeedInit == 0) {
                 *ioSeed = working;
                 *ioSeedInit = -1;
@@ -109,14 +122,14 @@ void GetInitialSeqComplex(int iP, int iR, int m, matrix** seqs, int* ioSeed, sho
             firstBlock = false;
             working = *oSeed;
             for (int i = 1; i < iR; ++i) blocks.vbset(b, i + 1, comb.vbget(i) + 1);
-            if (b == wholeRuns) comb.fill(0);
+            if (b == wholeRuns) position = 0.0;
         }
         const double ssq = sumSqrLambdas(blocks, m, iR, iP, counts);
         if (ssq < best) {
             best = ssq;
             for (int b = 1; b <= m; ++b) blocks.slices[b - 1]->copyMatTo(seqs[b - 1]);
         }
-        if (best < 1e-12 || pass == combinations || pass >= kMostPasses) break;
+        if (!drawsBlocks || best < 1e-12 || pass == combinations || pass >= mostPasses) break;
     }
 }
 

@@ -75,11 +75,11 @@ private:
         return nFull_ + groups;
     }
 
-    // With at most one row left after `filled`, that row takes the products
-    // still owed and the whole design is scored.
+    // With at most one row left after `filled`, that row takes the iR
+    // products most owed and the whole design is scored.
     void completeLastRow(int filled, double* maxcrit) {
         if (filled < iJ_ - 1) return;
-        if (filled == iJ_ - 1) GetLastRowJPMat(remaining_.get(), iJ_, iP_, JPMat_);
+        if (filled == iJ_ - 1) sensory::writeMostAskedFor(remaining_.get(), iJ_, iP_, iR_, JPMat_);
         *maxcrit = scorer_.score(iCritType_, JPMat_, iJ_, iP_, iR_);
     }
 

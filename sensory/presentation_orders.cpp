@@ -71,7 +71,11 @@ public:
         double current = kNone;
         Swap last;
         for (;;) {
+            // Every step starts afresh: the best swap of this step may tie
+            // with or lose to the last one, which is what lets the order move
+            // sideways and the stall counter reach its perturbation.
             const double previous = current;
+            current = kNone;
             last = steepestSwap(&current);
             if (last.found()) swapCells(JRMat_, last.judge, last.r1, last.r2);
             if (previous == current || std::abs(previous - current) < 1e-12) ++stalls;

@@ -6,7 +6,9 @@
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace sensory {
 
@@ -89,23 +91,18 @@ TrialScore scoreTrial(matrixInt* rest, int row, int iP, const std::vector<int>& 
 
 }  // namespace
 
-void setBlock(int iP, int iR, double c, matrixInt* comb) {
-    comb->fill(0);
-    // For single products the zeroed comb already stands for block 1.
-    cKurtzbergJump(iP, iR, iR == 1 ? c - 1 : c, comb);
-}
-
-double blockRank(const matrixInt* M, int row, int iP, int iR, matrixInt* comb) {
-    comb->fill(0);
-    int k = 0;
-    for (int p = 1; p <= iP && k < iR; ++p)
-        if (M->vbget(row, p) == 1) comb->vbset(++k, p - 1);
-    return k == iR ? cKurtzbergGetPosition(iP, iR, comb) : 0.0;
-}
-
 void writeRow(matrixInt* M, int row, int iP, const std::vector<int>& products) {
     for (int p = 1; p <= iP; ++p) M->vbset(row, p, 0);
     setCells(M, row, products, 1);
+}
+
+void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixInt* M) {
+    std::vector<int> products(static_cast<std::size_t>(iP));
+    std::iota(products.begin(), products.end(), 1);
+    std::stable_sort(products.begin(), products.end(),
+                     [&](int a, int b) { return remaining->vbget(a) > remaining->vbget(b); });
+    products.resize(static_cast<std::size_t>(std::min(iR, iP)));
+    writeRow(M, row, iP, products);
 }
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,

@@ -6,6 +6,7 @@
 
 #include "boundary/export.h"
 #include "sensory/block_criteria.h"
+#include "sensory/block_enumeration.h"
 #include "sensory/seed_stream.h"
 #include "services/matrix.h"
 
@@ -39,13 +40,13 @@ VX_CORE void RercursiveTableFill24(int first, int last, int iP, int iR, int iCri
 
 namespace sensory {
 
-// Block c (1..Cnk(iP, iR)) of the enumeration into comb (iR x 1, 0-based).
-void setBlock(int iP, int iR, double c, matrixInt* comb);
-// The rank of the block row `row` of M holds (its first iR products); 0
-// when it holds fewer.
-double blockRank(const matrixInt* M, int row, int iP, int iR, matrixInt* comb);
 // Clears row `row` of M over iP columns and sets the given products to 1.
 void writeRow(matrixInt* M, int row, int iP, const std::vector<int>& products);
+// Row `row` of M receives the iR products whose remaining marginals are
+// largest, ties to the lower product number, and nothing else. The last row
+// of a design takes what is still owed this way: where fewer places than
+// products leave every marginal at 1, it still gets iR products.
+void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixInt* M);
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,
                           matrixInt* rest, matrix* blockTable, SeedStream& seeds, DesignScorer& scorer);

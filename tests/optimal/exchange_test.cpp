@@ -1,9 +1,12 @@
 // Exchange iterations in each of the ways V and L can be kept.
+#include "exact_reference.h"
 #include "optimal/criteria.h"
 #include "optimal_host.h"
 #include "services/matrix_ops.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -28,6 +31,50 @@ void expectCompanionsDescribeThePlan(HostPlan& h, bool checkV, bool checkL) {
     delete M;
     delete V;
     delete L;
+}
+
+exact::Plan exactPlanOf(const HostPlan& h) {
+    exact::Plan plan{std::vector<int>(h.levels.begin(), h.levels.end()), h.icode, {}};
+    for (int32_t c : h.iopt) plan.codes.push_back(c);
+    return plan;
+}
+
+struct Route {
+    VARIANT_BOOL accelerate, doChol;
+};
+const Route kRoutes[] = {{-1, 0}, {0, -1}, {0, 0}};
+
+// In a saturated plan every run has variance 1, yet exchanges still change
+// the determinant: one pass of the exhaustive exchange, through V, through L
+// or in full, makes the best single exchange found by brute force.
+TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
+    struct Case {
+        std::vector<int32_t> levels;
+        int32_t runs;
+    };
+    for (const Case& c : {Case{{2, 2, 2, 2, 2, 2, 2}, 8}, Case{{3, 3, 2}, 6}, Case{{2, 2, 2, 2, 2, 2, 2}, 9}})
+        for (int32_t seed : {8, 3, 21, 40}) {
+            std::vector<int32_t> startCodes;
+            exact::SingleExchange best;
+            for (const Route& route : kRoutes) {
+                HostPlan h(c.levels, c.runs);
+                h.ioSeed = seed;
+                h.accelerate = route.accelerate;
+                h.doChol = route.doChol;
+                ASSERT_EQ(h.init(1), 0);
+                if (startCodes.empty()) {
+                    startCodes = h.iopt;
+                    best = exact::bestSingleExchange(exactPlanOf(h));
+                }
+                ASSERT_EQ(h.iopt, startCodes);  // the same draw whatever is kept
+                const int32_t accepted = h.iterate(11, 1);
+                SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
+                                                << route.accelerate << ", DoChol " << route.doChol);
+                ASSERT_EQ(accepted, best.run ? 1 : 0);
+                EXPECT_TRUE(exactPlanOf(h).det() == best.det);
+                EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(best.det)), 1e-9);
+            }
+        }
 }
 
 // From a random start the exhaustive exchange improves the plan through V

@@ -3,6 +3,9 @@
 #include "design_support.h"
 #include "sensory/cyclic_designs.h"
 #include "services/numeric.h"
+#include "services/random.h"
+
+#include <cmath>
 
 namespace {
 
@@ -47,6 +50,43 @@ TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
 
 TEST(CyclicDesigns, OneSquareIsTakenInSequenceWhateverTheSeed) {
     EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
+}
+
+TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
+    // One square of pairs takes the first block {0, 1}: judge j gets j, j+1.
+    Cyclic one(5, 5, 2);
+    for (int j = 1; j <= 5; ++j) {
+        EXPECT_EQ(one.rank(5, j, 1), j);
+        EXPECT_EQ(one.rank(5, j, 2), j % 5 + 1);
+    }
+    // Two squares of pairs from P = 7: both blocks are drawn, in increasing
+    // order; block t is {0, d_t} with d_t the running sum of the jumps, and
+    // a pass keeps its blocks when their differences are more even.
+    int seed = 11, oSeed = 0;
+    std::vector<int> best;
+    double bestSsq = 2147483647.0;
+    for (int pass = 1; pass <= 6 && bestSsq >= 1e-12; ++pass) {
+        std::vector<int> d;
+        double drawn = 0;
+        for (int b = 1; b <= 2; ++b) {
+            const double u = Cpp_Random01(&seed, -1, &oSeed);
+            seed = oSeed;
+            const double pos = std::trunc(u * (6 - drawn - (2 - b))) + 1;
+            drawn += pos;
+            d.push_back(static_cast<int>(drawn));
+        }
+        std::vector<int> counts(7, 0);
+        for (int x : d) ++counts[x], ++counts[7 - x];
+        double ssq = 0;
+        for (int k = 1; k < 7; ++k) ssq += counts[k] * counts[k];
+        if (ssq < bestSsq) bestSsq = ssq, best = d;
+    }
+    Cyclic two(14, 7, 2, 11);
+    for (int t = 0; t < 2; ++t)
+        for (int j = 1; j <= 7; ++j) {
+            EXPECT_EQ(two.rank(14, t * 7 + j, 1), j) << t;
+            EXPECT_EQ(two.rank(14, t * 7 + j, 2), (j - 1 + best[t]) % 7 + 1) << t;
+        }
 }
 
 TEST(CyclicDesigns, DifferenceCountsAndSharedSlices) {

@@ -7,6 +7,8 @@
 #include "sensory/optimal_design.h"
 #include "services/numeric.h"
 
+#include <array>
+
 namespace {
 
 struct Search {
@@ -50,6 +52,20 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search three(3, 4, 2, 0);
     const int a = three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), b = three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4);
     EXPECT_TRUE(a == 1 && b == 1);  // one product of each disjoint group
+}
+
+TEST(DesignSearch, FewerPlacesThanProductsStillGiveEveryJudgeR) {
+    // Every marginal is 1: the last judge takes the lowest-numbered products
+    // still owed, after the disjoint groups before it.
+    Search one(1, 7, 3, 0);
+    EXPECT_EQ(stest::columnSums(*one.JPMat, 1, 7), (std::vector<int>{1, 1, 1, 0, 0, 0, 0}));
+    Search three(3, 10, 3, 0);
+    EXPECT_EQ(stest::columnSums(*three.JPMat, 3, 10), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+    for (const auto& c : {std::array{2, 9, 4}, {4, 13, 3}, {1, 2, 1}, {3, 8, 2}})
+        for (short timeStop : {0, -1}) {
+            Search s(c[0], c[1], c[2], timeStop, 0.01);
+            stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
+        }
 }
 
 TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {

@@ -1,0 +1,192 @@
+// The presentation-order search against a plain re-implementation of its
+// stated steps: restarts drawn from the library's generator, every
+// candidate swap scored by a full recount instead of the constant-time
+// score, and each descent step starting from "nothing found yet".
+#include "boundary/VORNEXDO1M.h"
+#include "services/random.h"
+#include "tests/sensory/orders_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Order = std::vector<std::vector<int>>;  // [judge][position], products 1..P
+
+struct Counts {
+    std::vector<std::vector<long long>> position, carry;  // [p][r], [a][b]; 1-based
+};
+
+Counts count(const Order& o, int P, int R) {
+    Counts c{std::vector<std::vector<long long>>(P + 1, std::vector<long long>(R + 1, 0)),
+             std::vector<std::vector<long long>>(P + 1, std::vector<long long>(P + 1, 0))};
+    for (const auto& row : o) {
+        for (int r = 0; r < R; ++r) ++c.position[row[r]][r + 1];
+        for (int r = 0; r + 1 < R; ++r)
+            if (row[r] != row[r + 1]) ++c.carry[row[r]][row[r + 1]];
+    }
+    return c;
+}
+
+double criterion(const Order& o, int P, int R, double lambda) {
+    const Counts c = count(o, P, R);
+    long long pos = 0, carry = 0;
+    for (int p = 1; p <= P; ++p) {
+        for (int r = 1; r <= R; ++r) pos += c.position[p][r] * c.position[p][r];
+        for (int q = 1; q <= P; ++q)
+            if (p != q) carry += c.carry[p][q] * c.carry[p][q];
+    }
+    return (1 - lambda) * static_cast<double>(carry) + lambda * static_cast<double>(pos);
+}
+
+// Both mean absolute deviations at or below their whole-count bounds.
+bool atBounds(const Order& o, int P, int R, int J) {
+    const Counts c = count(o, P, R);
+    auto bound = [](double N, double T) {
+        const double m = T / N, k = std::floor(m), e = T - N * k;
+        return ((N - e) * (m - k) + (k + 1 - m) * e) / N;
+    };
+    double pos = 0, carry = 0;
+    for (int p = 1; p <= P; ++p) {
+        for (int r = 1; r <= R; ++r) pos += std::fabs(c.position[p][r] - static_cast<double>(J) / P);
+        for (int q = 1; q <= P; ++q)
+            if (p != q) carry += std::fabs(c.carry[p][q] - (R - 1.0) * J / (P * (P - 1.0)));
+    }
+    return pos / (P * R) <= bound(P * R, R * J) + 1e-9 && carry / (P * (P - 1.0)) <= bound(P * (P - 1.0), (R - 1.0) * J) + 1e-9;
+}
+
+std::vector<int> permutation(int n, int* seed, short init, int* oSeed) {
+    matrix perm(n, 1, 0.0);
+    Random1toN(n, &perm, seed, init, oSeed);
+    std::vector<int> out(static_cast<std::size_t>(n) + 1);
+    for (int i = 1; i <= n; ++i) out[i] = static_cast<int>(perm.vbget(i));
+    return out;
+}
+
+// One permutation moves every judge: new position r holds old position perm(r).
+void perturbAll(Order& o, int R, int* seed, short* init, int* oSeed) {
+    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
+    *init = -1;
+    for (auto& row : o) {
+        const std::vector<int> old = row;
+        for (int r = 1; r <= R; ++r) row[r - 1] = old[perm[r] - 1];
+    }
+}
+
+void perturbRow(std::vector<int>& row, int R, int* seed, short* init, int* oSeed) {
+    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
+    *init = -1;
+    for (int i = 1; i <= R; ++i) std::swap(row[i - 1], row[perm[i] - 1]);
+}
+
+void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSeedInit, int* oSeed) {
+    Order work = o;
+    for (std::size_t j = 0; j < o.size(); ++j)
+        if ((j + 1) % 2 == 0) std::reverse(work[j].begin(), work[j].end());
+    o = work;
+    double best = criterion(o, P, R, lambda);
+    for (std::size_t j = 0; j < o.size(); ++j)
+        for (int c = 0; c < R; ++c) work[j][c] = o[j][(c + static_cast<int>(j % R)) % R];
+    if (criterion(work, P, R, lambda) < best) {
+        o = work;
+        best = criterion(work, P, R, lambda);
+    }
+    perturbAll(work, R, ioSeed, ioSeedInit, oSeed);
+    if (criterion(work, P, R, lambda) < best) o = work;
+}
+
+struct Result {
+    Order order;
+    int ioSeed, oSeed;
+    short ioSeedInit;
+};
+
+Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, double lambda, int iter, int ioSeed,
+                       short ioSeedInit) {
+    int oSeed = ioSeed, seed = ioSeed;
+    short init = -1;
+    Order o(static_cast<std::size_t>(J));
+    for (int j = 0; j < J; ++j) o[j] = orders_test::productsOf(jp, J, P, j);
+    const double none = std::numeric_limits<double>::infinity();
+    Order best;
+    double bestCrit = none;
+    for (int pass = 0;;) {
+        if (pass == 1) {
+            initialize(o, P, R, lambda, &ioSeed, &ioSeedInit, &oSeed);
+            ioSeedInit = -1;
+        } else {
+            perturbAll(o, R, &seed, &init, &oSeed);
+        }
+        seed = oSeed;
+        int stalls = 0, jStar = -1, r1Star = 0, r2Star = 0;
+        for (double current = none;;) {
+            const double previous = current;
+            current = none;
+            jStar = -1;
+            for (int j = 0; j < J; ++j)
+                for (int r1 = 0; r1 < R - 1; ++r1)
+                    for (int r2 = r1 + 1; r2 < R; ++r2) {
+                        std::swap(o[j][r1], o[j][r2]);
+                        const double c = criterion(o, P, R, lambda);
+                        std::swap(o[j][r1], o[j][r2]);
+                        if (c < current) current = c, jStar = j, r1Star = r1, r2Star = r2;
+                    }
+            if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
+            if (previous == current || std::fabs(previous - current) < 1e-12) ++stalls;
+            if (stalls == 9 && jStar >= 0) {
+                perturbRow(o[jStar], R, &seed, &init, &oSeed);
+                seed = oSeed;
+            }
+            if (current > previous || stalls == 10) break;
+        }
+        if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
+        const double c = criterion(o, P, R, lambda);
+        const bool balanced = atBounds(o, P, R, J);
+        if (c < bestCrit || balanced) best = o, bestCrit = c;
+        if (balanced || ++pass == iter) break;
+    }
+    return {best, ioSeed, oSeed, ioSeedInit};
+}
+
+// J judges each given R distinct products at random.
+std::vector<int32_t> randomIncidence(int J, int P, int R, std::mt19937& gen) {
+    std::vector<int32_t> jp(static_cast<std::size_t>(J) * P, 0);
+    std::vector<int> products(static_cast<std::size_t>(P));
+    for (int j = 0; j < J; ++j) {
+        std::iota(products.begin(), products.end(), 0);
+        std::shuffle(products.begin(), products.end(), gen);
+        for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>(products[k]) * J + j] = 1;
+    }
+    return jp;
+}
+
+}  // namespace
+
+TEST(OrdersReference, SearchFollowsItsStatedStepsOnSmallDesigns) {
+    std::mt19937 gen(21);
+    int runs = 0;
+    for (int trial = 0; trial < 120; ++trial) {
+        const int P = 3 + static_cast<int>(gen() % 6), R = 2 + static_cast<int>(gen() % (P - 1));
+        const int J = 2 + static_cast<int>(gen() % 10), iter = 1 + static_cast<int>(gen() % 4);
+        if (R == P && J % (P % 2 == 0 ? P : 2 * P) == 0) continue;  // built outright, not searched
+        const double lambda = std::vector<double>{0.5, 0.3, 0.8, 1.0, 0.0}[gen() % 5];
+        orders_test::Ranking x(J, P, R, randomIncidence(J, P, R, gen));
+        x.seed = 1 + static_cast<int32_t>(gen() % 100000);
+        const Result want = referenceSearch(x.jp, J, P, R, lambda, iter, x.seed, x.seedInit);
+        Cpp_GetBestRanking(P, R, J, x.jp.data(), lambda, iter, 0, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
+                           x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+        for (int j = 0; j < J; ++j)
+            ASSERT_EQ(orders_test::row(x.jr, J, R, j), want.order[j])
+                << "trial " << trial << ": J " << J << " P " << P << " R " << R << " iter " << iter << " judge " << j + 1;
+        ASSERT_EQ(x.oSeed, want.oSeed) << trial;
+        ASSERT_EQ(x.seed, want.ioSeed) << trial;
+        ++runs;
+    }
+    EXPECT_GT(runs, 100);
+}
