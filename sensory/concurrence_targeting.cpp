@@ -35,6 +35,8 @@ constexpr int kTenureSpread = 8;
 // the temperature falling geometrically from the first value to the second.
 constexpr double kFirstTemperature = 2e-4;
 constexpr double kLastTemperature = 1e-7;
+// Cyclic candidates are enumerated only up to this many.
+constexpr double kCyclicCandidates = 500000;
 // Pivots of the factorisation at or below this mean a disconnected design.
 constexpr double kZeroPivot = 1e-12;
 
@@ -378,6 +380,155 @@ private:
     int updates_ = 0;
 };
 
+// Cyclic designs as candidates: m initial blocks developed mod P (P rows
+// each) and, for even P and R, one block fixed by adding P/2, developed
+// into P/2 rows. Every product is then served m R + R/2 times, pair
+// concurrences depend only on the difference of the two products, and the
+// concurrence matrix is circulant: its eigenvalues are the cosine sums of
+// its first row, so a candidate is scored in O(P^2). Among the candidates
+// of least sum of squared concurrences the best criterion is kept.
+class CyclicFamily {
+public:
+    CyclicFamily(int J, int P, int R) : J_(J), P_(P), R_(R), orbits_(J / P) {
+        half_ = J % P != 0 && P % 2 == 0 && R % 2 == 0 && J % P == P / 2;
+        if (orbits_ < 1 || (J % P != 0 && !half_) || R < 2 || R >= P) return;
+        // Full-orbit blocks hold 0 and R - 1 of 1..P-1; half-orbit blocks
+        // hold 0 and R/2 - 1 of 1..P/2-1, then the same shifted by P/2.
+        double count = std::pow(num_choose(P - 1, R - 1), orbits_) * (half_ ? num_choose(P / 2 - 1, R / 2 - 1) : 1.0);
+        if (count > kCyclicCandidates) return;
+        fullBlocks_ = subsetsWithZero(P - 1, R - 1);
+        if (half_) {
+            for (std::vector<int> b : subsetsWithZero(P / 2 - 1, R / 2 - 1)) {
+                const std::size_t n = b.size();
+                for (std::size_t i = 0; i < n; ++i) b.push_back(b[i] + P / 2);
+                halfBlocks_.push_back(b);
+            }
+        }
+        usable_ = true;
+    }
+
+    // The best candidate's rows into blocks (J x R); false when the shape has
+    // no cyclic candidates or none is connected.
+    bool best(int iCritType, std::vector<int>& blocks) {
+        if (!usable_) return false;
+        const std::vector<std::vector<int>> full = differenceCounts(fullBlocks_, 1);
+        const std::vector<std::vector<int>> half = differenceCounts(halfBlocks_, 2);
+        cosines_.resize(at(static_cast<long long>(P_) * P_));
+        for (int j = 0; j < P_; ++j)
+            for (int d = 0; d < P_; ++d)
+                cosines_[at(static_cast<long long>(j) * P_ + d)] = std::cos(2.0 * kPi * j * d / P_);
+        std::vector<std::size_t> pick(at(orbits_), 0), chosen;
+        std::size_t halfPick = 0, chosenHalf = 0;
+        long long least = std::numeric_limits<long long>::max();
+        double bestCrit = -std::numeric_limits<double>::infinity();
+        std::vector<int> lambda(at(P_));
+        // Full-orbit blocks in non-decreasing order of their index: the
+        // order of the orbits does not matter.
+        for (;;) {
+            for (halfPick = 0; halfPick < std::max<std::size_t>(1, half.size()); ++halfPick) {
+                std::fill(lambda.begin(), lambda.end(), 0);
+                for (std::size_t k : pick)
+                    for (int d = 0; d < P_; ++d) lambda[at(d)] += full[k][at(d)];
+                if (half_)
+                    for (int d = 0; d < P_; ++d) lambda[at(d)] += half[halfPick][at(d)];
+                long long ss = 0;
+                for (int d = 1; d < P_; ++d) ss += sqr(lambda[at(d)]);
+                if (ss > least) continue;
+                if (ss < least) bestCrit = -std::numeric_limits<double>::infinity();
+                least = ss;
+                const double c = criterion(iCritType, lambda);
+                if (c > bestCrit) {
+                    bestCrit = c;
+                    chosen = pick;
+                    chosenHalf = halfPick;
+                }
+            }
+            if (!advance(pick, full.size())) break;
+        }
+        if (!(bestCrit > -std::numeric_limits<double>::infinity())) return false;
+        blocks.clear();
+        for (std::size_t k : chosen) develop(fullBlocks_[k], P_, blocks);
+        if (half_) develop(halfBlocks_[chosenHalf], P_ / 2, blocks);
+        return true;
+    }
+
+private:
+    static double num_choose(int n, int k) {
+        double c = 1;
+        for (int i = 1; i <= k; ++i) c = c * (n - k + i) / i;
+        return c;
+    }
+
+    // Every set of 0 and `size` of 1..top, increasing.
+    static std::vector<std::vector<int>> subsetsWithZero(int top, int size) {
+        std::vector<std::vector<int>> out;
+        std::vector<int> c(at(size));
+        for (int i = 0; i < size; ++i) c[at(i)] = i + 1;
+        for (;;) {
+            std::vector<int> b{0};
+            b.insert(b.end(), c.begin(), c.end());
+            out.push_back(b);
+            int i = size - 1;
+            while (i >= 0 && c[at(i)] == top - size + 1 + i) --i;
+            if (i < 0) break;
+            ++c[at(i)];
+            for (int k = i + 1; k < size; ++k) c[at(k)] = c[at(k - 1)] + 1;
+        }
+        return out;
+    }
+
+    // For each block, how many ordered pairs of its products differ by d
+    // mod P, divided by `per` (a half-orbit block meets each pair twice).
+    std::vector<std::vector<int>> differenceCounts(const std::vector<std::vector<int>>& blocks, int per) const {
+        std::vector<std::vector<int>> counts;
+        for (const auto& b : blocks) {
+            std::vector<int> c(at(P_), 0);
+            for (int x : b)
+                for (int y : b)
+                    if (x != y) ++c[at(((y - x) % P_ + P_) % P_)];
+            for (int& v : c) v /= per;
+            counts.push_back(c);
+        }
+        return counts;
+    }
+
+    // The next non-decreasing pick of orbit blocks; false after the last.
+    static bool advance(std::vector<std::size_t>& pick, std::size_t n) {
+        int i = static_cast<int>(pick.size()) - 1;
+        while (i >= 0 && pick[at(i)] + 1 >= n) --i;
+        if (i < 0) return false;
+        ++pick[at(i)];
+        for (std::size_t k = at(i) + 1; k < pick.size(); ++k) pick[k] = pick[at(i)];
+        return true;
+    }
+
+    // The efficiency factors 1 - mu_j / (R r), mu_j = r + sum_d lambda(d) cos(2 pi j d / P).
+    double criterion(int iCritType, const std::vector<int>& lambda) const {
+        const double r = orbits_ * R_ + (half_ ? R_ / 2 : 0);
+        double sum = 0;
+        for (int j = 1; j < P_; ++j) {
+            double mu = r;
+            for (int d = 1; d < P_; ++d) mu += lambda[at(d)] * cosines_[at(static_cast<long long>(j) * P_ + d)];
+            const double e = 1.0 - mu / (R_ * r);
+            if (!(e > kZeroPivot)) return -std::numeric_limits<double>::infinity();
+            sum += iCritType == 1 ? std::log(e) : 1.0 / e;
+        }
+        return iCritType == 1 ? std::exp(sum / (P_ - 1)) : (P_ - 1) / sum;
+    }
+
+    // Rows i = 0..rows-1 holding block + i mod P.
+    void develop(const std::vector<int>& block, int rows, std::vector<int>& blocks) const {
+        for (int i = 0; i < rows; ++i)
+            for (int x : block) blocks.push_back((x + i) % P_);
+    }
+
+    static constexpr double kPi = 3.14159265358979323846;
+    int J_, P_, R_, orbits_;
+    bool half_ = false, usable_ = false;
+    std::vector<std::vector<int>> fullBlocks_, halfBlocks_;
+    std::vector<double> cosines_;
+};
+
 class ConcurrenceTargeting {
 public:
     ConcurrenceTargeting(int J, int P, int R, int iCritType, const TargetingBudget& time, SeedStream& seeds)
@@ -395,6 +546,14 @@ public:
             std::fill(tabuUntil_.begin(), tabuUntil_.end(), 0);
             evenConcurrences();
             design_.restore(leastBlocks_);
+            maximiseCriterion(keepDistinct);
+        }
+        // The best cyclic candidate competes too, and the walk goes on from it.
+        std::vector<int> cyclic;
+        if (CyclicFamily(J_, P_, R_).best(iCritType_, cyclic)) {
+            design_.restore(cyclic);
+            if (tracker_.reset(design_) && (!keepDistinct || design_.distinctBlocks()))
+                keepIfBest(tracker_.value(iCritType_));
             maximiseCriterion(keepDistinct);
         }
         if (!(best_ > -std::numeric_limits<double>::infinity())) return false;
