@@ -2,6 +2,7 @@
 
 #include "sensory/even_counts.h"
 #include "sensory/search_clock.h"
+#include "services/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,13 +19,13 @@ namespace {
 // multiply-adds of its factorisations: an untimed call stays well under a
 // tenth of a second and reproducible from its seed.
 constexpr long long kScoredWork = 3'000'000;
-constexpr double kCriterionWork = 24e6;
+constexpr double kCriterionWork = 30e6;
 // The concurrence search also ends after this many moves without a lower
 // sum: with uneven replications the least value may be out of reach.
 constexpr long long kStallMoves = 200;
 // Rounds of both searches from the given design: each round's draws take
 // it to another design of least concurrences, and the walks share the work.
-constexpr int kRounds = 4;
+constexpr int kRounds = 6;
 // Steps between two readings of the clock in a timed search.
 constexpr long long kClockPeriod = 16;
 // A product that leaves a row stays out of it for kTenure moves plus a
@@ -33,7 +34,7 @@ constexpr int kTenure = 2;
 constexpr int kTenureSpread = 8;
 // The walk accepts a worse design with probability exp(loss / temperature),
 // the temperature falling geometrically from the first value to the second.
-constexpr double kFirstTemperature = 2e-4;
+constexpr double kFirstTemperature = 5e-5;
 constexpr double kLastTemperature = 1e-7;
 // Cyclic candidates are enumerated only up to this many.
 constexpr double kCyclicCandidates = 500000;
@@ -380,83 +381,96 @@ private:
     int updates_ = 0;
 };
 
-// Cyclic designs as candidates: m initial blocks developed mod P (P rows
-// each) and, for even P and R, one block fixed by adding P/2, developed
-// into P/2 rows. Every product is then served m R + R/2 times, pair
-// concurrences depend only on the difference of the two products, and the
-// concurrence matrix is circulant: its eigenvalues are the cosine sums of
-// its first row, so a candidate is scored in O(P^2). Among the candidates
-// of least sum of squared concurrences the best criterion is kept.
+// Cyclic designs as candidates: initial blocks developed mod P, each into
+// P rows (a full orbit) or, for even P and R, a block fixed by adding P/2
+// into P/2 rows (a half orbit), as many of each as fill the J rows. Every
+// product is served equally often, pair concurrences depend only on the
+// difference of the two products, and the concurrence matrix is
+// circulant: its eigenvalues are the cosine sums of its first row, so a
+// candidate is scored in O(P^2). Among the candidates of least sum of
+// squared concurrences the best criterion is kept.
 class CyclicFamily {
 public:
-    CyclicFamily(int J, int P, int R) : J_(J), P_(P), R_(R), orbits_(J / P) {
-        half_ = J % P != 0 && P % 2 == 0 && R % 2 == 0 && J % P == P / 2;
-        if (orbits_ < 1 || (J % P != 0 && !half_) || R < 2 || R >= P) return;
-        // Full-orbit blocks hold 0 and R - 1 of 1..P-1; half-orbit blocks
-        // hold 0 and R/2 - 1 of 1..P/2-1, then the same shifted by P/2.
-        double count = std::pow(num_choose(P - 1, R - 1), orbits_) * (half_ ? num_choose(P / 2 - 1, R / 2 - 1) : 1.0);
-        if (count > kCyclicCandidates) return;
+    CyclicFamily(int J, int P, int R) : J_(J), P_(P), R_(R) {
+        if (R < 2 || R >= P || num::Cnk(P - 1, R - 1) > kCyclicCandidates) return;
         fullBlocks_ = subsetsWithZero(P - 1, R - 1);
-        if (half_) {
+        full_ = differenceCounts(fullBlocks_, 1);
+        if (P % 2 == 0 && R % 2 == 0 && num::Cnk(P / 2 - 1, R / 2 - 1) <= kCyclicCandidates) {
             for (std::vector<int> b : subsetsWithZero(P / 2 - 1, R / 2 - 1)) {
                 const std::size_t n = b.size();
                 for (std::size_t i = 0; i < n; ++i) b.push_back(b[i] + P / 2);
                 halfBlocks_.push_back(b);
             }
+            half_ = differenceCounts(halfBlocks_, 2);
         }
-        usable_ = true;
+        cosines_.resize(at(static_cast<long long>(P) * P));
+        for (int j = 0; j < P; ++j)
+            for (int d = 0; d < P; ++d) cosines_[at(static_cast<long long>(j) * P + d)] = std::cos(2.0 * kPi * j * d / P);
     }
 
-    // The best candidate's rows into blocks (J x R); false when the shape has
-    // no cyclic candidates or none is connected.
+    // The best candidate's rows into blocks (J x R); false when the shape
+    // has no cyclic candidates within reach or none is connected.
     bool best(int iCritType, std::vector<int>& blocks) {
-        if (!usable_) return false;
-        const std::vector<std::vector<int>> full = differenceCounts(fullBlocks_, 1);
-        const std::vector<std::vector<int>> half = differenceCounts(halfBlocks_, 2);
-        cosines_.resize(at(static_cast<long long>(P_) * P_));
-        for (int j = 0; j < P_; ++j)
-            for (int d = 0; d < P_; ++d)
-                cosines_[at(static_cast<long long>(j) * P_ + d)] = std::cos(2.0 * kPi * j * d / P_);
-        std::vector<std::size_t> pick(at(orbits_), 0), chosen;
-        std::size_t halfPick = 0, chosenHalf = 0;
-        long long least = std::numeric_limits<long long>::max();
-        double bestCrit = -std::numeric_limits<double>::infinity();
-        std::vector<int> lambda(at(P_));
-        // Full-orbit blocks in non-decreasing order of their index: the
-        // order of the orbits does not matter.
-        for (;;) {
-            for (halfPick = 0; halfPick < std::max<std::size_t>(1, half.size()); ++halfPick) {
-                std::fill(lambda.begin(), lambda.end(), 0);
-                for (std::size_t k : pick)
-                    for (int d = 0; d < P_; ++d) lambda[at(d)] += full[k][at(d)];
-                if (half_)
-                    for (int d = 0; d < P_; ++d) lambda[at(d)] += half[halfPick][at(d)];
-                long long ss = 0;
-                for (int d = 1; d < P_; ++d) ss += sqr(lambda[at(d)]);
-                if (ss > least) continue;
-                if (ss < least) bestCrit = -std::numeric_limits<double>::infinity();
-                least = ss;
-                const double c = criterion(iCritType, lambda);
-                if (c > bestCrit) {
-                    bestCrit = c;
-                    chosen = pick;
-                    chosenHalf = halfPick;
-                }
+        if (full_.empty()) return false;
+        for (int fullOrbits = J_ / P_; fullOrbits >= 0; --fullOrbits) {
+            const int rest = J_ - fullOrbits * P_;
+            if (rest == 0) {
+                search(iCritType, fullOrbits, 0);
+            } else if (!half_.empty() && rest % (P_ / 2) == 0) {
+                search(iCritType, fullOrbits, rest / (P_ / 2));
             }
-            if (!advance(pick, full.size())) break;
         }
-        if (!(bestCrit > -std::numeric_limits<double>::infinity())) return false;
+        if (!(bestCrit_ > -std::numeric_limits<double>::infinity())) return false;
         blocks.clear();
-        for (std::size_t k : chosen) develop(fullBlocks_[k], P_, blocks);
-        if (half_) develop(halfBlocks_[chosenHalf], P_ / 2, blocks);
+        for (std::size_t k = 0; k < chosen_.size(); ++k)
+            develop(k < chosenFull_ ? fullBlocks_[chosen_[k]] : halfBlocks_[chosen_[k]], k < chosenFull_ ? P_ : P_ / 2,
+                    blocks);
         return true;
     }
 
 private:
-    static double num_choose(int n, int k) {
-        double c = 1;
-        for (int i = 1; i <= k; ++i) c = c * (n - k + i) / i;
-        return c;
+    // Every pick of fullOrbits full-orbit and halfOrbits half-orbit blocks,
+    // each kind in non-decreasing order (the order of orbits does not
+    // matter), when there are few enough.
+    void search(int iCritType, int fullOrbits, int halfOrbits) {
+        const double count = std::pow(static_cast<double>(full_.size()), fullOrbits) *
+                             std::pow(static_cast<double>(half_.size()), halfOrbits);
+        if (fullOrbits + halfOrbits == 0 || count > kCyclicCandidates) return;
+        std::vector<std::size_t> pick(at(fullOrbits + halfOrbits), 0);
+        std::vector<int> lambda(at(P_));
+        const double r = (fullOrbits * R_ + halfOrbits * (R_ / 2)) * 1.0;
+        do {
+            std::fill(lambda.begin(), lambda.end(), 0);
+            for (std::size_t k = 0; k < pick.size(); ++k) {
+                const std::vector<int>& c = k < at(fullOrbits) ? full_[pick[k]] : half_[pick[k]];
+                for (int d = 0; d < P_; ++d) lambda[at(d)] += c[at(d)];
+            }
+            long long ss = 0;
+            for (int d = 1; d < P_; ++d) ss += sqr(lambda[at(d)]);
+            if (ss > least_) continue;
+            if (ss < least_) bestCrit_ = -std::numeric_limits<double>::infinity();
+            least_ = ss;
+            const double c = criterion(iCritType, lambda, r);
+            if (c > bestCrit_) {
+                bestCrit_ = c;
+                chosen_ = pick;
+                chosenFull_ = at(fullOrbits);
+            }
+        } while (advance(pick, at(fullOrbits)));
+    }
+
+    // The next pick: each kind's indices non-decreasing; false after the last.
+    bool advance(std::vector<std::size_t>& pick, std::size_t fullOrbits) const {
+        for (int i = static_cast<int>(pick.size()) - 1; i >= 0; --i) {
+            const std::size_t n = at(i) < fullOrbits ? full_.size() : half_.size();
+            if (pick[at(i)] + 1 >= n) continue;
+            ++pick[at(i)];
+            const std::size_t end = at(i) < fullOrbits ? fullOrbits : pick.size();
+            for (std::size_t k = at(i) + 1; k < end; ++k) pick[k] = pick[at(i)];
+            for (std::size_t k = std::max(end, at(i) + 1); k < pick.size(); ++k) pick[k] = 0;
+            return true;
+        }
+        return false;
     }
 
     // Every set of 0 and `size` of 1..top, increasing.
@@ -492,19 +506,8 @@ private:
         return counts;
     }
 
-    // The next non-decreasing pick of orbit blocks; false after the last.
-    static bool advance(std::vector<std::size_t>& pick, std::size_t n) {
-        int i = static_cast<int>(pick.size()) - 1;
-        while (i >= 0 && pick[at(i)] + 1 >= n) --i;
-        if (i < 0) return false;
-        ++pick[at(i)];
-        for (std::size_t k = at(i) + 1; k < pick.size(); ++k) pick[k] = pick[at(i)];
-        return true;
-    }
-
     // The efficiency factors 1 - mu_j / (R r), mu_j = r + sum_d lambda(d) cos(2 pi j d / P).
-    double criterion(int iCritType, const std::vector<int>& lambda) const {
-        const double r = orbits_ * R_ + (half_ ? R_ / 2 : 0);
+    double criterion(int iCritType, const std::vector<int>& lambda, double r) const {
         double sum = 0;
         for (int j = 1; j < P_; ++j) {
             double mu = r;
@@ -523,10 +526,14 @@ private:
     }
 
     static constexpr double kPi = 3.14159265358979323846;
-    int J_, P_, R_, orbits_;
-    bool half_ = false, usable_ = false;
-    std::vector<std::vector<int>> fullBlocks_, halfBlocks_;
+    int J_, P_, R_;
+    std::vector<std::vector<int>> fullBlocks_, halfBlocks_;  // initial blocks of each kind
+    std::vector<std::vector<int>> full_, half_;              // their difference counts
     std::vector<double> cosines_;
+    long long least_ = std::numeric_limits<long long>::max();
+    double bestCrit_ = -std::numeric_limits<double>::infinity();
+    std::vector<std::size_t> chosen_;
+    std::size_t chosenFull_ = 0;
 };
 
 class ConcurrenceTargeting {
@@ -543,6 +550,7 @@ public:
         started_ = clockNow();
         for (int round = 0; round < kRounds; ++round) {
             design_.load(start);
+            if (round > 0) kick();
             std::fill(tabuUntil_.begin(), tabuUntil_.end(), 0);
             evenConcurrences();
             design_.restore(leastBlocks_);
@@ -567,6 +575,18 @@ private:
         return time_.iTimeStop == -1 && step % kClockPeriod == 0 && scaledElapsedSince(started_) > time_.budget;
     }
     int drawBelow(int n) { return std::min(n - 1, static_cast<int>(seeds_.uniform() * n)); }
+
+    // J random exchanges, so that each round sets out from elsewhere.
+    void kick() {
+        for (int n = 0; n < J_; ++n) {
+            const int i = drawBelow(J_), j = (i + 1 + drawBelow(J_ - 1)) % J_;
+            design_.listOutside(i, j);
+            if (design_.outside() == 0) continue;
+            const std::size_t s = at(drawBelow(static_cast<int>(design_.outside())));
+            const std::size_t t = at(drawBelow(static_cast<int>(design_.outside())));
+            design_.exchange(i, j, design_.outsideI(s), design_.outsideJ(t));
+        }
+    }
 
     // Tabu search towards the least sum of squared concurrences; the design
     // of least sum found is kept in leastBlocks_.
