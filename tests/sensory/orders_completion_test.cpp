@@ -167,6 +167,16 @@ TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
             EXPECT_EQ(rowsOf(*M), given);
         }
     }
+    // Three judges given the same two of four products: the position bound
+    // is out of reach and every one of the three swaps soon turns tabu.
+    const Blocks same{{1, 2}, {1, 2}, {2, 1}};
+    const auto o = orderOf(same);
+    Stream t(2);
+    orders::completeOrder(4, 2, 3, 0.5, o.get(), t.limits());
+    expectSameProducts(same, *o);
+    const auto one = orderOf({{1}, {1}});
+    EXPECT_TRUE(orders::arrangePositions(1, 1, 2, one.get(), nullptr));
+    EXPECT_EQ(rowsOf(*one), (Blocks{{1}, {1}}));
     const Blocks repeated{{1, 2, 3}, {2, 2, 1}, {3, 1, 2}}, foreign{{1, 2, 3}, {4, 1, 2}};
     const auto r = orderOf(repeated), f = orderOf(foreign);
     Stream s(1);
