@@ -71,6 +71,13 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
                                                 << route.accelerate << ", DoChol " << route.doChol);
                 ASSERT_EQ(accepted, best.run ? 1 : 0);
+                if (best.run) {
+                    // Ties go to the first exchange met: runs from 1 up, codes down.
+                    EXPECT_EQ(h.iopt[best.run - 1], best.code);
+                    std::vector<int32_t> others = h.iopt, expected = startCodes;
+                    others[best.run - 1] = expected[best.run - 1] = 0;
+                    EXPECT_EQ(others, expected);
+                }
                 EXPECT_TRUE(exactPlanOf(h).det() == best.det);
                 EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(best.det)), 1e-9);
             }

@@ -35,6 +35,14 @@ Options::Options(const Args& args)
     if (timed && !(seconds >= 0)) throw UsageError("--seconds needs a time of at least 0");
 }
 
+std::vector<Option> optionTable() {
+    return {number("lambda", "weight of the position balance against the carry-over balance")
+                .within(0, 1)
+                .byDefault("0.5"),
+            integer("passes", "restarts of the order search at most").atLeast(1).byDefault("20"),
+            number("seconds", "time limit of each descent, in seconds [default: none]").atLeast(0)};
+}
+
 std::vector<int32_t> cyclicIncidence(int J, int P, int R) {
     std::vector<int32_t> jp(static_cast<std::size_t>(J) * P, 0);
     for (int j = 0; j < J; ++j)
@@ -80,14 +88,19 @@ int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& 
     return vxdoe::orders::printBestOrders(lib, vxdoe::orders::cyclicIncidence(J, P, R), J, P, R, options, seeds, out);
 }
 
-std::vector<std::string> orderJobOptions() {
-    std::vector<std::string> names{"products", "judges", "per-judge", "seed"};
-    names.insert(names.end(), vxdoe::orders::kOptionNames.begin(), vxdoe::orders::kOptionNames.end());
-    return names;
+// The sizes of a cyclic design: judge j tastes products j..j+R-1 (mod P).
+std::vector<vxdoe::Option> orderJobOptions() {
+    std::vector<vxdoe::Option> options{
+        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
+        vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
+        vxdoe::sheet::seedOption()};
+    for (vxdoe::Option& o : vxdoe::orders::optionTable()) options.push_back(std::move(o));
+    return options;
 }
 
 const vxdoe::JobRegistration kOrders{
-    {"orders", "--products P --judges J --per-judge R [--lambda L] [--passes N] [--seconds S] [--seed S]",
-     orderJobOptions(), runOrders}};
+    {"orders", "presentation orders balanced for position and carry-over, on a cyclic design", orderJobOptions(),
+     runOrders}};
 
 }  // namespace

@@ -19,8 +19,8 @@ struct Options {
     double seconds = 0.0;
     explicit Options(const Args& args);
 };
-// The option names Options reads, for a job's list of accepted options.
-inline const std::vector<std::string> kOptionNames{"lambda", "passes", "seconds"};
+// The lines of the options Options reads, for a job's option table.
+std::vector<Option> optionTable();
 
 // A J x P incidence, column-major: judge j (from 0) tastes products j, j+1,
 // ..., j+R-1 (mod P), numbered from 1.

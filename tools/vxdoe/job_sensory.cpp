@@ -74,11 +74,22 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     return vxdoe::orders::printBestOrders(lib, jp, iJ, iP, iR, vxdoe::orders::Options(args), seeds, out);
 }
 
+std::vector<vxdoe::Option> sensoryOptions() {
+    std::vector<vxdoe::Option> options{
+        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
+        vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
+        vxdoe::choice("criterion", "criterion maximised: D- or A-type efficiency", {"D", "A"}).byDefault("D"),
+        vxdoe::flag("cyclic", "build the design from cyclic squares, with its presentation orders"),
+        vxdoe::sheet::seedOption(),
+        vxdoe::flag("orders", "then order each judge's presentations (--lambda, --passes)")};
+    // --seconds limits the design search as well as the order search.
+    for (vxdoe::Option& o : vxdoe::orders::optionTable()) options.push_back(std::move(o));
+    return options;
+}
+
 const vxdoe::JobRegistration kSensory{
-    {"sensory",
-     "--products P --judges J --per-judge R [--criterion D|A] [--cyclic] [--seconds S] [--seed S] "
-     "[--orders [--lambda L] [--passes N]]",
-     {"products", "judges", "per-judge", "criterion", "cyclic", "seconds", "seed", "orders", "lambda", "passes"},
-     runSensory}};
+    {"sensory", "an optimal sensory design: which products each judge tastes, and its efficiency",
+     sensoryOptions(), runSensory}};
 
 }  // namespace
