@@ -67,11 +67,8 @@ std::string placeholder(const Option& o) {
 // The option's line in the help: its meaning, range and default.
 std::string helpLine(const Option& o) {
     std::string line = o.meaning;
-    const bool low = o.min > -HUGE_VAL, high = o.max < HUGE_VAL;
-    const std::string each = o.kind == Kind::Integers || o.kind == Kind::Numbers ? "each " : "";
-    if (low && high) line += " (" + each + formatNumber(o.min) + " to " + formatNumber(o.max) + ")";
-    else if (low) line += " (" + each + "at least " + formatNumber(o.min) + ")";
-    else if (high) line += " (" + each + "at most " + formatNumber(o.max) + ")";
+    if (const std::string range = rangeText(o); !range.empty())
+        line += (o.kind == Kind::Integers || o.kind == Kind::Numbers ? " (each " : " (") + range + ")";
     if (!o.fallback.empty()) line += " [default: " + o.fallback + "]";
     return line;
 }
@@ -122,7 +119,7 @@ std::string misuse(const CLI::ParseError& e, const ParsedJob& parsed) {
         // "--runs: 1 required N missing"
         return what.substr(0, what.find(':')) + " needs a value";
     }
-    if (const auto* v = dynamic_cast<const CLI::ValidationError*>(&e); v != nullptr && parsed.job != nullptr) {
+    if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr && parsed.job != nullptr) {
         // Near misses among a choice's values: "--design: 'cdd' is not one of ..."
         for (const Option& o : parsed.job->options) {
             auto given = parsed.given.find(o.name);

@@ -100,7 +100,9 @@ std::vector<std::string> listItems(const std::string& s) {
     return items;
 }
 
-std::string boundsText(const Option& o) {
+}  // namespace
+
+std::string rangeText(const Option& o) {
     const bool low = o.min > -HUGE_VAL, high = o.max < HUGE_VAL;
     if (low && high) return formatNumber(o.min) + " to " + formatNumber(o.max);
     if (low) return "at least " + formatNumber(o.min);
@@ -108,6 +110,7 @@ std::string boundsText(const Option& o) {
     return {};
 }
 
+namespace {
 // Why one number (a value, or an item of a list) does not suit the option.
 std::string numberProblem(const Option& o, bool whole, const std::string& s) {
     double v = 0;
@@ -118,7 +121,7 @@ std::string numberProblem(const Option& o, bool whole, const std::string& s) {
     } else if (!parseNumber(s, v) || std::isnan(v)) {
         return "'" + s + "' is not a number";
     }
-    if (v < o.min || v > o.max) return s + " is out of range (" + boundsText(o) + ")";
+    if (v < o.min || v > o.max) return s + " is out of range (" + rangeText(o) + ")";
     return {};
 }
 }  // namespace

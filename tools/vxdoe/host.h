@@ -87,6 +87,10 @@ Option numbers(std::string name, std::string meaning);
 Option text(std::string name, std::string meaning);
 Option choice(std::string name, std::string meaning, std::vector<std::string> values);
 
+// The bounds of a number option, as the help and the messages give them
+// ("at least 1", "1 to 4"); empty when it has none.
+std::string rangeText(const Option& option);
+
 // Why value does not suit option (not a number, out of range, not one of
 // the choices), or an empty string when it does: the parser refuses such a
 // value before any library is loaded, with the same reading Args makes.

@@ -55,9 +55,15 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     std::vector<int32_t> jp = hostTable(iJ, iP), jr = hostTable(iJ, iR);
     double maxcrit = 0, ocrit2 = 0;
     VARIANT_BOOL found = 0;
-    lib.entry<decltype(Cpp_RunGetOptimalDesign)>("Cpp_RunGetOptimalDesign")(
-        iJ, iP, iR, critType, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
-        &seedInit, &oSeed);
+    int32_t result = 0;
+    {
+        const vxdoe::orders::Progress progress("searching the design");
+        result = lib.entry<decltype(Cpp_RunGetOptimalDesign)>("Cpp_RunGetOptimalDesign")(
+            iJ, iP, iR, critType, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
+            &seedInit, &oSeed);
+    }
+    if (result == VX_E_TOO_MANY_PRODUCTS)
+        throw vxdoe::UsageError("--products can be at most " + std::to_string(VX_SENSORY_MOST_PRODUCTS));
     if (!args.has("seed")) std::cerr << "seed " << seed << '\n';
 
     printIntTable(out, "P", jp, iJ, iP);
