@@ -205,10 +205,11 @@ void writeWilliamsSquares(int P, int J, matrixInt* JRMat) {
 }
 
 // A best order the passes left above a bound goes through the completion
-// stage, which replaces it only by a better one. Its draws continue the
-// working seed.
+// stage, which replaces it only by a better one, unless the time limit has
+// passed. Its draws continue the working seed.
 template <class Deadline>
 void completeIfShort(int P, int R, int J, double lambda, BestOrder& best, WorkingSeed& seed, Deadline deadlinePassed) {
+    if (deadlinePassed()) return;  // like a pass, the stage does not start after the limit
     Scratch<matrixInt> positions, carryOver;
     orders::countOrder(P, R, J, best.order, positions.p, carryOver.p);
     if (orders::balanceOf(P, R, J, positions, carryOver).reachesBounds()) return;
