@@ -293,7 +293,10 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
    the search goes on until it proves its design optimal or half of
    iMaxSeconds (elapsed clock days x 100000) has passed (a NaN or negative
    limit gives no time, one above a day counts as a day); any other value:
-   one untimed pass. *maxcrit receives the criterion iCritType names, *ocrit2 the
+   one untimed pass. Either way the greedy fill of the searched judges
+   compares each judge with those before it; past about 10^9 compared cells
+   (thousands of judges) every judge left takes its first candidate, so
+   that the fill ends within seconds. *maxcrit receives the criterion iCritType names, *ocrit2 the
    other (the D-type one for any other iCritType, which runs no search);
    both of the design returned, in (0, 1], or the no-value constant for a
    design that cannot be scored (a product nobody tastes, products that
