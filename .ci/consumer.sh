@@ -87,6 +87,9 @@ dpkg_root() {
 dpkg_root -i "$deb"
 expect "vxdoe from the package" "runs,columns
 12,5" "$("$root/usr/bin/vxdoe" counts --levels 2,3,2)"
+expect "the library it loads" "library $root/usr/lib/libVORNEXDO1M.so.1" \
+    "$("$root/usr/bin/vxdoe" --version | sed -n 2p)"
+[ -s "$root/usr/share/man/man1/vxdoe.1.gz" ] || fail "the package lacks the manual page"
 dpkg_root -r vornexdo1m
 left=$(find "$root" -path "$root/var/lib/dpkg" -prune -o ! -type d -print)
 [ -z "$left" ] || fail "dpkg -r left files behind: $left"

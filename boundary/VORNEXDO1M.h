@@ -186,12 +186,17 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
    CatLabels is not read. Returns 0; for nalgo 1 and 2, -1 (nothing drawn,
    nothing written) when icrit is not 1 or 2, nthres < 1, nthres > nfullplan,
    nthres < nPlanLine, a level count is below 1, the level counts code
-   into other than nPlanLine model columns (1 + the sum of levels - 1) or
-   nfullplan exceeds the
-   full factorial, and -2 when 20000 random draws, or 200 draws with a
+   into other than nPlanLine model columns (1 + the sum of levels - 1),
+   nfullplan exceeds the full factorial, or nfullplan leaves a factor's last
+   level out of reach (its first code, (L_j - 1) L_1 ... L_(j-1), is not
+   below nfullplan), and -2 when 20000 random draws, or 200 draws with a
    singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
    no plan showing every level with a computable criterion (the arrays hold
-   the last try). */
+   the last try). The largest candidate set is 2147483647 codes (nfullplan
+   is a 32-bit int); a count of Cpp_GetFullPlanLines that stopped short of
+   the full factorial leaves the later factors' last levels out of reach and
+   is refused, so 29 or more two-level factors are. Every step of nalgo 2,
+   and every exchange pass, scans all nfullplan candidates. */
 VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes, BSTR* Cats,
                                         BSTR* CatLabels, VX_IN VARIANT_BOOL UseCategories, VX_NODIR int32_t NbMaxCat,
                                         VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
@@ -213,8 +218,9 @@ VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, 
    PlanDisp, iopt, critvalopt, Vopt and Chol are written back; delta is not
    changed. Call again with StartIter advanced by *onbrIter to continue.
    Codes past the full factorial are not scanned (they name its candidates
-   again); level counts that code into other than nPlanLine model columns
-   accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
+   again); level counts that code into other than nPlanLine model columns,
+   or an nfullplan that leaves a factor's last level out of reach (as
+   Cpp_OptiplanInit refuses), accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
    Returns 0. */
 VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
                                            VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,

@@ -58,7 +58,7 @@ bool impossibleSizes(const PlanArrays& a) {
         if (L < 1) return true;
         product = std::min<long long>(product * L, 1LL << 40);
     }
-    return a.nfullplan > product;
+    return a.nfullplan > product || !a.reachesEveryLevel();
 }
 
 struct History {

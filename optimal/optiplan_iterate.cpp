@@ -362,7 +362,7 @@ int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short 
     const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, candidates, nPlanLine,
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     int k = 0;
-    const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold();
+    const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold() && a.reachesEveryLevel();
     if (runs) {
         Iteration iteration(a, flagOf(delta, nthres));
         double current = critvalopt->vbget(StartIter, 1);

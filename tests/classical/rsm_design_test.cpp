@@ -244,11 +244,11 @@ TEST(RsmRunSheet, ReplicatesRepeatTheFirstReplicatesOrder) {
 }
 
 TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
-    // Two replicates of a 13-run design in sheets one row short of them and
-    // one row longer: the copy stops at the sheet's end, and a row past the
-    // replicates keeps what it held.
+    // Two replicates of a 13-run design in sheets with room for one run of
+    // the second, one row short of both, and one row longer: the copy stops
+    // at the sheet's end, and a row past the replicates keeps what it held.
     const Sheet one = Generate({.planID = kCcd, .k = 2});
-    for (int nplan : {25, 27}) {
+    for (int nplan : {14, 25, 27}) {
         std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary), minF(2, -1), maxF(2, 1);
         for (int c = 4; c <= 6; ++c)  // the flags and factors of the first replicate come in as 0
             for (int r = 1; r <= 13; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = 0;
@@ -413,9 +413,43 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     Cpp_PlanGenerate(2, kBbd, 1, 0, 0, 1, 0, 0, 0, 6, 5, INT32_MIN, minF.data(), maxF.data(), nullptr, small.data(),
                      &seed, -1, &oSeed);
     EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](double v) { return v == 0; })) << "no run to flag";
-    const Sheet one = Generate({.planID = kBbd, .k = 1});
+    const Sheet one = Generate({.planID = kBbd, .k = 1, .nRep = 3});
     EXPECT_EQ(one.nblock, 1);
-    EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(one.at(r, 4), 1) << "the single run is the centre";
+        EXPECT_EQ(one.at(r, 3), r) << "and each replicate repeats it";
+    }
+}
+
+TEST(RsmContract, NoFactorsOrNoResponsesLeaveTheColumnsThatAreNotThere) {
+    // No factors: column 5 is the first response, set on the one run of the
+    // replicate only. No responses: column 6 of a one-factor sheet is no
+    // response column and keeps its value.
+    for (int planID = 1; planID <= 4; ++planID)
+        for (const auto& [k, nRes] : {std::pair{0, 1}, {1, 0}}) {
+            std::vector<double> plan(3 * 6, 5.0), minF(1, -1), maxF(1, 1);
+            int32_t seed = 0, oSeed = 0;
+            Cpp_PlanGenerate(2, planID, k, nRes, 0, 1, 0, 0, 0, 3, 6, 1, minF.data(), maxF.data(), nullptr,
+                             plan.data(), &seed, 0, &oSeed);
+            if (k == 0) {
+                EXPECT_EQ(plan[4 * 3], -1.79769313486231e308) << planID;
+                for (int r = 2; r <= 3; ++r) EXPECT_EQ(plan[4 * 3 + r - 1], 5.0) << planID << ", row " << r;
+            }
+            for (int r = 1; r <= 3; ++r) EXPECT_EQ(plan[5 * 3 + r - 1], 5.0) << planID << ", row " << r;
+        }
+}
+
+TEST(RsmRunSheet, TwoRunsAreShuffledToo) {
+    // A two-run replicate comes out in either order, depending on the seed.
+    std::set<double> firstRuns;
+    for (int32_t i = 1; i <= 40; ++i) {
+        std::vector<double> plan(2 * 6, 0.0), minF(1, -1), maxF(1, 1);
+        int32_t s = i * 50000017, oSeed = 0;  // seeds spread over the generator's range
+        Cpp_PlanGenerate(2, kFactorial3, 1, 1, 0, 1, -1, 0, 0, 2, 6, 2, minF.data(), maxF.data(), nullptr,
+                         plan.data(), &s, -1, &oSeed);
+        firstRuns.insert(plan[2]);  // the standard-order number of run 1
+    }
+    EXPECT_EQ(firstRuns, (std::set<double>{1, 2}));
 }
 
 TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {

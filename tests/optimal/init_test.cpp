@@ -26,9 +26,14 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
         int32_t nfullplan, icrit;
     };
     // More runs than candidates, fewer runs than model columns, a level
-    // count below 1, no criterion, codes beyond the full factorial.
+    // count below 1, no criterion, codes beyond the full factorial, codes
+    // 1..4 that never show the third level of the second factor (first at
+    // code 2 x 2 = 4, read as 0), and 29 two-level factors, whose count
+    // stops at 2^28: the last factor's second level is first at code 2^28.
+    const std::vector<int32_t> twoLevel29(29, 2);
     for (const Case& c : {Case{{2, 3}, 7, 0, 2}, Case{{3, 3, 3}, 6, 0, 2}, Case{{3, 0, 2}, 6, 6, 2},
-                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}})
+                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}, Case{{2, 3}, 4, 4, 2},
+                          Case{twoLevel29, 30, 0, 2}})
         for (int32_t nalgo : {1, 2}) {
             HostPlan h(c.levels, c.runs);
             if (c.nfullplan) h.nfullplan = c.nfullplan;
@@ -38,6 +43,17 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
             EXPECT_EQ(h.iopt, std::vector<int32_t>(h.N, -5));
             EXPECT_EQ(h.ioSeed, 7);
         }
+}
+
+// One code more reaches every level: the plan is drawn from codes 1..5.
+TEST(OptimalInit, ACandidateSetReachingEveryLevelIsAccepted) {
+    HostPlan h({2, 3}, 4);
+    h.nfullplan = 5;
+    ASSERT_EQ(h.init(1), 0);
+    for (int32_t code : h.iopt) {
+        EXPECT_GE(code, 1);
+        EXPECT_LE(code, 5);
+    }
 }
 
 // Sizes that pass the checks yet admit no valid regular plan: the redraws

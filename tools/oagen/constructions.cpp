@@ -55,11 +55,18 @@ public:
         for (int i = 0; i < m_; ++i) q *= p_;
         return q;
     }
+    int add(int a, int b) const {
+        std::vector<int> ca = coeffs(a), cb = coeffs(b);
+        for (int i = 0; i < m_; ++i) ca[i] = mod(ca[i] + cb[i], p_);
+        return index(ca);
+    }
     int sub(int a, int b) const {
         std::vector<int> ca = coeffs(a), cb = coeffs(b);
         for (int i = 0; i < m_; ++i) ca[i] = mod(ca[i] - cb[i], p_);
         return index(ca);
     }
+    // The element 1: coefficient c0 = 1, which is the most significant digit.
+    int one() const { return size() / p_; }
     int mul(int a, int b) const {
         const std::vector<int> ca = coeffs(a), cb = coeffs(b);
         std::vector<int> prod(static_cast<std::size_t>(2 * m_ - 1), 0);
@@ -94,15 +101,92 @@ private:
     std::set<int> squares_;
 };
 
-// GF(q) for the orders the Paley arrays use: primes, and 27 = GF(3)[x]/(x^3 - x - 1).
+// GF(q) for a prime q, or for a prime power as GF(p)[x] modulo an irreducible
+// polynomial x^m - tail(x): the tails below have no root in GF(p) (degree 2
+// and 3), so each quotient is a field.
 Field fieldOfOrder(int q) {
-    if (q == 27) return Field(3, 3, {1, 1, 0});
-    return Field(q);
+    switch (q) {
+    case 4: return Field(2, 2, {1, 1});    // x^2 = x + 1
+    case 8: return Field(2, 3, {1, 1, 0});  // x^3 = x + 1
+    case 9: return Field(3, 2, {2, 0});    // x^2 = -1
+    case 25: return Field(5, 2, {2, 0});   // x^2 = 2, a non-residue mod 5
+    case 27: return Field(3, 3, {1, 1, 0});  // x^3 = x + 1
+    case 49: return Field(7, 2, {3, 0});   // x^2 = 3, a non-residue mod 7
+    default: return Field(q);
+    }
+}
+
+using SignMatrix = std::vector<std::vector<int>>;  // entries +1 and -1
+
+// H = [[1, 1'], [-1, Q + I]] with the Jacobsthal matrix Q[a][b] = chi(b - a),
+// each row of the lower block negated so that the first column is all +1.
+SignMatrix paleyOneMatrix(int q) {
+    const Field f = fieldOfOrder(q);
+    SignMatrix h(static_cast<std::size_t>(q + 1), std::vector<int>(static_cast<std::size_t>(q + 1), 1));
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) {
+            const int d = f.sub(b, a);
+            h[1 + a][1 + b] = (d == 0 || f.chi(d) == 1) ? -1 : 1;
+        }
+    return h;
+}
+
+// Symmetric conference matrix C of order q + 1 (q = 1 mod 4), then
+// H = C (x) K + I (x) M, of order 2 (q + 1).
+SignMatrix paleyTwoMatrix(int q) {
+    const int n = q + 1;
+    const Field f = fieldOfOrder(q);
+    std::vector<std::vector<int>> c(n, std::vector<int>(n, 1));
+    c[0][0] = 0;
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) c[1 + a][1 + b] = f.chi(f.sub(b, a));
+    const int k[2][2] = {{1, 1}, {1, -1}};
+    const int m[2][2] = {{1, -1}, {-1, -1}};
+    SignMatrix h(2 * n, std::vector<int>(2 * n));
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (int u = 0; u < 2; ++u)
+                for (int v = 0; v < 2; ++v) h[2 * i + u][2 * j + v] = c[i][j] * k[u][v] + (i == j ? m[u][v] : 0);
+    return h;
+}
+
+// [[H, H], [H, -H]]: a Hadamard matrix of twice the order.
+SignMatrix doubled(const SignMatrix& h) {
+    const std::size_t n = h.size();
+    SignMatrix d(2 * n, std::vector<int>(2 * n));
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) {
+            d[i][j] = d[i][n + j] = d[n + i][j] = h[i][j];
+            d[n + i][n + j] = -h[i][j];
+        }
+    return d;
+}
+
+// The prime powers whose fields fieldOfOrder knows.
+bool isKnownFieldOrder(int q) {
+    if (q == 4 || q == 8 || q == 9 || q == 25 || q == 27 || q == 49) return true;
+    if (q < 2) return false;
+    for (int d = 2; d * d <= q; ++d)
+        if (q % d == 0) return false;
+    return true;
+}
+
+// Paley I when order - 1 = 3 mod 4, Paley II when order / 2 - 1 = 1 mod 4,
+// else the doubling of a Hadamard matrix of half the order; empty when none
+// of these reaches the order.
+SignMatrix hadamardMatrix(int order) {
+    if (order == 2) return {{1, 1}, {1, -1}};
+    if (order < 2 || order % 4 != 0) return {};
+    if (isKnownFieldOrder(order - 1) && (order - 1) % 4 == 3) return paleyOneMatrix(order - 1);
+    const int half = order / 2;
+    if (isKnownFieldOrder(half - 1) && (half - 1) % 4 == 1) return paleyTwoMatrix(half - 1);
+    const SignMatrix h = hadamardMatrix(half);
+    return h.empty() ? h : doubled(h);
 }
 
 // A +-1 matrix whose first column is all +1, less that column, coded
 // +1 -> 0 and -1 -> 1: the columns of a normalised Hadamard matrix.
-Array fromNormalisedHadamard(const std::vector<std::vector<int>>& h) {
+Array fromNormalisedHadamard(const SignMatrix& h) {
     const int n = static_cast<int>(h.size());
     Array a{n, {}};
     for (int j = 1; j < n; ++j) {
@@ -174,11 +258,42 @@ std::vector<std::vector<int>> digitMatrix(const std::vector<std::string>& rows) 
     return m;
 }
 
-// OA(6, 2 3): v -> (v mod 2, v mod 3).
-Array chineseRemainder6() {
-    Column v = emptyColumn(6, 6);
-    for (int r = 0; r < 6; ++r) v.values[r] = r;
-    return Array{6, {collapsed(v, 2), collapsed(v, 3)}};
+// OA(ab, a b) for coprime a and b: v -> (v mod a, v mod b), a bijection onto
+// Z_a x Z_b by the Chinese remainder theorem, so the full factorial.
+Array chineseRemainder(int a, int b) {
+    Column v = emptyColumn(a * b, a * b);
+    for (int r = 0; r < a * b; ++r) v.values[r] = r;
+    return Array{a * b, {collapsed(v, a), collapsed(v, b)}};
+}
+
+// D(6, 6, 3) over GF(3): row i = 3e + a, column j = 3f + b, entry a b when
+// e = f = 0, -a b when e = f = 1, and a b + a^2 - b^2 when e != f.
+std::vector<std::vector<int>> differenceScheme663() {
+    std::vector<std::vector<int>> d(6, std::vector<int>(6));
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            const int e = i / 3, a = i % 3, f = j / 3, b = j % 3;
+            const int v = e != f ? a * b + a * a - b * b : (e == 0 ? a * b : -a * b);
+            d[i][j] = mod(v, 3);
+        }
+    return d;
+}
+
+// D(10, 10, 5) over GF(5), in the same block form: row i = 5e + a, column
+// j = 5f + b, entry a b (e = f = 0), a b + a^2 (e = 0, f = 1), a b + b^2
+// (e = 1, f = 0), 3 (a b + a^2 + b^2) (e = f = 1). Two columns of one block
+// differ by a linear function of a in each row block; across blocks the two
+// row blocks give quadratics in a whose leading coefficients differ by a
+// non-residue, so their value counts 1 + chi(.) add up to 2 everywhere.
+std::vector<std::vector<int>> differenceScheme10105() {
+    std::vector<std::vector<int>> d(10, std::vector<int>(10));
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j) {
+            const int e = i / 5, a = i % 5, f = j / 5, b = j % 5;
+            const int v = e == 0 ? (f == 0 ? a * b : a * b + a * a) : (f == 0 ? a * b + b * b : 3 * (a * b + a * a + b * b));
+            d[i][j] = mod(v, 5);
+        }
+    return d;
 }
 
 }  // namespace
@@ -244,36 +359,38 @@ Array raoHamming(int p, int n) {
     return a;
 }
 
-// H = [[1, 1'], [-1, Q + I]] with the Jacobsthal matrix Q[a][b] = chi(b - a),
-// each row of the lower block negated so that the first column is all +1.
-Array paleyTypeOne(int q) {
-    const Field f = fieldOfOrder(q);
-    std::vector<std::vector<int>> h(static_cast<std::size_t>(q + 1),
-                                    std::vector<int>(static_cast<std::size_t>(q + 1), 1));
-    for (int a = 0; a < q; ++a)
-        for (int b = 0; b < q; ++b) {
-            const int d = f.sub(b, a);
-            h[1 + a][1 + b] = (d == 0 || f.chi(d) == 1) ? -1 : 1;
-        }
-    return fromNormalisedHadamard(h);
+Array paleyTypeOne(int q) { return fromNormalisedHadamard(paleyOneMatrix(q)); }
+
+Array paleyTypeTwo(int q) { return fromNormalisedHadamard(paleyTwoMatrix(q)); }
+
+Array hadamard(int order) {
+    const SignMatrix h = hadamardMatrix(order);
+    return h.empty() ? Array{} : fromNormalisedHadamard(h);
 }
 
-// Symmetric conference matrix C of order 18, then H = C (x) K + I (x) M.
-Array paleyTypeTwo() {
-    const int q = 17, n = q + 1;
-    const Field f(q);
-    std::vector<std::vector<int>> c(n, std::vector<int>(n, 1));
-    c[0][0] = 0;
-    for (int a = 0; a < q; ++a)
-        for (int b = 0; b < q; ++b) c[1 + a][1 + b] = f.chi(f.sub(b, a));
-    const int k[2][2] = {{1, 1}, {1, -1}};
-    const int m[2][2] = {{1, -1}, {-1, -1}};
-    std::vector<std::vector<int>> h(2 * n, std::vector<int>(2 * n));
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            for (int u = 0; u < 2; ++u)
-                for (int v = 0; v < 2; ++v) h[2 * i + u][2 * j + v] = c[i][j] * k[u][v] + (i == j ? m[u][v] : 0);
-    return fromNormalisedHadamard(h);
+Array raoHammingOver(int q, int n) {
+    const Field f = fieldOfOrder(q);
+    int runs = 1;
+    for (int i = 0; i < n; ++i) runs *= q;
+    auto digitsOf = [&](int x) {  // x as n base-q digits (field elements), most significant first
+        std::vector<int> d(static_cast<std::size_t>(n));
+        for (int i = n - 1; i >= 0; --i, x /= q) d[i] = x % q;
+        return d;
+    };
+    Array a{runs, {}};
+    for (int u = 1; u < runs; ++u) {
+        const std::vector<int> du = digitsOf(u);
+        if (*std::find_if(du.begin(), du.end(), [](int v) { return v != 0; }) != f.one()) continue;
+        Column c = emptyColumn(q, runs);
+        for (int r = 0; r < runs; ++r) {
+            const std::vector<int> dx = digitsOf(r);
+            int dot = 0;
+            for (int i = 0; i < n; ++i) dot = f.add(dot, f.mul(du[i], dx[i]));
+            c.values[r] = dot;
+        }
+        a.columns.push_back(c);
+    }
+    return a;
 }
 
 Array signedWords12() { return signedWords({"aaa", "bbb", "aAc", "bcB"}, false); }
@@ -290,20 +407,27 @@ Array signedWords24() {
 
 Array differenceScheme12() { return expandDifferenceScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}}, 2); }
 
-// D(6, 6, 3) over GF(3): row i = 3e + a, column j = 3f + b, entry a b when
-// e = f = 0, -a b when e = f = 1, and a b + a^2 - b^2 when e != f.
-Array differenceScheme18() {
-    std::vector<std::vector<int>> d(6, std::vector<int>(6));
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) {
-            const int e = i / 3, a = i % 3, f = j / 3, b = j % 3;
-            const int v = e != f ? a * b + a * a - b * b : (e == 0 ? a * b : -a * b);
-            d[i][j] = mod(v, 3);
-        }
+Array differenceScheme18() { return expandDifferenceScheme(differenceScheme663(), 3); }
+
+Array expanded18() { return expandColumn(differenceScheme18(), 6, chineseRemainder(2, 3)); }
+
+Array differenceScheme50() { return expandDifferenceScheme(differenceScheme10105(), 5); }
+
+Array expanded50() { return expandColumn(differenceScheme50(), 10, chineseRemainder(2, 5)); }
+
+// D(18, 18, 3) = D(6, 6, 3) (x) D(3, 3, 3), the second the multiplication
+// table of GF(3): entry (i1, i2; j1, j2) = d1[i1][j1] + d2[i2][j2]. Two
+// columns differing in j1 see d1's differences, evenly spread over i1,
+// shifted by a term independent of i1; columns equal in j1 see d2's.
+Array differenceScheme54() {
+    const std::vector<std::vector<int>> d1 = differenceScheme663();
+    std::vector<std::vector<int>> d(18, std::vector<int>(18));
+    for (int i = 0; i < 18; ++i)
+        for (int j = 0; j < 18; ++j) d[i][j] = mod(d1[i / 3][j / 3] + (i % 3) * (j % 3), 3);
     return expandDifferenceScheme(d, 3);
 }
 
-Array expanded18() { return expandColumn(differenceScheme18(), 6, chineseRemainder6()); }
+Array expanded54() { return expandColumn(differenceScheme54(), 18, expanded18()); }
 
 // D(12, 12, 3) over GF(3), found by a satisfiability search: every two
 // columns show each difference exactly four times.

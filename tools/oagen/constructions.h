@@ -31,11 +31,18 @@ Array fullFactorial(const std::vector<int>& levels);
 Array binaryLinear(int n, int k);
 // Rao-Hamming array over GF(p)^n, p prime: one column per projective point.
 Array raoHamming(int p, int n);
+// The same over GF(q)^n for a prime power q (2, 3, 4, 5, 7, 8, 9, ...):
+// OA(q^n, q^((q^n - 1) / (q - 1))).
+Array raoHammingOver(int q, int n);
 // Paley type I Hadamard array OA(q+1, 2^q) for a prime power q = 3 mod 4
 // (q prime, or 27).
 Array paleyTypeOne(int q);
-// Paley type II Hadamard array OA(36, 2^35) from the conference matrix of GF(17).
-Array paleyTypeTwo();
+// Paley type II Hadamard array OA(2q+2, 2^(2q+1)) from the conference matrix
+// of GF(q), q = 1 mod 4 (17 gives OA(36, 2^35)).
+Array paleyTypeTwo(int q = 17);
+// OA(n, 2^(n-1)) from a Hadamard matrix of order n built by Paley I, Paley II
+// or doubling; an array of no runs when none of them reaches n (92 below 100).
+Array hadamard(int order);
 // Arrays of 4K runs built block by block from the signed columns of
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();
@@ -48,6 +55,10 @@ Array expanded18();          // OA(18, 2 3^7): the 6-level column of OA(18, 3^6 
 Array differenceScheme36();  // OA(36, 3^12 12)
 Array expanded36Binary();    // OA(36, 2^11 3^12): the 12-level column replaced by OA(12, 2^11)
 Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced by OA(12, 2^2 6)
+Array differenceScheme50();  // OA(50, 5^10 10)
+Array expanded50();          // OA(50, 2 5^11): the 10-level column replaced by OA(10, 2 5)
+Array differenceScheme54();  // OA(54, 3^18 18)
+Array expanded54();          // OA(54, 2 3^25): the 18-level column replaced by OA(18, 2 3^7)
 // The three 36-run arrays with three 6-level columns (found by search).
 Array sixLevelTriple28();   // OA(36, 2^8 6^3)
 Array sixLevelTriple37();   // OA(36, 3^7 6^3)

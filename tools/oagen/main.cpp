@@ -3,8 +3,12 @@
 //
 //     oagen classical/catalogue/orthogonal_arrays.cpp
 //
-// Without an argument the source goes to standard output.
+// Without an argument the source goes to standard output. With --extended it
+// writes the host's larger table instead (the build runs it):
+//
+//     oagen --extended array_table_data.cpp
 #include "tools/oagen/catalogue_build.h"
+#include "tools/oagen/extended_table.h"
 
 #include <exception>
 #include <fstream>
@@ -41,16 +45,24 @@ void writeCatalogue(std::ostream& out) {
 
 int main(int argc, char** argv) {
     try {
-        if (argc < 2) {
-            writeCatalogue(std::cout);
+        const bool extended = argc > 1 && std::string(argv[1]) == "--extended";
+        const auto write = [extended](std::ostream& out) {
+            if (extended)
+                oagen::writeExtendedTable(out, oagen::buildExtendedTable());
+            else
+                writeCatalogue(out);
+        };
+        const int pathAt = extended ? 2 : 1;
+        if (argc <= pathAt) {
+            write(std::cout);
             return 0;
         }
-        std::ofstream file(argv[1], std::ios::binary);
+        std::ofstream file(argv[pathAt], std::ios::binary);
         if (!file) {
-            std::cerr << "oagen: cannot write " << argv[1] << "\n";
+            std::cerr << "oagen: cannot write " << argv[pathAt] << "\n";
             return 1;
         }
-        writeCatalogue(file);
+        write(file);
         return file ? 0 : 1;
     } catch (const std::exception& e) {
         std::cerr << "oagen: " << e.what() << "\n";

@@ -1,5 +1,7 @@
 #include "tools/vxdoe/catalogue_sheets.h"
 
+#include "host/optimal/orthogonal_lookup.h"
+
 #include <algorithm>
 
 namespace vxdoe::catalogue {
@@ -32,31 +34,12 @@ std::optional<Sheet> inFactorOrder(const Sheet& array, const std::vector<int32_t
         const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(c) * array.runs;
         levelOfColumn.push_back(static_cast<int>(*std::max_element(first, first + array.runs)));
     }
-    std::vector<bool> used(levelOfColumn.size(), false);
-    // The first unused column whose level count passes `fits`, taken.
-    auto take = [&](auto fits) -> std::optional<std::size_t> {
-        for (std::size_t c = 0; c < used.size(); ++c)
-            if (!used[c] && fits(levelOfColumn[c])) {
-                used[c] = true;
-                return c;
-            }
-        return std::nullopt;
-    };
-    std::vector<std::optional<std::size_t>> column(levels.size());
-    for (std::size_t f = 0; f < levels.size(); ++f) column[f] = take([&](int s) { return s == levels[f]; });
-    if (collapse) {
-        // Factors of more levels have fewer columns to choose from: they go first.
-        std::vector<std::size_t> order(levels.size());
-        for (std::size_t f = 0; f < order.size(); ++f) order[f] = f;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return levels[a] > levels[b]; });
-        for (std::size_t f : order)
-            if (!column[f]) column[f] = take([&](int s) { return levels[f] > 0 && s % levels[f] == 0; });
-    }
+    const std::optional<std::vector<int>> column =
+        vxhost::columnsForFactors(levelOfColumn, std::vector<int>(levels.begin(), levels.end()), collapse);
+    if (!column) return std::nullopt;
     Sheet out{array.runs, static_cast<int>(levels.size()), {}};
     for (std::size_t f = 0; f < levels.size(); ++f) {
-        if (!column[f]) return std::nullopt;
-        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>(*column[f]) * array.runs;
+        const auto first = array.cells.begin() + static_cast<std::ptrdiff_t>((*column)[f]) * array.runs;
         for (auto cell = first; cell != first + array.runs; ++cell)
             out.cells.push_back(static_cast<double>((static_cast<int>(*cell) - 1) % levels[f] + 1));
     }

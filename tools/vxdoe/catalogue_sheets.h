@@ -32,12 +32,11 @@ struct Fetched {
 // Entry `number` (1..392); throws UsageError for any other number.
 Fetched fetch(const vxdoe::Library& lib, int32_t number);
 
-// The catalogue orders columns by level count; each factor, in the order
-// given, takes the next unused column with its level count. With collapse,
-// a factor left without one takes an unused column whose level count is a
-// multiple of its own, levels read modulo its count: merging levels in equal
-// groups keeps every column balanced and every pair orthogonal. Nothing when
-// the array lacks a column for some factor.
+// The array's columns picked for the factors as the host's look-up picks
+// them (vxhost::columnsForFactors): each factor takes the next unused column
+// with its level count; with collapse, a factor left without one takes an
+// unused column whose level count is a multiple of its own, levels read
+// modulo its count. Nothing when the array lacks a column for some factor.
 std::optional<Sheet> inFactorOrder(const Sheet& array, const std::vector<int32_t>& levels, bool collapse = false);
 
 }  // namespace vxdoe::catalogue

@@ -43,7 +43,7 @@ std::string defaultLibraryPath(const char* argv0) {
     const std::string beside = dir + "/" + kLibraryFile;
     std::error_code failed;
     if (std::filesystem::exists(beside, failed)) return beside;
-    return dir + "/" VXDOE_LIBDIR "/" + kLibraryFile;
+    return (std::filesystem::path(dir) / VXDOE_LIBDIR / kLibraryFile).lexically_normal().string();
 }
 
 }  // namespace

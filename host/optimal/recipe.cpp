@@ -1,0 +1,218 @@
+#include "host/optimal/recipe.h"
+
+#include "host/optimal/column_wise.h"
+#include "host/optimal/coordinate_exchange.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace vxhost {
+
+namespace {
+
+// Past this many candidates a pass of the library's exhaustive exchange
+// (runs x candidates evaluations) no longer fits a budget of seconds.
+constexpr double kLargestScannedSet = 1e6;
+// Random starts per column of the column-wise construction: a column that
+// can reach its bound gets more tries than one that cannot.
+constexpr int kColumnRestarts = 20;
+constexpr int kColumnRestartsBoundOutOfReach = 3;
+// A try at a column costs about runs^3 steps per column built; the
+// construction is given about this many in all.
+constexpr double kColumnWork = 3e8;
+// The share of a deadline the construction may take.
+constexpr double kColumnShare = 0.3;
+// Perturbation rounds without a gain before a chain gives way to a new start.
+constexpr int kPatience = 40;
+
+bool reachesBound(double d, double bound) { return d >= bound * (1.0 - 1e-9); }
+
+// Whether an orthogonal plan can exist at all: every level count, and the
+// product of every two, must divide the runs.
+bool orthogonalPossible(const std::vector<int>& levels, int runs) {
+    for (std::size_t a = 0; a < levels.size(); ++a)
+        for (std::size_t b = a; b < levels.size(); ++b)
+            if (runs % (a == b ? levels[a] : static_cast<long long>(levels[a]) * levels[b]) != 0) return false;
+    return true;
+}
+
+// Tries per column of the column-wise construction; 0 when even one try
+// would cost too much.
+int columnRestarts(const std::vector<int>& levels, int runs) {
+    const double perTry = std::pow(static_cast<double>(runs), 3) * static_cast<double>(levels.size());
+    const double affordable = std::floor(kColumnWork / perTry);
+    const int wanted = orthogonalPossible(levels, runs) ? kColumnRestarts : kColumnRestartsBoundOutOfReach;
+    return static_cast<int>(std::min<double>(wanted, affordable));
+}
+
+double hostD(const ModelSettings& m, const LevelPlan& plan) {
+    return normedD(logDetInformation(plan, m.runs, m.levels, m.icode), m.runs, modelColumns(m.levels));
+}
+
+struct Best {
+    LevelPlan plan;
+    double D = -1.0;
+    std::string stage;
+    void offer(const LevelPlan& p, double d, const std::string& s) {
+        if (d > D) plan = p, D = d, stage = s;
+    }
+};
+
+std::optional<Best> lookUp(const LibraryEntries& lib, const ModelSettings& m) {
+    std::vector<Sheet> arrays = catalogueSheets(lib);
+    const std::vector<Sheet>& table = tableSheets();
+    arrays.insert(arrays.end(), table.begin(), table.end());
+    const std::optional<FoundArray> found = findOrthogonal(arrays, m.levels, m.runs);
+    if (!found) return std::nullopt;
+    std::string stage = "orthogonal array: " + found->array->name + " (" + std::to_string(found->array->runs) + " runs)";
+    if (found->copies > 1) stage += ", its runs repeated " + std::to_string(found->copies) + " times";
+    return Best{found->plan, orthogonalBound(m.levels), stage};
+}
+
+// A few runs of the plan (two or three) replaced by random level
+// combinations: enough to leave the local optimum, few enough that the
+// exchange does not start over.
+LevelPlan perturbed(const LevelPlan& plan, const ModelSettings& m, std::mt19937& rng) {
+    LevelPlan out = plan;
+    const int replaced = 2 + static_cast<int>(rng() % 2);
+    for (int k = 0; k < replaced; ++k) {
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(m.runs));
+        for (std::size_t j = 0; j < m.levels.size(); ++j)
+            out[j * m.runs + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(m.levels[j]));
+    }
+    return out;
+}
+
+// Iterated local search: the coordinate exchange from the plan so far, then
+// perturbation rounds, each perturbed plan improved again and kept when no
+// worse; after kPatience rounds without a gain, a new random start. Each
+// new best is also handed to the library's exhaustive exchange when it can
+// scan the candidates, whose moves (a whole run for any candidate) reach
+// plans that coordinate moves cannot.
+void perturbationSearch(const LibraryEntries& lib, const RecipeSettings& settings, Budget& budget,
+                        std::mt19937& rng, Best& best) {
+    const ModelSettings& m = settings.model;
+    const double bound = orthogonalBound(m.levels);
+    const int p = modelColumns(m.levels);
+    const bool libraryExchange = libraryScansCandidates(m.levels);
+    const auto offer = [&](const LevelPlan& plan, double d, const std::string& stage) {
+        if (d <= best.D) return;
+        best.offer(plan, d, stage);
+        if (!libraryExchange) return;
+        if (const std::optional<LibraryPlan> pl = fromLevels(lib, m, plan))
+            best.offer(pl->levels(), libraryD(lib, m, *pl), stage + ", then the library's exchange");
+    };
+    std::string stage = best.stage + ", coordinate exchange and perturbation";
+    CoordinateResult current = coordinateExchange(m.levels, m.runs, m.icode, rng, best.plan);
+    double currentD = normedD(current.logDet, m.runs, p);
+    offer(current.plan, currentD, stage);
+    int stale = 0;
+    while (!budget.spent() && !reachesBound(best.D, bound)) {
+        budget.charge();
+        if (stale >= kPatience) {
+            current = coordinateExchange(m.levels, m.runs, m.icode, rng);
+            currentD = normedD(current.logDet, m.runs, p);
+            stage = "coordinate exchange from random starts with perturbation";
+            stale = 0;
+        } else {
+            CoordinateResult next = coordinateExchange(m.levels, m.runs, m.icode, rng, perturbed(current.plan, m, rng));
+            const double d = normedD(next.logDet, m.runs, p);
+            stale = d > currentD * (1.0 + 1e-12) ? 0 : stale + 1;
+            if (d >= currentD) current = std::move(next), currentD = d;
+        }
+        offer(current.plan, currentD, stage);
+        if (settings.progress) settings.progress(stage, best.D, budget.elapsed());
+    }
+}
+
+// The plan handed to the library as labels: its criterion, its output and,
+// for a plan short of the bound, the polish of its exchange. Where the
+// library cannot take the candidate set, the host scores the plan with the
+// same formulas.
+RecipeResult finish(const LibraryEntries& lib, const RecipeSettings& settings, const Best& best,
+                    const Budget& budget) {
+    const ModelSettings& m = settings.model;
+    RecipeResult res{best.stage, best.plan, best.D, orthogonalBound(m.levels), false, {}, budget.used()};
+    if (libraryTakesCandidates(m.levels)) {
+        const bool polish = libraryScansCandidates(m.levels) && !reachesBound(best.D, res.bound);
+        if (const std::optional<LibraryPlan> pl = fromLevels(lib, m, best.plan, polish)) {
+            res.plan = pl->levels();
+            res.D = libraryD(lib, m, *pl);
+            res.history = pl->history;
+            res.scoredByLibrary = true;
+            if (pl->history.size() > 1) res.stage += ", polished by the library's exchange";
+            return res;
+        }
+    }
+    const double logDet = logDetInformation(best.plan, m.runs, m.levels, m.icode);
+    res.D = normedD(logDet, m.runs, modelColumns(m.levels));
+    res.history = {m.icrit == 1 ? std::exp(logDet) : logDet / std::log(10.0)};
+    return res;
+}
+
+}  // namespace
+
+Budget Budget::seconds(double s) {
+    Budget b;
+    b.seconds_ = s;
+    return b;
+}
+
+Budget Budget::rounds(long long n) {
+    Budget b;
+    b.rounds_ = n;
+    return b;
+}
+
+bool Budget::spent() const { return rounds_ >= 0 ? used_ >= rounds_ : elapsed() >= seconds_; }
+
+double Budget::elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+bool libraryScansCandidates(const std::vector<int>& levels) { return candidateCount(levels) <= kLargestScannedSet; }
+
+long long fixedRounds(const std::vector<int>& levels, int runs) {
+    const double p = modelColumns(levels);
+    // About the cost of one round of coordinate exchange, measured on 16 to
+    // 60 runs; the rounds then take about a second on one core.
+    const double cost = runs * p * p * std::sqrt(static_cast<double>(levels.size()));
+    return std::clamp(static_cast<long long>(1.2e8 / std::max(cost, 1.0)), 20LL, 6000LL);
+}
+
+RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
+    const ModelSettings& m = settings.model;
+    double columns = 1.0;
+    for (int s : m.levels) {
+        if (s < 2) throw std::invalid_argument("every factor needs at least 2 levels");
+        columns += s - 1.0;
+    }
+    // The searches keep X (runs x p) and V (p x p): the same limit as the
+    // library's arrays.
+    if (columns * columns > kMaxModelCells || columns * std::max(m.runs, 0) > kMaxModelCells)
+        throw std::length_error("the plan would be too large");
+    if (m.levels.empty() || m.runs < modelColumns(m.levels))
+        throw std::invalid_argument(std::to_string(m.runs) + " runs for " + std::to_string(modelColumns(m.levels)) +
+                                    " model columns (need at least as many runs as columns)");
+    // The searches stop a little before the deadline: the library's scoring
+    // and polish of the final plan come after them.
+    const double searchSeconds = settings.seconds - std::min(0.1, 0.05 * settings.seconds);
+    Budget budget =
+        settings.fixedWork ? Budget::rounds(fixedRounds(m.levels, m.runs)) : Budget::seconds(searchSeconds);
+    if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget);
+    std::mt19937 rng(settings.seed);
+    if (settings.progress) settings.progress("column-wise construction", 0.0, budget.elapsed());
+    const int restarts = columnRestarts(m.levels, m.runs);
+    const ColumnWiseResult cw =
+        restarts > 0 ? columnWise(m.levels, m.runs, rng, restarts,
+                                  [&] { return !settings.fixedWork && budget.elapsed() > kColumnShare * settings.seconds; })
+                     : ColumnWiseResult{balancedRandomPlan(m.levels, m.runs, rng), false};
+    Best best;
+    best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan),
+               restarts > 0 ? "column-wise construction" : "random balanced plan");
+    if (!cw.orthogonal) perturbationSearch(lib, settings, budget, rng, best);
+    return finish(lib, settings, best, budget);
+}
+
+}  // namespace vxhost

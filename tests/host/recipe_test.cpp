@@ -1,0 +1,118 @@
+// The recipe through the library's entry points, as vxdoe runs it: which
+// stage answers, the D it reports against the closed form and against an
+// elimination of its plan, reproducible fixed work, and the refusals.
+#include "host/optimal/recipe.h"
+#include "tests/host/host_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using hosttest::repeated;
+
+vxhost::RecipeSettings settingsFor(std::vector<int> levels, int runs, uint32_t seed = 1) {
+    vxhost::RecipeSettings s;
+    s.model.levels = std::move(levels);
+    s.model.runs = runs;
+    s.fixedWork = true;
+    s.seed = seed;
+    return s;
+}
+
+double eliminatedD(const vxhost::RecipeResult& r, const vxhost::RecipeSettings& s) {
+    return vxhost::normedD(hosttest::logDetByElimination(r.plan, s.model.runs, s.model.levels, s.model.icode),
+                           s.model.runs, vxhost::modelColumns(s.model.levels));
+}
+
+TEST(Recipe, OrthogonalPlansComeFromTheCatalogueOrTheTable) {
+    const auto lib = hosttest::libraryEntries();
+    struct Case {
+        std::vector<int> levels;
+        int runs;
+        const char* source;
+        bool libraryScores;
+    };
+    std::vector<int> mixed36 = repeated(3, 8);
+    mixed36.insert(mixed36.end(), 4, 2);
+    const std::vector<Case> cases = {
+        {repeated(3, 13), 27, "catalogue entry 300", true},
+        {repeated(3, 4), 18, "catalogue entry 56", true},
+        {mixed36, 36, "D(12,12,3)", true},
+        {repeated(4, 10), 64, "GF(4)^3", true},
+        // 3^20 passes the library's 32-bit candidate count: the host scores it.
+        {repeated(3, 20), 81, "GF(3)^4", false},
+    };
+    for (const Case& c : cases) {
+        const vxhost::RecipeSettings s = settingsFor(c.levels, c.runs);
+        const vxhost::RecipeResult r = vxhost::runRecipe(lib, s);
+        EXPECT_NE(r.stage.find("orthogonal array"), std::string::npos) << r.stage;
+        EXPECT_NE(r.stage.find(c.source), std::string::npos) << r.stage;
+        EXPECT_EQ(r.scoredByLibrary, c.libraryScores) << r.stage;
+        EXPECT_TRUE(hosttest::strengthTwo(r.plan, c.runs, c.levels)) << r.stage;
+        EXPECT_NEAR(r.D, hosttest::closedFormBound(c.levels), 1e-9) << r.stage;
+        EXPECT_NEAR(r.bound, hosttest::closedFormBound(c.levels), 1e-12);
+        EXPECT_EQ(r.rounds, 0);
+        ASSERT_EQ(r.history.size(), 1u);
+        // log10 det(X'X), whoever computed it.
+        EXPECT_NEAR(r.history[0], hosttest::logDetByElimination(r.plan, c.runs, c.levels, 1) / std::log(10.0), 1e-8);
+    }
+}
+
+TEST(Recipe, SearchesReachTheEstablishedBestAndReproduce) {
+    const auto lib = hosttest::libraryEntries();
+    const vxhost::RecipeSettings s = settingsFor({4, 4, 3, 3, 2, 2}, 16, 7);
+    const vxhost::RecipeResult a = vxhost::runRecipe(lib, s);
+    const vxhost::RecipeResult b = vxhost::runRecipe(lib, s);
+    EXPECT_EQ(a.plan, b.plan);
+    EXPECT_EQ(a.stage, b.stage);
+    EXPECT_TRUE(a.scoredByLibrary);
+    EXPECT_NEAR(a.D, eliminatedD(a, s), 1e-9);
+    EXPECT_GE(a.D, 0.537026);  // the best of an established tool's 200 starts, 0.53703
+    EXPECT_LT(a.D, a.bound);   // 16 runs cannot balance a 3-level factor
+    EXPECT_EQ(a.rounds, vxhost::fixedRounds(s.model.levels, 16));
+}
+
+TEST(Recipe, LargeCandidateSetsUseTheHostsOwnExchangeAndScore) {
+    const auto lib = hosttest::libraryEntries();
+    vxhost::RecipeSettings s = settingsFor(repeated(3, 20), 60);
+    s.fixedWork = false;
+    s.seconds = 1.0;
+    const vxhost::RecipeResult r = vxhost::runRecipe(lib, s);
+    EXPECT_FALSE(r.scoredByLibrary);
+    EXPECT_NE(r.stage.find("coordinate exchange"), std::string::npos) << r.stage;
+    EXPECT_NEAR(r.D, eliminatedD(r, s), 1e-9);
+    EXPECT_GE(r.D, 0.9 * r.bound);
+    EXPECT_FALSE(vxhost::libraryScansCandidates(s.model.levels));
+    EXPECT_FALSE(vxhost::libraryTakesCandidates(s.model.levels));
+    EXPECT_TRUE(vxhost::libraryTakesCandidates(repeated(2, 30)));
+    EXPECT_FALSE(vxhost::libraryScansCandidates(repeated(2, 20)));  // 2^20 = 1,048,576 candidates
+    EXPECT_TRUE(vxhost::libraryScansCandidates(repeated(2, 19)));
+}
+
+TEST(Recipe, RefusesPlansThatCannotBeEstimable) {
+    const auto lib = hosttest::libraryEntries();
+    EXPECT_THROW(vxhost::runRecipe(lib, settingsFor({3, 3, 3}, 6)), std::invalid_argument);  // 7 columns
+    EXPECT_THROW(vxhost::runRecipe(lib, settingsFor({3, 1}, 9)), std::invalid_argument);
+    EXPECT_THROW(vxhost::runRecipe(lib, settingsFor({}, 9)), std::invalid_argument);
+    // Exactly as many runs as model columns is allowed.
+    const vxhost::RecipeResult r = vxhost::runRecipe(lib, settingsFor({3, 3, 3}, 7));
+    EXPECT_GT(r.D, 0.0);
+}
+
+TEST(Recipe, BudgetCountsRoundsOrSeconds) {
+    vxhost::Budget rounds = vxhost::Budget::rounds(2);
+    EXPECT_FALSE(rounds.spent());
+    rounds.charge();
+    EXPECT_FALSE(rounds.spent());
+    rounds.charge();
+    EXPECT_TRUE(rounds.spent());
+    EXPECT_EQ(rounds.used(), 2);
+    EXPECT_TRUE(vxhost::Budget::seconds(0.0).spent());
+    EXPECT_FALSE(vxhost::Budget::seconds(3600.0).spent());
+    // Fixed work shrinks as rounds grow dearer, within its limits.
+    EXPECT_EQ(vxhost::fixedRounds({2, 2}, 4), 6000);
+    EXPECT_EQ(vxhost::fixedRounds(repeated(3, 60), 300), 20);
+    EXPECT_GT(vxhost::fixedRounds({6, 5, 4, 3, 2}, 30), vxhost::fixedRounds(repeated(3, 20), 60));
+}
+
+}  // namespace
