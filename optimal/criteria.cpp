@@ -105,12 +105,16 @@ void RidgeInverse(const matrix* X, int n, int p, matrix* W) {
         }
     matrix* Si = nullptr;
     if (k > 0) inverse1(&S, Si, 0.0, static_cast<short*>(nullptr));
+    std::vector<double> QSi(static_cast<std::size_t>(p) * k, 0.0);  // Q (S + ridge)^-1, row r at r * k
+    for (int r = 0; r < p; ++r)
+        for (int b = 0; b < k; ++b)
+            for (int a = 0; a < k; ++a) QSi[static_cast<std::size_t>(r) * k + b] += Q[a][r] * Si->vbget(a + 1, b + 1);
     for (int r = 0; r < p; ++r)
         for (int c = 0; c < p; ++c) {
             double on = 0.0, projector = 0.0;
             for (int a = 0; a < k; ++a) {
                 projector += Q[a][r] * Q[a][c];
-                for (int b = 0; b < k; ++b) on += Q[a][r] * Si->vbget(a + 1, b + 1) * Q[b][c];
+                on += QSi[static_cast<std::size_t>(r) * k + a] * Q[a][c];
             }
             W->vbset(r + 1, c + 1, on + ((r == c ? 1.0 : 0.0) - projector) / kRidge);
         }

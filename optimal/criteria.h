@@ -22,11 +22,12 @@ inline constexpr short kTrue = -1;
 inline constexpr short kFalse = 0;
 
 // Ties. One determinant reached along two summation orders differs in its
-// last bits, so two values count as equal when they differ by no more than
-// this share of the larger magnitude (of 1 at least for log10 values, whose
-// rounding is absolute near 0). Every choice of the search that asks for a
-// tie or for a strict gain asks through Tied and Exceeds.
-inline constexpr double kTieTolerance = 32 * 2.220446049250313e-16;
+// last bits (a ratio summed from p-term forms by up to some p^2 ulps), so two
+// values count as equal when they differ by no more than this share of the
+// larger magnitude (of 1 at least for log10 values, whose rounding is
+// absolute near 0). Every choice of the search that asks for a tie or for a
+// strict gain asks through Tied and Exceeds.
+inline constexpr double kTieTolerance = 1e-12;
 enum class Scale { Relative, Log10 };
 bool Tied(double a, double b, Scale s = Scale::Relative);
 // a above b by more than a tie.

@@ -13,7 +13,7 @@ using namespace optimal;
 
 namespace {
 
-static_assert(kTieTolerance < 1e-12, "the pruning slack of the exhaustive scan must exceed a tie");
+static_assert(kTieTolerance < 1e-10, "the pruning slack of the exhaustive scan must exceed a tie");
 
 constexpr int kExhaustive = 11;
 constexpr int kFedorov = 12;
@@ -225,7 +225,7 @@ private:
                            [&](const CandidateWalk& walk) {
                                const double q = variance->value(walk.digits());
                                // The slack, well above a tie, keeps rounding from hiding an equal ratio.
-                               if (!(q > 0.0) || runs.empty() || 1.0 + q - leastLeaving < bestRatio * (1.0 - 1e-12))
+                               if (!(q > 0.0) || runs.empty() || 1.0 + q - leastLeaving < bestRatio * (1.0 - 1e-10))
                                    return;
                                const double* c = cross.values(walk.digits());
                                double most = -HUGE_VAL;

@@ -128,6 +128,66 @@ inline SingleExchange bestSingleExchange(const Plan& plan) {
     return best;
 }
 
+// One pass of the Fedorov exchange at a given escalation level m: m
+// candidates enter one after the other (each of largest variance relative to
+// the plan with the ones before it, the first met on ties; from the second on
+// the enlarged plan must show every level), then m runs leave one after the
+// other (each of smallest variance below 1 relative to the plan less the
+// runs before it, the first run on ties). The k-th leaving run takes the
+// (m + 1 - k)-th entering candidate. Empty when some step finds nothing.
+struct Escalation {
+    std::vector<long long> codes;  // the plan after the exchange
+    double gain = 0.0;             // det(new) / det(old) - 1
+};
+inline bool escalate(const Plan& plan, int m, Escalation& out) {
+    std::vector<std::vector<int>> rows;
+    for (long long c : plan.codes) rows.push_back(modelRow(plan.levels, plan.icode, c));
+    std::vector<long long> entering;
+    for (int k = 0; k < m; ++k) {
+        Int best = -1;
+        long long code = 0;
+        for (long long c = plan.candidates(); c >= 1; --c) {
+            if (plan.holds(c) || std::find(entering.begin(), entering.end(), c) != entering.end()) continue;
+            if (k > 0) {
+                Plan shown = plan;
+                shown.codes.insert(shown.codes.end(), entering.begin(), entering.end());
+                shown.codes.push_back(c);
+                if (!shown.showsEveryLevel()) continue;
+            }
+            auto trial = rows;
+            trial.push_back(modelRow(plan.levels, plan.icode, c));
+            const Int d = informationDeterminant(trial);
+            if (d > best) best = d, code = c;
+        }
+        if (code == 0) return false;
+        entering.push_back(code);
+        rows.push_back(modelRow(plan.levels, plan.icode, code));
+    }
+    std::vector<int> leaving;
+    std::vector<bool> gone(rows.size(), false);
+    for (int k = 0; k < m; ++k) {
+        Int best = 0;
+        int run = 0;
+        for (std::size_t i = 0; i < plan.codes.size(); ++i) {
+            if (gone[i]) continue;
+            std::vector<std::vector<int>> trial;
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                if (!gone[r] && r != i) trial.push_back(rows[r]);
+            const Int d = informationDeterminant(trial);
+            if (d > best) best = d, run = static_cast<int>(i) + 1;
+        }
+        if (run == 0) return false;
+        leaving.push_back(run);
+        gone[static_cast<std::size_t>(run - 1)] = true;
+    }
+    out.codes = plan.codes;
+    for (int k = 0; k < m; ++k) out.codes[static_cast<std::size_t>(leaving[k] - 1)] = entering[m - 1 - k];
+    Plan after = plan;
+    after.codes = out.codes;
+    out.gain = static_cast<double>(after.det()) / static_cast<double>(plan.det()) - 1.0;
+    return true;
+}
+
 inline double toDouble(Int v) { return static_cast<double>(v); }
 
 }  // namespace exact

@@ -61,11 +61,15 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 h.ioSeed = seed;
                 h.accelerate = route.accelerate;
                 h.doChol = route.doChol;
+                h.icrit = seed % 2 ? 1 : 2;  // det or log10 det
                 ASSERT_EQ(h.init(1), 0);
                 if (startCodes.empty()) {
                     startCodes = h.iopt;
                     best = exact::bestSingleExchange(exactPlanOf(h));
                 }
+                // Under det a singular draw is kept (its criterion is 0, not S) and
+                // flagged; its exchanges are scored with the ridge instead.
+                if (exactPlanOf(h).det() == 0) break;
                 ASSERT_EQ(h.iopt, startCodes);  // the same draw whatever is kept
                 const int32_t accepted = h.iterate(11, 1);
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
@@ -79,7 +83,8 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                     EXPECT_EQ(others, expected);
                 }
                 EXPECT_TRUE(exactPlanOf(h).det() == best.det);
-                EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(best.det)), 1e-9);
+                const double det = exact::toDouble(best.det);
+                EXPECT_NEAR(h.criterion(), h.icrit == 1 ? det : std::log10(det), 1e-9 * (h.icrit == 1 ? det : 1.0));
             }
         }
 }
@@ -99,16 +104,55 @@ TEST(OptimalExchange, ExhaustiveExchangeThroughVOrLScoresCriteria) {
     }
 }
 
-// With neither V nor L kept, the Fedorov exchange still works on variances.
-TEST(OptimalExchange, FedorovExchangeWithoutVOrL) {
-    HostPlan h({3, 3, 2, 2}, 10);
-    h.accelerate = 0;
-    h.doChol = 0;
-    ASSERT_EQ(h.init(1), 0);
-    const double start = h.criterion();
-    ASSERT_TRUE(h.iterateToEnd(12));
-    EXPECT_GT(h.criterion(), start + 0.1);
-    expectCompanionsDescribeThePlan(h, true, false);
+// One Fedorov pass takes the first escalation level whose exact gain reaches
+// Convergence. Convergences placed between the exact gains of the levels
+// force single, double and triple exchanges; each is compared with the exact
+// escalation in every way V and L can be kept, and V and L must describe
+// the plan the pass leaves.
+TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
+    const Route routes[] = {{-1, 0}, {0, -1}, {-1, -1}, {0, 0}};
+    int forced[4] = {0, 0, 0, 0};
+    for (int32_t seed = 1; seed <= 24; ++seed) {
+        HostPlan start({3, 3, 2, 2}, 10);
+        start.ioSeed = seed;
+        ASSERT_EQ(start.init(1), 0);
+        const exact::Plan plan = exactPlanOf(start);
+        exact::Escalation levels[4];
+        bool found[4] = {false, false, false, false};
+        for (int m = 1; m <= 3; ++m) found[m] = exact::escalate(plan, m, levels[m]);
+        // Below every gain, then between the gains that a single or a double exchange reach and the next.
+        std::vector<double> convergences{1e-9};
+        double below = -1.0;
+        for (int m = 1; m <= 3; ++m) {
+            if (!found[m]) continue;
+            if (below > 0.0 && levels[m].gain > below * (1.0 + 1e-6)) convergences.push_back((below + levels[m].gain) / 2);
+            below = std::max(below, levels[m].gain);
+        }
+        for (double convergence : convergences) {
+            int level = 0;
+            for (int m = 1; m <= 3 && !level; ++m)
+                if (found[m] && levels[m].gain >= convergence) level = m;
+            ++forced[level];
+            for (const Route& route : routes) {
+                HostPlan h({3, 3, 2, 2}, 10);
+                h.ioSeed = seed;
+                h.accelerate = route.accelerate;
+                h.doChol = route.doChol;
+                ASSERT_EQ(h.init(1), 0);
+                SCOPED_TRACE(testing::Message() << "seed " << seed << ", convergence " << convergence << ", route "
+                                                << route.accelerate << "/" << route.doChol);
+                ASSERT_EQ(h.iterate(12, 1, convergence), level ? 1 : 0);
+                std::vector<long long> codes(h.iopt.begin(), h.iopt.end());
+                EXPECT_EQ(codes, level ? levels[level].codes : plan.codes);
+                const double after = std::log10(exact::toDouble(exactPlanOf(h).det()));
+                EXPECT_NEAR(h.criterion(), after, 1e-9);
+                expectCompanionsDescribeThePlan(h, route.accelerate == -1 || route.doChol == 0, route.doChol == -1);
+            }
+        }
+    }
+    EXPECT_GT(forced[1], 0);
+    EXPECT_GT(forced[2], 0);
+    EXPECT_GT(forced[3], 0);
 }
 
 // Candidate counts that leave a factor's last level out of reach accept
@@ -123,6 +167,9 @@ TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
     for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
     EXPECT_EQ(h.iopt, codes);
     h.nfullplan = 5;
+    h.icrit = 3;  // no criterion: nothing either
+    for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
+    h.icrit = 2;
     EXPECT_GT(h.iterate(12, 3, -1.0), 0);
 
     HostPlan wide(std::vector<int32_t>(29, 2), 30);

@@ -1,5 +1,7 @@
 // The incremental companions of the information matrix against full
 // recomputation after long random sequences of runs entering and leaving.
+#include "boundary/VORNEXDO1M.h"
+#include "exact_reference.h"
 #include "optimal/candidate_scan.h"
 #include "optimal/candidates.h"
 #include "optimal/criteria.h"
@@ -113,6 +115,64 @@ TEST(IncrementalUpdates, ExchangeDeltasAreDeterminantRatios) {
     optimal::GramOfRows(X.get(), X->rows(), kP, M);
     const double ratio = M_Determinant(M, nullptr) / before;
     EXPECT_NEAR(federovDelta3(a[0], r[2], a[1], r[1], a[2], r[0]), ratio - 1.0, 1e-10);
+    delete M;
+    delete V;
+}
+
+// Model rows of every code under both codings (and none) against a plain
+// decoding of the mixed radix.
+TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
+    Plan plan;
+    matrix X(1, kP, 0.0), levels(4, 1, 0.0), disp(1, 8, 0.0);
+    for (int icode : {1, 2, 0})
+        for (int code = 0; code <= kCandidates; ++code) {
+            EnumToExp(4, &plan.levels, icode, code, &X, &levels, &disp, 1, kP);
+            const std::vector<int> expected = exact::modelRow(kLevels, icode == 0 ? 1 : icode, code);
+            const std::vector<int> digits = exact::levelsOf(kLevels, code);
+            for (int c = 1; c <= kP; ++c)
+                EXPECT_EQ(X.vbget(1, c), c == 1 || icode != 0 ? expected[c - 1] : 0) << icode << " " << code;
+            for (int j = 1; j <= 4; ++j) {
+                EXPECT_EQ(levels.vbget(j, 1), digits[j - 1] + 1);
+                EXPECT_EQ(disp.vbget(1, j + 4), digits[j - 1] + 1);
+            }
+        }
+}
+
+// Through V, appending a run multiplies det(M) by 1 + x'Vx: CalcCrit gives
+// the criterion of the enlarged plan from that of the plan before it, and a
+// non-positive x'Vx ranks one below what it held. The normed determinant
+// divides by the columns, not the runs.
+TEST(IncrementalUpdates, CriterionThroughTheInverseAndTheNormedDeterminant) {
+    Plan plan;
+    std::vector<int> codes{0, 5, 9, 13, 18, 22, 27, 31, 36, 40, 44};
+    exact::Plan whole{kLevels, 1, {codes.begin(), codes.end()}};
+    const double before = exact::toDouble(whole.det());
+    whole.codes.push_back(47);
+    const double after = exact::toDouble(whole.det());
+    codes.push_back(47);
+    Owned X = plan.rows(codes);
+    const int n = static_cast<int>(codes.size());
+    matrix *M = nullptr, *V = nullptr;
+    optimal::GramOfRows(X.get(), n - 1, kP, M);
+    inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
+    matrix history(n, 1, 0.0);
+    for (int icrit : {1, 2}) {
+        history.vbset(n - 1, 1, icrit == 1 ? before : std::log10(before));
+        double crit = 0.0;
+        short flag = 0;
+        CalcCrit(icrit, -1, 0, X.get(), kP, n, V, &history, &crit, &flag, nullptr);
+        EXPECT_NEAR(crit, icrit == 1 ? after : std::log10(after), 1e-9 * (icrit == 1 ? after : 1.0));
+        EXPECT_EQ(flag, 0);
+    }
+    matrix negative(kP, kP, 0.0);
+    M_AddDelta2(&negative, kP, -1.0);
+    double crit = 3.5;
+    short flag = 0;
+    CalcCrit(2, -1, 0, X.get(), kP, n, &negative, &history, &crit, &flag, nullptr);
+    EXPECT_EQ(crit, 2.5);
+    EXPECT_DOUBLE_EQ(Cpp_NormedDet(7.0, 100, 3), 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(Cpp_NormedDet(5.0, 10, 2), 1.5);
+    EXPECT_EQ(Cpp_NormedDet(num::kNoValue, 10, 2), num::kNoValue);
     delete M;
     delete V;
 }

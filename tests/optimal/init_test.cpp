@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -121,6 +122,57 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
             }
         }
     EXPECT_GT(checked, 60);
+}
+
+// Random plans are redrawn until the first N - 1 runs show every level and
+// the information matrix is regular: on designs where most draws fail one or
+// the other, every accepted plan passes both, by exact determinant.
+TEST(OptimalInit, RandomPlansAreRedrawnUntilCoveredAndRegular) {
+    struct Case {
+        std::vector<int32_t> levels;
+        int32_t runs;
+    };
+    for (const Case& c : {Case{{2, 2, 2, 2, 2, 2, 2}, 8}, Case{{4, 4, 3}, 9}})
+        for (int32_t seed = 1; seed <= 30; ++seed) {
+            HostPlan h(c.levels, c.runs);
+            h.ioSeed = seed;
+            ASSERT_EQ(h.init(1), 0);
+            exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
+            for (int r = 0; r < h.N - 1; ++r) plan.codes.push_back(h.iopt[r]);
+            EXPECT_TRUE(plan.showsEveryLevel()) << "seed " << seed;
+            plan.codes.push_back(h.iopt[h.N - 1]);
+            ASSERT_TRUE(plan.det() > 0) << "seed " << seed;
+            EXPECT_NEAR(h.critvalopt[h.N - 1], std::log10(exact::toDouble(plan.det())), 1e-9);
+            EXPECT_EQ(h.delta[h.N - 1], 0);
+        }
+}
+
+// After nalgo 1 or 2, oSeed holds the seed that reproduces the call (here of
+// a new stream, many draws long) and ioSeed the state to continue from.
+TEST(OptimalInit, TheSeedsReproduceAndContinueTheDraws) {
+    for (int32_t nalgo : {1, 2}) {
+        HostPlan first({2, 2, 2, 2, 2, 2, 2}, 8);
+        ASSERT_EQ(first.init(nalgo, 0), 0);
+        HostPlan again({2, 2, 2, 2, 2, 2, 2}, 8);
+        again.ioSeed = first.oSeed;
+        ASSERT_EQ(again.init(nalgo, -1), 0);
+        EXPECT_EQ(again.iopt, first.iopt);
+        EXPECT_EQ(again.oSeed, first.oSeed);
+        EXPECT_EQ(again.ioSeed, first.ioSeed);
+        EXPECT_NE(first.ioSeed, first.oSeed);
+    }
+}
+
+// The sequential start draws min(5, N / 2) runs; the greedy steps fill the
+// rest, so the tie counts of the random runs keep what the host passed.
+TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
+    for (int32_t runs : {8, 9, 10, 14}) {
+        HostPlan h({3, 3, 2, 2}, runs);
+        h.nbrOpt.assign(runs, -7);
+        ASSERT_EQ(h.init(2), 0);
+        const int k0 = std::min(5, runs / 2);
+        for (int r = 0; r < runs; ++r) EXPECT_EQ(h.nbrOpt[r] == -7, r < k0) << runs << " runs, row " << r + 1;
+    }
 }
 
 // Through L alone the first greedy step is ranked through a factor of the
