@@ -4,6 +4,12 @@ BUILD  ?= build
 ASAN   ?= build-asan
 JOBS   ?= 2
 CMAKE  ?= cmake
+PREFIX ?= /usr/local
+# What `make install` and `make package` build before copying.
+INSTALLED_TARGETS = VORNEXDO1M vxdoe vxdoe_man
+# Debian packages a step needs, installed with apt when missing (as root);
+# anyone else is told in one line what to install.
+NEED_CLI11 = tools/need-packages.sh vxdoe libcli11-dev
 
 # Fuzzing (clang): one libFuzzer target per family of entry points, each run
 # for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.
@@ -15,9 +21,10 @@ FUZZ_FAMILIES = classical optimal response sensory mixture
 FUZZ_RUNS    ?= 20000
 FUZZ_CORPUS  ?= $(FUZZ)/corpus
 
-.PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke
+.PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke install package test-packages man-packages
 
 configure:
+	$(NEED_CLI11)
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
 # Builds the library and the host program and runs the default example.
@@ -26,12 +33,31 @@ demo: configure
 	./$(BUILD)/vxdoe rsm --design ccd --factors 3
 
 # Builds everything (library, host, tests, benchmarks) and runs every test.
-test: configure
+# GoogleTest and Google Benchmark come from apt when missing (as root).
+test: test-packages configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
+test-packages:
+	tools/need-packages.sh "the tests" libgtest-dev libbenchmark-dev
+
+man-packages:
+	tools/need-packages.sh "the manual page" help2man
+
+# The library, its header, vxdoe with its manual page, the CMake package and
+# the pkg-config file under PREFIX; the tree can be moved afterwards.
+install: man-packages configure
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
+	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
+
+# The same files as a Debian package, in $(BUILD)/.
+package: man-packages configure
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
+	cd $(BUILD) && cpack -G DEB
+
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize:
+sanitize: test-packages
+	$(NEED_CLI11)
 	$(CMAKE) -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON -DVX_BENCH=OFF
 	$(CMAKE) --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j$(JOBS) --output-on-failure
@@ -41,6 +67,7 @@ bench: configure
 	for b in $(BUILD)/bench/bench_*; do $$b; done
 
 fuzz-build:
+	$(NEED_CLI11)
 	$(CMAKE) -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
 	  -DVX_FUZZ=ON -DBUILD_TESTING=OFF -DVX_BENCH=OFF
 	$(CMAKE) --build $(FUZZ) -j$(JOBS) --target vx_fuzz

@@ -2,7 +2,8 @@
 # CI, Windows part: cross-builds VORNEXDO1M.dll with mingw-w64 into build-win/
 # and runs its tests under a headless Wine: the import and export tables, the
 # type library read back by Wine's oleaut32, late-bound calls, the unit-test
-# suite, and vxdoe.exe against the native vxdoe on the same jobs and seeds.
+# suite, vxdoe.exe against the native vxdoe on the same jobs and seeds, and
+# a C program built against the installed DLL.
 #
 # Runs after the native suites; the native build (build/, or VX_NATIVE_BUILD)
 # provides the reference vxdoe and is configured here if it is missing.
@@ -36,15 +37,7 @@ stop_wine() {
 trap stop_wine EXIT
 
 phase "packages"
-missing=()
-for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get -o DPkg::Lock::Timeout=600 update -qq
-    apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}" >/dev/null
-fi
+tools/need-packages.sh "the Windows build" "${PACKAGES[@]}"
 
 phase "native vxdoe (reference)"
 if [ ! -f "$NATIVE_BUILD/CMakeCache.txt" ]; then
@@ -61,5 +54,18 @@ cmake --build "$WINDOWS_BUILD" -j"$JOBS"
 
 phase "tests under Wine"
 (cd "$WINDOWS_BUILD" && ctest -j"$JOBS" --output-on-failure)
+
+phase "C program against the installed DLL"
+# As a Windows user of the library builds one: the installed header, the
+# import library and oleaut32 for the BSTRs; the DLL beside the program.
+prefix=$(mktemp -d)
+trap 'stop_wine; rm -rf "$prefix"' EXIT
+cmake --install "$WINDOWS_BUILD" --prefix "$prefix" >/dev/null
+x86_64-w64-mingw32-gcc -std=c99 -Wall -Wextra -Wpedantic -Werror examples/consumer_c/main.c \
+    -I"$prefix/include" -L"$prefix/lib" -lVORNEXDO1M -loleaut32 -o "$prefix/bin/consumer_c.exe"
+if ! diff -u examples/consumer_c/expected.txt <(tools/wine-run.sh "$prefix/bin/consumer_c.exe" | tr -d '\r'); then
+    echo "FAIL: consumer_c.exe under Wine"
+    exit 1
+fi
 
 phase ""

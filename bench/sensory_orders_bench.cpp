@@ -71,4 +71,34 @@ BENCHMARK(BestRanking)
     ->Args({2000, 10, 10})
     ->Unit(benchmark::kMillisecond);
 
+// One pass on a large panel. With lambda = 0.5 each judge's best swap is
+// kept between descent steps and only the swaps reading a changed count are
+// rescored; lambda = 0.5 + 2^-30 is no multiple of 2^-10, so every step
+// scans every candidate swap (the two weights differ too little to change
+// which swaps a step takes, but the criteria are not computed exactly).
+void OnePassLargePanel(benchmark::State& state) {
+    const int J = static_cast<int>(state.range(0)), P = static_cast<int>(state.range(1));
+    const int R = static_cast<int>(state.range(2));
+    const double lambda = state.range(3) != 0 ? 0.5 : 0.5 + 0x1p-30;
+    Scratch<matrixInt> jp(new matrixInt(J, P, 0)), jr(new matrixInt(J, R, 0)), rm(new matrixInt(P, R, 0)),
+        sm(new matrixInt(P, P + 1, 0));
+    Scratch<matrix> md(new matrix(2, 2, 0.0)), conc(new matrix(P, P, 0.0));
+    for (int j = 1; j <= J; ++j)
+        for (int k = 0; k < R; ++k) jp->vbset(j, (j - 1 + k) % P + 1, 1);
+    for (auto _ : state) {
+        int seed = 5, oSeed = 0;
+        short seedInit = -1;
+        GetBestRanking(P, R, J, jp, lambda, 1, 0, 0, 0.0, jr, rm, sm, md, conc, &seed, &seedInit, &oSeed);
+    }
+    state.counters["pos_eam"] = md->vbget(1, 1);
+    state.counters["carry_eam"] = md->vbget(2, 1);
+}
+BENCHMARK(OnePassLargePanel)
+    ->ArgNames({"J", "P", "R", "cached"})
+    ->Args({1000, 100, 20, 1})
+    ->Args({1000, 100, 20, 0})
+    ->Args({5000, 100, 20, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
 }  // namespace

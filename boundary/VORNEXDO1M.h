@@ -186,12 +186,17 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
    CatLabels is not read. Returns 0; for nalgo 1 and 2, -1 (nothing drawn,
    nothing written) when icrit is not 1 or 2, nthres < 1, nthres > nfullplan,
    nthres < nPlanLine, a level count is below 1, the level counts code
-   into other than nPlanLine model columns (1 + the sum of levels - 1) or
-   nfullplan exceeds the
-   full factorial, and -2 when 20000 random draws, or 200 draws with a
+   into other than nPlanLine model columns (1 + the sum of levels - 1),
+   nfullplan exceeds the full factorial, or nfullplan leaves a factor's last
+   level out of reach (its first code, (L_j - 1) L_1 ... L_(j-1), is not
+   below nfullplan), and -2 when 20000 random draws, or 200 draws with a
    singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
    no plan showing every level with a computable criterion (the arrays hold
-   the last try). */
+   the last try). The largest candidate set is 2147483647 codes (nfullplan
+   is a 32-bit int); a count of Cpp_GetFullPlanLines that stopped short of
+   the full factorial leaves the later factors' last levels out of reach and
+   is refused, so 29 or more two-level factors are. Every step of nalgo 2,
+   and every exchange pass, scans all nfullplan candidates. */
 VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes, BSTR* Cats,
                                         BSTR* CatLabels, VX_IN VARIANT_BOOL UseCategories, VX_NODIR int32_t NbMaxCat,
                                         VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
@@ -213,8 +218,9 @@ VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, 
    PlanDisp, iopt, critvalopt, Vopt and Chol are written back; delta is not
    changed. Call again with StartIter advanced by *onbrIter to continue.
    Codes past the full factorial are not scanned (they name its candidates
-   again); level counts that code into other than nPlanLine model columns
-   accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
+   again); level counts that code into other than nPlanLine model columns,
+   or an nfullplan that leaves a factor's last level out of reach (as
+   Cpp_OptiplanInit refuses), accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
    Returns 0. */
 VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
                                            VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
@@ -297,8 +303,17 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
    other (the D-type one for any other iCritType, which runs no search);
    both of the design returned, in (0, 1], or the no-value constant for a
    design that cannot be scored (a product nobody tastes, products that
-   never meet at one judge, fewer than two products, iR outside 1..iP).
-   Seed triple with the flag by pointer. Returns 0. */
+   never meet at one judge, fewer than two products).
+   A shape that describes no design (iJ, iP or iR below 1, or iR above iP)
+   returns 0 at once with both criteria the no-value constant and every
+   array as passed. More than VX_SENSORY_MOST_PRODUCTS products are refused
+   with VX_E_TOO_MANY_PRODUCTS before anything is allocated or written:
+   every criterion is taken from the eigenvalues of an iP x iP matrix, which
+   at 500 products holds 2 MB and takes about 0.15 s to solve, and a search
+   scores its designs hundreds of times; both grow as iP^2 and iP^3.
+   Seed triple with the flag by pointer. Returns 0 or VX_E_TOO_MANY_PRODUCTS. */
+#define VX_SENSORY_MOST_PRODUCTS 500
+#define VX_E_TOO_MANY_PRODUCTS (-2)
 VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR,
                                                VX_IN int32_t iCritType, VX_IN VARIANT_BOOL iUseCyclic,
                                                VX_IN VARIANT_BOOL iTimeStop, VX_IN double iMaxSeconds,
@@ -315,21 +330,35 @@ VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t i
    descent over swaps within one judge's order, minimising
    iLambda * position sum of squares + (1 - iLambda) * carry-over sum of
    squares. iCheckJRMat non-zero starts from ioJRMat as passed, zero from
-   each judge's products in increasing order. iTimeStop is tested for -1:
-   then every descent stops after iMaxSeconds seconds (later passes still
-   make one step each). The passes end early once both mean absolute
-   deviations (EAM) reach their bounds. Complete blocks (every judge tastes
-   all iP = iR products) over a whole number of carry-over balanced squares
-   (iJ a multiple of iP, of 2 iP for odd iP) receive Williams squares at
-   once, with no draw. Written back: the best order in
-   ioJRMat, its position counts oRmat (iP x iR), its carry-over counts
-   oSmat (iP x (iP + 1); column 1 the last-position counts, column q + 1 the
-   times each product is directly followed by q), oMDMat (2 x 2: position
-   and carry-over EAM in column 1, their bounds in column 2, a bound the EAM
-   undercuts by more than 1e-6 as VX_NO_VALUE; carry-over 0 when iP < 2),
-   and oConcMat (iP x iP), to which the pair counts of iJPmat are added
-   below and on the diagonal, VX_NO_VALUE above it: pass zeros. Seed triple
-   as above. Nothing is written when iP, iR or iJ is below 1. */
+   each judge's products in increasing order. The passes end early once
+   both mean absolute deviations (EAM) reach their bounds. Complete blocks
+   (every judge tastes all iP = iR products) over a whole number of
+   carry-over balanced squares (iJ a multiple of iP, of 2 iP for odd iP)
+   receive Williams squares at once, with no draw.
+   Work: iTimeStop is tested for -1: then a descent stops at its first step
+   after iMaxSeconds seconds (clock days x 100000) have passed, and no pass
+   starts after that. Whatever the flags, the passes end once they have
+   done the work of 2.5 x 10^8 candidate swaps, so that a huge `iter`
+   cannot keep the host waiting; a descent step scores at most
+   iJ iR (iR - 1) / 2 candidate swaps.
+   Written back: the best order in ioJRMat, its position counts oRmat
+   (iP x iR), its carry-over counts oSmat (iP x (iP + 1); column 1 the
+   last-position counts, column q + 1 the times each product is directly
+   followed by q), oMDMat (2 x 2: position and carry-over EAM in column 1,
+   their bounds in column 2, a bound the EAM undercuts by more than 1e-6 as
+   VX_NO_VALUE; carry-over 0 when iP < 2), and oConcMat (iP x iP), to which
+   the pair counts of iJPmat are added below and on the diagonal,
+   VX_NO_VALUE above it: pass zeros. Nothing is read or written, and
+   nothing allocated, when iP, iR or iJ is below 1 or iR is above iP.
+   Seeds: the first pass draws from the *ioSeed passed in whatever the flag
+   says; the second pass (iter >= 2) draws once through the host's own
+   triple, so with *ioSeedInit false it starts a new stream, writes that
+   stream's seed to *ioSeed and sets *ioSeedInit to -1. Hence: with
+   *ioSeedInit -1 on entry, or with iter = 1, the *ioSeed passed in
+   reproduces the call (and is written back unchanged); with *ioSeedInit 0
+   and iter >= 2 the call cannot be reproduced, since the value written
+   back is the second pass's seed and not the first's. *oSeed receives the
+   state to continue from. */
 VX_API void VX_CALL Cpp_GetBestRanking(VX_IN int32_t iP, VX_IN int32_t iR, VX_IN int32_t iJ, int32_t* iJPmat,
                                        VX_IN double iLambda, VX_IN int32_t iter, VX_IN VARIANT_BOOL iCheckJRMat,
                                        VX_IN VARIANT_BOOL iTimeStop, VX_IN double iMaxSeconds, int32_t* ioJRMat,

@@ -25,6 +25,7 @@ VX_API void VX_CALL Cpp_GetBestRanking(int32_t iP, int32_t iR, int32_t iJ, int32
                                        double iMaxSeconds, int32_t* ioJRMat, int32_t* oRmat, int32_t* oSmat,
                                        double* oMDMat, double* oConcMat, int32_t* ioSeed, VARIANT_BOOL* ioSeedInit,
                                        int32_t* oSeed) {
+    if (!orders::describeOrders(iP, iR, iJ)) return;  // before any array is copied
     boundary::enter([&](boundary::Frame& f) {
         GetBestRanking(iP, iR, iJ, f.copy(iJ, iP, iJPmat), iLambda, iter, iCheckJRMat, iTimeStop, iMaxSeconds,
                        f.back(iJ, iR, ioJRMat), f.back(iP, iR, oRmat), f.back(iP, orders::carryColumns(iP), oSmat),

@@ -437,18 +437,33 @@ int32_t* incidence(CallArena& a, Input& in, int64_t n, Use use) {
     return a.ints(n, use, in.byte() < 200 ? IntKind::count : IntKind::level);
 }
 
+// The design and order searches bound their own work, so their calls are
+// made whatever their scalars ask; only arrays past this memory are not
+// laid out (a host of that size is not made here).
+constexpr int64_t kMaxSearchArray = 1 << 23;
+constexpr int64_t kMaxSearchTotal = 1 << 24;
+
+bool searchArraysOver(std::initializer_list<int64_t> sizes) {
+    int64_t total = 0;
+    for (int64_t s : sizes) {
+        if (s > kMaxSearchArray) return true;
+        total += s;
+    }
+    return total > kMaxSearchTotal;
+}
+
 Outcome RunGetOptimalDesign(Input& in, void* fn) {
     const Panel p = panel(in);
     const int32_t iCritType = in.integer(IntKind::level);
     const VB iUseCyclic = in.flag(), iTimeStop = in.flag();
     const double iMaxSeconds = in.seconds();
-    if (panelBudget(p).arrays({elements(p.iJ, p.iP), elements(p.iJ, p.iR)}).over()) return Outcome::skipped;
+    if (searchArraysOver({elements(p.iJ, p.iP), elements(p.iJ, p.iR)})) return Outcome::skipped;
     CallArena a("Cpp_RunGetOptimalDesign", in);
     const int32_t r = as<RunGetOptimalDesignFn>(fn)(
         p.iJ, p.iP, p.iR, iCritType, iUseCyclic, iTimeStop, iMaxSeconds, a.ints(elements(p.iJ, p.iP), Use::written),
         a.ints(elements(p.iJ, p.iR), Use::written), a.doubleOut(Use::marked), a.doubleOut(Use::marked), a.flagOut(), a.seedOut(),
         a.flagOut(), a.seedOut());
-    expectCode("Cpp_RunGetOptimalDesign", r, {0});
+    expectCode("Cpp_RunGetOptimalDesign", r, {0, VX_E_TOO_MANY_PRODUCTS});
     a.verify();
     return Outcome::called;
 }
@@ -459,11 +474,8 @@ Outcome GetBestRanking(Input& in, void* fn) {
     const int32_t iter = in.count();
     const VB iCheckJRMat = in.flag(), iTimeStop = in.flag();
     const double iMaxSeconds = in.seconds();
-    if (panelBudget(p)
-            .atMost(iter, kMaxSensoryIterations)
-            .arrays({elements(p.iJ, p.iP), elements(p.iJ, p.iR), elements(p.iP, p.iR), elements(p.iP, int64_t{p.iP} + 1),
-                     elements(p.iP, p.iP)})
-            .over())
+    if (searchArraysOver({elements(p.iJ, p.iP), elements(p.iJ, p.iR), elements(p.iP, p.iR),
+                          elements(p.iP, int64_t{p.iP} + 1), elements(p.iP, p.iP)}))
         return Outcome::skipped;
     CallArena a("Cpp_GetBestRanking", in);
     as<GetBestRankingFn>(fn)(p.iP, p.iR, p.iJ, incidence(a, in, elements(p.iJ, p.iP), Use::copied), iLambda, iter,

@@ -18,8 +18,9 @@ T pick(FuzzedDataProvider& p, const std::array<T, N>& palette) {
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
-constexpr std::array<int32_t, 14> kHostileCounts{0,      -1,         kMin,     kMax,       kMax - 1, kMin + 1, 65536,
-                                                 100000, 1 << 20,    46341,    -100,       2047,     65535,    200};
+constexpr std::array<int32_t, 20> kHostileCounts{0,      -1,       kMin,     kMax,        kMax - 1,    kMin + 1, 65536,
+                                                 100000, 1 << 20,  46341,    -100,        2047,        65535,    200,
+                                                 46340,  1 << 22,  500,      501,         1000000000,  -1000000000};
 constexpr std::array<int32_t, 12> kHostileSeeds{0, 1, -1, kMax, kMin, kMin + 1, kMax - 1, 2147483646, 16807, 42, -42,
                                                 127773};
 constexpr std::array<int16_t, 8> kFlags{0, -1, 0, -1, 1, 2, 32767, -32768};

@@ -2,9 +2,11 @@
 
 #include "services/matrix_ops.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace optimal {
@@ -44,6 +46,17 @@ double RegularisedCriterion(matrix* M, int icrit, short& flag) {
     return c;
 }
 
+namespace {
+double magnitude(double a, double b, Scale s) {
+    const double m = std::max(std::fabs(a), std::fabs(b));
+    return s == Scale::Log10 ? std::max(1.0, m) : m;
+}
+}  // namespace
+
+bool Tied(double a, double b, Scale s) { return std::fabs(a - b) <= kTieTolerance * magnitude(a, b, s); }
+
+bool Exceeds(double a, double b, Scale s) { return a - b > kTieTolerance * magnitude(a, b, s); }
+
 double ExchangeRatio(double dAdd, double dRem) {
     if (dAdd == kSingular || dAdd == kSingularTwin || dRem == kSingular || dRem >= 1.0) return 1.0;
     return 1.0 + ((1.0 - dRem) * (1.0 + dAdd) - 1.0);
@@ -53,6 +66,55 @@ double VarianceThroughL(const matrix* L, const matrix* x, int p) {
     auto z = std::make_unique<matrix>(p, 1, 0.0);
     M_ResubstiTr(const_cast<matrix*>(L), const_cast<matrix*>(x), p, z.get());
     return V_ProductTrV1V2(z.get(), z.get(), p);
+}
+
+void RidgeInverse(const matrix* X, int n, int p, matrix* W) {
+    // An orthonormal basis Q of the rows' span (Gram-Schmidt, each row
+    // orthogonalised twice; a row left with almost nothing lies in the span).
+    std::vector<std::vector<double>> Q;
+    for (int i = 1; i <= n; ++i) {
+        std::vector<double> v(static_cast<std::size_t>(p));
+        for (int c = 1; c <= p; ++c) v[c - 1] = X->vbget(i, c);
+        const double before = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+        for (int twice = 0; twice < 2; ++twice)
+            for (const auto& q : Q) {
+                const double t = std::inner_product(q.begin(), q.end(), v.begin(), 0.0);
+                for (int c = 0; c < p; ++c) v[c] -= t * q[c];
+            }
+        const double after = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+        if (!(after > 1e-8 * before)) continue;
+        for (double& e : v) e /= after;
+        Q.push_back(std::move(v));
+    }
+    // X'X = Q S Q' with S = (XQ)'(XQ), so the inverse splits into
+    // Q (S + ridge)^-1 Q' on the span and (I - QQ') / ridge off it.
+    const int k = static_cast<int>(Q.size());
+    std::vector<double> Y(static_cast<std::size_t>(n) * k, 0.0);
+    for (int i = 1; i <= n; ++i)
+        for (int a = 0; a < k; ++a) {
+            double s = 0.0;
+            for (int c = 1; c <= p; ++c) s += X->vbget(i, c) * Q[a][c - 1];
+            Y[static_cast<std::size_t>(i - 1) * k + a] = s;
+        }
+    matrix S(std::max(k, 1), std::max(k, 1), 0.0);
+    for (int a = 0; a < k; ++a)
+        for (int b = 0; b < k; ++b) {
+            double s = a == b ? kRidge : 0.0;
+            for (int i = 0; i < n; ++i) s += Y[static_cast<std::size_t>(i) * k + a] * Y[static_cast<std::size_t>(i) * k + b];
+            S.vbset(a + 1, b + 1, s);
+        }
+    matrix* Si = nullptr;
+    if (k > 0) inverse1(&S, Si, 0.0, static_cast<short*>(nullptr));
+    for (int r = 0; r < p; ++r)
+        for (int c = 0; c < p; ++c) {
+            double on = 0.0, projector = 0.0;
+            for (int a = 0; a < k; ++a) {
+                projector += Q[a][r] * Q[a][c];
+                for (int b = 0; b < k; ++b) on += Q[a][r] * Si->vbget(a + 1, b + 1) * Q[b][c];
+            }
+            W->vbset(r + 1, c + 1, on + ((r == c ? 1.0 : 0.0) - projector) / kRidge);
+        }
+    delete Si;
 }
 
 void InverseFromFactor(const matrix* L, int p, matrix* W) {

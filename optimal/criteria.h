@@ -21,6 +21,19 @@ inline constexpr double kRidge = 1e-5;
 inline constexpr short kTrue = -1;
 inline constexpr short kFalse = 0;
 
+// Ties. One determinant reached along two summation orders differs in its
+// last bits, so two values count as equal when they differ by no more than
+// this share of the larger magnitude (of 1 at least for log10 values, whose
+// rounding is absolute near 0). Every choice of the search that asks for a
+// tie or for a strict gain asks through Tied and Exceeds.
+inline constexpr double kTieTolerance = 32 * 2.220446049250313e-16;
+enum class Scale { Relative, Log10 };
+bool Tied(double a, double b, Scale s = Scale::Relative);
+// a above b by more than a tie.
+bool Exceeds(double a, double b, Scale s = Scale::Relative);
+// The scale of a criterion under icrit.
+inline Scale ScaleOf(int icrit) { return icrit == 1 ? Scale::Relative : Scale::Log10; }
+
 // The route the incremental evaluations take for a plan of n runs.
 enum class Route { Full, ThroughV, ThroughL };
 Route routeOf(short accelerate, short DoChol, int n, short flag);
@@ -36,6 +49,11 @@ double RegularisedCriterion(matrix* M, int icrit, short& flag);
 // The determinant ratio (1 - dRem)(1 + dAdd) of one exchange, 1 when a
 // guard applies.
 double ExchangeRatio(double dAdd, double dRem);
+// W := (X'X + kRidge I)^-1 for rows 1..n of X whose X'X is singular. The
+// inverse is split along the span of the rows, so neither part inverts a
+// matrix as ill-conditioned as X'X + kRidge I: a plain inversion of that
+// loses the digits that separate tied candidates.
+void RidgeInverse(const matrix* X, int n, int p, matrix* W);
 // W := (L L')^-1 by two triangular solves per column.
 void InverseFromFactor(const matrix* L, int p, matrix* W);
 // z'z with L z = x for the first p elements of x.

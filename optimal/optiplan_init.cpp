@@ -58,7 +58,7 @@ bool impossibleSizes(const PlanArrays& a) {
         if (L < 1) return true;
         product = std::min<long long>(product * L, 1LL << 40);
     }
-    return a.nfullplan > product;
+    return a.nfullplan > product || !a.reachesEveryLevel();
 }
 
 struct History {
@@ -112,52 +112,50 @@ private:
             GramOfRows(a_.PlanOpt, r - 1, a_.p, A);
             std::unique_ptr<matrix> owned(A);
             v.base = RegularisedCriterion(A, a_.icrit, v.flag);
-            matrix* inverse = nullptr;
-            inverse1(A, inverse, 0.0, static_cast<short*>(nullptr));
-            v.inverse.reset(inverse);
+            if (v.flag != kFalse) {
+                v.inverse = std::make_unique<matrix>(a_.p, a_.p, 0.0);
+                RidgeInverse(a_.PlanOpt, r - 1, a_.p, v.inverse.get());
+            } else {
+                matrix* inverse = nullptr;
+                inverse1(A, inverse, 0.0, static_cast<short*>(nullptr));
+                v.inverse.reset(inverse);
+            }
             if (!v.inverse || v.inverse->rows() != a_.p) v.inverse = std::make_unique<matrix>(a_.p, a_.p, 0.0);
             v.variance = CandidateVariance::throughInverse(plan_.coding(), v.inverse.get());
         }
         return v;
     }
 
-    double value(const Valuation& v, double q, double previous) const {
+    double value(const Valuation& v, double q) const {
         const bool log = a_.icrit == 2;
-        switch (v.route) {
-            case Route::ThroughL:
-                return log ? num::Log10(q) : q;
-            case Route::ThroughV:
-                if (!(q > 0.0)) return previous - 1.0;
-                return log ? num::Log10(q + 1.0) + v.base : (q + 1.0) * v.base;
-            case Route::Full:
-                break;
-        }
+        if (v.route == Route::ThroughL) return log ? num::Log10(q) : q;
         return log ? v.base + num::Log10(1.0 + q) : v.base * (1.0 + q);
     }
 
+    // Every route's value grows with the candidate's variance q, as does the
+    // determinant factor 1 + q: candidates are compared on that factor, ties
+    // to the first met (the highest code) and counted in nbrOpt. A variance
+    // through V that is not positive can neither win nor tie.
     bool step(int r) {
-        matrix* crit = h_.critvalopt;
-        crit->vbset(r, 1, kSingular);
+        h_.critvalopt->vbset(r, 1, kSingular);
         const Valuation v = valuation(r);
         ExcludedCodes excluded(a_.iopt, r - 1, a_.nfullplan);
-        int winner = 0;
-        double previous = kSingular, leastQ = -HUGE_VAL;
+        int winner = 0, ties = 0;
+        double bestQ = 0.0;
         ScanFreeCandidates(plan_.coding(), a_.nfullplan, excluded, {v.variance.get()}, [&](const CandidateWalk& walk) {
-            // Every route's value grows with the variance q: a candidate below
-            // the best q so far can neither win nor tie.
             const double q = v.variance->value(walk.digits());
-            if (q < leastQ) return;
-            leastQ = q;
-            previous = value(v, q, previous);
-            // The tie count starts from what the host passed, so it may wrap.
-            if (previous == crit->vbget(r, 1)) h_.nbrOpt->vbset(r, 1, num::countedOnce(h_.nbrOpt->vbget(r, 1)));
-            if (previous > crit->vbget(r, 1)) {
+            if (v.route == Route::ThroughV && !(q > 0.0)) return;
+            if (winner == 0 || Exceeds(1.0 + q, 1.0 + bestQ)) {
                 winner = walk.code();
-                crit->vbset(r, 1, previous);
-                h_.nbrOpt->vbset(r, 1, 1);
+                bestQ = q;
+                ties = 1;
+            } else if (Tied(1.0 + q, 1.0 + bestQ)) {
+                ++ties;
             }
         });
         if (winner == 0) return false;
+        h_.critvalopt->vbset(r, 1, value(v, bestQ));
+        h_.nbrOpt->vbset(r, 1, ties);
         flag_ = v.flag;
         plan_.place(winner, r);
         adopt(r, v.route);

@@ -30,9 +30,10 @@ inline constexpr int kMaxSequentialStarts = 10;
 // ioSeed holds the state to continue from and oSeed the seed of the run.
 // Returns 0; for nalgo 1 and 2 kImpossibleSizes when icrit is not 1 or 2,
 // nthres < 1, nthres > nfullplan, nthres < nPlanLine, a level count is below
-// 1, the level counts code into other than nPlanLine model columns or
-// nfullplan exceeds the full factorial; kNoPlanFound when the bound on
-// redraws or restarts is reached.
+// 1, the level counts code into other than nPlanLine model columns,
+// nfullplan exceeds the full factorial or falls short of a factor's last
+// level (as the run count does once it stops short of the full factorial);
+// kNoPlanFound when the bound on redraws or restarts is reached.
 VX_CORE int OptiplanInit(int nbFact, matrixInt* FactMod, Smatrix* Cats, short UseCategories, int icode, int icrit,
                          short accelerate, short DoChol, int nalgo, int nthres, int nfullplan, int nPlanLine,
                          int* ioSeed, short iSeedInit, int* oSeed, Smatrix* Q, matrix* PlanOpt, matrix* PlanDisp,

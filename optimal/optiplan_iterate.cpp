@@ -13,6 +13,8 @@ using namespace optimal;
 
 namespace {
 
+static_assert(kTieTolerance < 1e-12, "the pruning slack of the exhaustive scan must exceed a tie");
+
 constexpr int kExhaustive = 11;
 constexpr int kFedorov = 12;
 
@@ -108,7 +110,9 @@ private:
         ScanFreeCandidates(plan_.coding(), a_.nfullplan, excluded, {variance.get()}, [&](const CandidateWalk& walk) {
             if (coverage && !coverage->completedBy(walk.digits())) return;
             previous = score(variance->value(walk.digits()), previous);
-            if (previous > best.variance) best = {walk.code(), previous, walk.digits()};
+            // Compared on the determinant factor 1 + d: ties to the first met.
+            if (best.code == 0 ? previous > best.variance : Exceeds(1.0 + previous, 1.0 + best.variance))
+                best = {walk.code(), previous, walk.digits()};
         });
         return best;
     }
@@ -119,7 +123,8 @@ private:
         for (int i = 1; i <= a_.N; ++i) {
             if (std::find(chosen.begin(), chosen.end(), i) != chosen.end()) continue;
             previous = score(trial.variance(plan_.runRow(i).data(), throughL_), previous);
-            if (previous < best.variance) best = {i, previous};
+            // Compared on the factor 1 - d left by the removal: ties to the first run.
+            if (Exceeds(1.0 - previous, 1.0 - best.variance)) best = {i, previous};
         }
         return best;
     }
@@ -219,7 +224,7 @@ private:
         ScanFreeCandidates(plan_.coding(), a_.nfullplan, excluded, {variance.get(), &cross},
                            [&](const CandidateWalk& walk) {
                                const double q = variance->value(walk.digits());
-                               // A little slack keeps rounding from hiding an equal ratio.
+                               // The slack, well above a tie, keeps rounding from hiding an equal ratio.
                                if (!(q > 0.0) || runs.empty() || 1.0 + q - leastLeaving < bestRatio * (1.0 - 1e-12))
                                    return;
                                const double* c = cross.values(walk.digits());
@@ -228,11 +233,11 @@ private:
                                    ratio[k] = keep[k] * (1.0 + q) + c[k] * c[k];
                                    most = std::max(most, ratio[k]);
                                }
-                               if (most < bestRatio) return;
+                               if (Exceeds(bestRatio, most)) return;
                                for (std::size_t k = 0; k < ratio.size(); ++k) {
-                                   // Among equal ratios the first met in run order wins, as when runs are scanned one by one.
-                                   if (ratio[k] < bestRatio || (ratio[k] == bestRatio && (!best || runs[k] >= best->run)))
-                                       continue;
+                                   // Among tied ratios the first met in run order wins, as when runs are scanned one by one.
+                                   const bool earlierTie = best && runs[k] < best->run && Tied(ratio[k], bestRatio);
+                                   if (!Exceeds(ratio[k], bestRatio) && !earlierTie) continue;
                                    if (!without[runs[k] - 1].completedBy(walk.digits())) continue;
                                    bestRatio = ratio[k];
                                    best = Single{runs[k], walk.code(), 0.0};
@@ -263,7 +268,7 @@ private:
                 addOuter(M, x.data());
                 short f = flag_;
                 const double score = RegularisedCriterion(&M, a_.icrit, f);
-                if (score > best) {
+                if (Exceeds(score, best, ScaleOf(a_.icrit))) {
                     best = score;
                     found = Single{i, walk.code(), score};
                 }
@@ -357,7 +362,7 @@ int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short 
     const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, candidates, nPlanLine,
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     int k = 0;
-    const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold();
+    const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold() && a.reachesEveryLevel();
     if (runs) {
         Iteration iteration(a, flagOf(delta, nthres));
         double current = critvalopt->vbget(StartIter, 1);

@@ -12,7 +12,8 @@
 // critvalopt(StartIter + k), their number to *onbrIter. PlanOpt, PlanDisp,
 // iopt, Vopt and Chol are left describing the final plan. An nfullplan
 // beyond the full factorial counts as its size: the codes past it name the
-// same candidates again. Returns 0.
+// same candidates again; one that leaves a factor's last level out of
+// reach accepts nothing. Returns 0.
 VX_CORE int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short accelerate, short DoChol,
                             int nalgo, int nthres, int nfullplan, int nPlanLine, int MaxIter, int StartIter,
                             double Convergence, int* onbrIter, matrix* PlanOpt, matrix* PlanDisp, matrixInt* iopt,

@@ -42,6 +42,17 @@ bool PlanArrays::shapesHold() const {
            holds(Vopt, p, p) && Vopt->rows() == p && holds(Chol, p, p) && Chol->rows() == p;
 }
 
+// The last level of factor j first appears at code (L_j - 1) L_1 ... L_(j-1).
+bool PlanArrays::reachesEveryLevel() const {
+    long long below = 1;  // capped where it already passes every int
+    for (int j = 1; j <= nbFact; ++j) {
+        const long long L = std::max(1, FactMod->vbget(j, 1));
+        if ((L - 1) * below >= nfullplan) return false;
+        below = std::min(below * L, 1LL << 31);
+    }
+    return true;
+}
+
 SearchPlan::SearchPlan(const PlanArrays& a)
     : a_(a),
       coding_(a.nbFact, a.FactMod, a.icode, a.p),

@@ -24,6 +24,11 @@ struct PlanArrays {
     // True when every container holds the shape its sizes promise, so the
     // kernels may read their blocks directly.
     bool shapesHold() const;
+    // True when the codes 1..nfullplan, read as 0..nfullplan - 1, show every
+    // level of every factor. A count that stopped short of the full
+    // factorial (past 32 bits) leaves the last factors at their first level,
+    // and no plan drawn from it can be regular.
+    bool reachesEveryLevel() const;
 };
 
 class SearchPlan {

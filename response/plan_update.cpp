@@ -11,7 +11,6 @@
 namespace {
 
 constexpr double kFlagTrue = -1.0;
-constexpr double kReadOutside = -1.0;  // what a container gives for a cell it lacks
 
 // Columns of Xbis, 0 when absent: entry f for factor f, entry 0 for the
 // standard-order column. A later column with the same header wins, so each
@@ -55,9 +54,6 @@ struct MatchingRows {
     struct Tail {
         bool differs = false;  // some later row differs from the one before
         double lastTaken = 0;  // the value of the last such row
-        // Every row equals what a cell outside the plan reads (such a cell
-        // is never written, so each row is compared with that value).
-        bool allReadOutside = true;
     };
     std::vector<double> firstValue;  // row j1's value per factor (index f - 1)
     std::vector<Tail> tail;
@@ -71,7 +67,7 @@ public:
         std::vector<std::pair<double, int>> keyed;
         for (int j = 1; j <= nplan; ++j) {
             const double key = Xbis->vbget(j, columns.reference);
-            if (key == key) keyed.emplace_back(key + 0.0, j);  // NaN matches nothing; -0 joins +0
+            if (key == key) keyed.emplace_back(key, j);  // NaN matches nothing; -0 and +0 compare equal
         }
         std::sort(keyed.begin(), keyed.end());
         for (std::size_t a = 0; a < keyed.size();) {
@@ -103,10 +99,8 @@ private:
             MatchingRows::Tail& tail = g.tail[f - 1];
             double held = Xbis->vbget(g.first, column);
             g.firstValue[f - 1] = held;
-            tail.allReadOutside = held == kReadOutside;
             for (std::size_t k = a + 1; k < b; ++k) {
                 const double v = Xbis->vbget(keyed[k].second, column);
-                tail.allReadOutside = tail.allReadOutside && v == kReadOutside;
                 if (held != v) {
                     held = v;
                     tail.differs = true;
@@ -122,11 +116,11 @@ private:
 };
 
 // Applies the matching rows to factor f of run i; true when a value was
-// taken over (or, for a cell the plan lacks, would have been).
+// taken over. A cell the plan lacks reads as -1 and ignores writes, so it
+// is compared with every row just as the plan's own cells are.
 bool applyRows(const MatchingRows& rows, int i, int f, matrix* X) {
     const int column = runsheet::FactorColumn(f);
     const MatchingRows::Tail& tail = rows.tail[static_cast<std::size_t>(f - 1)];
-    if (i > X->rows() || column > X->cols()) return !tail.allReadOutside;
     const double edited = rows.firstValue[static_cast<std::size_t>(f - 1)];
     const bool firstDiffers = X->vbget(i, column) != edited;
     if (firstDiffers) X->vbset(i, column, edited);

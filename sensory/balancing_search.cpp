@@ -3,6 +3,8 @@
 #include "sensory/search_clock.h"
 
 #include <cstddef>
+#include <set>
+#include <unordered_map>
 #include <limits>
 #include <vector>
 
@@ -43,9 +45,13 @@ public:
 
     // Loads `design` when every row holds R products and every product r
     // rows, otherwise the cyclic design: row j takes the R products after
-    // the last one row j-1 took, mod P.
-    void start(const matrixInt* design) {
-        const bool usable = hasEqualReplications(design);
+    // the last one row j-1 took, mod P. A design whose rows hold R products
+    // each, no two the same, is kept distinct: its replications are evened
+    // out by replacing products one at a time, never repeating a block, and
+    // no exchange may repeat one either. False when that evening out fails.
+    bool start(const matrixInt* design) {
+        distinct_ = hasDistinctBlocksOfR(design);
+        const bool usable = distinct_ || hasEqualReplications(design);
         for (int j = 0; j < J_; ++j) {
             int k = 0;
             for (int p = 0; p < P_ && usable; ++p)
@@ -53,12 +59,21 @@ public:
             for (; k < R_; ++k) block(j, k) = static_cast<int>((static_cast<long long>(j) * R_ + k) % P_);
             for (k = 0; k < R_; ++k) member(j, block(j, k)) = 1;
         }
+        if (distinct_) {
+            for (int j = 0; j < J_; ++j) {
+                rowHash_.push_back(0);
+                for (int k = 0; k < R_; ++k) rowHash_.back() ^= productKey(block(j, k));
+                ++heldBlocks_[rowHash_.back()];
+            }
+            if (!evenReplications()) return false;
+        }
         for (int j = 0; j < J_; ++j)
             for (int k = 0; k < R_; ++k)
                 for (int l = 0; l < k; ++l) addConcurrence(block(j, k), block(j, l), 1);
         deviation_ = 0;
         for (int p = 0; p < P_; ++p)
             for (int q = 0; q < p; ++q) deviation_ += sqr(conc(p, q) - lambda_);
+        return true;
     }
 
     // Tabu search until the deviation is zero or the budget is spent.
@@ -101,6 +116,85 @@ private:
         conc_[cells(q, P_) + static_cast<std::size_t>(p)] += by;
     }
 
+    // A fixed random key per product; a block's hash is the XOR of its
+    // products' keys, so equal blocks hash equal and a move updates a hash
+    // in two steps. Unequal blocks that collide only forbid a move.
+    static unsigned long long productKey(int p) {
+        unsigned long long z = 0x9E3779B97F4A7C15ULL * static_cast<unsigned long long>(p + 1);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+
+    bool hasDistinctBlocksOfR(const matrixInt* design) const {
+        std::set<std::vector<char>> blocks;
+        for (int j = 1; j <= J_; ++j) {
+            std::vector<char> row(static_cast<std::size_t>(P_));
+            int size = 0;
+            for (int p = 1; p <= P_; ++p) {
+                const int v = design->vbget(j, p);
+                if (v != 0 && v != 1) return false;
+                size += v;
+                row[static_cast<std::size_t>(p - 1)] = static_cast<char>(v);
+            }
+            if (size != R_ || !blocks.insert(std::move(row)).second) return false;
+        }
+        return true;
+    }
+
+    // Whether another row than i and j already holds the block with hash h.
+    bool heldElsewhere(unsigned long long h, int i, int j) const {
+        const auto it = heldBlocks_.find(h);
+        const int held = it == heldBlocks_.end() ? 0 : it->second;
+        return held - (rowHash_[static_cast<std::size_t>(i)] == h) - (rowHash_[static_cast<std::size_t>(j)] == h) > 0;
+    }
+
+    // Row i trades a for b and row j b for a: no block may then repeat.
+    bool keepsBlocksDistinct(int i, int j, int a, int b) const {
+        const unsigned long long swap = productKey(a) ^ productKey(b);
+        const unsigned long long newI = rowHash_[static_cast<std::size_t>(i)] ^ swap;
+        const unsigned long long newJ = rowHash_[static_cast<std::size_t>(j)] ^ swap;
+        return newI != newJ && !heldElsewhere(newI, i, j) && !heldElsewhere(newJ, i, j);
+    }
+
+    void rehash(int j, int out, int in) {
+        unsigned long long& h = rowHash_[static_cast<std::size_t>(j)];
+        if (--heldBlocks_[h] == 0) heldBlocks_.erase(h);
+        h ^= productKey(out) ^ productKey(in);
+        ++heldBlocks_[h];
+    }
+
+    // Replaces a product served more than r times by one served fewer, in a
+    // row holding the first and not the second whose new block no other
+    // row holds, until every product is served r times.
+    bool evenReplications() {
+        std::vector<int> served(static_cast<std::size_t>(P_), 0);
+        for (int j = 0; j < J_; ++j)
+            for (int k = 0; k < R_; ++k) ++served[static_cast<std::size_t>(block(j, k))];
+        for (int over = 0; over < P_; ++over)
+            while (served[static_cast<std::size_t>(over)] > r_) {
+                bool moved = false;
+                for (int under = 0; under < P_ && !moved; ++under) {
+                    if (served[static_cast<std::size_t>(under)] >= r_) continue;
+                    for (int j = 0; j < J_ && !moved; ++j) {
+                        if (member(j, over) == 0 || member(j, under) == 1) continue;
+                        const unsigned long long h = rowHash_[static_cast<std::size_t>(j)] ^ productKey(over) ^ productKey(under);
+                        if (heldBlocks_.count(h) != 0) continue;
+                        for (int k = 0; k < R_; ++k)
+                            if (block(j, k) == over) block(j, k) = under;
+                        member(j, over) = 0;
+                        member(j, under) = 1;
+                        rehash(j, over, under);
+                        --served[static_cast<std::size_t>(over)];
+                        ++served[static_cast<std::size_t>(under)];
+                        moved = true;
+                    }
+                }
+                if (!moved) return false;
+            }
+        return true;
+    }
+
     bool hasEqualReplications(const matrixInt* design) const {
         std::vector<int> replication(static_cast<std::size_t>(P_), 0);
         for (int j = 1; j <= J_; ++j) {
@@ -136,6 +230,7 @@ private:
                         const long long delta =
                             gainA_[s] + gainB_[t] - 2LL * conc(a, b) + 2LL * (static_cast<long long>(m) - 1);
                         if (delta > best.delta) continue;
+                        if (distinct_ && !keepsBlocksDistinct(i, j, a, b)) continue;
                         const bool tabu = tabuUntil(i, b) > move || tabuUntil(j, a) > move;
                         if (tabu && deviation_ + 2 * delta >= bestDeviation_) continue;
                         if (delta < best.delta) ties = 0;
@@ -176,6 +271,10 @@ private:
     void apply(const Exchange& e) {
         moveProduct(e.i, e.a, e.b);
         moveProduct(e.j, e.b, e.a);
+        if (distinct_) {
+            rehash(e.i, e.a, e.b);
+            rehash(e.j, e.b, e.a);
+        }
         deviation_ += 2 * e.delta;
     }
 
@@ -201,6 +300,9 @@ private:
     std::vector<char> member_;  // J x P incidence
     std::vector<int> conc_;     // P x P concurrences
     std::vector<long long> tabuUntil_;  // J x P, the move until which p may not re-enter row j
+    bool distinct_ = false;
+    std::vector<unsigned long long> rowHash_;               // per row, when distinct_
+    std::unordered_map<unsigned long long, int> heldBlocks_;  // rows holding each hash
     std::vector<int> outsideI_, outsideJ_;
     std::vector<long long> gainA_, gainB_;
 };
@@ -217,8 +319,7 @@ bool balancedDesignPossible(int nRows, int iP, int iR) {
 bool balanceDesign(int nRows, int iP, int iR, const BalancingBudget& time, matrixInt* design, SeedStream& seeds) {
     if (design == nullptr || !balancedDesignPossible(nRows, iP, iR)) return false;
     BalancingSearch search(nRows, iP, iR);
-    search.start(design);
-    if (!search.run(time, seeds)) return false;
+    if (!search.start(design) || !search.run(time, seeds)) return false;
     search.writeTo(design);
     return true;
 }

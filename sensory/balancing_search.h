@@ -22,7 +22,10 @@ struct BalancingBudget {
 // Searches nRows x iP designs with iR products per row, every product in r
 // rows, by exchanges of one product between two rows, for one whose pairs
 // all meet λ times. Starts from `design` when its replications are already
-// all r, otherwise from the cyclic equal-replication design. On success
+// all r, otherwise from the cyclic equal-replication design. A design
+// whose rows are distinct blocks of iR stays so: it is the start, its
+// replications evened out by single replacements that repeat no block, and
+// no exchange may repeat one (false when the evening out fails). On success
 // `design` receives the balanced design and the result is true; otherwise
 // `design` is left as it was. Draws continue `seeds`.
 bool balanceDesign(int nRows, int iP, int iR, const BalancingBudget& time, matrixInt* design, SeedStream& seeds);

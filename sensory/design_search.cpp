@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -111,9 +112,12 @@ private:
     double repeatFills(int first) {
         const std::unique_ptr<matrix> owed(V_Duplicate(remaining_.get(), iP_));
         double bestCrit = 0.0;
+        // Even the first fill watches the budget of a timed search.
+        std::function<bool()> outOfTime;
+        if (timeStop_ == -1) outOfTime = [this] { return sensory::scaledElapsedSince(start_) > budget_; };
         for (bool firstFill = true;; firstFill = false) {
             const double crit = sensory::fillByMarginalTrials(first, nRest_, iP_, iR_, iCritType_, rest_.get(),
-                                                              remaining_.get(), seeds_, scorer_);
+                                                              remaining_.get(), seeds_, scorer_, outOfTime);
             if (firstFill || crit > bestCrit) {
                 bestCrit = crit;
                 keepBest();

@@ -3,6 +3,7 @@
 #include "sensory/block_criteria.h"
 #include "sensory/cyclic_designs.h"
 #include "sensory/design_search.h"
+#include "services/numeric.h"
 
 #include <cmath>
 #include <limits>
@@ -41,12 +42,22 @@ void GetBestMarginals(int n, int iP, matrix* marginals) {
     for (++p; p <= iP; ++p) marginals->vbset(p, f);
 }
 
+int ScreenDesignRequest(int iJ, int iP, int iR, double* maxcrit, double* ocrit2) {
+    if (iJ < 1 || iP < 1 || iR < 1 || iR > iP) {
+        if (maxcrit != nullptr) *maxcrit = num::kNoValue;
+        if (ocrit2 != nullptr) *ocrit2 = num::kNoValue;
+        return 0;
+    }
+    return iP > kMostDesignProducts ? kTooManyProducts : 1;
+}
+
 int RunGetOptimalDesign(int iJ, int iP, int iR, int iCritType, short iUseCyclic, short iTimeStop, double iMaxSeconds,
                         matrixInt* JPMat, matrixInt* JRMat, double* maxcrit, double* ocrit2, short* FoundExact,
                         int* ioSeed, short* ioSeedInit, int* oSeed) {
     if (JPMat == nullptr || JRMat == nullptr || maxcrit == nullptr || ocrit2 == nullptr || FoundExact == nullptr ||
         ioSeed == nullptr || ioSeedInit == nullptr || oSeed == nullptr)
         return 0;
+    if (const int screened = ScreenDesignRequest(iJ, iP, iR, maxcrit, ocrit2); screened < 1) return screened;
     matrix marginals(iP, 1, 0.0);
     if (iUseCyclic == -1) {
         GenerateBasicCyclicDesigns(iCritType, iJ, iP, iR, JPMat, JRMat, maxcrit, ioSeed, ioSeedInit, oSeed);

@@ -6,11 +6,27 @@
 #include "boundary/export.h"
 #include "services/matrix.h"
 
+// The most products a design may have. Every criterion is taken from the
+// eigenvalues of a P x P matrix: at 500 products each such matrix holds
+// 2 MB and its eigenvalues take about 0.15 s, and a search scores designs
+// hundreds of times; beyond that a request would run for hours and its
+// matrices grow by P^2.
+constexpr int kMostDesignProducts = 500;
+// What the driver returns for more products than that, before allocating anything.
+constexpr int kTooManyProducts = -2;
+
+// Whether the driver can take the shape: 1 when it describes a design of
+// at most kMostDesignProducts products; 0 when it describes none (iJ, iP or
+// iR below 1, or iR above iP), after writing the no-value constant to both
+// criteria; kTooManyProducts otherwise, writing nothing.
+VX_CORE int ScreenDesignRequest(int iJ, int iP, int iR, double* maxcrit, double* ocrit2);
+
 // iUseCyclic -1 (tested for -1): the cyclic route, which fills JPMat and
 // JRMat. Otherwise, for iCritType 1 or 2, the search route fills JPMat
 // (JRMat untouched) and sets *FoundExact. *maxcrit receives the criterion
 // iCritType names (1: D-type, 2: A-type) and *ocrit2 the other one, both of
-// the returned design. Returns 0.
+// the returned design. Returns 0, or what ScreenDesignRequest refuses the
+// shape with.
 VX_CORE int RunGetOptimalDesign(int iJ, int iP, int iR, int iCritType, short iUseCyclic, short iTimeStop,
                                 double iMaxSeconds, matrixInt* JPMat, matrixInt* JRMat, double* maxcrit,
                                 double* ocrit2, short* FoundExact, int* ioSeed, short* ioSeedInit, int* oSeed);

@@ -2,6 +2,7 @@
 
 #include "sensory/order_balance.h"
 #include "sensory/scratch.h"
+#include "sensory/swap_cache.h"
 #include "services/clock.h"
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
@@ -17,6 +18,11 @@
 namespace {
 
 constexpr double kNone = std::numeric_limits<double>::infinity();
+// The passes end once they have done this much work, counted as candidate
+// swaps a full scan scores (each step) and cells counted (each pass), so
+// that an untimed call with a huge pass count still ends within a second or so
+// (beyond the pass in progress).
+constexpr double kMostScoredSwaps = 2.5e8;
 
 void swapCells(matrixInt* M, int j, int r1, int r2) {
     const int first = M->vbget(j, r1);
@@ -52,10 +58,7 @@ struct WorkingSeed {
     }
 };
 
-struct Swap {
-    int judge = 0, r1 = 0, r2 = 0;
-    bool found() const { return judge > 0; }
-};
+using orders::Swap;
 
 // The steepest descent of one pass over the swaps within one judge's order.
 class Descent {
@@ -64,28 +67,38 @@ public:
         : P_(P), R_(R), J_(J), lambda_(lambda), JRMat_(JRMat), seed_(seed) {}
 
     // Descends until a step no longer improves, ten steps have tied, or the
-    // deadline has passed (checked after every step); then undoes the last swap.
+    // deadline has passed (checked before the first step and after every
+    // step); then undoes the last swap. Returns the steps made.
     template <class Deadline>
-    void run(Deadline passed) {
+    long long run(Deadline passed) {
+        if (passed()) return 0;
+        const bool cached = orders::SwapCache::serves(P_, R_, J_, lambda_, JRMat_);
+        cache_.invalidate();
         int stalls = 0;
+        long long steps = 0;
         double current = kNone;
         Swap last;
-        for (;;) {
+        for (;; ++steps) {
             // Every step starts afresh: the best swap of this step may tie
             // with or lose to the last one, which is what lets the order move
             // sideways and the stall counter reach its perturbation.
             const double previous = current;
             current = kNone;
-            last = steepestSwap(&current);
-            if (last.found()) swapCells(JRMat_, last.judge, last.r1, last.r2);
+            last = cached ? cache_.steepest(JRMat_, &current) : steepestSwap(&current);
+            if (last.found()) {
+                swapCells(JRMat_, last.judge, last.r1, last.r2);
+                if (cached) cache_.swapped(last.judge, last.r1, last.r2);
+            }
             if (previous == current || std::abs(previous - current) < 1e-12) ++stalls;
             if (stalls == 9 && last.found()) {
                 const int judge = last.judge;
                 seed_.use([&](int* s, short* init, int* o) { RandomPerturbRow(R_, JRMat_, judge, s, init, o); });
+                cache_.invalidate();
             }
             if (current > previous || stalls == 10 || passed()) break;
         }
         if (last.found()) swapCells(JRMat_, last.judge, last.r1, last.r2);
+        return steps + 1;
     }
 
 private:
@@ -129,6 +142,7 @@ private:
     matrixInt* JRMat_;
     WorkingSeed& seed_;
     Scratch<matrixInt> positions_, carryOver_;
+    orders::SwapCache cache_{P_, R_, J_, lambda_};
 };
 
 // The best order of the passes so far, with its criterion.
@@ -145,7 +159,7 @@ struct BestOrder {
 };
 
 bool searchable(int P, int R, int J, const matrixInt* JPMat, const matrixInt* JRMat) {
-    return P >= 1 && R >= 1 && J >= 1 && JPMat != nullptr && JRMat != nullptr && JRMat->rows() >= J &&
+    return orders::describeOrders(P, R, J) && JPMat != nullptr && JRMat != nullptr && JRMat->rows() >= J &&
            JRMat->cols() >= R;
 }
 
@@ -274,6 +288,10 @@ void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, in
         best.store(JRMat, iJ, iR, orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda));
     }
     Descent descent(iP, iR, iJ, iLambda, JRMat, seed);
+    // The work of the passes so far, as swaps a full scan would score.
+    const double swapsPerStep = static_cast<double>(iJ) * iR * (iR - 1) / 2;
+    const double countingPerPass = static_cast<double>(iJ) * iR + static_cast<double>(iP) * iP;
+    double work = 0.0;
     for (int pass = 0; !constructed;) {
         if (pass == 1) {
             InitializeRankMat(iP, iR, iJ, iLambda, JRMat, ioSeed, ioSeedInit, oSeed);
@@ -282,12 +300,12 @@ void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, in
         } else {
             seed.use([&](int* s, short* init, int* o) { RandomPerturb(iR, iJ, JRMat, s, init, o); });
         }
-        descent.run(deadlinePassed);
+        work += static_cast<double>(descent.run(deadlinePassed)) * swapsPerStep + countingPerPass;
         const double c = orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda);
         const bool balanced = orders::balanceOf(iP, iR, iJ, positions, carryOver).reachesBounds();
         // The first pass is always kept, whatever its criterion.
         if (!best.stored || c < best.criterion || balanced) best.store(JRMat, iJ, iR, c);
-        if (balanced || ++pass == passes) break;
+        if (balanced || ++pass == passes || deadlinePassed() || work > kMostScoredSwaps) break;
     }
 
     M_Duplicate(best.order, iJ, iR, JRMat, 1, 1, 1, 1);

@@ -8,18 +8,24 @@
 #include "boundary/export.h"
 #include "services/matrix.h"
 
+namespace orders {
+// Whether P products, R positions and J judges describe orders at all.
+inline bool describeOrders(int P, int R, int J) { return P >= 1 && R >= 1 && J >= 1 && R <= P; }
+}  // namespace orders
+
 // Orders the presentations of the J x P incidence JPMat into JRMat (J x R).
 // With iCheckJRMat zero the start is each judge's products in increasing
 // order, otherwise the JRMat passed in. Complete blocks over a whole number
 // of carry-over balanced squares get Williams squares outright. Otherwise
 // runs up to `iter` passes (at least one), ending early once both balances
 // reach their bounds; with iTimeStop exactly -1 every descent stops after
-// iMaxSeconds. Returns the best order
+// iMaxSeconds and no pass starts after them. Returns the best order
 // in JRMat, its counts in Rmat (P x R) and Smat (P x (P+1)), the EAMs and
 // bounds in MDMat (2 x 2; a bound undercut by more than 1e-6 reads as the
 // no-value constant) and adds the concurrences of JPMat into ConcMat
-// (P x P, no-value constant above the diagonal). Nothing happens when P, R
-// or J is below 1 or JRMat cannot hold J x R.
+// (P x P, no-value constant above the diagonal). Nothing happens when the
+// shape describes no orders or JRMat cannot hold J x R. Without a time
+// limit the passes still end on a bound of their work.
 VX_CORE void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
                             short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
                             matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed);

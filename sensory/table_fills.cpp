@@ -138,7 +138,7 @@ double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCri
 }
 
 double fillByMarginalTrials(int first, int last, int iP, int iR, int iCritType, matrixInt* rest, matrix* remaining,
-                            SeedStream& seeds, DesignScorer& scorer) {
+                            SeedStream& seeds, DesignScorer& scorer, const std::function<bool()>& outOfTime) {
     matrix cooc(iP, iP, 0.0);
     GetCooccurrenceMat(rest, iP, 1, first - 1, &cooc);
     matrixInt permutation(iP > 0 ? iP : 1, 1, 0);
@@ -150,7 +150,8 @@ double fillByMarginalTrials(int first, int last, int iP, int iR, int iCritType, 
         const int needed = lists.needed(iR);
         TrialScore bestScore{static_cast<double>(iP), static_cast<double>(iP) * iP, static_cast<double>(last)};
         best.clear();
-        for (int failures = 0; failures < kFailuresToStop;) {
+        const int failuresToStop = outOfTime && outOfTime() ? 1 : kFailuresToStop;
+        for (int failures = 0; failures < failuresToStop;) {
             seeds.permutation(static_cast<int>(pool.size()), &permutation);
             lists.fixedInto(iR, trial);
             for (int k = 1; k <= needed; ++k) trial.push_back(pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);

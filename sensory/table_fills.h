@@ -10,6 +10,7 @@
 #include "sensory/seed_stream.h"
 #include "services/matrix.h"
 
+#include <functional>
 #include <vector>
 
 // Rows 1..nRep*C of JPMat (C = Cnk(iP, iR)): block c of the enumeration in
@@ -50,7 +51,9 @@ void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixI
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,
                           matrixInt* rest, matrix* blockTable, SeedStream& seeds, DesignScorer& scorer);
+// Once outOfTime() holds, every row left takes its first trial, so that a
+// timed search ends near its budget with every row served.
 double fillByMarginalTrials(int first, int last, int iP, int iR, int iCritType, matrixInt* rest, matrix* remaining,
-                            SeedStream& seeds, DesignScorer& scorer);
+                            SeedStream& seeds, DesignScorer& scorer, const std::function<bool()>& outOfTime = {});
 
 }  // namespace sensory

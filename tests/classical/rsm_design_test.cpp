@@ -108,13 +108,15 @@ TEST(RsmDimensions, RunCountsForTwoToSixFactors) {
     int32_t nplan = 0, pplan = 0, nblock = 0, given = 4;
     Cpp_PlanDimension(2, kCcd, 3, 1, given, 1, 0, &nplan, &pplan, &nblock);
     EXPECT_EQ(nplan, 18) << "2^3 + 6 + 4 given centre runs";
+    Cpp_PlanDimension(2, kCcd, 3, 1, 1, 1, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(nplan, 15) << "a single centre run asked for";
     EXPECT_EQ(GetnCenter(1, 3, &given), 0);
     EXPECT_EQ(given, 0);
 }
 
 TEST(RsmDimensions, OtherModesUnknownDesignsAndSaturation) {
     int32_t nplan = 77, pplan = 77, nblock = 77;
-    Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock);
+    EXPECT_EQ(Cpp_PlanDimension(1, kBbd, 3, 1, 0, 3, 0, &nplan, &pplan, &nblock), 0);
     EXPECT_EQ(nplan + pplan + nblock, 3 * 77) << "Mode 1 writes nothing";
     nplan = 5;
     Cpp_PlanDimension(2, 9, 3, 1, 0, 2, 0, &nplan, &pplan, &nblock);
@@ -241,6 +243,26 @@ TEST(RsmRunSheet, ReplicatesRepeatTheFirstReplicatesOrder) {
             EXPECT_EQ(s.at(r, c), c == 3 ? (r - 1) / 13 + 1 : s.at((r - 1) % 13 + 1, c));
 }
 
+TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
+    // Two replicates of a 13-run design in sheets with room for one run of
+    // the second, one row short of both, and one row longer: the copy stops
+    // at the sheet's end, and a row past the replicates keeps what it held.
+    const Sheet one = Generate({.planID = kCcd, .k = 2});
+    for (int nplan : {14, 25, 27}) {
+        std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary), minF(2, -1), maxF(2, 1);
+        for (int c = 4; c <= 6; ++c)  // the flags and factors of the first replicate come in as 0
+            for (int r = 1; r <= 13; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = 0;
+        int32_t seed = 0, oSeed = 0;
+        Cpp_PlanGenerate(2, kCcd, 2, 2, 0, 2, 0, 0, 0, nplan, one.pplan, 13, minF.data(), maxF.data(), nullptr,
+                         plan.data(), &seed, 0, &oSeed);
+        for (int r = 1; r <= nplan; ++r)
+            for (int c = 1; c <= one.pplan; ++c) {
+                const double expected = r > 26 ? kCanary : c == 3 ? (r - 1) / 13 + 1 : one.at((r - 1) % 13 + 1, c);
+                EXPECT_EQ(plan[static_cast<std::size_t>(c - 1) * nplan + r - 1], expected) << nplan << ": " << r << ", " << c;
+            }
+    }
+}
+
 TEST(RsmRunSheet, ConversionToTheFactorsScalesAndRounding) {
     const Sheet f = Generate({.planID = kFactorial3, .k = 1, .doOrigScale = -1, .minF = {10}, .maxF = {20}});
     EXPECT_EQ(f.cells[4 * 3], 10);
@@ -256,11 +278,110 @@ TEST(RsmRunSheet, ConversionToTheFactorsScalesAndRounding) {
     EXPECT_EQ(Generate(ccd).point(1)[0], -1) << "only -1 converts";
 }
 
+TEST(RsmRunSheet, EveryCellOfAConvertedSheetWithRoomToSpare) {
+    // A central composite design of two factors with 2 centre runs asked
+    // for, in a sheet sized for the default 5 and 3 rows longer still:
+    // rows 1-10 are the design, 11-13 unset runs, 14-16 beyond the runs.
+    // Factor 1 spans 10..20, factor 2 0..4; one response.
+    const int nplan = 16, pplan = 7, nblock = 13;
+    std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan, 0.0), minF{10, 0}, maxF{20, 4};
+    for (int c = 1; c <= pplan; ++c)
+        for (int r = 14; r <= nplan; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = kCanary;
+    int32_t seed = 0, oSeed = 0;
+    EXPECT_EQ(Cpp_PlanGenerate(2, kCcd, 2, 1, 2, 1, 0, 0, -1, nplan, pplan, nblock, minF.data(), maxF.data(), nullptr,
+                               plan.data(), &seed, 0, &oSeed),
+              0);
+    const double a = std::sqrt(2.0);
+    const double coded[13][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}, {-a, 0}, {a, 0}, {0, -a}, {0, a},
+                                 {0, 0},   {0, 0},  {0, 0},  {0, 0}, {0, 0}};
+    const auto at = [&](int r, int c) { return plan[static_cast<std::size_t>(c - 1) * nplan + r - 1]; };
+    for (int r = 1; r <= nblock; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(at(r, 1), r);
+        EXPECT_EQ(at(r, 2), r);
+        EXPECT_EQ(at(r, 3), 1);
+        EXPECT_EQ(at(r, 4), r == 9 || r == 10 ? 1 : 0) << "only the 2 centre runs asked for are flagged";
+        EXPECT_DOUBLE_EQ(at(r, 5), 15 + 5 * coded[r - 1][0]);
+        EXPECT_DOUBLE_EQ(at(r, 6), 2 + 2 * coded[r - 1][1]);
+        EXPECT_EQ(at(r, 7), -1.79769313486231e308);
+    }
+    for (int r = 14; r <= nplan; ++r)
+        for (int c = 1; c <= pplan; ++c) EXPECT_EQ(at(r, c), kCanary) << r << ", " << c;
+}
+
+// Which factors a design's construction sets in run r (1-based): every
+// other factor cell keeps the value the host passed in.
+bool ConstructionSets(int planID, int k, int r, int f) {
+    const int F = 1 << k;
+    switch (planID) {
+        case kFactorial3: return r <= std::pow(3, k);
+        case kCcd: return r <= F || (r <= F + 2 * k && (r - F + 1) / 2 == f);
+        case kBbd: {
+            int row = 1;
+            for (int i = 1; i < k; ++i)
+                for (int j = i + 1; j <= k; ++j, row += 4)
+                    if (r >= row && r < row + 4) return f == i || f == j;
+            return false;
+        }
+        default:  // Doehlert: rows 1-2 set factor 1, dimension d adds rows (d-1)^2+d .. d^2+d in factors 1..d
+            for (int d = 1; d <= k; ++d)
+                if (r <= d * d + d) return f <= d;
+            return false;
+    }
+}
+
+TEST(RsmContract, CellsNoConstructionSetsKeepTheHostsValues) {
+    // Every cell comes in holding a value of its own; the sheet has two
+    // rows more than one replicate.
+    for (int planID : {kFactorial3, kCcd, kBbd, kDoehlert})
+        for (int k = 2; k <= 4; ++k) {
+            SCOPED_TRACE(testing::Message() << "design " << planID << ", k = " << k);
+            const Sheet zero = Generate({.planID = planID, .k = k});
+            const int B = zero.nblock, nplan = B + 2, pplan = zero.pplan;
+            std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan), minF(4, -1), maxF(4, 1);
+            for (std::size_t i = 0; i < plan.size(); ++i) plan[i] = 1000.25 + static_cast<double>(i);
+            const std::vector<double> incoming = plan;
+            int32_t seed = 0, oSeed = 0;
+            Cpp_PlanGenerate(2, planID, k, 2, 0, 1, 0, 0, 0, nplan, pplan, B, minF.data(), maxF.data(), nullptr,
+                             plan.data(), &seed, 0, &oSeed);
+            for (int r = 1; r <= nplan; ++r)
+                for (int c = 1; c <= pplan; ++c) {
+                    const std::size_t at = static_cast<std::size_t>(c - 1) * nplan + r - 1;
+                    if (r > B) {
+                        EXPECT_EQ(plan[at], incoming[at]) << "row " << r << " lies beyond the replicate";
+                    } else if (c == 4) {
+                        EXPECT_EQ(plan[at], zero.at(r, 4) == 1 ? 1 : incoming[at]) << "row " << r;
+                    } else if (c > 4 && c <= 4 + k && !ConstructionSets(planID, k, r, c - 4)) {
+                        EXPECT_EQ(plan[at], incoming[at]) << "row " << r << ", factor " << c - 4;
+                    }
+                }
+        }
+}
+
+TEST(RsmContract, ASheetShorterThanTheDesignHoldsItsFirstRuns) {
+    // Writes past the sheet's last row are skipped, so each row that fits
+    // is the full design's row.
+    for (int planID : {kFactorial3, kCcd, kBbd, kDoehlert}) {
+        const Sheet full = Generate({.planID = planID, .k = 3});
+        for (int nplan = 1; nplan < full.nblock; ++nplan) {
+            std::vector<double> plan(static_cast<std::size_t>(nplan) * full.pplan, 0.0), minF(3, -1), maxF(3, 1);
+            int32_t seed = 0, oSeed = 0;
+            Cpp_PlanGenerate(2, planID, 3, 2, 0, 1, 0, 0, 0, nplan, full.pplan, full.nblock, minF.data(), maxF.data(),
+                             nullptr, plan.data(), &seed, 0, &oSeed);
+            for (int r = 1; r <= nplan; ++r)
+                for (int c = 1; c <= full.pplan; ++c)
+                    ASSERT_EQ(plan[static_cast<std::size_t>(c - 1) * nplan + r - 1], full.at(r, c))
+                        << "design " << planID << ", " << nplan << " rows: row " << r << ", column " << c;
+        }
+    }
+}
+
 TEST(RsmContract, OtherModesLeaveThePlanAsItCame) {
     std::vector<double> plan(13 * 7, 7.0), minF(2, 0), maxF(2, 1);
     int32_t seed = 3, oSeed = 4;
-    Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr, plan.data(), &seed,
-                     -1, &oSeed);
+    EXPECT_EQ(Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr,
+                               plan.data(), &seed, -1, &oSeed),
+              0);
     EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [](double v) { return v == 7.0; }));
 }
 
@@ -292,9 +413,43 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     Cpp_PlanGenerate(2, kBbd, 1, 0, 0, 1, 0, 0, 0, 6, 5, INT32_MIN, minF.data(), maxF.data(), nullptr, small.data(),
                      &seed, -1, &oSeed);
     EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](double v) { return v == 0; })) << "no run to flag";
-    const Sheet one = Generate({.planID = kBbd, .k = 1});
+    const Sheet one = Generate({.planID = kBbd, .k = 1, .nRep = 3});
     EXPECT_EQ(one.nblock, 1);
-    EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(one.at(r, 4), 1) << "the single run is the centre";
+        EXPECT_EQ(one.at(r, 3), r) << "and each replicate repeats it";
+    }
+}
+
+TEST(RsmContract, NoFactorsOrNoResponsesLeaveTheColumnsThatAreNotThere) {
+    // No factors: column 5 is the first response, set on the one run of the
+    // replicate only. No responses: column 6 of a one-factor sheet is no
+    // response column and keeps its value.
+    for (int planID = 1; planID <= 4; ++planID)
+        for (const auto& [k, nRes] : {std::pair{0, 1}, {1, 0}}) {
+            std::vector<double> plan(3 * 6, 5.0), minF(1, -1), maxF(1, 1);
+            int32_t seed = 0, oSeed = 0;
+            Cpp_PlanGenerate(2, planID, k, nRes, 0, 1, 0, 0, 0, 3, 6, 1, minF.data(), maxF.data(), nullptr,
+                             plan.data(), &seed, 0, &oSeed);
+            if (k == 0) {
+                EXPECT_EQ(plan[4 * 3], -1.79769313486231e308) << planID;
+                for (int r = 2; r <= 3; ++r) EXPECT_EQ(plan[4 * 3 + r - 1], 5.0) << planID << ", row " << r;
+            }
+            for (int r = 1; r <= 3; ++r) EXPECT_EQ(plan[5 * 3 + r - 1], 5.0) << planID << ", row " << r;
+        }
+}
+
+TEST(RsmRunSheet, TwoRunsAreShuffledToo) {
+    // A two-run replicate comes out in either order, depending on the seed.
+    std::set<double> firstRuns;
+    for (int32_t i = 1; i <= 40; ++i) {
+        std::vector<double> plan(2 * 6, 0.0), minF(1, -1), maxF(1, 1);
+        int32_t s = i * 50000017, oSeed = 0;  // seeds spread over the generator's range
+        Cpp_PlanGenerate(2, kFactorial3, 1, 1, 0, 1, -1, 0, 0, 2, 6, 2, minF.data(), maxF.data(), nullptr,
+                         plan.data(), &s, -1, &oSeed);
+        firstRuns.insert(plan[2]);  // the standard-order number of run 1
+    }
+    EXPECT_EQ(firstRuns, (std::set<double>{1, 2}));
 }
 
 TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {

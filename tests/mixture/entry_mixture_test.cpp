@@ -1,6 +1,7 @@
 // The mixture entry points as the host calls them: flat column-major arrays
 // worked on in place, BSTR labels copied back.
 #include "boundary/VORNEXDO1M.h"
+#include "mixture/coordinates.h"
 #include "services/bstr.h"
 
 #include <gtest/gtest.h>
@@ -32,20 +33,30 @@ TEST(MixtureEntry, RealCoordinatesInPlace) {
     std::vector<double> plan{1, 0, 0, 1, 0, 0};  // runs (1,0,0) and (0,1,0)
     std::vector<double> lower{.1, .2, 0};
     EXPECT_EQ(Cpp_DOEMixRealCoord(plan.data(), 2, 3, lower.data(), .7, 100), 0);
-    EXPECT_DOUBLE_EQ(plan[0], 80);
-    EXPECT_DOUBLE_EQ(plan[2], 20);
-    EXPECT_EQ(plan[4], 0);
+    const std::vector<double> real{80, 10, 20, 90, 0, 0};  // (x * 0.7 + L) * 100
+    for (std::size_t i = 0; i < real.size(); ++i) EXPECT_NEAR(plan[i], real[i], 1e-12) << i;
+    // The core function without a plan or without bounds changes nothing.
+    matrix kept(2, 3, plan.data(), true);
+    EXPECT_EQ(DOEMixRealCoord(nullptr, 2, 3, &kept, .7, 100), 0);
+    EXPECT_EQ(DOEMixRealCoord(&kept, 2, 3, nullptr, .7, 100), 0);
+    for (std::size_t i = 0; i < real.size(); ++i) EXPECT_NEAR(plan[i], real[i], 1e-12) << i;
 }
 
 TEST(MixtureEntry, RangeWidening) {
-    auto widen = [](double lo, double hi) {
-        Cpp_AdaptMinMaxDOE(&lo, &hi, 0.1);
+    auto widen = [](double lo, double hi, double perc = 0.1) {
+        Cpp_AdaptMinMaxDOE(&lo, &hi, perc);
         return std::vector<double>{lo, hi};
     };
     EXPECT_DOUBLE_EQ(widen(-2, 5)[1], 5.5);  // width 7.7: not rounded
     EXPECT_EQ(widen(3, 20), (std::vector<double>{2, 23}));
     EXPECT_EQ(widen(-20, -3), (std::vector<double>{-22, -1}));  // toward zero
     EXPECT_EQ(widen(0, 1)[0], 0.0);
+    EXPECT_EQ(widen(0.5, 10.5, 0), (std::vector<double>{0.5, 10.5})) << "a width of exactly 10 is not rounded";
+    EXPECT_EQ(widen(0.5, 10.75, 0), (std::vector<double>{0, 11}));
     EXPECT_FALSE(std::signbit(widen(-0.5, 12)[0]));
     EXPECT_EQ(widen(-1e10, 1e10), (std::vector<double>{-1.1e10, 1.1e10 + 1}));  // beyond 32 bits
+    double lo = 3, hi = 20;
+    Cpp_AdaptMinMaxDOE(nullptr, &hi, 0.1);
+    Cpp_AdaptMinMaxDOE(&lo, nullptr, 0.1);
+    EXPECT_EQ(lo + hi, 23) << "one end missing: the other stays";
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -38,47 +37,145 @@ Model build(const std::vector<std::vector<double>>& runs, int degree, int type, 
     return out;
 }
 
-}  // namespace
+// The model written out plainly from the term table: families in column
+// order, index tuples by nested loops, each value by its own product.
+struct Term {
+    std::string label;
+    std::vector<double> values;  // one per run
+};
 
-TEST(MixtureModel, LabelsAndValuesOfEveryFamilyInColumnOrder) {
-    const double a = .5, b = .3, c = .2;
-    const Model full = build({{a, b, c}}, 4, kFullMixtureModel, 15);
-    EXPECT_EQ(full.labels, (Labels{"A", "B", "C", "A*B", "A*C", "B*C", "A*B*(A-B)", "A*C*(A-C)", "B*C*(B-C)",
-                                   "A*B*(A-B)^2", "A*C*(A-C)^2", "B*C*(B-C)^2", "A^2 *B*C", "A*B^2 *C", "A*B*C^2"}));
-    const std::vector<double> values{a, b, c, a * b, a * c, b * c, a * b * (a - b), a * c * (a - c), b * c * (b - c),
-                                     a * b * (a - b) * (a - b), a * c * (a - c) * (a - c), b * c * (b - c) * (b - c),
-                                     a * a * b * c, a * b * b * c, a * b * c * c};
-    for (std::size_t t = 0; t < values.size(); ++t) EXPECT_DOUBLE_EQ(full.firstRun[t], values[t]) << t;
-    EXPECT_EQ(build({{a, b, c}}, 3, kFullMixtureModel, 10).labels.back(), "A*B*C");
-    EXPECT_EQ(build({{a, b, c}}, 4, kSpecialMixtureModel, 9).labels,
-              (Labels{"A", "B", "C", "A*B", "A*C", "B*C", "A^2 *B*C", "A*B^2 *C", "A*B*C^2"}));
-    const Model quartic = build({{.4, .3, .2, .1}}, 4, kFullMixtureModel, 35);
-    EXPECT_EQ(quartic.labels[33], "B*C*D^2");
-    EXPECT_EQ(quartic.labels[34], "A*B*C*D");
-    EXPECT_DOUBLE_EQ(quartic.firstRun[34], .4 * .3 * .2 * .1);
-    // A vertex zeroes every term but its own linear one.
-    EXPECT_EQ(build({{0, 1, 0}}, 4, kFullMixtureModel, 15).firstRun, (std::vector<double>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    // Unknown types keep only the linear columns; degrees above 4 still run
-    // every family whose condition holds, into the columns the host passed.
-    EXPECT_EQ(build({{a, b, c}}, 2, 2, 4).labels, (Labels{"A", "B", "C", "?"}));
-    EXPECT_EQ(build({{a, b, c}}, 5, kFullMixtureModel, 13).labels[11], "A*B*C^2");
+std::vector<Term> expectedTerms(const std::vector<std::vector<double>>& runs, int degree, int type) {
+    const int q = static_cast<int>(runs[0].size());
+    const auto L = [](int i) { return std::string(1, static_cast<char>('A' + i)); };
+    std::vector<Term> terms;
+    const auto add = [&](std::string label, auto value) {
+        Term t{std::move(label), {}};
+        for (const auto& x : runs) t.values.push_back(value(x));
+        terms.push_back(std::move(t));
+    };
+    const auto pairs = [&](auto family) {
+        for (int i = 0; i < q; ++i)
+            for (int j = i + 1; j < q; ++j) family(i, j);
+    };
+    const auto triples = [&](auto family) {
+        for (int i = 0; i < q; ++i)
+            for (int j = i + 1; j < q; ++j)
+                for (int k = j + 1; k < q; ++k) family(i, j, k);
+    };
+    const bool full = type == kFullMixtureModel;
+    for (int i = 0; i < q; ++i) add(L(i), [&](const auto& x) { return x[i]; });
+    if (type != kFullMixtureModel && type != kSpecialMixtureModel) return terms;
+    if (degree >= 2)
+        pairs([&](int i, int j) { add(L(i) + "*" + L(j), [&](const auto& x) { return x[i] * x[j]; }); });
+    if (full && degree >= 3)
+        pairs([&](int i, int j) {
+            add(L(i) + "*" + L(j) + "*(" + L(i) + "-" + L(j) + ")",
+                [&](const auto& x) { return x[i] * x[j] * (x[i] - x[j]); });
+        });
+    if (degree == 3)
+        triples([&](int i, int j, int k) {
+            add(L(i) + "*" + L(j) + "*" + L(k), [&](const auto& x) { return x[i] * x[j] * x[k]; });
+        });
+    if (full && degree == 4)
+        pairs([&](int i, int j) {
+            add(L(i) + "*" + L(j) + "*(" + L(i) + "-" + L(j) + ")^2",
+                [&](const auto& x) { return x[i] * x[j] * ((x[i] - x[j]) * (x[i] - x[j])); });
+        });
+    if (degree >= 4) {
+        triples([&](int i, int j, int k) {
+            add(L(i) + "^2 *" + L(j) + "*" + L(k), [&](const auto& x) { return x[i] * x[i] * x[j] * x[k]; });
+        });
+        triples([&](int i, int j, int k) {
+            add(L(i) + "*" + L(j) + "^2 *" + L(k), [&](const auto& x) { return x[i] * (x[j] * x[j]) * x[k]; });
+        });
+        triples([&](int i, int j, int k) {
+            add(L(i) + "*" + L(j) + "*" + L(k) + "^2", [&](const auto& x) { return x[i] * x[j] * (x[k] * x[k]); });
+        });
+    }
+    if (full && degree == 4)
+        for (int i = 0; i < q; ++i)
+            for (int j = i + 1; j < q; ++j)
+                for (int k = j + 1; k < q; ++k)
+                    for (int l = k + 1; l < q; ++l)
+                        add(L(i) + "*" + L(j) + "*" + L(k) + "*" + L(l),
+                            [&](const auto& x) { return x[i] * x[j] * x[k] * x[l]; });
+    return terms;
 }
 
-TEST(MixtureModel, CountsMatchTheColumnsWrittenAndLabelsAreUnique) {
-    for (int type : {kFullMixtureModel, kSpecialMixtureModel}) {
-        for (int degree = 1; degree <= 4; ++degree) {
-            for (int q = 1; q <= 8; ++q) {
-                const int count = DOEMixGetnCoef(q, degree, type);
-                const Model model = build({std::vector<double>(q, 1.0 / q)}, degree, type, count + 1);
-                const std::set<std::string> distinct(model.labels.begin(), model.labels.begin() + count);
-                EXPECT_EQ(distinct.size(), static_cast<std::size_t>(count)) << type << degree << q;
-                EXPECT_EQ(distinct.count("?"), 0u) << type << degree << q;
-                EXPECT_EQ(model.labels[count], "?");
-                EXPECT_EQ(model.firstRun[count], kUntouched);
+// Runs of q components with unequal proportions, so that every term tells
+// its components apart (a swapped index or a wrong factor changes the value).
+std::vector<std::vector<double>> unevenRuns(int q) {
+    std::vector<std::vector<double>> runs;
+    for (int shift = 0; shift < 3; ++shift) {
+        std::vector<double> x(static_cast<std::size_t>(q));
+        double sum = 0;
+        for (int i = 0; i < q; ++i) sum += x[static_cast<std::size_t>(i)] = 1.0 + ((i + shift) % q) * (i + 2);
+        for (double& v : x) v /= sum;
+        runs.push_back(x);
+    }
+    std::vector<double> vertex(static_cast<std::size_t>(q), 0.0);
+    vertex[static_cast<std::size_t>(q - 1)] = 1;
+    runs.push_back(vertex);
+    return runs;
+}
+
+}  // namespace
+
+TEST(MixtureModel, EveryColumnMatchesTheTermTableAtEveryRun) {
+    for (int type : {kFullMixtureModel, kSpecialMixtureModel, 2, -1})
+        for (int degree = 1; degree <= 5; ++degree)
+            for (int q = 1; q <= 6; ++q) {
+                SCOPED_TRACE(testing::Message() << "type " << type << ", degree " << degree << ", q " << q);
+                const auto runs = unevenRuns(q);
+                const std::vector<Term> terms = expectedTerms(runs, degree, type);
+                const int columns = static_cast<int>(terms.size()) + 2;
+                const int n = static_cast<int>(runs.size());
+                matrix X(n, q, 0.0), model(n, columns, kUntouched);
+                Smatrix labels(q, 1), termLabels(columns, 1);
+                for (int c = 1; c <= q; ++c) {
+                    labels.vbset(c, 1, std::u16string(1, static_cast<char16_t>(u'A' + c - 1)));
+                    for (int r = 1; r <= n; ++r) X.vbset(r, c, runs[r - 1][c - 1]);
+                }
+                DOEMixPredictorMatrix(&X, n, q, columns, &labels, degree, type, &model, &termLabels);
+                for (int c = 1; c <= columns; ++c) {
+                    const std::u16string got = termLabels.vbget(c, 1);
+                    const bool written = c <= static_cast<int>(terms.size());
+                    EXPECT_EQ(std::string(got.begin(), got.end()), written ? terms[c - 1].label : "") << "column " << c;
+                    for (int r = 1; r <= n; ++r)
+                        EXPECT_DOUBLE_EQ(model.vbget(r, c), written ? terms[c - 1].values[r - 1] : kUntouched)
+                            << "run " << r << ", column " << c;
+                }
+                // The term count agrees with the columns written, but for the
+                // degrees the counts leave out.
+                if (degree <= 4 && (type == kFullMixtureModel || type == kSpecialMixtureModel)) {
+                    EXPECT_EQ(DOEMixGetnCoef(q, degree, type), static_cast<int>(terms.size()));
+                }
             }
-        }
+}
+
+TEST(MixtureModel, ColumnValuesAtAKnownBlend) {
+    // (A, B, C) = (0.5, 0.3, 0.2), values worked by hand.
+    const Model full = build({{.5, .3, .2}}, 4, kFullMixtureModel, 15);
+    EXPECT_EQ(full.labels, (Labels{"A", "B", "C", "A*B", "A*C", "B*C", "A*B*(A-B)", "A*C*(A-C)", "B*C*(B-C)",
+                                   "A*B*(A-B)^2", "A*C*(A-C)^2", "B*C*(B-C)^2", "A^2 *B*C", "A*B^2 *C", "A*B*C^2"}));
+    const std::vector<double> values{.5, .3, .2, .15, .1, .06, .03, .03, .006, .006, .009, .0006, .015, .009, .006};
+    for (std::size_t t = 0; t < values.size(); ++t) EXPECT_NEAR(full.firstRun[t], values[t], 1e-15) << t;
+    EXPECT_NEAR(build({{.5, .3, .2}}, 3, kFullMixtureModel, 10).firstRun[9], .03, 1e-15) << "A*B*C";
+    // A vertex zeroes every term but its own linear one.
+    EXPECT_EQ(build({{0, 1, 0}}, 4, kFullMixtureModel, 15).firstRun,
+              (std::vector<double>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(MixtureModel, TermCountsByTheirClosedForms) {
+    // q = 10: C(11, 2), C(12, 3), C(13, 4); special cubic q + C(q, 2) + C(q, 3), quartic q + C(q, 2) + 3 C(q, 3).
+    const int full[] = {10, 55, 220, 715}, special[] = {10, 55, 175, 415};
+    for (int d = 1; d <= 4; ++d) {
+        EXPECT_EQ(DOEMixGetnCoef(10, d, kFullMixtureModel), full[d - 1]);
+        EXPECT_EQ(DOEMixGetnCoef(10, d, kSpecialMixtureModel), special[d - 1]);
     }
     EXPECT_EQ(DOEMixGetnCoef(3, 5, kFullMixtureModel), 0);
+    EXPECT_EQ(DOEMixGetnCoef(3, 0, kSpecialMixtureModel), 0);
+    EXPECT_EQ(DOEMixGetnCoef(3, 2, 2), 0);
     EXPECT_EQ(DOEMixGetnCoef(-2, 3, kSpecialMixtureModel), -3);  // truncating division
     // Intermediate products past 2^31 would wrap in 32-bit arithmetic.
     EXPECT_EQ(DOEMixGetnCoef(216, 4, kFullMixtureModel), 93240126);
@@ -91,4 +188,16 @@ TEST(MixtureModel, HugeComponentCountCostsOnlyTheHostsColumns) {
     DOEMixPredictorMatrix(&X, 2, INT32_MAX, 5, &labels, 4, kFullMixtureModel, &model, &termLabels);
     EXPECT_EQ(model.vbget(2, 3), 0.25);
     EXPECT_EQ(model.vbget(2, 5), -1.0);  // the absent fifth component reads as -1
+}
+
+TEST(MixtureModel, AMissingContainerWritesNothing) {
+    matrix X(1, 3, 0.25), model(1, 6, kUntouched);
+    Smatrix labels(3, 1), termLabels(6, 1);
+    labels.vbset(1, 1, u"A");
+    DOEMixPredictorMatrix(nullptr, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, &termLabels);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, nullptr, 2, kFullMixtureModel, &model, &termLabels);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, nullptr);
+    for (int c = 1; c <= 6; ++c) EXPECT_EQ(model.vbget(1, c), kUntouched);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, nullptr, &termLabels);
+    EXPECT_EQ(termLabels.vbget(1, 1), u"");
 }

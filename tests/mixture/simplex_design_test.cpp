@@ -43,6 +43,7 @@ std::vector<std::vector<int>> asFractions(const Rows& rows, const std::vector<in
         for (double x : rows[r]) {
             a.push_back(static_cast<int>(std::lround(x * dens[r])));
             EXPECT_EQ(x, static_cast<double>(a.back()) / dens[r]);
+            EXPECT_GE(a.back(), 0) << "row " << r;
         }
         EXPECT_EQ(std::accumulate(a.begin(), a.end(), 0), dens[r]) << "row " << r;
         out.push_back(a);
@@ -60,13 +61,24 @@ TEST(SimplexSize, CountsEveryPointExactlyAndFlagsOverflow) {
     EXPECT_EQ(rowsOf(2, 23, kSimplexLattice), 24);
     EXPECT_EQ(rowsOf(100, 100, kSimplexLattice), mixture::kCountOverflow);
     EXPECT_EQ(rowsOf(31, 0, kAugmentedSimplexCentroid), mixture::kCountOverflow);
-    // Degenerate arguments keep the value of (q+m-1)!/(q-1)!/m! with n! = 1 for n <= 1.
-    EXPECT_EQ(rowsOf(0, 2, kSimplexLattice), 0);
-    EXPECT_EQ(rowsOf(2, -3, kSimplexLattice), 1);
+    EXPECT_EQ(rowsOf(2, INT32_MAX - 1, kSimplexLattice), INT32_MAX) << "the largest count that fits";
+    // (q+m-1)!/(q-1)!/m! truncated, with n! = 1 for n <= 1, degenerate
+    // arguments included; the factorials are exact doubles this small.
+    const auto fact = [](int n) {
+        double f = 1;
+        for (int i = 2; i <= n; ++i) f *= i;
+        return f;
+    };
+    for (int q = -3; q <= 7; ++q)
+        for (int m = -3; m <= 7; ++m)
+            EXPECT_EQ(rowsOf(q, m, kSimplexLattice), static_cast<int>(fact(q + m - 1) / fact(q - 1) / fact(m)))
+                << "q = " << q << ", m = " << m;
     EXPECT_EQ(rowsOf(3, 2, 7), -99);  // left as passed
 }
 
 TEST(SimplexLattice, EveryPointOnceInDecreasingOrderButTheBinaryTable) {
+    EXPECT_EQ(generate(2, 1, kSimplexLattice), (Rows{{1, 0}, {0, 1}}));
+    EXPECT_EQ(generate(2, 2, kSimplexLattice), (Rows{{1, 0}, {0, 1}, {.5, .5}}));
     EXPECT_EQ(generate(2, 3, kSimplexLattice), (Rows{{1, 0}, {0, 1}, {1.0 / 3, 2.0 / 3}, {2.0 / 3, 1.0 / 3}}));
     EXPECT_EQ(generate(2, 4, kSimplexLattice), (Rows{{1, 0}, {0, 1}, {.25, .75}, {.75, .25}, {.5, .5}}));
     for (int q = 1; q <= 8; ++q) {
@@ -105,7 +117,12 @@ TEST(SimplexCentroid, EveryBlendOnceBySizeThenLexicographicallyThenHalfwayPoints
 
 TEST(SimplexDesign, WritesOnlyWhatFitsAndNothingForUnusableArguments) {
     const Rows untouched(3, std::vector<double>(4, kUntouched));
-    EXPECT_EQ(generate(3, 0, kSimplexLattice, 3, 4), untouched);
+    EXPECT_EQ(generate(3, 0, kSimplexLattice, 3, 4), untouched) << "degree 0";
+    EXPECT_EQ(generate(3, 2, 0, 3, 4), untouched) << "unknown type";
+    for (int type : {kSimplexLattice, kSimplexCentroid, kAugmentedSimplexCentroid}) {
+        EXPECT_EQ(generate(0, 2, type, 3, 4), untouched) << "no components";
+        EXPECT_EQ(generate(-1, 2, type, 3, 4), untouched);
+    }
     EXPECT_EQ(generate(3, 2, kSimplexLattice, 2, 4), (Rows{{1, 0, 0, kUntouched}, {.5, .5, 0, kUntouched}}));
     // Sizes no array could hold cost only the rows the array has.
     const double m = INT32_MAX;

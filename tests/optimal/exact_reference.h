@@ -41,6 +41,7 @@ inline std::vector<int> levelsOf(const std::vector<int>& levels, long long code)
 // Bareiss elimination with row pivoting; every intermediate is a minor.
 inline Int determinant(std::vector<std::vector<Int>> a) {
     const std::size_t n = a.size();
+    if (n == 0) return 1;
     Int previous = 1, sign = 1;
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t pivot = k;

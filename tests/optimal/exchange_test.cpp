@@ -71,6 +71,13 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
                                                 << route.accelerate << ", DoChol " << route.doChol);
                 ASSERT_EQ(accepted, best.run ? 1 : 0);
+                if (best.run) {
+                    // Ties go to the first exchange met: runs from 1 up, codes down.
+                    EXPECT_EQ(h.iopt[best.run - 1], best.code);
+                    std::vector<int32_t> others = h.iopt, expected = startCodes;
+                    others[best.run - 1] = expected[best.run - 1] = 0;
+                    EXPECT_EQ(others, expected);
+                }
                 EXPECT_TRUE(exactPlanOf(h).det() == best.det);
                 EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(best.det)), 1e-9);
             }
@@ -86,7 +93,7 @@ TEST(OptimalExchange, ExhaustiveExchangeThroughVOrLScoresCriteria) {
         h.doChol = -1;
         ASSERT_EQ(h.init(1), 0);
         const double start = h.criterion();
-        h.iterateToEnd(11);
+        ASSERT_TRUE(h.iterateToEnd(11));
         EXPECT_GT(h.criterion(), start + 0.1);
         expectCompanionsDescribeThePlan(h, accelerate == -1, true);
     }
@@ -99,9 +106,29 @@ TEST(OptimalExchange, FedorovExchangeWithoutVOrL) {
     h.doChol = 0;
     ASSERT_EQ(h.init(1), 0);
     const double start = h.criterion();
-    h.iterateToEnd(12);
+    ASSERT_TRUE(h.iterateToEnd(12));
     EXPECT_GT(h.criterion(), start + 0.1);
     expectCompanionsDescribeThePlan(h, true, false);
+}
+
+// Candidate counts that leave a factor's last level out of reach accept
+// nothing, even where exchanges without gain would be allowed: codes 1..4 of
+// 2 x 3 never show the third level, and 29 two-level factors counted to
+// 2^28 never show the last factor's second level.
+TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
+    HostPlan h({2, 3}, 4);
+    ASSERT_EQ(h.init(1), 0);
+    const std::vector<int32_t> codes = h.iopt;
+    h.nfullplan = 4;
+    for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
+    EXPECT_EQ(h.iopt, codes);
+    h.nfullplan = 5;
+    EXPECT_GT(h.iterate(12, 3, -1.0), 0);
+
+    HostPlan wide(std::vector<int32_t>(29, 2), 30);
+    ASSERT_EQ(wide.nfullplan, 1 << 28);
+    for (int r = 0; r < wide.N; ++r) wide.iopt[r] = r + 1;
+    for (int32_t nalgo : {11, 12}) EXPECT_EQ(wide.iterate(nalgo, 3, -1.0), 0);
 }
 
 // A plan given by labels holds code 0 for the candidate the scans call

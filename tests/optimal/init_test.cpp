@@ -1,4 +1,5 @@
 // The initial optimal plan through the host's entry point.
+#include "exact_reference.h"
 #include "optimal/candidates.h"
 #include "optimal/criteria.h"
 #include "optimal/optiplan_init.h"
@@ -25,9 +26,14 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
         int32_t nfullplan, icrit;
     };
     // More runs than candidates, fewer runs than model columns, a level
-    // count below 1, no criterion, codes beyond the full factorial.
+    // count below 1, no criterion, codes beyond the full factorial, codes
+    // 1..4 that never show the third level of the second factor (first at
+    // code 2 x 2 = 4, read as 0), and 29 two-level factors, whose count
+    // stops at 2^28: the last factor's second level is first at code 2^28.
+    const std::vector<int32_t> twoLevel29(29, 2);
     for (const Case& c : {Case{{2, 3}, 7, 0, 2}, Case{{3, 3, 3}, 6, 0, 2}, Case{{3, 0, 2}, 6, 6, 2},
-                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}})
+                          Case{{3, 3}, 6, 0, 5}, Case{{3, 3}, 6, 12, 2}, Case{{2, 3}, 4, 4, 2},
+                          Case{twoLevel29, 30, 0, 2}})
         for (int32_t nalgo : {1, 2}) {
             HostPlan h(c.levels, c.runs);
             if (c.nfullplan) h.nfullplan = c.nfullplan;
@@ -37,6 +43,17 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
             EXPECT_EQ(h.iopt, std::vector<int32_t>(h.N, -5));
             EXPECT_EQ(h.ioSeed, 7);
         }
+}
+
+// One code more reaches every level: the plan is drawn from codes 1..5.
+TEST(OptimalInit, ACandidateSetReachingEveryLevelIsAccepted) {
+    HostPlan h({2, 3}, 4);
+    h.nfullplan = 5;
+    ASSERT_EQ(h.init(1), 0);
+    for (int32_t code : h.iopt) {
+        EXPECT_GE(code, 1);
+        EXPECT_LE(code, 5);
+    }
 }
 
 // Sizes that pass the checks yet admit no valid regular plan: the redraws
@@ -58,6 +75,52 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
     std::sort(first.begin(), first.end());
     EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+}
+
+// The greedy step takes, among candidates of equal criterion, the highest
+// code and counts them all. 2^7 in 8 runs, seed 12345: the fifth step (a
+// ridge-regularised plan of four runs) has 14 exactly tied candidates, the
+// highest being 119. Past the plan's first regular steps every choice is
+// checked against exact determinants det(M + x x').
+TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
+    HostPlan tied({2, 2, 2, 2, 2, 2, 2}, 8);
+    tied.ioSeed = 12345;
+    ASSERT_EQ(tied.init(2), 0);
+    EXPECT_EQ(tied.iopt[4], 119);
+    EXPECT_EQ(tied.nbrOpt[4], 14);
+
+    struct Case {
+        std::vector<int32_t> levels;
+        int32_t runs;
+    };
+    int checked = 0;
+    for (const Case& c : {Case{{2, 2, 2, 2, 2}, 16}, Case{{3, 3, 2, 2}, 14}})
+        for (int32_t seed : {1, 2, 3, 4, 5, 6}) {
+            HostPlan h(c.levels, c.runs);
+            h.ioSeed = seed;
+            ASSERT_EQ(h.init(2), 0);
+            exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
+            for (int r = 1; r <= h.N; ++r) {
+                if (r > 5 && plan.det() != 0) {
+                    exact::Int best = -1;
+                    long long code = 0;
+                    int ties = 0;
+                    for (long long cand = plan.candidates(); cand >= 1; --cand) {
+                        if (plan.holds(cand)) continue;
+                        exact::Plan trial = plan;
+                        trial.codes.push_back(cand);
+                        const exact::Int d = trial.det();
+                        if (d > best) best = d, code = cand, ties = 0;
+                        ties += d == best;
+                    }
+                    EXPECT_EQ(h.iopt[r - 1], code) << "seed " << seed << ", step " << r;
+                    EXPECT_EQ(h.nbrOpt[r - 1], ties) << "seed " << seed << ", step " << r;
+                    ++checked;
+                }
+                plan.codes.push_back(h.iopt[r - 1]);
+            }
+        }
+    EXPECT_GT(checked, 60);
 }
 
 // Through L alone the first greedy step is ranked through a factor of the

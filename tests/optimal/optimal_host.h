@@ -55,9 +55,12 @@ struct HostPlan {
         startIter += accepted;
         return accepted;
     }
-    void iterateToEnd(int32_t nalgo) {
-        while (iterate(nalgo, 50) > 0) {
-        }
+    // Calls until one accepts nothing; false when 10000 exchanges did not get
+    // there (a plan's criterion cannot rise that often here: a fault).
+    [[nodiscard]] bool iterateToEnd(int32_t nalgo) {
+        for (int calls = 0; calls < 200; ++calls)
+            if (iterate(nalgo, 50) == 0) return true;
+        return false;
     }
     double criterion() const { return critvalopt[startIter - 1]; }
     double x(int r, int c) const { return planOpt[static_cast<std::size_t>(c - 1) * N + (r - 1)]; }

@@ -55,7 +55,7 @@ TEST(OptimalSearch, ReachesTheOrthogonalArrayWhereOneExists) {
                 h.ioSeed = seed;
                 ASSERT_EQ(h.init(2), 0);
                 seed = h.ioSeed;
-                h.iterateToEnd(12);
+                ASSERT_TRUE(h.iterateToEnd(12));
                 best = std::max(best, normedD(h));
                 EXPECT_NEAR(h.criterion(), log10DetOf(h), 1e-9);
                 EXPECT_LT(inverseError(h), 1e-9);
@@ -70,8 +70,9 @@ TEST(OptimalSearch, RepeatedCallsWithStartIterAdvancedContinueTheSameSearch) {
     HostPlan once({4, 3, 3, 2, 2}, 14), stepwise({4, 3, 3, 2, 2}, 14);
     ASSERT_EQ(once.init(1), 0);
     ASSERT_EQ(stepwise.init(1), 0);
-    once.iterateToEnd(12);
-    for (;;) {
+    ASSERT_TRUE(once.iterateToEnd(12));
+    for (int calls = 0;; ++calls) {
+        ASSERT_LT(calls, 1000) << "still accepting exchanges";
         stepwise.critvalopt.resize(stepwise.startIter + 1);
         stepwise.critvalopt.push_back(-4242.0);  // past the (MaxIter + StartIter) x 1 array
         const int32_t before = stepwise.startIter;
@@ -89,7 +90,7 @@ TEST(OptimalSearch, RepeatedCallsWithStartIterAdvancedContinueTheSameSearch) {
 TEST(OptimalSearch, AFlaggedOrAlreadyOptimalPlanAcceptsNothing) {
     HostPlan h({2, 2, 2, 2, 2, 2, 2}, 8);
     ASSERT_EQ(h.init(2), 0);
-    h.iterateToEnd(12);
+    ASSERT_TRUE(h.iterateToEnd(12));
     const std::vector<double> plan = h.planOpt;
     EXPECT_EQ(h.iterate(12, 5), 0);
     EXPECT_EQ(h.iterate(11, 5), 0);

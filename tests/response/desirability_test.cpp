@@ -42,7 +42,20 @@ TEST(Desirability, EachGoalOnItsRanges) {
     const Goal smaller{0, 0, 0, 2, 6};
     EXPECT_EQ(Aggregate({smaller}, {4, 2, 6, 1, 9}), (std::vector<double>{0.5, 1, 0, 1, 0}));
     const Goal range{1, 0, 2, 4, 6};
-    EXPECT_EQ(Aggregate({range}, {3, 5, 1, 2, 4, 0, 6, -1}), (std::vector<double>{1, 0.5, 0.5, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(Aggregate({range}, {3, 5, 1, 2, 4, 0, 6, -1, 7}), (std::vector<double>{1, 0.5, 0.5, 1, 1, 0, 0, 0, 0}));
+    const Goal cliff{0, 0, 0, 4, 4};  // RightTarget at Upper: nothing falls, 4 is already too much
+    EXPECT_EQ(Aggregate({cliff}, {3.9, 4}), (std::vector<double>{1, 0}));
+}
+
+TEST(Desirability, ValuesPastTheLimitsAreWorthNothingWhateverTheShape) {
+    // With exponent 0 a shaped side is 1 wherever it is evaluated, so a limit
+    // that let the side reach Lower or Upper would show here.
+    const Goal smaller{0, 0, 0, 2, 6, 0, 0};
+    EXPECT_EQ(Aggregate({smaller}, {6, 4}, {.t = -1}), (std::vector<double>{0, 1}));
+    const Goal range{1, 0, 2, 4, 6, 0, 0};
+    EXPECT_EQ(Aggregate({range}, {0, 6, 1, 5}, {.s = -1, .t = -1}), (std::vector<double>{0, 0, 1, 1}));
+    const Goal larger{2, 0, 10, 0, 0, 0, 0};
+    EXPECT_EQ(Aggregate({larger}, {0, 5}, {.s = -1}), (std::vector<double>{0, 1}));
 }
 
 TEST(Desirability, GoalCodesAreTruncatedAndUnknownOnesWorthNothing) {

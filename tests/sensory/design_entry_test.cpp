@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -36,16 +37,73 @@ TEST(SensoryEntry, SeedReproducesTheDesign) {
     }
 }
 
-TEST(SensoryEntry, HostileScalarsReturnQuietly) {
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    const int shapes[][3] = {{0, 4, 2}, {-3, 4, 2}, {4, 0, 2}, {4, 3, 5}, {4, 3, 0}, {1, 1, 1}, {3, 1, 1}, {2, 5, 5}};
+// Arrays sized to the contract and filled with a marker, to see what a call writes.
+struct MarkedCall {
+    std::vector<int32_t> jp, jr;
+    double maxcrit = 3, ocrit2 = 3;
+    VARIANT_BOOL found = 3, seedInit = 0;
+    int32_t seed = 77, oSeed = 3, result;
+    static std::size_t cells(long long rows, long long cols) {
+        return rows > 0 && cols > 0 ? static_cast<std::size_t>(rows * cols) : 1;
+    }
+    MarkedCall(int J, int P, int R, int crit, VARIANT_BOOL cyclic)
+        : jp(cells(J, P), 7), jr(cells(J, R), 7) {
+        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, -1, 1e9, jp.data(), jr.data(), &maxcrit, &ocrit2,
+                                         &found, &seed, &seedInit, &oSeed);
+    }
+    bool arraysUntouched() const {
+        return std::all_of(jp.begin(), jp.end(), [](int32_t v) { return v == 7; }) &&
+               std::all_of(jr.begin(), jr.end(), [](int32_t v) { return v == 7; }) && found == 3 && seed == 77 &&
+               seedInit == 0 && oSeed == 3;
+    }
+};
+
+TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
+    const int shapes[][3] = {{0, 4, 2},          {-3, 4, 2},          {4, 0, 2},          {4, 3, 5},
+                             {4, 3, 0},          {0, 2147483647, 0},  {-1000000000, 2147480844, 0},
+                             {-6, 1000000000, 8}, {5, 8, 46341}};
     for (const auto& s : shapes)
         for (VARIANT_BOOL cyclic : {0, -1}) {
-            const HostCall c(s[0], s[1], s[2], 2, cyclic, -1, nan, INT32_MIN, 0);
-            EXPECT_EQ(c.result, 0);
+            const MarkedCall c(s[0], s[1], s[2], 2, cyclic);
+            EXPECT_EQ(c.result, 0) << s[0] << " " << s[1] << " " << s[2];
+            EXPECT_TRUE(c.arraysUntouched());
+            EXPECT_EQ(c.maxcrit, VX_NO_VALUE);
+            EXPECT_EQ(c.ocrit2, VX_NO_VALUE);
         }
-    EXPECT_EQ(HostCall(6, 4, 2, 7, 0, -1, inf, INT32_MAX, -1).result, 0);  // no search, ocrit2 still written
-    EXPECT_EQ(HostCall(6, 4, 2, 1, 1, 5, -inf, 0, 3).result, 0);
+}
+
+TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {
+    const int shapes[][4] = {{8, 46341, 5, -1}, {1, 4194304, 8, 0}, {17, 65536, 21, 0}, {2, 501, 1, 0}};
+    for (const auto& s : shapes) {
+        const MarkedCall c(s[0], s[1], s[2], s[3] == -1 ? 1 : -1, static_cast<VARIANT_BOOL>(s[3]));
+        EXPECT_EQ(c.result, VX_E_TOO_MANY_PRODUCTS) << s[1];
+        EXPECT_TRUE(c.arraysUntouched());
+        EXPECT_EQ(c.maxcrit, 3);
+        EXPECT_EQ(c.ocrit2, 3);
+    }
+    // The largest accepted: one judge tasting one product leaves the rest unserved.
+    const MarkedCall largest(1, VX_SENSORY_MOST_PRODUCTS, 1, 1, 0);
+    EXPECT_EQ(largest.result, 0);
+    EXPECT_EQ(std::count(largest.jp.begin(), largest.jp.end(), 1), 1);
+    EXPECT_EQ(largest.maxcrit, VX_NO_VALUE);
+}
+
+TEST(SensoryEntry, HostileTimesAndFlagsStillGiveEveryJudgeRProducts) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double seconds : {nan, inf, -inf, -1.0})
+        for (VARIANT_BOOL timeStop : {-1, 5}) {
+            const HostCall c(6, 4, 2, 1, 0, timeStop, seconds, INT32_MIN, 0);
+            EXPECT_EQ(c.result, 0);
+            for (int j = 0; j < 6; ++j) {
+                int n = 0;
+                for (int p = 0; p < 4; ++p) n += c.jp[static_cast<std::size_t>(p * 6 + j)];
+                EXPECT_EQ(n, 2) << seconds << " " << timeStop;
+            }
+        }
+    // An unknown criterion runs no search but still reports the D-type one.
+    const HostCall none(6, 4, 2, 7, 0, -1, inf, INT32_MAX, -1);
+    EXPECT_EQ(none.result, 0);
+    EXPECT_EQ(none.found, 0);
 }
 
 // The search keeps the cells the host passed in; values at the ends of the

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <tuple>
 #include <limits>
 
 TEST(OrdersAdversarial, OddWeightsTimesFlagsAndSeeds) {
@@ -50,4 +52,20 @@ TEST(OrdersAdversarial, StartOrdersHoldingNoProductNumbersOnlyMoveWithinRows) {
     Cpp_GetBestRanking(3, 3, 4, x.jp.data(), 0.5, 4, -1, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
                        x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
     for (int j = 0; j < 4; ++j) EXPECT_EQ(orders_test::sortedRow(x.jr, 4, 3, j), orders_test::sortedRow(start, 4, 3, j));
+}
+
+TEST(OrdersAdversarial, MorePositionsThanProductsReturnAtOnceUntouched) {
+    for (const auto& [P, R, J] : {std::tuple{9, 65536, 3}, {11, 46341, 11}, {3, 4, 2}}) {
+        orders_test::Ranking x(J, P, R, std::vector<int32_t>(static_cast<std::size_t>(J) * P, 1));
+        std::fill(x.jr.begin(), x.jr.end(), 5);
+        x.md.assign(4, 2.0);
+        x.seedInit = 0;
+        Cpp_GetBestRanking(P, R, J, x.jp.data(), 0.5, 1000000, 0, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
+                           x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+        EXPECT_TRUE(std::all_of(x.jr.begin(), x.jr.end(), [](int32_t v) { return v == 5; }));
+        EXPECT_EQ(x.md, std::vector<double>(4, 2.0));
+        EXPECT_TRUE(std::all_of(x.conc.begin(), x.conc.end(), [](double v) { return v == 0; }));
+        EXPECT_EQ(x.oSeed, 0);
+        EXPECT_EQ(x.seedInit, 0);
+    }
 }

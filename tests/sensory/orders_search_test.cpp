@@ -1,5 +1,6 @@
 // The presentation-order search through the host's entry point.
 #include "boundary/VORNEXDO1M.h"
+#include "services/random.h"
 #include "tests/sensory/orders_support.h"
 
 #include <gtest/gtest.h>
@@ -91,4 +92,60 @@ TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
     EXPECT_TRUE(orders_test::isNoValue(x.md[3]));
     Cpp_ComputeQuality(2, 3, 2, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
     EXPECT_DOUBLE_EQ(q.md[3], 4.0 / 9);
+}
+
+namespace {
+
+// The start order under the one random permutation of positions the first
+// pass draws: new position r holds old position perm(r).
+std::vector<int32_t> firstRestart(const std::vector<int32_t>& start, int J, int R, int32_t seed) {
+    matrix perm(R, 1, 0.0);
+    int32_t oSeed = 0;
+    Random1toN(R, &perm, &seed, -1, &oSeed);
+    std::vector<int32_t> moved(start.size());
+    for (int r = 0; r < R; ++r)
+        for (int j = 0; j < J; ++j)
+            moved[static_cast<std::size_t>(r) * J + j] =
+                start[static_cast<std::size_t>(static_cast<int>(perm.vbget(r + 1)) - 1) * J + j];
+    return moved;
+}
+
+}  // namespace
+
+TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
+    // A limit already passed: the first pass restarts and makes no step, and
+    // no further pass starts, whatever iter asks.
+    for (VARIANT_BOOL check : {-1, 1}) {
+        Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
+        x.jr = {2, 3, 4, 5, 1, 2, 1, 4, 5, 1, 2, 3, 4, 2, 3, 4, 5, 1, 3, 1, 2, 3, 4, 5};  // every judge reversed
+        const std::vector<int32_t> start = x.jr;
+        x.seedInit = 0;
+        x.conc.assign(x.conc.size(), 1.0);  // counts are added to what is passed
+        Cpp_GetBestRanking(5, 4, 6, x.jp.data(), 0.5, 50, check, -1, -1.0, x.jr.data(), x.rmat.data(),
+                           x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+        EXPECT_EQ(x.jr, firstRestart(start, 6, 4, x.seed)) << check;
+        EXPECT_EQ(x.seedInit, 0);  // the second pass would have started the host's stream
+        for (int p = 0; p < 5; ++p)
+            for (int q = 0; q < 5; ++q) {
+                const double c = x.conc[static_cast<std::size_t>(q) * 5 + p];
+                if (q > p) {
+                    EXPECT_TRUE(orders_test::isNoValue(c));
+                } else {
+                    // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4.
+                    int both = 0;
+                    for (int j = 0; j < 6; ++j)
+                        both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
+                    EXPECT_EQ(c, 1.0 + both) << p << "," << q;
+                }
+            }
+    }
+    // Zero starts from each judge's products in increasing order.
+    Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
+    std::vector<int32_t> sorted(24);
+    for (int j = 0; j < 6; ++j)
+        for (int r = 0; r < 4; ++r)
+            sorted[static_cast<std::size_t>(r) * 6 + j] = orders_test::productsOf(y.jp, 6, 5, j)[static_cast<std::size_t>(r)];
+    Cpp_GetBestRanking(5, 4, 6, y.jp.data(), 0.5, 50, 0, -1, -1.0, y.jr.data(), y.rmat.data(), y.smat.data(),
+                       y.md.data(), y.conc.data(), &y.seed, &y.seedInit, &y.oSeed);
+    EXPECT_EQ(y.jr, firstRestart(sorted, 6, 4, y.seed));
 }

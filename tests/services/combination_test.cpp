@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -49,17 +51,41 @@ TEST(Combinations, JumpAndPositionRoundTripUpToThirty) {
     }
 }
 
-TEST(Combinations, JumpMatchesRepeatedAdvancing) {
-    matrixInt stepped(3, 1, 0), jumped(3, 1, 0);
-    for (int i = 1; i <= 35; ++i) {
-        cKurtzberg(7, 3, &stepped);
-        matrixInt fresh(3, 1, 0);
-        cKurtzbergJump(7, 3, i, &fresh);
-        EXPECT_EQ(read(stepped, 3), read(fresh, 3)) << i;
-    }
+TEST(Combinations, PositionsMatchAPlainLexicographicListing) {
+    // All k-subsets of 0..n-1 listed by counting through bit masks and
+    // sorting, position p being the p-th of that list.
+    for (int n = 1; n <= 9; ++n)
+        for (int k = 1; k <= n; ++k) {
+            std::vector<std::vector<int>> listing;
+            for (unsigned mask = 0; mask < (1u << n); ++mask) {
+                std::vector<int> subset;
+                for (int e = 0; e < n; ++e)
+                    if (mask >> e & 1u) subset.push_back(e);
+                if (static_cast<int>(subset.size()) == k) listing.push_back(subset);
+            }
+            std::sort(listing.begin(), listing.end());
+            ASSERT_EQ(num::Cnk(n, k), static_cast<double>(listing.size()));
+            matrixInt stepped(k, 1, 0);
+            if (k == 1) stepped.vbset(1, -1);  // {0} is itself the first subset
+            for (std::size_t p = 1; p <= listing.size(); ++p) {
+                matrixInt jumped(k, 1, 0);
+                if (k == 1) jumped.vbset(1, -1);
+                cKurtzbergJump(n, k, static_cast<double>(p), &jumped);
+                ASSERT_EQ(read(jumped, k), listing[p - 1]) << "n=" << n << " k=" << k << " p=" << p;
+                cKurtzberg(n, k, &stepped);
+                ASSERT_EQ(read(stepped, k), listing[p - 1]) << "n=" << n << " k=" << k << " p=" << p;
+                ASSERT_EQ(cKurtzbergGetPosition(n, k, &jumped), static_cast<double>(p));
+            }
+        }
+}
+
+TEST(Combinations, JumpsWrapAroundTheList) {
+    matrixInt jumped(3, 1, 0);
     cKurtzbergJump(7, 3, 10, &jumped);
     cKurtzbergJump(7, 3, 30, &jumped);  // 40 wraps to 5
     EXPECT_EQ(cKurtzbergGetPosition(7, 3, &jumped), 5);
+    cKurtzbergJump(7, 3, -6, &jumped);  // back past the first to 34
+    EXPECT_EQ(cKurtzbergGetPosition(7, 3, &jumped), 34);
 }
 
 TEST(Combinations, ZeroCombAndDegenerateSizes) {

@@ -1,9 +1,12 @@
 #include "services/bstr.h"
 #include "services/matrix.h"
+#include "services/matrix3d.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <tuple>
 #include <memory>
 #include <vector>
 
@@ -118,6 +121,28 @@ TEST(Containers, CopyBetweenContainersAndKinds) {
     matCheck(ref, 2, 3, 0.0);
     EXPECT_EQ(ref->vbget(2, 3), 0.0);
     delete ref;
+}
+
+TEST(Containers, ThreeWayArraysTruncateGuardAndShareTheirSlices) {
+    matrix3D<matrixInt> a(2, 2, 3, 7.9);
+    ASSERT_EQ(a.count, 2);
+    EXPECT_EQ(a.slices[1]->rows() * a.slices[1]->cols(), 6);
+    a.vbset(1, 6, -3.7);
+    EXPECT_EQ(a.slices[0]->vbget(6), -3) << "truncated toward zero";
+    // No slice 0 or 3, no element 7, and values an int cannot hold: ignored.
+    for (const auto& [slice, i, v] : {std::tuple{0, 1, 5.0}, {3, 1, 5.0}, {2, 7, 5.0}, {2, 1, NAN}, {2, 1, 3e9}})
+        a.vbset(slice, i, v);
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
+    EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, NAN).slices[0]->vbget(1), 0);
+    EXPECT_EQ(matrix3D<matrixInt>(0, 2, 2, 1).slices, nullptr);
+    {
+        matrix3D<matrixInt> b(1, 1, 1, 0);
+        b = a;
+        b = b;
+        EXPECT_EQ(b.slices, a.slices);
+        EXPECT_EQ(b.count, 2);
+    }
+    EXPECT_EQ(a.slices[1]->vbget(2), 7) << "the slices outlive the array that shared them";
 }
 
 TEST(Strings, BstrLayoutAndNullRules) {

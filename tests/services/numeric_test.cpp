@@ -20,6 +20,9 @@ TEST(Numeric, CountingFunctions) {
     EXPECT_EQ(num::Cnk(30, 15), 155117520);
     EXPECT_EQ(num::Cnk(4, 0), 1);
     EXPECT_EQ(num::Cnk(3, 4), 0);
+    EXPECT_EQ(num::Cnk(6, 6), 1);
+    EXPECT_EQ(num::Cnk(7, 5), 21);
+    EXPECT_EQ(num::Cnk(4, -1), 0);
     EXPECT_EQ(num::Fact(0), 1);
     EXPECT_EQ(num::Fact(10), 3628800);
     EXPECT_EQ(num::Mod(7, 3), 1);

@@ -55,6 +55,10 @@ TEST(SortRows, StableInBothDirectionsAndOnlyInRange) {
     EXPECT_TRUE(closeTo(*A, *fromRows({{9, 0}, {1, 2}, {1, 4}, {2, 1}, {2, 3}, {0, 5}}), 0.0));
     SortQMatrixCol(A.get(), 6, 2, 1, 1, 6, 1);
     EXPECT_TRUE(closeTo(*A, *fromRows({{9, 0}, {2, 1}, {2, 3}, {1, 2}, {1, 4}, {0, 5}}), 0.0));
+    Owned B = fromRows({{0, 3}, {1, 1}, {2, 2}});  // keyed on the last column; a range of one row stays
+    SortQMatrixCol(B.get(), 3, 2, 2, 1, 3, 0);
+    SortQMatrixCol(B.get(), 3, 2, 1, 2, 2, 1);
+    EXPECT_TRUE(closeTo(*B, *fromRows({{1, 1}, {2, 2}, {0, 3}}), 0.0));
 }
 
 TEST(SortRows, HostileArgumentsAreHarmless) {

@@ -1,5 +1,6 @@
 #include "tools/vxdoe/host.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <link.h>
 #endif
 
 namespace vxdoe {
@@ -30,6 +32,11 @@ Library::Library(const std::string& path)
     if (handle_ == nullptr) throw UsageError("cannot load " + path);
 }
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+std::string Library::path() const {
+    char buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(static_cast<HMODULE>(handle_), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
 void* Library::address(const char* name) const {
     void* p = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
     if (p == nullptr) throw UsageError(std::string("the library has no ") + name);
@@ -47,6 +54,10 @@ Library::Library(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NO
     if (handle_ == nullptr) throw UsageError("cannot load " + path);
 }
 Library::~Library() { dlclose(handle_); }
+std::string Library::path() const {
+    const link_map* map = nullptr;
+    return dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr ? map->l_name : std::string();
+}
 void* Library::address(const char* name) const {
     void* p = dlsym(handle_, name);
     if (p == nullptr) throw UsageError(std::string("the library has no ") + name);
@@ -66,17 +77,109 @@ std::u16string Library::readString(BSTR b) const {
 
 // ----- options ------------------------------------------------------------------
 
-Args::Args(const std::vector<std::string>& tokens, const std::vector<std::string>& allowed) {
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const std::string& t = tokens[i];
-        if (t.rfind("--", 0) != 0 || t.size() == 2) throw UsageError("unexpected argument '" + t + "'");
-        const std::string name = t.substr(2);
-        bool known = false;
-        for (const auto& a : allowed) known = known || a == name;
-        if (!known) throw UsageError("unknown option --" + name);
-        const bool hasValue = i + 1 < tokens.size() && tokens[i + 1].rfind("--", 0) != 0;
-        values_[name] = hasValue ? tokens[++i] : std::string();
+namespace {
+Option option(std::string name, Kind kind, std::string meaning) {
+    Option o;
+    o.name = std::move(name);
+    o.kind = kind;
+    o.meaning = std::move(meaning);
+    return o;
+}
+
+template <class T>
+bool parseNumber(const std::string& s, T& v) {
+    const char* end = s.data() + s.size();
+    const auto [ptr, ec] = std::from_chars(s.data(), end, v);
+    return ec == std::errc() && ptr == end;
+}
+
+std::vector<std::string> listItems(const std::string& s) {
+    std::vector<std::string> items;
+    std::stringstream in(s);
+    for (std::string item; std::getline(in, item, ',');) items.push_back(item);
+    return items;
+}
+
+}  // namespace
+
+std::string rangeText(const Option& o) {
+    const bool low = o.min > -HUGE_VAL, high = o.max < HUGE_VAL;
+    if (low && high) return formatNumber(o.min) + " to " + formatNumber(o.max);
+    if (low) return "at least " + formatNumber(o.min);
+    if (high) return "at most " + formatNumber(o.max);
+    return {};
+}
+
+namespace {
+// Why one number (a value, or an item of a list) does not suit the option.
+std::string numberProblem(const Option& o, bool whole, const std::string& s) {
+    double v = 0;
+    if (whole) {
+        int i = 0;
+        if (!parseNumber(s, i)) return "'" + s + "' is not a whole number";
+        v = i;
+    } else if (!parseNumber(s, v) || std::isnan(v)) {
+        return "'" + s + "' is not a number";
     }
+    if (v < o.min || v > o.max) return s + " is out of range (" + rangeText(o) + ")";
+    return {};
+}
+}  // namespace
+
+Option flag(std::string name, std::string meaning) { return option(std::move(name), Kind::Flag, std::move(meaning)); }
+Option integer(std::string name, std::string meaning) {
+    return option(std::move(name), Kind::Integer, std::move(meaning));
+}
+Option number(std::string name, std::string meaning) {
+    return option(std::move(name), Kind::Number, std::move(meaning));
+}
+Option integers(std::string name, std::string meaning) {
+    return option(std::move(name), Kind::Integers, std::move(meaning));
+}
+Option numbers(std::string name, std::string meaning) {
+    return option(std::move(name), Kind::Numbers, std::move(meaning));
+}
+Option text(std::string name, std::string meaning) { return option(std::move(name), Kind::Text, std::move(meaning)); }
+Option choice(std::string name, std::string meaning, std::vector<std::string> values) {
+    Option o = option(std::move(name), Kind::Choice, std::move(meaning));
+    o.choices = std::move(values);
+    return o;
+}
+
+std::string valueProblem(const Option& o, const std::string& value) {
+    switch (o.kind) {
+        case Kind::Integer:
+        case Kind::Number:
+            return numberProblem(o, o.kind == Kind::Integer, value);
+        case Kind::Integers:
+        case Kind::Numbers:
+            for (const std::string& item : listItems(value))
+                if (std::string why = numberProblem(o, o.kind == Kind::Integers, item); !why.empty()) return why;
+            return {};
+        case Kind::Choice:
+            for (const std::string& c : o.choices)
+                if (value == c) return {};
+            return "'" + value + "' is not one of " + [&] {
+                std::string all;
+                for (const std::string& c : o.choices) all += (all.empty() ? "" : ", ") + c;
+                return all;
+            }();
+        case Kind::Flag:
+        case Kind::Text:
+            break;
+    }
+    return {};
+}
+
+Args::Args(std::map<std::string, std::string> values, const std::vector<Option>& declared)
+    : values_(std::move(values)) {
+    for (const Option& o : declared) declared_.push_back(o.name);
+}
+
+bool Args::has(const std::string& name) const {
+    if (std::find(declared_.begin(), declared_.end(), name) == declared_.end())
+        throw UndeclaredOption("the job reads --" + name + ", which its option table lacks");
+    return values_.count(name) != 0;
 }
 
 const std::string& Args::value(const std::string& name) const {
@@ -91,34 +194,31 @@ std::string Args::text(const std::string& name, const std::string& fallback) con
 
 namespace {
 template <class T>
-T parseNumber(const std::string& name, const std::string& s) {
+T numberOf(const std::string& name, const std::string& s) {
     T v{};
-    const char* end = s.data() + s.size();
-    const auto [ptr, ec] = std::from_chars(s.data(), end, v);
-    if (ec != std::errc() || ptr != end) throw UsageError("--" + name + ": '" + s + "' is not a number");
+    if (!parseNumber(s, v)) throw UsageError("--" + name + ": '" + s + "' is not a number");
     return v;
 }
 
 template <class T>
-std::vector<T> parseList(const std::string& name, const std::string& s) {
+std::vector<T> listOf(const std::string& name, const std::string& s) {
     std::vector<T> out;
-    std::stringstream in(s);
-    for (std::string item; std::getline(in, item, ',');) out.push_back(parseNumber<T>(name, item));
+    for (const std::string& item : listItems(s)) out.push_back(numberOf<T>(name, item));
     return out;
 }
 }  // namespace
 
 int Args::integer(const std::string& name, int fallback) const {
-    return has(name) ? parseNumber<int>(name, value(name)) : fallback;
+    return has(name) ? numberOf<int>(name, value(name)) : fallback;
 }
 double Args::number(const std::string& name, double fallback) const {
-    return has(name) ? parseNumber<double>(name, value(name)) : fallback;
+    return has(name) ? numberOf<double>(name, value(name)) : fallback;
 }
 std::vector<int> Args::integers(const std::string& name) const {
-    return has(name) ? parseList<int>(name, value(name)) : std::vector<int>();
+    return has(name) ? listOf<int>(name, value(name)) : std::vector<int>();
 }
 std::vector<double> Args::numbers(const std::string& name) const {
-    return has(name) ? parseList<double>(name, value(name)) : std::vector<double>();
+    return has(name) ? listOf<double>(name, value(name)) : std::vector<double>();
 }
 
 // ----- jobs ------------------------------------------------------------------------

@@ -14,6 +14,10 @@ int runCounts(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& 
     return 0;
 }
 
-const vxdoe::JobRegistration kCounts{{"counts", "--levels L1,L2,...", {"levels"}, runCounts}};
+const vxdoe::JobRegistration kCounts{
+    {"counts",
+     "run and model-column counts of the full factorial of qualitative factors",
+     {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,...")},
+     runCounts}};
 
 }  // namespace

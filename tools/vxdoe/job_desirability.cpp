@@ -119,6 +119,12 @@ int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, std::ost
     return 0;
 }
 
-const vxdoe::JobRegistration kDesirability{{"desirability", "--file PATH", {"file"}, runDesirability}};
+const vxdoe::JobRegistration kDesirability{
+    {"desirability",
+     "aggregated desirability of the observations of a CSV file",
+     {vxdoe::text("file", "CSV file: the responses' names, goals and limits, then the observations")
+          .mandatory()
+          .shownAs("PATH")},
+     runDesirability}};
 
 }  // namespace

@@ -96,11 +96,28 @@ int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, std::ost
     return 0;
 }
 
+vxdoe::Option componentsOption() {
+    return vxdoe::integer("components", "number of components Q").atLeast(1).mandatory().shownAs("Q");
+}
+
+const std::vector<std::string> kDesigns{"lattice", "centroid", "augmented"};
+
 const vxdoe::JobRegistration kMixture{
-    {"mixture", "--components Q --design lattice|centroid|augmented [--degree M] [--lower a,b,...] [--scale S] [--total T]",
-     {"components", "design", "degree", "lower", "scale", "total"}, runMixture}};
+    {"mixture",
+     "a simplex design (lattice, centroid, augmented centroid), in proportions or real quantities",
+     {componentsOption(), vxdoe::choice("design", "simplex design", kDesigns).mandatory(),
+      vxdoe::integer("degree", "degree of the lattice").atLeast(1).byDefault("2"),
+      vxdoe::numbers("lower", "lower bound of each component, as a proportion").shownAs("L1,L2,..."),
+      vxdoe::number("scale", "proportion the pseudo-components share [default: 1 - sum of --lower]"),
+      vxdoe::number("total", "total quantity of a blend").byDefault("1")},
+     runMixture}};
 const vxdoe::JobRegistration kMixtureModel{
-    {"mixture-model", "--components Q --degree D --type full|special [--design lattice|centroid|augmented]",
-     {"components", "degree", "type", "design"}, runMixtureModel}};
+    {"mixture-model",
+     "the model matrix of a simplex design, under its term labels",
+     {componentsOption(), vxdoe::integer("degree", "degree of the model").within(1, 4).byDefault("2"),
+      vxdoe::choice("type", "canonical polynomial: full, or special (no differences)", {"full", "special"})
+          .byDefault("full"),
+      vxdoe::choice("design", "simplex design the model is built on", kDesigns).byDefault("lattice")},
+     runMixtureModel}};
 
 }  // namespace

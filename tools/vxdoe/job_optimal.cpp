@@ -6,6 +6,7 @@
 // is accepted, K starts on one seed stream, the best kept.
 #include "host/optimal/recipe.h"
 #include "tools/vxdoe/host.h"
+#include "tools/vxdoe/sheet_job.h"
 
 #include <chrono>
 #include <cmath>
@@ -262,11 +263,28 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
 
 const vxdoe::JobRegistration kOptimal{
     {"optimal",
-     "--levels L1,L2,...|s^k,... --runs N [--seconds S] [--seed S] [--criterion det|logdet] [--coding 1|2] "
-     "[--convergence C]; the stated sequence: [--start random|sequential] [--algo fedorov|exhaustive] "
-     "[--starts K] [--max-iter N] [--perturb R] [--no-catalogue]",
-     {"levels", "runs", "seconds", "start", "algo", "criterion", "coding", "seed", "starts", "max-iter", "convergence",
-      "perturb", "no-catalogue"},
+     "a D-optimal plan of N runs over the full factorial of qualitative factors",
+     {vxdoe::text("levels", "level count of each factor (each at least 1); s^k stands for k factors of s levels")
+          .mandatory()
+          .shownAs("L1,L2,...|s^k,..."),
+      vxdoe::integer("runs", "runs of the plan N").atLeast(1).mandatory(),
+      vxdoe::number("seconds", "time budget of the recipe; without it and with --seed, a fixed amount of work")
+          .atLeast(0)
+          .byDefault("2"),
+      vxdoe::choice("start", "initial plan of the stated sequence (instead of the recipe)", {"sequential", "random"})
+          .byDefault("sequential"),
+      vxdoe::choice("algo", "exchange algorithm of the stated sequence", {"fedorov", "exhaustive"})
+          .byDefault("fedorov"),
+      vxdoe::choice("criterion", "criterion: log10 det(X'X) or det(X'X)", {"logdet", "det"}).byDefault("logdet"),
+      vxdoe::integer("coding", "effects coding: 1 last level at -1, 2 first level").within(1, 2).byDefault("1"),
+      vxdoe::sheet::seedOption(),
+      vxdoe::integer("starts", "independent starts of the stated sequence, the best kept").atLeast(1).byDefault("1"),
+      vxdoe::integer("max-iter", "exchanges per call of the library").atLeast(1).byDefault("100"),
+      vxdoe::number("convergence", "least gain of an accepted exchange").byDefault("1e-9"),
+      vxdoe::integer("perturb", "rounds replacing four or five runs after each start of the stated sequence")
+          .atLeast(0)
+          .byDefault("0"),
+      vxdoe::flag("no-catalogue", "stated sequence: search even when the catalogue holds an orthogonal array")},
      runOptimal}};
 
 }  // namespace

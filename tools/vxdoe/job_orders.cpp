@@ -3,6 +3,17 @@
 #include "tools/vxdoe/job_orders.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <thread>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace vxdoe::orders {
 
@@ -26,13 +37,64 @@ void printNumberedRows(std::ostream& out, const std::vector<std::string>& header
     printTable(out, header, table.data(), rows, cols + 1);
 }
 
+bool stderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
 }  // namespace
 
 Options::Options(const Args& args)
-    : lambda(args.number("lambda", 0.5)), passes(args.integer("passes", 20)), timed(args.has("seconds")),
-      seconds(args.number("seconds", 0.0)) {
+    : lambda(args.number("lambda", 0.5)), passes(args.integer("passes", 20)),
+      seconds(args.number("seconds", kDefaultSeconds)) {
     if (passes < 1) throw UsageError("--passes needs a count of at least 1");
-    if (timed && !(seconds >= 0)) throw UsageError("--seconds needs a time of at least 0");
+    if (!(seconds >= 0)) throw UsageError("--seconds needs a time of at least 0");
+}
+
+struct Progress::Ticker {
+    std::string what;
+    std::mutex lock;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread thread;
+
+    void run() {
+        const auto start = std::chrono::steady_clock::now();
+        std::unique_lock<std::mutex> held(lock);
+        while (!wake.wait_for(held, std::chrono::seconds(1), [this] { return done; })) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+            std::cerr << '\r' << what << ": " << seconds.count() << " s" << std::flush;
+        }
+        std::cerr << "\r\033[K" << std::flush;
+    }
+};
+
+Progress::Progress(std::string what) {
+    if (!stderrIsTerminal()) return;
+    ticker_ = std::make_unique<Ticker>();
+    ticker_->what = std::move(what);
+    ticker_->thread = std::thread([t = ticker_.get()] { t->run(); });
+}
+
+Progress::~Progress() {
+    if (!ticker_) return;
+    {
+        std::lock_guard<std::mutex> held(ticker_->lock);
+        ticker_->done = true;
+    }
+    ticker_->wake.notify_one();
+    ticker_->thread.join();
+}
+
+std::vector<Option> optionTable() {
+    return {number("lambda", "weight of the position balance against the carry-over balance")
+                .within(0, 1)
+                .byDefault("0.5"),
+            integer("passes", "restarts of the order search at most").atLeast(1).byDefault("20"),
+            number("seconds", "time limit of the search, in seconds").atLeast(0).byDefault("10")};
 }
 
 std::vector<int32_t> cyclicIncidence(int J, int P, int R) {
@@ -54,9 +116,12 @@ int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, i
     std::vector<int32_t> jpMat = jp, jr(static_cast<std::size_t>(J) * R, 0), rmat(static_cast<std::size_t>(P) * R, 0),
                          smat(static_cast<std::size_t>(P) * (P + 1), 0);
     std::vector<double> md(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
-    lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
-        P, R, J, jpMat.data(), options.lambda, options.passes, 0, options.timed ? -1 : 0, options.seconds, jr.data(),
-        rmat.data(), smat.data(), md.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
+    {
+        const Progress progress("ordering presentations");
+        lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
+            P, R, J, jpMat.data(), options.lambda, options.passes, 0, -1, options.seconds, jr.data(), rmat.data(),
+            smat.data(), md.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
+    }
     seeds.report(true);
     printNumberedRows(out, numbered("judge", "position ", R), std::vector<double>(jr.begin(), jr.end()), J, R);
     out << '\n';
@@ -80,14 +145,19 @@ int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& 
     return vxdoe::orders::printBestOrders(lib, vxdoe::orders::cyclicIncidence(J, P, R), J, P, R, options, seeds, out);
 }
 
-std::vector<std::string> orderJobOptions() {
-    std::vector<std::string> names{"products", "judges", "per-judge", "seed"};
-    names.insert(names.end(), vxdoe::orders::kOptionNames.begin(), vxdoe::orders::kOptionNames.end());
-    return names;
+// The sizes of a cyclic design: judge j tastes products j..j+R-1 (mod P).
+std::vector<vxdoe::Option> orderJobOptions() {
+    std::vector<vxdoe::Option> options{
+        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
+        vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
+        vxdoe::sheet::seedOption()};
+    for (vxdoe::Option& o : vxdoe::orders::optionTable()) options.push_back(std::move(o));
+    return options;
 }
 
 const vxdoe::JobRegistration kOrders{
-    {"orders", "--products P --judges J --per-judge R [--lambda L] [--passes N] [--seconds S] [--seed S]",
-     orderJobOptions(), runOrders}};
+    {"orders", "presentation orders balanced for position and carry-over, on a cyclic design", orderJobOptions(),
+     runOrders}};
 
 }  // namespace

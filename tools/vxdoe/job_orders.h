@@ -6,21 +6,38 @@
 #include "tools/vxdoe/sheet_job.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace vxdoe::orders {
 
 // --lambda (weight of the position balance, default 0.5), --passes (default
-// 20) and --seconds (a time limit for each descent; none when absent).
+// 20) and --seconds (the time limit of the search, default 10: descents
+// stop and no pass starts after it, so a large request ends in seconds).
 struct Options {
+    static constexpr double kDefaultSeconds = 10.0;
     double lambda = 0.5;
     int passes = 20;
-    bool timed = false;
-    double seconds = 0.0;
+    double seconds = kDefaultSeconds;
     explicit Options(const Args& args);
 };
-// The option names Options reads, for a job's list of accepted options.
-inline const std::vector<std::string> kOptionNames{"lambda", "passes", "seconds"};
+
+// While it lives, and only when stderr is a terminal, shows on stderr what
+// is running and for how long, once a second; the line is cleared at the end.
+class Progress {
+public:
+    explicit Progress(std::string what);
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+private:
+    struct Ticker;
+    std::unique_ptr<Ticker> ticker_;
+};
+// The lines of the options Options reads, for a job's option table.
+std::vector<Option> optionTable();
 
 // A J x P incidence, column-major: judge j (from 0) tastes products j, j+1,
 // ..., j+R-1 (mod P), numbered from 1.

@@ -131,10 +131,15 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& o
     return 0;
 }
 
-const vxdoe::JobRegistration kOrtho{{"ortho",
-                                     "--levels L1,L2,... [--min-runs N] | --entry N | --list --levels L1,... "
-                                     "[--runs N] [--max-score S]",
-                                     {"levels", "min-runs", "entry", "list", "runs", "max-score"},
-                                     runOrtho}};
+const vxdoe::JobRegistration kOrtho{
+    {"ortho",
+     "an orthogonal array of the catalogue: for factor levels, by entry, or a list of the closest",
+     {vxdoe::integers("levels", "level count of each factor, 2 to 35 factors").within(2, 7).shownAs("L1,L2,..."),
+      vxdoe::integer("min-runs", "least number of runs of the array").atLeast(0).byDefault("0"),
+      vxdoe::integer("entry", "print this catalogue entry").within(1, 392),
+      vxdoe::flag("list", "list the arrays closest to --levels, best first"),
+      vxdoe::integer("runs", "run count the list aims at").atLeast(0).byDefault(std::to_string(kMaxRuns)),
+      vxdoe::integer("max-score", "list only arrays scoring below this").byDefault("10")},
+     runOrtho}};
 
 }  // namespace

@@ -35,8 +35,13 @@ int runResolve(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     return 0;
 }
 
-const vxdoe::JobRegistration kResolve{{"resolve", "--judges J --products P --per-judge R [--tries N] [--seed S]",
-                                       {"judges", "products", "per-judge", "tries", "seed"},
-                                       runResolve}};
+const vxdoe::JobRegistration kResolve{
+    {"resolve",
+     "the judges of a cyclic design regrouped into consecutive complete replicates",
+     {vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
+      vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+      vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
+      vxdoe::integer("tries", "random tries at most").atLeast(1).byDefault("1000"), vxdoe::sheet::seedOption()},
+     runResolve}};
 
 }  // namespace

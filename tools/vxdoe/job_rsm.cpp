@@ -57,9 +57,18 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out
 
 const vxdoe::JobRegistration kRsm{
     {"rsm",
-     "--design factorial3|ccd|bbd|doehlert --factors K [--centers N] [--replicates N] [--random] [--seed S] "
-     "[--min a,b,..] [--max a,b,..] [--round]",
-     {"design", "factors", "centers", "replicates", "random", "seed", "min", "max", "round"},
+     "the run sheet of a response-surface design",
+     {vxdoe::choice("design", "three-level factorial, central composite, Box-Behnken or Doehlert",
+                    {"factorial3", "ccd", "bbd", "doehlert"})
+          .mandatory(),
+      vxdoe::integer("factors", "number of factors K").atLeast(1).mandatory().shownAs("K"),
+      vxdoe::integer("centers", "centre runs of a central composite design (0: uniform precision)")
+          .atLeast(0)
+          .byDefault("0"),
+      sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
+      vxdoe::numbers("min", "each factor's low level in its units (with --max)").shownAs("X1,X2,..."),
+      vxdoe::numbers("max", "each factor's high level in its units (with --min)").shownAs("X1,X2,..."),
+      vxdoe::flag("round", "round the levels in units to whole numbers")},
      runRsm}};
 
 }  // namespace

@@ -27,9 +27,11 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostrea
     return 0;
 }
 
-const vxdoe::JobRegistration kScreening{{"screening",
-                                         "--levels L1,L2,... [--replicates N] [--random] [--seed S]",
-                                         {"levels", "replicates", "random", "seed"},
-                                         runScreening}};
+const vxdoe::JobRegistration kScreening{
+    {"screening",
+     "the run sheet of a screening design over the full factorial of qualitative factors",
+     {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,..."),
+      sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption()},
+     runScreening}};
 
 }  // namespace

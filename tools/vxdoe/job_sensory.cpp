@@ -55,9 +55,15 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     std::vector<int32_t> jp = hostTable(iJ, iP), jr = hostTable(iJ, iR);
     double maxcrit = 0, ocrit2 = 0;
     VARIANT_BOOL found = 0;
-    lib.entry<decltype(Cpp_RunGetOptimalDesign)>("Cpp_RunGetOptimalDesign")(
-        iJ, iP, iR, critType, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
-        &seedInit, &oSeed);
+    int32_t result = 0;
+    {
+        const vxdoe::orders::Progress progress("searching the design");
+        result = lib.entry<decltype(Cpp_RunGetOptimalDesign)>("Cpp_RunGetOptimalDesign")(
+            iJ, iP, iR, critType, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
+            &seedInit, &oSeed);
+    }
+    if (result == VX_E_TOO_MANY_PRODUCTS)
+        throw vxdoe::UsageError("--products can be at most " + std::to_string(VX_SENSORY_MOST_PRODUCTS));
     if (!args.has("seed")) std::cerr << "seed " << seed << '\n';
 
     printIntTable(out, "P", jp, iJ, iP);
@@ -74,11 +80,22 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     return vxdoe::orders::printBestOrders(lib, jp, iJ, iP, iR, vxdoe::orders::Options(args), seeds, out);
 }
 
+std::vector<vxdoe::Option> sensoryOptions() {
+    std::vector<vxdoe::Option> options{
+        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
+        vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
+        vxdoe::choice("criterion", "criterion maximised: D- or A-type efficiency", {"D", "A"}).byDefault("D"),
+        vxdoe::flag("cyclic", "build the design from cyclic squares, with its presentation orders"),
+        vxdoe::sheet::seedOption(),
+        vxdoe::flag("orders", "then order each judge's presentations (--lambda, --passes)")};
+    // --seconds limits the design search as well as the order search.
+    for (vxdoe::Option& o : vxdoe::orders::optionTable()) options.push_back(std::move(o));
+    return options;
+}
+
 const vxdoe::JobRegistration kSensory{
-    {"sensory",
-     "--products P --judges J --per-judge R [--criterion D|A] [--cyclic] [--seconds S] [--seed S] "
-     "[--orders [--lambda L] [--passes N]]",
-     {"products", "judges", "per-judge", "criterion", "cyclic", "seconds", "seed", "orders", "lambda", "passes"},
-     runSensory}};
+    {"sensory", "an optimal sensory design: which products each judge tastes, and its efficiency",
+     sensoryOptions(), runSensory}};
 
 }  // namespace

@@ -27,6 +27,15 @@ int replicates(const Args& args) {
     return n;
 }
 
+Option replicatesOption() {
+    return integer("replicates", "replicates of the whole design").atLeast(1).byDefault("1");
+}
+
+Option seedOption() {
+    return integer("seed", "seed reproducing a randomised run [default: a new stream, its seed on stderr]")
+        .shownAs("S");
+}
+
 Seeds::Seeds(const Args& args) {
     if (args.has("seed")) io = args.integer("seed", 0), init = -1;
 }

@@ -14,8 +14,9 @@ std::vector<double> allocate(long long rows, long long cols);
 // Column names: the four bookkeeping columns, X1..Xk, Y1..
 std::vector<std::string> header(int factors);
 
-// --replicates, at least 1.
+// --replicates, at least 1, and its line of a job's option table.
 int replicates(const Args& args);
+Option replicatesOption();
 
 // The seed triple: --seed reproduces a run, no seed starts a new stream
 // whose seed is reported on stderr so the run can be repeated.
@@ -25,5 +26,7 @@ struct Seeds {
     explicit Seeds(const Args& args);
     void report(bool randomised) const;
 };
+// --seed's line of a job's option table.
+Option seedOption();
 
 }  // namespace vxdoe::sheet
