@@ -1,6 +1,7 @@
 #include "sensory/concurrence_targeting.h"
 
 #include "sensory/even_counts.h"
+#include "sensory/row_exchange.h"
 #include "sensory/search_clock.h"
 #include "services/numeric.h"
 
@@ -187,22 +188,14 @@ private:
         if (p != q) conc_[at(static_cast<long long>(q) * P_ + p)] += by;
     }
 
-    // Row j gives up `out` and takes `in`.
+    // Row j gives up `out` and takes `in`; the replications on the diagonal follow.
     void moveProduct(int j, int out, int in) {
-        for (int k = 0; k < R_; ++k) {
-            int& x = block(j, k);
-            if (x == out) {
-                x = in;
-                continue;
-            }
-            addConcurrence(out, x, -1);
-            addConcurrence(in, x, 1);
-        }
+        moveProductInRow(*this, j, out, in, R_);
         addConcurrence(out, out, -1);
         addConcurrence(in, in, 1);
-        member(j, out) = 0;
-        member(j, in) = 1;
     }
+    template <class Design>
+    friend void sensory::moveProductInRow(Design&, int, int, int, int);
 
     int J_, P_, R_;
     std::vector<int> blocks_;
