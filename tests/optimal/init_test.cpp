@@ -62,6 +62,12 @@ TEST(OptimalInit, ACandidateSetReachingEveryLevelIsAccepted) {
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
+    // With no coding the factor columns stay 0: every plan is singular, and
+    // the sequential start restarts until its bound.
+    HostPlan uncoded({2, 2}, 3);
+    uncoded.icode = 0;
+    EXPECT_EQ(uncoded.init(2), optimal::kNoPlanFound);
+    EXPECT_EQ(uncoded.init(1), optimal::kNoPlanFound);
     // A model column no factor fills describes no plan at all.
     HostPlan extra({2, 2}, 4);
     extra.p = 4;
