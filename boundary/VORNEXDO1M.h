@@ -299,7 +299,10 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
    the search goes on until it proves its design optimal or half of
    iMaxSeconds (elapsed clock days x 100000) has passed (a NaN or negative
    limit gives no time, one above a day counts as a day); any other value:
-   one untimed pass. *maxcrit receives the criterion iCritType names, *ocrit2 the
+   one untimed pass. Either way the greedy fill of the searched judges
+   compares each judge with those before it; past about 10^9 compared cells
+   (thousands of judges) every judge left takes its first candidate, so
+   that the fill ends within seconds. *maxcrit receives the criterion iCritType names, *ocrit2 the
    other (the D-type one for any other iCritType, which runs no search);
    both of the design returned, in (0, 1], or the no-value constant for a
    design that cannot be scored (a product nobody tastes, products that
@@ -309,10 +312,11 @@ VX_API void VX_CALL Cpp_SurfaceCalcTable(VX_IN int32_t indMax, double* OutTable,
    array as passed. More than VX_SENSORY_MOST_PRODUCTS products are refused
    with VX_E_TOO_MANY_PRODUCTS before anything is allocated or written:
    every criterion is taken from the eigenvalues of an iP x iP matrix, which
-   at 500 products holds 2 MB and takes about 0.15 s to solve, and a search
-   scores its designs hundreds of times; both grow as iP^2 and iP^3.
+   at 200 products holds 320 kB and takes about 10 ms to solve, and a
+   search scores its designs hundreds of times; memory grows as iP^2 and
+   time as iP^3.
    Seed triple with the flag by pointer. Returns 0 or VX_E_TOO_MANY_PRODUCTS. */
-#define VX_SENSORY_MOST_PRODUCTS 500
+#define VX_SENSORY_MOST_PRODUCTS 200
 #define VX_E_TOO_MANY_PRODUCTS (-2)
 VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t iP, VX_IN int32_t iR,
                                                VX_IN int32_t iCritType, VX_IN VARIANT_BOOL iUseCyclic,

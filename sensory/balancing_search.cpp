@@ -1,5 +1,6 @@
 #include "sensory/balancing_search.h"
 
+#include "sensory/row_exchange.h"
 #include "sensory/search_clock.h"
 
 #include <cstddef>
@@ -279,19 +280,9 @@ private:
     }
 
     // Row j gives up `out` and takes `in`.
-    void moveProduct(int j, int out, int in) {
-        for (int k = 0; k < R_; ++k) {
-            int& x = block(j, k);
-            if (x == out) {
-                x = in;
-                continue;
-            }
-            addConcurrence(out, x, -1);
-            addConcurrence(in, x, 1);
-        }
-        member(j, out) = 0;
-        member(j, in) = 1;
-    }
+    void moveProduct(int j, int out, int in) { moveProductInRow(*this, j, out, in, R_); }
+    template <class Design>
+    friend void sensory::moveProductInRow(Design&, int, int, int, int);
 
     int J_, P_, R_, r_, lambda_;
     long long deviation_ = 0;  // sum over pairs of (concurrence - λ)²

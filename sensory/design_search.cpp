@@ -2,6 +2,7 @@
 
 #include "sensory/balancing_search.h"
 #include "sensory/block_criteria.h"
+#include "sensory/concurrence_targeting.h"
 #include "sensory/metropolis_hastings.h"
 #include "sensory/search_clock.h"
 #include "sensory/seed_stream.h"
@@ -47,9 +48,13 @@ public:
         // A timed search tries the balancing before its exchanges: where a
         // balanced design exists the exchange stalls short of it and would
         // only wait out the budget.
-        if (timeStop_ == -1) balance();
+        if (timeStop_ == -1) {
+            balance();
+            targetConcurrences(crit, bestCrit);
+        }
         if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit);
         balance();
+        targetConcurrences(crit, bestCrit);
         for (int r = 1; r <= nRest_; ++r)
             for (int p = 1; p <= iP_; ++p) JPMat_->vbset(nFull_ + r, p, best_->vbget(r, p));
         // The host reads the criterion of the design it gets, replicates included.
@@ -166,6 +171,19 @@ private:
         return *found_ == -1;
     }
 
+    // A best rest left unproved gets one concurrence-targeting search (the
+    // most even concurrences, then the best criterion among them). A better
+    // design it finds becomes the best rest and where the exchange goes on.
+    void targetConcurrences(double& crit, double& bestCrit) {
+        if (*found_ == -1 || targetTried_) return;
+        targetTried_ = true;
+        if (!sensory::targetConcurrences(nRest_, iP_, iR_, iCritType_, {timeStop_, budget_}, best_.get(), &bestCrit,
+                                         seeds_, scorer_))
+            return;
+        best_->copyMatTo(rest_.get());
+        crit = bestCrit;
+    }
+
     int iJ_, iP_, iR_, iCritType_;
     short timeStop_;
     double budget_;
@@ -178,6 +196,7 @@ private:
     short stop_ = 0;
     short* found_ = nullptr;
     bool balanceTried_ = false;
+    bool targetTried_ = false;
     double start_ = 0.0;
     sensory::DesignScorer scorer_;
     std::unique_ptr<matrix> remaining_, blockTable_;

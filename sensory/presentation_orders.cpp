@@ -1,6 +1,7 @@
 #include "sensory/presentation_orders.h"
 
 #include "sensory/order_balance.h"
+#include "sensory/order_completion.h"
 #include "sensory/scratch.h"
 #include "sensory/swap_cache.h"
 #include "services/clock.h"
@@ -203,6 +204,23 @@ void writeWilliamsSquares(int P, int J, matrixInt* JRMat) {
     }
 }
 
+// A best order the passes left above a bound goes through the completion
+// stage, which replaces it only by a better one, unless the time limit has
+// passed. Its draws continue the working seed.
+template <class Deadline>
+void completeIfShort(int P, int R, int J, double lambda, BestOrder& best, WorkingSeed& seed, Deadline deadlinePassed) {
+    if (deadlinePassed()) return;  // like a pass, the stage does not start after the limit
+    Scratch<matrixInt> positions, carryOver;
+    orders::countOrder(P, R, J, best.order, positions.p, carryOver.p);
+    if (orders::balanceOf(P, R, J, positions, carryOver).reachesBounds()) return;
+    auto uniform = [&seed] {
+        double u = 0;
+        seed.use([&u](int* s, short* init, int* o) { u = Cpp_Random01(s, *init, o); });
+        return u;
+    };
+    orders::completeOrder(P, R, J, lambda, best.order, {uniform, deadlinePassed});
+}
+
 double now() {
     double day = 0.0;
     return *COleDateTimeGetCurrentTime(&day);
@@ -269,9 +287,13 @@ void InitializeRankMat(int iP, int iR, int iJ, double iLambda, matrixInt* JRMat,
     if (criterionOf(iP, iR, iJ, iLambda, work) < best) M_Duplicate(work, iJ, iR, JRMat, 1, 1, 1, 1);
 }
 
-void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
-                    short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
-                    matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed) {
+namespace {
+
+// The search of GetBestRanking; completeShort runs the completion stage on
+// a best order the passes left above a bound.
+void rankOrders(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat, short iTimeStop,
+                double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat, matrix* MDMat,
+                matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed, bool completeShort) {
     if (!searchable(iP, iR, iJ, JPMat, JRMat) || !allGiven({Rmat, Smat, MDMat, ConcMat, ioSeed, ioSeedInit, oSeed}))
         return;
     const int passes = std::max(iter, 1);
@@ -308,6 +330,8 @@ void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, in
         if (balanced || ++pass == passes || deadlinePassed() || work > kMostScoredSwaps) break;
     }
 
+    if (completeShort && !constructed) completeIfShort(iP, iR, iJ, iLambda, best, seed, deadlinePassed);
+
     M_Duplicate(best.order, iJ, iR, JRMat, 1, 1, 1, 1);
     orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p);
     M_Duplicate(positions, iP, iR, Rmat, 1, 1, 1, 1);
@@ -315,3 +339,23 @@ void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, in
     orders::writeBalance(orders::balanceOf(iP, iR, iJ, positions, carryOver), true, MDMat);
     orders::addConcurrences(JPMat, iP, iJ, ConcMat);
 }
+
+}  // namespace
+
+void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
+                    short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
+                    matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed) {
+    rankOrders(iP, iR, iJ, JPMat, iLambda, iter, iCheckJRMat, iTimeStop, iMaxSeconds, JRMat, Rmat, Smat, MDMat, ConcMat,
+               ioSeed, ioSeedInit, oSeed, true);
+}
+
+namespace orders {
+
+void rankByPassesOnly(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
+                      short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
+                      matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed) {
+    rankOrders(iP, iR, iJ, JPMat, iLambda, iter, iCheckJRMat, iTimeStop, iMaxSeconds, JRMat, Rmat, Smat, MDMat, ConcMat,
+               ioSeed, ioSeedInit, oSeed, false);
+}
+
+}  // namespace orders

@@ -19,7 +19,11 @@ inline bool describeOrders(int P, int R, int J) { return P >= 1 && R >= 1 && J >
 // of carry-over balanced squares get Williams squares outright. Otherwise
 // runs up to `iter` passes (at least one), ending early once both balances
 // reach their bounds; with iTimeStop exactly -1 every descent stops after
-// iMaxSeconds and no pass starts after them. Returns the best order
+// iMaxSeconds and no pass starts after them. A best order the passes leave
+// above a bound then goes through a completion stage (an equitable
+// arrangement of positions and a tabu search for the carry-over), which
+// replaces it only by a better one; its draws continue the stream, so the
+// seed still reproduces the call. Returns the best order
 // in JRMat, its counts in Rmat (P x R) and Smat (P x (P+1)), the EAMs and
 // bounds in MDMat (2 x 2; a bound undercut by more than 1e-6 reads as the
 // no-value constant) and adds the concurrences of JPMat into ConcMat
@@ -29,6 +33,14 @@ inline bool describeOrders(int P, int R, int J) { return P >= 1 && R >= 1 && J >
 VX_CORE void GetBestRanking(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
                             short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
                             matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed);
+namespace orders {
+// GetBestRanking's passes alone, without the completion stage that follows
+// them when they leave an order above a bound.
+void rankByPassesOnly(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int iter, short iCheckJRMat,
+                      short iTimeStop, double iMaxSeconds, matrixInt* JRMat, matrixInt* Rmat, matrixInt* Smat,
+                      matrix* MDMat, matrix* ConcMat, int* ioSeed, short* ioSeedInit, int* oSeed);
+}  // namespace orders
+
 // Replaces JRMat by the best of three constructed orders: every other judge
 // reversed, then each judge rotated one place further than the one before,
 // then that rotation under one random permutation of positions.

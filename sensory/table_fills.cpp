@@ -17,6 +17,10 @@ namespace {
 constexpr double kTie = 1e-12;
 // A row's random trials end after this many fail in a row.
 constexpr int kFailuresToStop = 100;
+// Work a fill may spend comparing rows (products of earlier rows read, and
+// concurrence cells): a few seconds. Past it every row left takes its first
+// candidate, so that a fill over thousands of judges still ends.
+constexpr double kMostFillWork = 1e9;
 
 // The 1-based products of the block comb holds.
 void productsOf(const matrixInt* comb, int iR, std::vector<int>& products) {
@@ -109,12 +113,15 @@ double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCri
                           matrixInt* rest, matrix* blockTable, SeedStream& seeds, DesignScorer& scorer) {
     matrixInt comb(iR, 1, 0);
     std::vector<int> candidate, best;
+    double work = 0.0;
     for (; row <= nRest; ++row) {
         double bestMean = iP, bestVariance = static_cast<double>(iP) * iP;
         int bestBlock = 0;
         setBlock(iP, iR, firstFree, &comb);
         for (int c = firstFree; c <= C; ++c, cKurtzberg(iP, iR, &comb)) {
             if (blockTable->vbget(c) != 0) continue;
+            if (bestBlock != 0 && work > kMostFillWork) break;
+            work += static_cast<double>(row) * iR;
             productsOf(&comb, iR, candidate);
             const RunningMoments overlaps = overlapMoments(rest, candidate.data(), iR, 1, row - 1);
             const double m = overlaps.mean, v = overlaps.variance();
@@ -144,14 +151,17 @@ double fillByMarginalTrials(int first, int last, int iP, int iR, int iCritType, 
     matrixInt permutation(iP > 0 ? iP : 1, 1, 0);
     MarginalLists lists;
     std::vector<int> trial, best;
+    double work = 0.0;
     for (int row = first; row <= last; ++row) {
         lists.read(remaining, iP);
         const std::vector<int>& pool = lists.pool(iR);
         const int needed = lists.needed(iR);
         TrialScore bestScore{static_cast<double>(iP), static_cast<double>(iP) * iP, static_cast<double>(last)};
         best.clear();
-        const int failuresToStop = outOfTime && outOfTime() ? 1 : kFailuresToStop;
+        const bool hurried = work > kMostFillWork || (outOfTime && outOfTime());
+        const int failuresToStop = hurried ? 1 : kFailuresToStop;
         for (int failures = 0; failures < failuresToStop;) {
+            work += static_cast<double>(row) * iR + static_cast<double>(iP) * iP;
             seeds.permutation(static_cast<int>(pool.size()), &permutation);
             lists.fixedInto(iR, trial);
             for (int k = 1; k <= needed; ++k) trial.push_back(pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);

@@ -51,8 +51,11 @@ void writeMostAskedFor(const matrix* remaining, int row, int iP, int iR, matrixI
 
 double fillDistinctBlocks(int row, int nRest, int iP, int iR, double C, int iCritType, int& firstFree,
                           matrixInt* rest, matrix* blockTable, SeedStream& seeds, DesignScorer& scorer);
-// Once outOfTime() holds, every row left takes its first trial, so that a
-// timed search ends near its budget with every row served.
+// Once outOfTime() holds, or the fill has compared about 10^9 cells, every
+// row left takes its first trial, so that a timed search ends near its
+// budget and an untimed one within seconds, with every row served. The fill
+// over distinct blocks likewise takes each row's first free block past that
+// work.
 double fillByMarginalTrials(int first, int last, int iP, int iR, int iCritType, matrixInt* rest, matrix* remaining,
                             SeedStream& seeds, DesignScorer& scorer, const std::function<bool()>& outOfTime = {});
 

@@ -123,10 +123,10 @@ double libraryD(const LibraryEntries& lib, const ModelSettings& settings, const 
     return normed == VX_NO_VALUE ? 0.0 : std::pow(10.0, normed);
 }
 
-LevelPlan perturbedLevels(const LevelPlan& plan, int runs, const std::vector<int>& levels, std::mt19937& rng) {
+LevelPlan withRunsRedrawn(const LevelPlan& plan, int runs, const std::vector<int>& levels, int count,
+                          std::mt19937& rng) {
     LevelPlan out = plan;
-    const int replaced = 4 + static_cast<int>(rng() % 2);
-    for (int k = 0; k < replaced; ++k) {
+    for (int k = 0; k < count; ++k) {
         const int r = static_cast<int>(rng() % static_cast<unsigned>(runs));
         for (std::size_t j = 0; j < levels.size(); ++j)
             out[j * runs + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(levels[j]));

@@ -83,9 +83,9 @@ std::optional<LibraryPlan> fromLevels(const LibraryEntries& lib, const ModelSett
 // when singular.
 double libraryD(const LibraryEntries& lib, const ModelSettings& settings, const LibraryPlan& pl);
 
-// A few runs of the plan replaced by random level combinations. Four or five:
-// on 3^8 2^4 in 36 runs, two or three let the exchange fall back into the
-// same optimum, six cost more to repair than they find.
-LevelPlan perturbedLevels(const LevelPlan& plan, int runs, const std::vector<int>& levels, std::mt19937& rng);
+// `count` runs of the plan, drawn at random, replaced by random level
+// combinations: the perturbation of an iterated local search.
+LevelPlan withRunsRedrawn(const LevelPlan& plan, int runs, const std::vector<int>& levels, int count,
+                          std::mt19937& rng);
 
 }  // namespace vxhost

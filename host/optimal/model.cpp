@@ -76,20 +76,4 @@ double orthogonalBound(const std::vector<int>& levels) {
     return std::exp(logDet / modelColumns(levels));
 }
 
-bool isOrthogonal(const LevelPlan& plan, int runs, const std::vector<int>& levels) {
-    const std::size_t f = levels.size();
-    const auto at = [&](std::size_t j, int r) { return plan[j * runs + r] - 1; };
-    for (std::size_t a = 0; a < f; ++a)
-        for (std::size_t b = a; b < f; ++b) {
-            // a == b checks balance: the pair (x, x) of one column.
-            const int sa = levels[a], sb = a == b ? 1 : levels[b];
-            if (runs % (sa * sb) != 0) return false;
-            std::vector<int> count(static_cast<std::size_t>(sa * sb), 0);
-            for (int r = 0; r < runs; ++r) ++count[static_cast<std::size_t>(at(a, r) * sb + (a == b ? 0 : at(b, r)))];
-            for (int c : count)
-                if (c != runs / (sa * sb)) return false;
-        }
-    return true;
-}
-
 }  // namespace vxhost

@@ -28,8 +28,4 @@ double normedD(double logDet, int runs, int p);
 // blocks alone on the diagonal.
 double orthogonalBound(const std::vector<int>& levels);
 
-// Whether the plan is an orthogonal array of strength 2: every column
-// balanced, every pair of columns showing each level pair equally often.
-bool isOrthogonal(const LevelPlan& plan, int runs, const std::vector<int>& levels);
-
 }  // namespace vxhost

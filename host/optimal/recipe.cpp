@@ -74,14 +74,8 @@ std::optional<Best> lookUp(const LibraryEntries& lib, const ModelSettings& m) {
 // combinations: enough to leave the local optimum, few enough that the
 // exchange does not start over.
 LevelPlan perturbed(const LevelPlan& plan, const ModelSettings& m, std::mt19937& rng) {
-    LevelPlan out = plan;
-    const int replaced = 2 + static_cast<int>(rng() % 2);
-    for (int k = 0; k < replaced; ++k) {
-        const int r = static_cast<int>(rng() % static_cast<unsigned>(m.runs));
-        for (std::size_t j = 0; j < m.levels.size(); ++j)
-            out[j * m.runs + r] = 1 + static_cast<int>(rng() % static_cast<unsigned>(m.levels[j]));
-    }
-    return out;
+    const int count = 2 + static_cast<int>(rng() % 2);
+    return withRunsRedrawn(plan, m.runs, m.levels, count, rng);
 }
 
 // Iterated local search: the coordinate exchange from the plan so far, then

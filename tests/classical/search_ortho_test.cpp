@@ -235,6 +235,13 @@ TEST(PlanSearchOrthoList, NothingListed) {
         EXPECT_EQ(l.count, 0) << nFac;
     }
     expectList(cats({2}, 4), 2, 5, 0);  // nothing scores below 0
+    // Nor does a list the host zeroed read as an exact match.
+    std::vector<double> zeroed(5 * 11, 0.0);
+    std::vector<int32_t> request = cats({2}, 4);
+    HostStrings names(5, u"kept");
+    int32_t maxLines = 7, count = -5;
+    EXPECT_EQ(Cpp_PlanSearchOrthoList(request.data(), 2, 0, &maxLines, 5, 0, zeroed.data(), names.b.data(), &count), -1);
+    EXPECT_EQ(count, 0);
     expectList(cats({INT_MIN}, INT_MIN), 2, 5, INT_MAX);
     expectList(cats({2}, 4), 2, 0, 100);
 }

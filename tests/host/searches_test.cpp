@@ -84,6 +84,24 @@ TEST(ColumnWise, BuildsOrthogonalArraysAndSaysSoTruthfully) {
     EXPECT_GE(orthogonal, 15);
 }
 
+TEST(ColumnWise, TheLastColumnEndsWhereNoSwapLowersJ2) {
+    // The smallest level count is built last; no swap of two of its entries
+    // may lower J2, each J2 computed from its definition.
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        const std::vector<int> levels = {6, 5, 4, 3, 2};
+        std::mt19937 rng(seed);
+        std::vector<int> plan = vxhost::columnWise(levels, 30, rng, 1).plan;
+        const long long reached = plainJ2(plan, 30, levels);
+        int* last = plan.data() + 4 * 30;
+        for (int a = 0; a < 30; ++a)
+            for (int b = a + 1; b < 30; ++b) {
+                std::swap(last[a], last[b]);
+                EXPECT_GE(plainJ2(plan, 30, levels), reached) << "seed " << seed << ", runs " << a << ", " << b;
+                std::swap(last[a], last[b]);
+            }
+    }
+}
+
 TEST(ColumnWise, StopEndsTheRestartsButCompletesThePlan) {
     std::mt19937 rng(1);
     int asked = 0;

@@ -13,6 +13,7 @@ using Labels = std::vector<std::string>;
 
 struct Model {
     Labels labels;  // "?" where nothing was written
+    std::vector<std::vector<double>> runs;  // per run, every column
     std::vector<double> firstRun;
 };
 
@@ -28,12 +29,13 @@ Model build(const std::vector<std::vector<double>>& runs, int degree, int type, 
     }
     for (int c = 1; c <= columns; ++c) termLabels.vbset(c, 1, u"?");
     DOEMixPredictorMatrix(&X, n, q, columns, &labels, degree, type, &model, &termLabels);
-    Model out;
+    Model out{{}, std::vector<std::vector<double>>(static_cast<std::size_t>(n)), {}};
     for (int c = 1; c <= columns; ++c) {
         const std::u16string label = termLabels.vbget(c, 1);
         out.labels.emplace_back(label.begin(), label.end());
-        out.firstRun.push_back(model.vbget(1, c));
+        for (int r = 1; r <= n; ++r) out.runs[r - 1].push_back(model.vbget(r, c));
     }
+    out.firstRun = out.runs[0];
     return out;
 }
 
@@ -129,21 +131,13 @@ TEST(MixtureModel, EveryColumnMatchesTheTermTableAtEveryRun) {
                 const auto runs = unevenRuns(q);
                 const std::vector<Term> terms = expectedTerms(runs, degree, type);
                 const int columns = static_cast<int>(terms.size()) + 2;
-                const int n = static_cast<int>(runs.size());
-                matrix X(n, q, 0.0), model(n, columns, kUntouched);
-                Smatrix labels(q, 1), termLabels(columns, 1);
-                for (int c = 1; c <= q; ++c) {
-                    labels.vbset(c, 1, std::u16string(1, static_cast<char16_t>(u'A' + c - 1)));
-                    for (int r = 1; r <= n; ++r) X.vbset(r, c, runs[r - 1][c - 1]);
-                }
-                DOEMixPredictorMatrix(&X, n, q, columns, &labels, degree, type, &model, &termLabels);
+                const Model model = build(runs, degree, type, columns);
                 for (int c = 1; c <= columns; ++c) {
-                    const std::u16string got = termLabels.vbget(c, 1);
                     const bool written = c <= static_cast<int>(terms.size());
-                    EXPECT_EQ(std::string(got.begin(), got.end()), written ? terms[c - 1].label : "") << "column " << c;
-                    for (int r = 1; r <= n; ++r)
-                        EXPECT_DOUBLE_EQ(model.vbget(r, c), written ? terms[c - 1].values[r - 1] : kUntouched)
-                            << "run " << r << ", column " << c;
+                    EXPECT_EQ(model.labels[c - 1], written ? terms[c - 1].label : "?") << "column " << c;
+                    for (std::size_t r = 0; r < runs.size(); ++r)
+                        EXPECT_DOUBLE_EQ(model.runs[r][c - 1], written ? terms[c - 1].values[r] : kUntouched)
+                            << "run " << r + 1 << ", column " << c;
                 }
                 // The term count agrees with the columns written, but for the
                 // degrees the counts leave out.

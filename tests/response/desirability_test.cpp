@@ -43,6 +43,9 @@ TEST(Desirability, EachGoalOnItsRanges) {
     EXPECT_EQ(Aggregate({smaller}, {4, 2, 6, 1, 9}), (std::vector<double>{0.5, 1, 0, 1, 0}));
     const Goal range{1, 0, 2, 4, 6};
     EXPECT_EQ(Aggregate({range}, {3, 5, 1, 2, 4, 0, 6, -1, 7}), (std::vector<double>{1, 0.5, 0.5, 1, 1, 0, 0, 0, 0}));
+    const Goal offset{1, 10, 18, 22, 30};  // sides measured from their own limits
+    EXPECT_EQ(Aggregate({offset}, {12, 28, 20}), (std::vector<double>{0.25, 0.25, 1}));
+    EXPECT_EQ(Aggregate({{2, -8, -4, 0, 0}}, {-7}), (std::vector<double>{0.25}));
     const Goal cliff{0, 0, 0, 4, 4};  // RightTarget at Upper: nothing falls, 4 is already too much
     EXPECT_EQ(Aggregate({cliff}, {3.9, 4}), (std::vector<double>{1, 0}));
 }

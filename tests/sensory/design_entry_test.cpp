@@ -73,7 +73,7 @@ TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
 }
 
 TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {
-    const int shapes[][4] = {{8, 46341, 5, -1}, {1, 4194304, 8, 0}, {17, 65536, 21, 0}, {2, 501, 1, 0}};
+    const int shapes[][4] = {{8, 46341, 5, -1}, {1, 4194304, 8, 0}, {17, 65536, 21, 0}, {2, 201, 1, 0}};
     for (const auto& s : shapes) {
         const MarkedCall c(s[0], s[1], s[2], s[3] == -1 ? 1 : -1, static_cast<VARIANT_BOOL>(s[3]));
         EXPECT_EQ(c.result, VX_E_TOO_MANY_PRODUCTS) << s[1];

@@ -128,10 +128,14 @@ TEST(DesignSearch, CriteriaOfTheWholeDesignWithReplicatesAndOwnReplications) {
     Search s(9, 4, 2, 0);
     EXPECT_EQ(s.maxcrit, s.score(1));
     // 6 judges, 2 of 6 products each: the fill over distinct blocks serves
-    // the products 1 to 3 times though every target is 2.
+    // the products 1 to 3 times though every target is 2; the concurrence
+    // targeting then serves each twice, its blocks the edges of a 6-cycle.
     Search t(6, 6, 2, 0, 0, 2, 1);
     EXPECT_EQ(t.ocrit2, t.score(1));
-    EXPECT_NE(t.ocrit2, DetDesignLng(t.JPMat.get(), 6, 6, 2, 2));
+    EXPECT_EQ(stest::columnSums(*t.JPMat, 6, 6), std::vector<int>(6, 2));
+    // A = I/2 - adjacency/4: efficiency factors 1/4, 1/4, 3/4, 3/4 and 1.
+    EXPECT_NEAR(t.maxcrit, 3.0 / 7.0, 1e-12);
+    EXPECT_NEAR(t.ocrit2, std::pow(9.0 / 256.0, 0.2), 1e-12);
 }
 
 }  // namespace

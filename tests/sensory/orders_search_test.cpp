@@ -1,5 +1,6 @@
 // The presentation-order search through the host's entry point.
 #include "boundary/VORNEXDO1M.h"
+#include "sensory/presentation_orders.h"
 #include "services/random.h"
 #include "tests/sensory/orders_support.h"
 
@@ -110,6 +111,16 @@ std::vector<int32_t> firstRestart(const std::vector<int32_t>& start, int J, int 
     return moved;
 }
 
+// The passes alone (the completion stage that may follow is not theirs),
+// with a time limit already passed and 50 passes asked for.
+void passesOnly(Ranking& x, short check) {
+    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(x.J, x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
+        sm(x.P, x.P + 1, x.smat.data(), true);
+    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
+    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, 0.5, 50, check, -1, -1.0, &jr, &rm, &sm, &md, &conc, &x.seed,
+                             &x.seedInit, &x.oSeed);
+}
+
 }  // namespace
 
 TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
@@ -121,8 +132,7 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
         const std::vector<int32_t> start = x.jr;
         x.seedInit = 0;
         x.conc.assign(x.conc.size(), 1.0);  // counts are added to what is passed
-        Cpp_GetBestRanking(5, 4, 6, x.jp.data(), 0.5, 50, check, -1, -1.0, x.jr.data(), x.rmat.data(),
-                           x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+        passesOnly(x, check);
         EXPECT_EQ(x.jr, firstRestart(start, 6, 4, x.seed)) << check;
         EXPECT_EQ(x.seedInit, 0);  // the second pass would have started the host's stream
         for (int p = 0; p < 5; ++p)
@@ -145,7 +155,6 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
     for (int j = 0; j < 6; ++j)
         for (int r = 0; r < 4; ++r)
             sorted[static_cast<std::size_t>(r) * 6 + j] = orders_test::productsOf(y.jp, 6, 5, j)[static_cast<std::size_t>(r)];
-    Cpp_GetBestRanking(5, 4, 6, y.jp.data(), 0.5, 50, 0, -1, -1.0, y.jr.data(), y.rmat.data(), y.smat.data(),
-                       y.md.data(), y.conc.data(), &y.seed, &y.seedInit, &y.oSeed);
+    passesOnly(y, 0);
     EXPECT_EQ(y.jr, firstRestart(sorted, 6, 4, y.seed));
 }

@@ -91,6 +91,11 @@ TEST(Combinations, JumpsWrapAroundTheList) {
 TEST(Combinations, ZeroCombAndDegenerateSizes) {
     matrixInt comb(3, 1, 0);
     EXPECT_EQ(cKurtzbergGetPosition(6, 3, &comb), 0) << "the zero comb stands before the first subset";
+    matrixInt shortComb(2, 1, 0);
+    shortComb.vbset(2, 1);
+    EXPECT_EQ(cKurtzbergGetPosition(6, 3, &shortComb), 0) << "two elements hold no 3-subset";
+    EXPECT_EQ(cKurtzbergGetPosition(6, 3, nullptr), 0);
+    cKurtzbergJump(6, 3, 2, nullptr);
     cKurtzbergJump(4, 5, 1, &comb);  // no 5-subsets of 4
     EXPECT_EQ(read(comb, 3), (std::vector<int>{0, 0, 0}));
     matrixInt big(2, 1, 0);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <random>
 #include <thread>
 #ifdef _WIN32
 #include <io.h>
@@ -43,6 +44,35 @@ bool stderrIsTerminal() {
 #else
     return isatty(fileno(stderr)) != 0;
 #endif
+}
+
+// An EAM at its bound, or below it (the bound then reads as the no-value constant).
+bool atBound(double eam, double bound) {
+    return bound == -1.79769313486231e308 || eam <= bound + 1e-9;
+}
+
+int32_t newSeed() {
+    std::random_device device;
+    return static_cast<int32_t>(device() % 2147483646u) + 1;
+}
+
+// Which stage left the order at both bounds. The passes stop at the first
+// one that reaches them, so allowing one more pass changes nothing; the
+// completion stage after the passes would then set out from a later point
+// of the stream and end elsewhere.
+std::string stageThatReached(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
+                             const Options& options, const sheet::Seeds& given, const std::vector<int32_t>& jr,
+                             const std::vector<double>& md) {
+    if (!atBound(md[0], md[2]) || !atBound(md[1], md[3])) return "none";
+    if (R == P && J % (P % 2 == 0 ? P : 2 * P) == 0) return "Williams squares";
+    std::vector<int32_t> jpMat = jp, again(jr.size(), 0), rmat(static_cast<std::size_t>(P) * R, 0),
+                         smat(static_cast<std::size_t>(P) * (P + 1), 0);
+    std::vector<double> md2(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
+    sheet::Seeds seeds = given;
+    lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
+        P, R, J, jpMat.data(), options.lambda, options.passes + 1, 0, -1, options.seconds,
+        again.data(), rmat.data(), smat.data(), md2.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
+    return again == jr ? "search passes" : "completion stage";
 }
 
 }  // namespace
@@ -116,6 +146,9 @@ int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, i
     std::vector<int32_t> jpMat = jp, jr(static_cast<std::size_t>(J) * R, 0), rmat(static_cast<std::size_t>(P) * R, 0),
                          smat(static_cast<std::size_t>(P) * (P + 1), 0);
     std::vector<double> md(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
+    // A seed of our own when none is given, so that the call can be replayed.
+    if (seeds.init == 0) seeds.io = newSeed(), seeds.init = -1;
+    const sheet::Seeds given = seeds;
     {
         const Progress progress("ordering presentations");
         lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
@@ -128,6 +161,7 @@ int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, i
     printRow(out, {"balance", "EAM", "bound"});
     printRow(out, {"position", formatNumber(md[0]), formatNumber(md[2])});
     printRow(out, {"carry-over", formatNumber(md[1]), formatNumber(md[3])});
+    printRow(out, {"bounds reached by", stageThatReached(lib, jp, J, P, R, options, given, jr, md)});
     out << '\n';
     printNumberedRows(out, numbered("product", "with ", P), conc, P, P);
     return 0;

@@ -69,9 +69,15 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     printIntTable(out, "P", jp, iJ, iP);
     if (cyclic == -1) printIntTable(out, "rank", jr, iJ, iR);
     const double d = critType == 1 ? maxcrit : ocrit2, a = critType == 1 ? ocrit2 : maxcrit;
-    vxdoe::printRow(out, {"maximised", "D", "A", "proved optimal"});
+    // E*, the efficiency of a balanced incomplete block design (1 for
+    // complete blocks), bounds both criteria; the gap is how far the
+    // maximised one stays below it when the design is not proved optimal.
+    const double bound = iR == iP ? 1.0 : (iR - 1.0) * iP / ((iP - 1.0) * iR);
+    const bool proved = cyclic != -1 && found == -1;
+    vxdoe::printRow(out, {"maximised", "D", "A", "E*", "gap", "proved optimal"});
     vxdoe::printRow(out, {critType == 1 ? "D" : "A", vxdoe::formatNumber(d), vxdoe::formatNumber(a),
-                          cyclic != -1 && found == -1 ? "yes" : "no"});
+                          vxdoe::formatNumber(bound), proved ? "" : vxdoe::formatNumber(bound - maxcrit),
+                          proved ? "yes" : "no"});
     if (!args.has("orders")) return 0;
     // The presentation orders continue the design's seed stream.
     out << '\n';

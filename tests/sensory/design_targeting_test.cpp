@@ -1,0 +1,142 @@
+// The concurrence-targeting stage for shapes without a balanced design:
+// the structure it promises (replications and pair concurrences within one
+// of each other), the criteria it reaches, and the properties of the route
+// it keeps.
+#include "sensory/block_criteria.h"
+#include "sensory/concurrence_targeting.h"
+#include "sensory/optimal_design.h"
+#include "services/numeric.h"
+#include "tests/sensory/design_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <set>
+#include <vector>
+
+namespace {
+
+// Plain pair concurrences of the first J rows: (p, q) for p < q.
+std::vector<int> pairConcurrences(const matrixInt& M, int J, int P) {
+    std::vector<int> c;
+    for (int p = 1; p <= P; ++p)
+        for (int q = p + 1; q <= P; ++q) {
+            int n = 0;
+            for (int j = 1; j <= J; ++j) n += M.vbget(j, p) * M.vbget(j, q);
+            c.push_back(n);
+        }
+    return c;
+}
+
+int spread(const std::vector<int>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); }
+
+std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
+    std::set<std::vector<int>> blocks;
+    for (int j = from; j <= to; ++j) {
+        std::vector<int> b;
+        for (int p = 1; p <= P; ++p)
+            if (M.vbget(j, p) == 1) b.push_back(p);
+        blocks.insert(b);
+    }
+    return blocks;
+}
+
+struct Targeted {
+    std::unique_ptr<matrixInt> design;
+    double given = 0, crit = 0;
+    bool replaced = false;
+};
+
+Targeted target(std::unique_ptr<matrixInt> start, int J, int P, int R, int critType, int seed) {
+    Targeted t{std::move(start)};
+    t.given = t.crit = sensory::DesignScorer().score(critType, t.design.get(), J, P, R);
+    int s = seed, o = 0;
+    short init = -1;
+    sensory::SeedStream seeds(&s, &init, &o);
+    sensory::DesignScorer scorer;
+    t.replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, t.design.get(), &t.crit, seeds, scorer);
+    return t;
+}
+
+struct Designed {
+    std::unique_ptr<matrixInt> JPMat;
+    double maxcrit = 0, ocrit2 = 0;
+    short found = 7;
+};
+
+Designed design(int J, int P, int R, int critType, int seed) {
+    Designed d{std::make_unique<matrixInt>(J, P, 0)};
+    matrixInt JRMat(J, R, 0);
+    int s = seed, o = 0;
+    short init = -1;
+    RunGetOptimalDesign(J, P, R, critType, 0, 0, 0, d.JPMat.get(), &JRMat, &d.maxcrit, &d.ocrit2, &d.found, &s, &init,
+                        &o);
+    return d;
+}
+
+}  // namespace
+
+TEST(DesignTargeting, NeverScoresBelowItsStartAndEvensReplicationsAndConcurrences) {
+    std::mt19937 gen(5);
+    for (int trial = 0; trial < 8; ++trial) {
+        const int P = 6 + trial % 5, R = 3 + trial % 2, J = P + 2 + trial % 7;
+        const int critType = 1 + trial % 2;
+        const Targeted t = target(stest::randomDesign(J, P, R, gen), J, P, R, critType, trial + 1);
+        stest::expectBlocksOfSize(*t.design, J, P, R);
+        EXPECT_GE(t.crit, t.given) << "trial " << trial;
+        EXPECT_EQ(t.crit, sensory::DesignScorer().score(critType, t.design.get(), J, P, R));
+        if (t.replaced) {
+            EXPECT_LE(spread(stest::columnSums(*t.design, J, P)), 1) << "trial " << trial;
+        }
+    }
+    // 18 judges, 4 of 12 products each: every product 6 times and pairs
+    // meeting once or twice, a regular-graph design.
+    const Targeted t = target(stest::randomDesign(18, 12, 4, gen), 18, 12, 4, 1, 3);
+    EXPECT_EQ(stest::columnSums(*t.design, 18, 12), std::vector<int>(12, 6));
+    EXPECT_LE(spread(pairConcurrences(*t.design, 18, 12)), 1);
+}
+
+TEST(DesignTargeting, KeepsReplicationsAndDistinctBlocksOfAnEvenStart) {
+    // Two disjoint copies of a 4-cycle's edges and a triangle's: 2 of 7
+    // products per judge, each product in two judges, blocks distinct but
+    // the design disconnected (no criterion at all).
+    const auto start = stest::fromBlocks(7, {{1, 2}, {2, 3}, {3, 4}, {4, 1}, {5, 6}, {6, 7}, {7, 5}});
+    Targeted t = target(stest::fromBlocks(7, {{1, 2}, {2, 3}, {3, 4}, {4, 1}, {5, 6}, {6, 7}, {7, 5}}), 7, 7, 2, 1, 3);
+    ASSERT_TRUE(t.replaced);
+    EXPECT_EQ(stest::columnSums(*t.design, 7, 7), std::vector<int>(7, 2));
+    EXPECT_EQ(blocksOf(*t.design, 1, 7, 7).size(), 7u);
+    // The only connected such design is the 7-cycle: efficiency factors
+    // 1/2 - cos(2 pi j / 7) / 2 for j = 1..6.
+    double logSum = 0;
+    for (int j = 1; j < 7; ++j) logSum += std::log(0.5 - 0.5 * std::cos(2 * 3.14159265358979323846 * j / 7));
+    EXPECT_NEAR(t.crit, std::exp(logSum / 6), 1e-12);
+    EXPECT_EQ(sensory::DesignScorer().score(1, start.get(), 7, 7, 2), num::kNoValue);
+}
+
+TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
+    // Shapes without a balanced design, against the best figures an
+    // established blocked-exchange search reaches (30 runs).
+    struct Shape {
+        int P, J, R;
+        double D, A;
+    };
+    for (const Shape& s : {Shape{14, 21, 4, 0.804310, 0.801101}, Shape{8, 12, 3, 0.757618, 0.753423},
+                           Shape{20, 30, 6, 0.87629, 0.87542}})
+        for (int critType : {1, 2}) {
+            const Designed d = design(s.J, s.P, s.R, critType, 7);
+            EXPECT_GE(d.maxcrit, (critType == 1 ? s.D : s.A) - 5e-7) << s.P << "," << s.J << "," << s.R;
+            stest::expectBlocksOfSize(*d.JPMat, s.J, s.P, s.R);
+        }
+}
+
+TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
+    // 5 products in pairs: the 10 pairs once, then 4 judges searched.
+    for (int seed = 1; seed <= 6; ++seed) {
+        const Designed d = design(14, 5, 2, 1 + seed % 2, seed);
+        EXPECT_EQ(blocksOf(*d.JPMat, 1, 10, 5).size(), 10u);
+        EXPECT_EQ(blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
+        EXPECT_LE(spread(stest::columnSums(*d.JPMat, 14, 5)), 1);
+    }
+}

@@ -1,0 +1,188 @@
+// The completion of presentation orders: the equitable arrangement of
+// positions and the carry-over search, checked against plain counts of the
+// orders they return.
+#include "sensory/order_completion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <tuple>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Blocks = std::vector<std::vector<int>>;
+
+// The cyclic design developed from a difference set mod P (products 1..P).
+Blocks developed(int P, std::vector<int> base) {
+    Blocks b;
+    for (int i = 0; i < P; ++i) {
+        std::vector<int> row;
+        for (int d : base) row.push_back((d + i) % P + 1);
+        b.push_back(row);
+    }
+    return b;
+}
+
+// J random blocks of R products, products served as evenly as can be.
+Blocks evenRandomBlocks(int P, int J, int R, std::mt19937& gen) {
+    Blocks b(static_cast<std::size_t>(J));
+    int served = 0;
+    for (auto& row : b) {
+        while (static_cast<int>(row.size()) < R) {
+            const int p = served++ % P + 1;
+            if (std::find(row.begin(), row.end(), p) == row.end()) row.push_back(p);
+        }
+        std::shuffle(row.begin(), row.end(), gen);
+    }
+    return b;
+}
+
+std::unique_ptr<matrixInt> orderOf(const Blocks& b) {
+    const int J = static_cast<int>(b.size()), R = static_cast<int>(b[0].size());
+    auto M = std::make_unique<matrixInt>(J, R, 0);
+    for (int j = 0; j < J; ++j)
+        for (int r = 0; r < R; ++r) M->vbset(j + 1, r + 1, b[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
+    return M;
+}
+
+// The rows of an order as blocks, in their order.
+Blocks rowsOf(const matrixInt& M) {
+    Blocks b(static_cast<std::size_t>(M.rows()));
+    for (int j = 1; j <= M.rows(); ++j)
+        for (int r = 1; r <= M.cols(); ++r) b[static_cast<std::size_t>(j - 1)].push_back(M.vbget(j, r));
+    return b;
+}
+
+// Plain counts of an order: products at positions, ordered neighbours.
+struct Counts {
+    std::vector<std::vector<int>> position, follows;
+    long long positionSS = 0, carrySS = 0;
+    Counts(const matrixInt& M, int P, int R, int J)
+        : position(static_cast<std::size_t>(P + 1), std::vector<int>(static_cast<std::size_t>(R + 1), 0)),
+          follows(static_cast<std::size_t>(P + 1), std::vector<int>(static_cast<std::size_t>(P + 1), 0)) {
+        for (int j = 1; j <= J; ++j)
+            for (int r = 1; r <= R; ++r) {
+                ++position[static_cast<std::size_t>(M.vbget(j, r))][static_cast<std::size_t>(r)];
+                if (r < R) ++follows[static_cast<std::size_t>(M.vbget(j, r))][static_cast<std::size_t>(M.vbget(j, r + 1))];
+            }
+        for (auto& row : position)
+            for (int c : row) positionSS += static_cast<long long>(c) * c;
+        for (auto& row : follows)
+            for (int c : row) carrySS += static_cast<long long>(c) * c;
+    }
+    // Every count within one of every other of its kind: the EAM bound.
+    static bool even(const std::vector<std::vector<int>>& m, bool skipDiagonal) {
+        int lo = 1 << 30, hi = -1;
+        for (std::size_t a = 1; a < m.size(); ++a)
+            for (std::size_t b = 1; b < m[a].size(); ++b)
+                if (!(skipDiagonal && a == b)) lo = std::min(lo, m[a][b]), hi = std::max(hi, m[a][b]);
+        return hi - lo <= 1;
+    }
+    bool positionsEven() const { return even(position, false); }
+    bool carryOverEven() const { return even(follows, true); }
+};
+
+void expectSameProducts(Blocks before, const matrixInt& after) {
+    Blocks now = rowsOf(after);
+    for (auto& row : before) std::sort(row.begin(), row.end());
+    for (auto& row : now) std::sort(row.begin(), row.end());
+    EXPECT_EQ(before, now);
+}
+
+struct Stream {
+    std::mt19937 gen;
+    explicit Stream(unsigned seed) : gen(seed) {}
+    orders::CompletionLimits limits(bool expired = false) {
+        return {[this] { return std::uniform_real_distribution<double>(0.0, 1.0)(gen); },
+                [expired] { return expired; }};
+    }
+};
+
+}  // namespace
+
+TEST(OrdersCompletion, ArrangementPutsEveryProductEvenlyAtEveryPosition) {
+    // Symmetric designs (a Youden square exists) and uneven replications.
+    const Blocks designs[] = {developed(7, {0, 1, 3}), developed(13, {0, 1, 3, 9}), developed(21, {0, 1, 4, 14, 16})};
+    Stream s(3);
+    for (const Blocks& b : designs) {
+        const int J = static_cast<int>(b.size()), R = static_cast<int>(b[0].size());
+        const auto M = orderOf(b);
+        ASSERT_TRUE(orders::arrangePositions(J, R, J, M.get(), s.limits().uniform));
+        expectSameProducts(b, *M);
+        const Counts c(*M, J, R, J);
+        for (int p = 1; p <= J; ++p)
+            for (int r = 1; r <= R; ++r) EXPECT_EQ(c.position[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)], 1);
+    }
+    for (auto [P, J, R] : {std::tuple{9, 15, 4}, {8, 12, 3}, {10, 7, 6}}) {
+        const Blocks b = evenRandomBlocks(P, J, R, s.gen);
+        const auto M = orderOf(b);
+        ASSERT_TRUE(orders::arrangePositions(P, R, J, M.get(), nullptr));
+        const Counts c(*M, P, R, J);
+        // Replications r_p within one: every product floor(r/R) or ceil(r/R) times per position.
+        for (int p = 1; p <= P; ++p) {
+            int r = 0;
+            for (const auto& row : b) r += static_cast<int>(std::count(row.begin(), row.end(), p));
+            for (int pos = 1; pos <= R; ++pos) {
+                const int n = c.position[static_cast<std::size_t>(p)][static_cast<std::size_t>(pos)];
+                EXPECT_TRUE(n == r / R || n == (r + R - 1) / R) << P << "," << J << "," << R << " product " << p;
+            }
+        }
+    }
+}
+
+TEST(OrdersCompletion, ReachesBothBoundsOnBalancedDesigns) {
+    const Blocks designs[] = {developed(7, {0, 1, 3}), developed(13, {0, 1, 3, 9}), developed(21, {0, 1, 4, 14, 16}),
+                              developed(11, {1, 3, 4, 5, 9})};
+    for (unsigned seed = 1; seed <= 4; ++seed)
+        for (const Blocks& b : designs) {
+            const int J = static_cast<int>(b.size()), R = static_cast<int>(b[0].size());
+            const auto M = orderOf(b);
+            Stream s(seed);
+            orders::completeOrder(J, R, J, 0.5, M.get(), s.limits());
+            expectSameProducts(b, *M);
+            const Counts c(*M, J, R, J);
+            EXPECT_TRUE(c.positionsEven() && c.carryOverEven()) << "P = " << J << ", seed " << seed;
+        }
+}
+
+TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
+    std::mt19937 gen(8);
+    for (int trial = 0; trial < 30; ++trial) {
+        const int P = 4 + trial % 9, R = 2 + trial % (P - 2), J = 3 + trial % 17;
+        const double lambda = (trial % 5) / 4.0;
+        const Blocks given = evenRandomBlocks(P, J, R, gen);
+        const auto M = orderOf(given);
+        Stream s(static_cast<unsigned>(trial));
+        // An expired budget stops the search after its first moves.
+        const bool replaced = orders::completeOrder(P, R, J, lambda, M.get(), s.limits(trial % 3 == 0));
+        expectSameProducts(given, *M);
+        const Counts before(*orderOf(given), P, R, J), after(*M, P, R, J);
+        const double was = lambda * before.positionSS + (1 - lambda) * before.carrySS;
+        const double is = lambda * after.positionSS + (1 - lambda) * after.carrySS;
+        EXPECT_LE(is, was) << "trial " << trial;
+        if (!replaced) {
+            EXPECT_EQ(rowsOf(*M), given);
+        }
+    }
+    // Three judges given the same two of four products: the position bound
+    // is out of reach and every one of the three swaps soon turns tabu.
+    const Blocks same{{1, 2}, {1, 2}, {2, 1}};
+    const auto o = orderOf(same);
+    Stream t(2);
+    orders::completeOrder(4, 2, 3, 0.5, o.get(), t.limits());
+    expectSameProducts(same, *o);
+    const auto one = orderOf({{1}, {1}});
+    EXPECT_TRUE(orders::arrangePositions(1, 1, 2, one.get(), nullptr));
+    EXPECT_EQ(rowsOf(*one), (Blocks{{1}, {1}}));
+    const Blocks repeated{{1, 2, 3}, {2, 2, 1}, {3, 1, 2}}, foreign{{1, 2, 3}, {4, 1, 2}};
+    const auto r = orderOf(repeated), f = orderOf(foreign);
+    Stream s(1);
+    EXPECT_FALSE(orders::completeOrder(3, 3, 3, 0.5, r.get(), s.limits()));
+    EXPECT_FALSE(orders::completeOrder(3, 3, 2, 0.5, f.get(), s.limits()));
+    EXPECT_FALSE(orders::arrangePositions(3, 3, 3, r.get(), nullptr));
+    EXPECT_EQ(rowsOf(*r), repeated);
+    EXPECT_EQ(rowsOf(*f), foreign);
+}
