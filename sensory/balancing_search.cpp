@@ -3,6 +3,7 @@
 #include "sensory/row_exchange.h"
 #include "sensory/search_clock.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <set>
 #include <unordered_map>
@@ -197,20 +198,8 @@ private:
     }
 
     bool hasEqualReplications(const matrixInt* design) const {
-        std::vector<int> replication(static_cast<std::size_t>(P_), 0);
-        for (int j = 1; j <= J_; ++j) {
-            int size = 0;
-            for (int p = 1; p <= P_; ++p) {
-                const int v = design->vbget(j, p);
-                if (v != 0 && v != 1) return false;
-                size += v;
-                replication[static_cast<std::size_t>(p - 1)] += v;
-            }
-            if (size != R_) return false;
-        }
-        for (int n : replication)
-            if (n != r_) return false;
-        return true;
+        const auto replication = replicationsOfBlocksOfR(design, J_, P_, R_);
+        return replication && std::all_of(replication->begin(), replication->end(), [this](int n) { return n == r_; });
     }
 
     // The best exchange between two rows that is not tabu, or that is but

@@ -146,18 +146,9 @@ private:
     char member(int j, int p) const { return member_[at(static_cast<long long>(j) * P_ + p)]; }
 
     bool evenlyReplicated(const matrixInt* design) const {
-        std::vector<int> replication(at(P_), 0);
-        for (int j = 1; j <= J_; ++j) {
-            int size = 0;
-            for (int p = 1; p <= P_; ++p) {
-                const int v = design->vbget(j, p);
-                if (v != 0 && v != 1) return false;
-                size += v;
-                replication[at(p - 1)] += v;
-            }
-            if (size != R_) return false;
-        }
-        const auto [least, most] = std::minmax_element(replication.begin(), replication.end());
+        const auto replication = replicationsOfBlocksOfR(design, J_, P_, R_);
+        if (!replication) return false;
+        const auto [least, most] = std::minmax_element(replication->begin(), replication->end());
         return *most - *least <= 1;
     }
 
