@@ -97,7 +97,7 @@ inline vxhost::LibraryEntries libraryEntries() {
     e.normedDet = Cpp_NormedDet;
     e.planGetOrtho = Cpp_PlanGetOrtho;
     e.allocString = [](const std::u16string& s) {
-        return SysAllocStringLen(s.data(), static_cast<uint32_t>(s.size()));
+        return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(s.data()), static_cast<uint32_t>(s.size()));
     };
     e.freeString = [](BSTR b) { SysFreeString(b); };
     return e;
