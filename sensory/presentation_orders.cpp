@@ -19,11 +19,21 @@
 namespace {
 
 constexpr double kNone = std::numeric_limits<double>::infinity();
-// The passes end once they have done this much work, counted as candidate
-// swaps a full scan scores (each step) and cells counted (each pass), so
-// that an untimed call with a huge pass count still ends within a second or so
-// (beyond the pass in progress).
+// The search ends once it has done this much work, counted as candidate
+// swaps a full scan scores (each step) and cells counted (each pass). The
+// count is checked after every step, not only between passes: one pass on a
+// panel of many thousand judges would otherwise run for minutes.
 constexpr double kMostScoredSwaps = 2.5e8;
+
+// The work the search may still do, in the units of kMostScoredSwaps.
+class WorkBudget {
+public:
+    void spend(double work) { left_ -= work; }
+    bool exhausted() const { return left_ < 0.0; }
+
+private:
+    double left_ = kMostScoredSwaps;
+};
 
 void swapCells(matrixInt* M, int j, int r1, int r2) {
     const int first = M->vbget(j, r1);
@@ -64,22 +74,22 @@ using orders::Swap;
 // The steepest descent of one pass over the swaps within one judge's order.
 class Descent {
 public:
-    Descent(int P, int R, int J, double lambda, matrixInt* JRMat, WorkingSeed& seed)
-        : P_(P), R_(R), J_(J), lambda_(lambda), JRMat_(JRMat), seed_(seed) {}
+    Descent(int P, int R, int J, double lambda, matrixInt* JRMat, WorkingSeed& seed, WorkBudget& budget)
+        : P_(P), R_(R), J_(J), lambda_(lambda), JRMat_(JRMat), seed_(seed), budget_(budget) {}
 
-    // Descends until a step no longer improves, ten steps have tied, or the
-    // deadline has passed (checked before the first step and after every
-    // step); then undoes the last swap. Returns the steps made.
+    // Descends until a step no longer improves, ten steps have tied, the
+    // deadline has passed or the work budget is spent (both checked before
+    // the first step and after every step); then undoes the last swap.
     template <class Deadline>
-    long long run(Deadline passed) {
-        if (passed()) return 0;
+    void run(Deadline passed) {
+        if (passed() || budget_.exhausted()) return;
         const bool cached = orders::SwapCache::serves(P_, R_, J_, lambda_, JRMat_);
+        const double swapsPerStep = static_cast<double>(J_) * R_ * (R_ - 1) / 2;
         cache_.invalidate();
         int stalls = 0;
-        long long steps = 0;
         double current = kNone;
         Swap last;
-        for (;; ++steps) {
+        for (;;) {
             // Every step starts afresh: the best swap of this step may tie
             // with or lose to the last one, which is what lets the order move
             // sideways and the stall counter reach its perturbation.
@@ -96,10 +106,10 @@ public:
                 seed_.use([&](int* s, short* init, int* o) { RandomPerturbRow(R_, JRMat_, judge, s, init, o); });
                 cache_.invalidate();
             }
-            if (current > previous || stalls == 10 || passed()) break;
+            budget_.spend(swapsPerStep);
+            if (current > previous || stalls == 10 || passed() || budget_.exhausted()) break;
         }
         if (last.found()) swapCells(JRMat_, last.judge, last.r1, last.r2);
-        return steps + 1;
     }
 
 private:
@@ -142,6 +152,7 @@ private:
     double lambda_;
     matrixInt* JRMat_;
     WorkingSeed& seed_;
+    WorkBudget& budget_;
     Scratch<matrixInt> positions_, carryOver_;
     orders::SwapCache cache_{P_, R_, J_, lambda_};
 };
@@ -309,11 +320,9 @@ void rankOrders(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int it
         writeWilliamsSquares(iP, iJ, JRMat);
         best.store(JRMat, iJ, iR, orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda));
     }
-    Descent descent(iP, iR, iJ, iLambda, JRMat, seed);
-    // The work of the passes so far, as swaps a full scan would score.
-    const double swapsPerStep = static_cast<double>(iJ) * iR * (iR - 1) / 2;
+    WorkBudget work;
+    Descent descent(iP, iR, iJ, iLambda, JRMat, seed, work);
     const double countingPerPass = static_cast<double>(iJ) * iR + static_cast<double>(iP) * iP;
-    double work = 0.0;
     for (int pass = 0; !constructed;) {
         if (pass == 1) {
             InitializeRankMat(iP, iR, iJ, iLambda, JRMat, ioSeed, ioSeedInit, oSeed);
@@ -322,12 +331,13 @@ void rankOrders(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int it
         } else {
             seed.use([&](int* s, short* init, int* o) { RandomPerturb(iR, iJ, JRMat, s, init, o); });
         }
-        work += static_cast<double>(descent.run(deadlinePassed)) * swapsPerStep + countingPerPass;
+        descent.run(deadlinePassed);
+        work.spend(countingPerPass);
         const double c = orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda);
         const bool balanced = orders::balanceOf(iP, iR, iJ, positions, carryOver).reachesBounds();
         // The first pass is always kept, whatever its criterion.
         if (!best.stored || c < best.criterion || balanced) best.store(JRMat, iJ, iR, c);
-        if (balanced || ++pass == passes || deadlinePassed() || work > kMostScoredSwaps) break;
+        if (balanced || ++pass == passes || deadlinePassed() || work.exhausted()) break;
     }
 
     if (completeShort && !constructed) completeIfShort(iP, iR, iJ, iLambda, best, seed, deadlinePassed);
