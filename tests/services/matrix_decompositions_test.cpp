@@ -194,6 +194,8 @@ TEST(Cholesky, NotPositiveDefiniteLeavesAZeroOnTheDiagonal) {
     EXPECT_EQ(L->vbget(1, 1), 1.0);
     EXPECT_EQ(L->vbget(2, 2), 0.0);
     EXPECT_EQ(L->vbget(3, 3), 0.0);
+    // An exactly zero pivot is not positive either.
+    EXPECT_FALSE(M_CholDecomp(fromRows({{1, 0}, {0, 0}}).get(), L));
     // Positive semidefinite but singular: rounding must not pass it as definite.
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
         EXPECT_FALSE(M_CholDecomp(rankDeficientGram(30, 8, seed).get(), L)) << "seed " << seed;
