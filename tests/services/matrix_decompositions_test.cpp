@@ -64,6 +64,9 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     EXPECT_FALSE(singular);
     EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
     EXPECT_FALSE(singular);
+    // A column far below the others is judged against its own largest entry.
+    EXPECT_NEAR(det(*fromRows({{1e-20, 1}, {2e-20, 1}}), &singular), -1e-20, 1e-34);
+    EXPECT_FALSE(singular);
 }
 
 TEST(Determinant, ShapesWithoutADeterminant) {
