@@ -163,18 +163,27 @@ TEST(Strings, BstrLayoutAndNullRules) {
     SysFreeString(embedded);
 }
 
-TEST(Strings, CopyBackReplacesEveryHostString) {
-    BSTR host[2] = {SysAllocString(ole(u"old")), nullptr};
-    Smatrix m(2, 1, host);
-    EXPECT_EQ(m.vbget(1), u"old");
-    EXPECT_EQ(m.vbget(2, 1), u"") << "a null BSTR reads as empty";
-    m.vbset(1, 1, u"new");
+TEST(Strings, ColumnMajorBoundedCellsAndCopyBack) {
+    // 2 x 3 from the host, column-major: a c e / b d f, with e a null BSTR.
+    BSTR host[6] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b")), SysAllocString(ole(u"c")),
+                    SysAllocString(ole(u"d")), nullptr, SysAllocString(ole(u"old"))};
+    Smatrix m(2, 3, host);
+    EXPECT_EQ(m.vbget(2, 1), u"b");
+    EXPECT_EQ(m.vbget(2, 2), u"d");
+    EXPECT_EQ(m.vbget(1, 3), u"") << "a null BSTR reads as empty";
+    m.vbset(6, u"new");  // the last cell by its flat index
+    EXPECT_EQ(m.vbget(2, 3), u"new");
     m.vbset(3, 1, u"lost");
+    m.vbset(7, u"lost");
     m.copyMatTo(host);
-    EXPECT_EQ(bstrToString(host[0]), u"new");
-    ASSERT_NE(host[1], nullptr) << "the host owns a string in every cell afterwards";
-    EXPECT_EQ(SysStringLen(host[1]), 0u);
+    EXPECT_EQ(bstrToString(host[5]), u"new");
+    EXPECT_EQ(bstrToString(host[1]), u"b");
+    ASSERT_NE(host[4], nullptr) << "the host owns a string in every cell afterwards";
+    EXPECT_EQ(SysStringLen(host[4]), 0u);
     for (BSTR b : host) SysFreeString(b);
+    Smatrix row(1, 2);
+    row.vbset(1, 2, u"r");
+    EXPECT_EQ(row.vbget(2), u"r") << "a single row is a container too";
 }
 
 }  // namespace
