@@ -181,9 +181,9 @@ TEST(Strings, ColumnMajorBoundedCellsAndCopyBack) {
     ASSERT_NE(host[4], nullptr) << "the host owns a string in every cell afterwards";
     EXPECT_EQ(SysStringLen(host[4]), 0u);
     for (BSTR b : host) SysFreeString(b);
-    Smatrix row(1, 2);
-    row.vbset(1, 2, u"r");
-    EXPECT_EQ(row.vbget(2), u"r") << "a single row is a container too";
+    Smatrix one(1, 1);
+    one.vbset(1, 1, u"r");
+    EXPECT_EQ(one.vbget(1), u"r") << "a single cell is a container too";
 }
 
 }  // namespace
