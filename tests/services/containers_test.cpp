@@ -157,6 +157,8 @@ TEST(Strings, BstrLayoutAndNullRules) {
     EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    // 2147483645 characters with the prefix and the terminator need 2^32 bytes.
+    EXPECT_EQ(SysAllocStringLen(nullptr, 2147483645u), nullptr);
     EXPECT_EQ(bstrToString(nullptr), u"");
     SysFreeString(nullptr);
     SysFreeString(s);
