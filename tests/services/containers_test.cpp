@@ -130,10 +130,12 @@ TEST(Containers, ThreeWayArraysTruncateGuardAndShareTheirSlices) {
     a.vbset(1, 6, -3.7);
     EXPECT_EQ(a.slices[0]->vbget(6), -3) << "truncated toward zero";
     // No slice 0 or 3, no element 7, and values an int cannot hold: ignored.
-    for (const auto& [slice, i, v] : {std::tuple{0, 1, 5.0}, {3, 1, 5.0}, {2, 7, 5.0}, {2, 1, NAN}, {2, 1, 3e9}})
+    for (const auto& [slice, i, v] : {std::tuple{0, 1, 5.0}, {3, 1, 5.0}, {2, 7, 5.0}, {2, 1, NAN}, {2, 1, 2147483648.0}})
         a.vbset(slice, i, v);
-    for (int i = 1; i <= 6; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
-    EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, NAN).slices[0]->vbget(1), 0);
+    for (int i = 1; i <= 5; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
+    a.vbset(2, 6, -2147483647.0);
+    EXPECT_EQ(a.slices[1]->vbget(6), -2147483647) << "the last slice and the int range's edge";
+    for (double v : {NAN, 2147483648.0}) EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, v).slices[0]->vbget(1), 0);
     EXPECT_EQ(matrix3D<matrixInt>(0, 2, 2, 1).slices, nullptr);
     {
         matrix3D<matrixInt> b(1, 1, 1, 0);
