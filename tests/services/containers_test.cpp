@@ -135,7 +135,7 @@ TEST(Containers, ThreeWayArraysTruncateGuardAndShareTheirSlices) {
     for (int i = 1; i <= 5; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
     a.vbset(2, 6, -2147483647.0);
     EXPECT_EQ(a.slices[1]->vbget(6), -2147483647) << "the last slice and the int range's edge";
-    for (double v : {NAN, 2147483648.0}) EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, v).slices[0]->vbget(1), 0);
+    for (double v : {double(NAN), 2147483648.0}) EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, v).slices[0]->vbget(1), 0);
     EXPECT_EQ(matrix3D<matrixInt>(0, 2, 2, 1).slices, nullptr);
     {
         matrix3D<matrixInt> b(1, 1, 1, 0);
