@@ -94,10 +94,14 @@ TEST(OrthogonalCatalogue, OrderAndGroupIndex) {
                                     287, 303, 311, 319, 327, 335, 342, 349, 355, 361, 366, 371,
                                     375, 379, 382, 385, 386, 387, 388, 389, 390, 391, 392, 393};
     EXPECT_EQ(std::vector<int>(ortho::kGroupIndex, ortho::kGroupIndex + ortho::kMaxColumns + 1), expected);
+    // Each group holds only its own column count and together they hold every entry.
+    int grouped = 0;
     for (int columns = 1; columns <= ortho::kMaxColumns; ++columns) {
         const ortho::Group g = ortho::catalogueGroup(columns);
         for (int n = g.first; n < g.end; ++n) EXPECT_EQ(kCatalogue[n - 1].columns, columns) << "entry " << n;
+        grouped += g.end - g.first;
     }
+    EXPECT_EQ(grouped, ortho::kCatalogueSize);
     for (int n = 2; n <= ortho::kCatalogueSize; ++n) {
         const CatalogueEntry &before = kCatalogue[n - 2], &e = kCatalogue[n - 1];
         if (before.columns != e.columns) continue;

@@ -130,10 +130,12 @@ TEST(Containers, ThreeWayArraysTruncateGuardAndShareTheirSlices) {
     a.vbset(1, 6, -3.7);
     EXPECT_EQ(a.slices[0]->vbget(6), -3) << "truncated toward zero";
     // No slice 0 or 3, no element 7, and values an int cannot hold: ignored.
-    for (const auto& [slice, i, v] : {std::tuple{0, 1, 5.0}, {3, 1, 5.0}, {2, 7, 5.0}, {2, 1, NAN}, {2, 1, 3e9}})
+    for (const auto& [slice, i, v] : {std::tuple{0, 1, 5.0}, {3, 1, 5.0}, {2, 7, 5.0}, {2, 1, NAN}, {2, 1, 2147483648.0}})
         a.vbset(slice, i, v);
-    for (int i = 1; i <= 6; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
-    EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, NAN).slices[0]->vbget(1), 0);
+    for (int i = 1; i <= 5; ++i) EXPECT_EQ(a.slices[1]->vbget(i), 7);
+    a.vbset(2, 6, -2147483647.0);
+    EXPECT_EQ(a.slices[1]->vbget(6), -2147483647) << "the last slice and the int range's edge";
+    for (double v : {double(NAN), 2147483648.0}) EXPECT_EQ(matrix3D<matrixInt>(1, 1, 1, v).slices[0]->vbget(1), 0);
     EXPECT_EQ(matrix3D<matrixInt>(0, 2, 2, 1).slices, nullptr);
     {
         matrix3D<matrixInt> b(1, 1, 1, 0);
@@ -157,24 +159,35 @@ TEST(Strings, BstrLayoutAndNullRules) {
     EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    // 2147483645 characters with the prefix and the terminator need 2^32 bytes.
+    EXPECT_EQ(SysAllocStringLen(nullptr, 2147483645u), nullptr);
     EXPECT_EQ(bstrToString(nullptr), u"");
     SysFreeString(nullptr);
     SysFreeString(s);
     SysFreeString(embedded);
 }
 
-TEST(Strings, CopyBackReplacesEveryHostString) {
-    BSTR host[2] = {SysAllocString(ole(u"old")), nullptr};
-    Smatrix m(2, 1, host);
-    EXPECT_EQ(m.vbget(1), u"old");
-    EXPECT_EQ(m.vbget(2, 1), u"") << "a null BSTR reads as empty";
-    m.vbset(1, 1, u"new");
+TEST(Strings, ColumnMajorBoundedCellsAndCopyBack) {
+    // 2 x 3 from the host, column-major: a c e / b d f, with e a null BSTR.
+    BSTR host[6] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b")), SysAllocString(ole(u"c")),
+                    SysAllocString(ole(u"d")), nullptr, SysAllocString(ole(u"old"))};
+    Smatrix m(2, 3, host);
+    EXPECT_EQ(m.vbget(2, 1), u"b");
+    EXPECT_EQ(m.vbget(2, 2), u"d");
+    EXPECT_EQ(m.vbget(1, 3), u"") << "a null BSTR reads as empty";
+    m.vbset(6, u"new");  // the last cell by its flat index
+    EXPECT_EQ(m.vbget(2, 3), u"new");
     m.vbset(3, 1, u"lost");
+    m.vbset(7, u"lost");
     m.copyMatTo(host);
-    EXPECT_EQ(bstrToString(host[0]), u"new");
-    ASSERT_NE(host[1], nullptr) << "the host owns a string in every cell afterwards";
-    EXPECT_EQ(SysStringLen(host[1]), 0u);
+    EXPECT_EQ(bstrToString(host[5]), u"new");
+    EXPECT_EQ(bstrToString(host[1]), u"b");
+    ASSERT_NE(host[4], nullptr) << "the host owns a string in every cell afterwards";
+    EXPECT_EQ(SysStringLen(host[4]), 0u);
     for (BSTR b : host) SysFreeString(b);
+    Smatrix one(1, 1);
+    one.vbset(1, 1, u"r");
+    EXPECT_EQ(one.vbget(1), u"r") << "a single cell is a container too";
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ TEST(Products, AgreeWithTheDefinitions) {
     Owned B = randomMatrix(4, 4, 8), x = randomMatrix(4, 1, 9);
     M_ProductBV(B.get(), x.get(), out);
     EXPECT_TRUE(closeTo(*out, *product(*B, *x), 1e-14));
+    M_ProductBV(fromRows({{1, 2, 3}}).get(), fromRows({{4}, {5}, {6}}).get(), out);
+    EXPECT_EQ(out->vbget(1), 32.0) << "a one-row B";
     const double q = product(*transpose(*x), *product(*B, *x))->vbget(1, 1);
     EXPECT_NEAR(M_ProductTrVBV(x.get(), B.get()), q, 1e-14);
     EXPECT_NEAR(V_ProductTrV1V2(x.get(), x.get(), 4), product(*transpose(*x), *x)->vbget(1), 1e-14);

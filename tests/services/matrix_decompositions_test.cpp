@@ -64,6 +64,9 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     EXPECT_FALSE(singular);
     EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
     EXPECT_FALSE(singular);
+    // A column far below the others is judged against its own largest entry.
+    EXPECT_NEAR(det(*fromRows({{1e-20, 1}, {2e-20, 1}}), &singular), -1e-20, 1e-34);
+    EXPECT_FALSE(singular);
 }
 
 TEST(Determinant, ShapesWithoutADeterminant) {
@@ -194,6 +197,8 @@ TEST(Cholesky, NotPositiveDefiniteLeavesAZeroOnTheDiagonal) {
     EXPECT_EQ(L->vbget(1, 1), 1.0);
     EXPECT_EQ(L->vbget(2, 2), 0.0);
     EXPECT_EQ(L->vbget(3, 3), 0.0);
+    // An exactly zero pivot is not positive either.
+    EXPECT_FALSE(M_CholDecomp(fromRows({{1, 0}, {0, 0}}).get(), L));
     // Positive semidefinite but singular: rounding must not pass it as definite.
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
         EXPECT_FALSE(M_CholDecomp(rankDeficientGram(30, 8, seed).get(), L)) << "seed " << seed;

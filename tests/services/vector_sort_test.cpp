@@ -77,13 +77,16 @@ TEST(SortRows, HostileArgumentsAreHarmless) {
 }
 
 TEST(SuperMatrices, CreateFillDelete) {
-    matrix** S = iniSuperMat(3, 2, 1, 1.0);
-    ASSERT_NE(S, nullptr);
-    EXPECT_TRUE(closeTo(*S[2], *fromRows({{1}, {1}}), 0.0));
-    SuperMatSetToValue(S, 3, 0.25);
-    EXPECT_EQ(V_Sum2(S[1], 2), 0.5);
-    deletecascade(S, 3);
-    EXPECT_EQ(S, nullptr);
+    matrix** S = nullptr;
+    for (int n : {1, 3}) {
+        S = iniSuperMat(n, 2, 1, 1.0);
+        ASSERT_NE(S, nullptr);
+        for (int i = 0; i < n; ++i) EXPECT_TRUE(closeTo(*S[i], *fromRows({{1}, {1}}), 0.0)) << i;
+        SuperMatSetToValue(S, n, 0.25);
+        for (int i = 0; i < n; ++i) EXPECT_EQ(V_Sum2(S[i], 2), 0.5) << i;
+        deletecascade(S, n);
+        EXPECT_EQ(S, nullptr);
+    }
     deletecascade(S, 3);  // a second delete of the nulled array is a no-op
     EXPECT_EQ(iniSuperMat(0, 2, 2, 0.0), nullptr);
 }
