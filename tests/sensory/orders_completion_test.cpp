@@ -174,9 +174,14 @@ TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
     Stream t(2);
     orders::completeOrder(4, 2, 3, 0.5, o.get(), t.limits());
     expectSameProducts(same, *o);
-    const auto one = orderOf({{1}, {1}});
+    const auto one = orderOf({{1}, {1}}), judge = orderOf({{3, 1, 2}}), two = orderOf({{1, 2}, {1, 2}});
     EXPECT_TRUE(orders::arrangePositions(1, 1, 2, one.get(), nullptr));
     EXPECT_EQ(rowsOf(*one), (Blocks{{1}, {1}}));
+    EXPECT_TRUE(orders::arrangePositions(3, 3, 1, judge.get(), nullptr));
+    EXPECT_FALSE(orders::arrangePositions(3, 3, 1, nullptr, nullptr));
+    // Two products, two judges: the second judge reversed meets both bounds.
+    EXPECT_TRUE(orders::completeOrder(2, 2, 2, 0.5, two.get(), t.limits()));
+    EXPECT_EQ(Counts(*two, 2, 2, 2).positionSS, 4);
     const Blocks repeated{{1, 2, 3}, {2, 2, 1}, {3, 1, 2}}, foreign{{1, 2, 3}, {4, 1, 2}};
     const auto r = orderOf(repeated), f = orderOf(foreign);
     Stream s(1);
@@ -199,13 +204,15 @@ TEST(OrdersCompletion, StopsAtBothBoundsAndLeavesAnOrderAlreadyThereAlone) {
         for (int b = a + 1; b <= 7; ++b) pairs.push_back({a, b});
     const auto M = orderOf(pairs);
     Stream s(4);
-    int consulted = 0;
-    const orders::CompletionLimits limits{s.limits().uniform, [&consulted] { return ++consulted < 0; }};
+    int consulted = 0, drawn = 0;
+    const orders::CompletionLimits limits{[&] { return ++drawn, s.limits().uniform(); },
+                                          [&consulted] { return ++consulted < 0; }};
     EXPECT_TRUE(orders::completeOrder(7, 2, 21, 0.5, M.get(), limits));
     expectSameProducts(pairs, *M);
     const Counts c(*M, 7, 2, 21);
     EXPECT_TRUE(c.positionsEven() && c.carryOverEven());
     EXPECT_EQ(consulted, 0);
+    EXPECT_EQ(drawn, 20);  // the judges' shuffle alone: 21 judges, 20 draws
     // Now at both bounds, nothing can beat it: it stays as it is.
     const Blocks done = rowsOf(*M);
     EXPECT_FALSE(orders::completeOrder(7, 2, 21, 0.5, M.get(), limits));

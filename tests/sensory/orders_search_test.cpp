@@ -44,13 +44,17 @@ TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
 }
 
 TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
-    for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}}) {
+    for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}, {4, 4}}) {
         Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
         rank(x, 0.5, 20);
         expectRowsArePermutations(x);
         EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
         EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
     }
+    // One square of odd P balances no carry-over: it is searched.
+    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
+    rank(odd, 0.5, 1);
+    EXPECT_NE(odd.oSeed, odd.seed);
 }
 
 TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
