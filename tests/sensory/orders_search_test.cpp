@@ -67,7 +67,7 @@ TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed
 
 TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
     for (int iter : {1, 0, -3}) {
-        Ranking x(6, 3, 3, orders_test::cyclicIncidence(6, 3, 3));
+        Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));  // searched, not built
         x.seedInit = 0;
         rank(x, 0.5, iter);
         EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
