@@ -99,7 +99,7 @@ TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
 }
 
 TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
-    Design one(2, 4, 2), wide(4, 2, 4), single(4, 2, 1);  // r = 1: g = 1; R > P; R = 1, judges 1, 2, 1, 2
+    Design one(2, 4, 2), wide(4, 2, 4), single(4, 2, 1);  // r = 1: g = 1; R > P; R = 1
     one.jp = {1, 0, 1, 0, 0, 1, 0, 1};                       // judges {1, 2} and {3, 4}: one replicate in all
     for (Design* d : {&one, &wide}) {
         const std::vector<int32_t> jp = d->jp;
@@ -108,9 +108,14 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
         EXPECT_EQ(d->jp, jp);
         EXPECT_EQ(d->groupSize, -5);
     }
+    single.jp = {1, 1, 0, 0, 0, 0, 1, 1};  // judges 1, 1, 2, 2: no replicate runs yet, the search pairs them
+    single.jr = {1, 1, 2, 2};
     single.transResolve(5);
     EXPECT_EQ(single.resolv, -1);
     EXPECT_EQ(single.groupSize, 2);
+    EXPECT_TRUE(single.groupsBalanced(2));
+    EXPECT_TRUE(single.rowsMovedTogether());
+    single.groupSize = -5;
     Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
                            &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
     EXPECT_EQ(single.groupSize, 2);
