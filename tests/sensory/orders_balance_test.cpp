@@ -2,13 +2,17 @@
 // swap score must agree with a full recount, and the bounds with whole counts.
 #include "sensory/order_balance.h"
 #include "sensory/scratch.h"
+#include "sensory/swap_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <limits>
 #include <random>
+#include <tuple>
+#include <vector>
 
 TEST(OrderBalance, SwapScoreEqualsTheRecountAfterTheSwap) {
     std::mt19937 gen(7);
@@ -57,6 +61,18 @@ TEST(OrderBalance, BoundsOfWholeCounts) {
     ComputeEAM(1, 1, 5, rm, sm, &pos, &carry);
     EXPECT_EQ(pos, 0.0);
     EXPECT_EQ(carry, 0.0);
+    OptimalEAMCompute(0, 3, 5, &pos, nullptr);  // no cells at all: nothing deviates
+    EXPECT_EQ(pos, 0.0);
+    // A carry-over table one column short (P x P) holding the ideal 1 in
+    // every cell it has: the missing column counts nothing.
+    Scratch<matrixInt> narrow(new matrixInt(3, 3, 1)), positions(new matrixInt(3, 2, 2));
+    ComputeEAM(3, 2, 6, positions, narrow, &pos, &carry);
+    EXPECT_EQ(carry, 0.0);
+    pos = carry = -1;
+    ComputeEAM(3, 2, 6, positions, nullptr, &pos, &carry);  // no counts, nothing written
+    ComputeEAM(3, 2, 6, nullptr, narrow, &pos, &carry);
+    EXPECT_EQ(pos, -1.0);
+    EXPECT_EQ(carry, -1.0);
 }
 
 TEST(OrderBalance, AnOrderAtItsBoundCountsAsReachingItDespiteRounding) {
@@ -85,4 +101,96 @@ TEST(OrderBalance, SwapScoreOfProductNumbersAtTheTopOfTheIntRangeStaysDefined) {
     double predicted = 0;
     UpdateCrit(2, order, positions, carryOver, 1, 1, 2, pos, carry, 0.5, &predicted);
     EXPECT_TRUE(std::isfinite(predicted));
+}
+
+namespace {
+
+// Criterion of an order by a plain count of its cells.
+double recounted(const matrixInt& M, int P, int R, int J, double lambda) {
+    std::vector<long long> K(static_cast<std::size_t>(P + 1) * (R + 1), 0), S(static_cast<std::size_t>(P + 1) * (P + 1), 0);
+    for (int j = 1; j <= J; ++j)
+        for (int r = 1; r <= R; ++r) {
+            ++K[static_cast<std::size_t>(M.vbget(j, r)) * (R + 1) + r];
+            if (r < R) ++S[static_cast<std::size_t>(M.vbget(j, r)) * (P + 1) + M.vbget(j, r + 1)];
+        }
+    long long pos = 0, carry = 0;
+    for (long long k : K) pos += k * k;
+    for (long long s : S) carry += s * s;
+    return lambda * static_cast<double>(pos) + (1 - lambda) * static_cast<double>(carry);
+}
+
+void swapIn(matrixInt& M, int j, int r1, int r2) {
+    const int a = M.vbget(j, r1);
+    M.vbset(j, r1, M.vbget(j, r2));
+    M.vbset(j, r2, a);
+}
+
+}  // namespace
+
+TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
+    std::mt19937 gen(5);
+    for (int trial = 0; trial < 40; ++trial) {
+        const int P = 3 + static_cast<int>(gen() % 7), R = 2 + static_cast<int>(gen() % (P - 1));
+        const int J = 2 + static_cast<int>(gen() % 19);
+        const double lambda = std::vector<double>{0.5, 0.25, 1.0, 0.0, 0.75}[trial % 5];
+        matrixInt order(J, R, 0);
+        auto shuffleJudge = [&](int j) {
+            std::vector<int> products(static_cast<std::size_t>(P));
+            std::iota(products.begin(), products.end(), 1);
+            std::shuffle(products.begin(), products.end(), gen);
+            for (int r = 1; r <= R; ++r) order.vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
+        };
+        for (int j = 1; j <= J; ++j) shuffleJudge(j);
+        ASSERT_TRUE(orders::SwapCache::serves(P, R, J, lambda, &order));
+        orders::SwapCache cache(P, R, J, lambda);
+        for (int step = 0; step < 30; ++step) {
+            double want = std::numeric_limits<double>::infinity(), got = want;
+            orders::Swap first;
+            for (int j = 1; j <= J; ++j)
+                for (int r1 = 1; r1 < R; ++r1)
+                    for (int r2 = r1 + 1; r2 <= R; ++r2) {
+                        swapIn(order, j, r1, r2);
+                        const double c = recounted(order, P, R, J, lambda);
+                        swapIn(order, j, r1, r2);
+                        if (c < want) want = c, first = {j, r1, r2};
+                    }
+            const orders::Swap s = cache.steepest(&order, &got);
+            ASSERT_EQ(std::tuple(s.judge, s.r1, s.r2), std::tuple(first.judge, first.r1, first.r2))
+                << "trial " << trial << " step " << step;
+            ASSERT_EQ(got, want);
+            // Alternately the steepest swap, any swap, and a reshuffled judge.
+            orders::Swap next = s;
+            if (step % 3 == 1) {
+                next.judge = 1 + static_cast<int>(gen() % J);
+                next.r1 = 1 + static_cast<int>(gen() % (R - 1));
+                next.r2 = next.r1 + 1 + static_cast<int>(gen() % (R - next.r1));
+            }
+            if (step % 7 == 6) {
+                shuffleJudge(next.judge);
+                cache.invalidate();
+            } else {
+                swapIn(order, next.judge, next.r1, next.r2);
+                cache.swapped(next.judge, next.r1, next.r2);
+            }
+        }
+    }
+}
+
+TEST(OrderBalance, SwapCacheServesOnlyExactWeightsDistinctProductsAndBoundedTables) {
+    matrixInt order(2, 3, 0);
+    const int rows[2][3] = {{1, 2, 3}, {3, 1, 2}};
+    for (int j = 0; j < 2; ++j)
+        for (int r = 0; r < 3; ++r) order.vbset(j + 1, r + 1, rows[j][r]);
+    EXPECT_TRUE(orders::SwapCache::serves(3, 3, 2, 0.5, &order));
+    EXPECT_FALSE(orders::SwapCache::serves(3, 3, 2, 0.3, &order));  // 0.3 is no multiple of 2^-10
+    for (int bad : {0, 4, 1}) {  // outside 1..P, or product 1 twice in judge 2's order
+        order.vbset(2, 3, bad);
+        EXPECT_FALSE(orders::SwapCache::serves(3, 3, 2, 0.5, &order)) << bad;
+    }
+    // One judge tasting all P products: P (P - 1) / 2 swap scores, at most 2^25.
+    for (int P : {7100, 8193}) {
+        matrixInt all(1, P, 0);
+        for (int r = 1; r <= P; ++r) all.vbset(1, r, r);
+        EXPECT_EQ(orders::SwapCache::serves(P, P, 1, 0.5, &all), P * (P - 1LL) / 2 <= (1LL << 25)) << P;
+    }
 }

@@ -174,9 +174,14 @@ TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
     Stream t(2);
     orders::completeOrder(4, 2, 3, 0.5, o.get(), t.limits());
     expectSameProducts(same, *o);
-    const auto one = orderOf({{1}, {1}});
+    const auto one = orderOf({{1}, {1}}), judge = orderOf({{3, 1, 2}}), two = orderOf({{1, 2}, {1, 2}});
     EXPECT_TRUE(orders::arrangePositions(1, 1, 2, one.get(), nullptr));
     EXPECT_EQ(rowsOf(*one), (Blocks{{1}, {1}}));
+    EXPECT_TRUE(orders::arrangePositions(3, 3, 1, judge.get(), nullptr));
+    EXPECT_FALSE(orders::arrangePositions(3, 3, 1, nullptr, nullptr));
+    // Two products, two judges: the second judge reversed meets both bounds.
+    EXPECT_TRUE(orders::completeOrder(2, 2, 2, 0.5, two.get(), t.limits()));
+    EXPECT_EQ(Counts(*two, 2, 2, 2).positionSS, 4);
     const Blocks repeated{{1, 2, 3}, {2, 2, 1}, {3, 1, 2}}, foreign{{1, 2, 3}, {4, 1, 2}};
     const auto r = orderOf(repeated), f = orderOf(foreign);
     Stream s(1);
@@ -185,4 +190,43 @@ TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
     EXPECT_FALSE(orders::arrangePositions(3, 3, 3, r.get(), nullptr));
     EXPECT_EQ(rowsOf(*r), repeated);
     EXPECT_EQ(rowsOf(*f), foreign);
+}
+
+TEST(OrdersCompletion, StopsAtBothBoundsAndLeavesAnOrderAlreadyThereAlone) {
+    // Every unordered pair of 7 products once, R = 2: each ordered pair comes
+    // at most once, so the carry-over is at its bound in any order, and the
+    // arrangement puts every product 3 times at each position. Given with the
+    // lower product first, the positions are off; after completion both are
+    // at their bounds, and the search has stopped there without consulting
+    // its budget.
+    Blocks pairs;
+    for (int a = 1; a <= 7; ++a)
+        for (int b = a + 1; b <= 7; ++b) pairs.push_back({a, b});
+    const auto M = orderOf(pairs);
+    Stream s(4);
+    int consulted = 0, drawn = 0;
+    const orders::CompletionLimits limits{[&] { return ++drawn, s.limits().uniform(); },
+                                          [&consulted] { return ++consulted < 0; }};
+    EXPECT_TRUE(orders::completeOrder(7, 2, 21, 0.5, M.get(), limits));
+    expectSameProducts(pairs, *M);
+    const Counts c(*M, 7, 2, 21);
+    EXPECT_TRUE(c.positionsEven() && c.carryOverEven());
+    EXPECT_EQ(consulted, 0);
+    EXPECT_EQ(drawn, 20);  // the judges' shuffle alone: 21 judges, 20 draws
+    // Now at both bounds, nothing can beat it: it stays as it is.
+    const Blocks done = rowsOf(*M);
+    EXPECT_FALSE(orders::completeOrder(7, 2, 21, 0.5, M.get(), limits));
+    EXPECT_EQ(rowsOf(*M), done);
+}
+
+TEST(OrdersCompletion, ArrangementTakesOrdersUpToOneHundredThousandCells) {
+    for (int J : {25000, 25001}) {  // complete blocks of 4: 100000 cells, then 100004
+        const auto M = orderOf(Blocks(static_cast<std::size_t>(J), std::vector<int>{1, 2, 3, 4}));
+        EXPECT_EQ(orders::arrangePositions(4, 4, J, M.get(), nullptr), J == 25000);
+        if (J == 25000) {
+            const Counts c(*M, 4, 4, J);
+            for (int p = 1; p <= 4; ++p)
+                for (int r = 1; r <= 4; ++r) EXPECT_EQ(c.position[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)], 6250);
+        }
+    }
 }

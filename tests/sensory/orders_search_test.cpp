@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <tuple>
+
 using orders_test::Ranking;
 
 namespace {
@@ -40,13 +44,17 @@ TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
 }
 
 TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
-    for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}}) {
+    for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}, {4, 4}}) {
         Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
         rank(x, 0.5, 20);
         expectRowsArePermutations(x);
         EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
         EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
     }
+    // One square of odd P balances no carry-over: it is searched.
+    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
+    rank(odd, 0.5, 1);
+    EXPECT_NE(odd.oSeed, odd.seed);
 }
 
 TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
@@ -59,7 +67,7 @@ TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed
 
 TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
     for (int iter : {1, 0, -3}) {
-        Ranking x(6, 3, 3, orders_test::cyclicIncidence(6, 3, 3));
+        Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));  // searched, not built
         x.seedInit = 0;
         rank(x, 0.5, iter);
         EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
@@ -111,6 +119,15 @@ std::vector<int32_t> firstRestart(const std::vector<int32_t>& start, int J, int 
     return moved;
 }
 
+// Each judge's products in increasing order: the start built from the incidence.
+std::vector<int32_t> sortedStart(const Ranking& x) {
+    std::vector<int32_t> sorted(x.jr.size());
+    for (int j = 0; j < x.J; ++j)
+        for (int r = 0; r < x.R; ++r)
+            sorted[static_cast<std::size_t>(r) * x.J + j] = orders_test::productsOf(x.jp, x.J, x.P, j)[static_cast<std::size_t>(r)];
+    return sorted;
+}
+
 // The passes alone (the completion stage that may follow is not theirs),
 // with a time limit already passed and 50 passes asked for.
 void passesOnly(Ranking& x, short check) {
@@ -151,10 +168,45 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
     }
     // Zero starts from each judge's products in increasing order.
     Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
-    std::vector<int32_t> sorted(24);
-    for (int j = 0; j < 6; ++j)
-        for (int r = 0; r < 4; ++r)
-            sorted[static_cast<std::size_t>(r) * 6 + j] = orders_test::productsOf(y.jp, 6, 5, j)[static_cast<std::size_t>(r)];
     passesOnly(y, 0);
-    EXPECT_EQ(y.jr, firstRestart(sorted, 6, 4, y.seed));
+    EXPECT_EQ(y.jr, firstRestart(sortedStart(y), 6, 4, y.seed));
+}
+
+TEST(OrdersSearch, AWeightNoCriterionComparesUnderKeepsTheFirstPass) {
+    // A NaN weight scores every swap NaN: no step is taken, no later pass
+    // compares better, so the first restart of the start is the result.
+    Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
+    rank(x, std::numeric_limits<double>::quiet_NaN(), 3);
+    EXPECT_EQ(x.jr, firstRestart(sortedStart(x), 6, 4, x.seed));
+}
+
+TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
+    // 4000 judges, 4 each of products 1..399, product 400 untasted: the
+    // position bound asks every count to be 10, out of reach, so only the
+    // bound on the work can end the passes.
+    const int J = 4000, P = 400, R = 4;
+    std::vector<int32_t> jp(static_cast<std::size_t>(J) * P, 0);
+    for (int j = 0; j < J; ++j)
+        for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>((j + k) % (P - 1)) * J + j] = 1;
+    Ranking x(J, P, R, jp);
+    rank(x, 0.5, std::numeric_limits<int>::max());
+    expectRowsArePermutations(x);
+}
+
+TEST(OrdersSearch, OrderArraysTooSmallForTheJudgesOrPositionsLeaveEverythingAlone) {
+    for (auto [rows, cols] : {std::pair{6, 3}, {5, 4}}) {
+        Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), before = x;
+        matrixInt jp(6, 5, x.jp.data(), true), jr(rows, cols, x.jr.data(), true), rm(5, 4, x.rmat.data(), true),
+            sm(5, 6, x.smat.data(), true);
+        matrix md(2, 2, x.md.data(), true), conc(5, 5, x.conc.data(), true);
+        orders::rankByPassesOnly(5, 4, 6, &jp, 0.5, 3, 0, 0, 0.0, &jr, &rm, &sm, &md, &conc, &x.seed, &x.seedInit,
+                                 &x.oSeed);
+        EXPECT_EQ(std::tie(x.jr, x.rmat, x.smat, x.md, x.conc, x.oSeed),
+                  std::tie(before.jr, before.rmat, before.smat, before.md, before.conc, before.oSeed))
+            << rows << " x " << cols;
+    }
+    int32_t seed = 5, oSeed = 0;
+    int16_t init = -1;
+    InitializeRankMat(3, 2, 2, 0.5, nullptr, &seed, &init, &oSeed);  // no order: nothing to do
+    EXPECT_EQ(oSeed, 0);
 }

@@ -1,8 +1,11 @@
 // The quality report and the ANOVA layout through the host's entry points.
 #include "boundary/VORNEXDO1M.h"
+#include "sensory/quality.h"
 #include "tests/sensory/orders_support.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using orders_test::Ranking;
 
@@ -43,4 +46,25 @@ TEST(Quality, AnovaTableRowsRunOccasionJudgePosition) {
     std::vector<double> untouched(3, -7);
     Cpp_PrepareANOVAtable(2, 0, 3, 0, values.data(), untouched.data());
     EXPECT_EQ(untouched, std::vector<double>(3, -7));
+    Cpp_PrepareANOVAtable(1, 0, 1, 1, values.data(), untouched.data());  // one judge, one position: one row
+    EXPECT_EQ(untouched, (std::vector<double>{1, 1, 100}));
+}
+
+TEST(Quality, AMissingArrayLeavesEveryOtherOneUntouched) {
+    Ranking q(2, 3, 2, {1, 0, 1, 1, 0, 1});
+    std::vector<int32_t> jr{1, 3, 2, 1};
+    matrixInt JR(2, 2, jr.data(), true), JP(2, 3, q.jp.data(), true), rm(3, 2, q.rmat.data(), true),
+        sm(3, 4, q.smat.data(), true);
+    matrix md(2, 2, q.md.data(), true), conc(3, 3, q.conc.data(), true);
+    const Ranking blank(2, 3, 2, {});
+    for (int missing = 0; missing < 6; ++missing) {
+        auto given = [&](auto* m, int i) { return i == missing ? nullptr : m; };
+        ComputeQuality(2, 3, 2, given(&JR, 0), given(&JP, 1), given(&rm, 2), given(&sm, 3), given(&md, 4),
+                       given(&conc, 5));
+        EXPECT_EQ(std::tie(q.rmat, q.smat, q.md, q.conc), std::tie(blank.rmat, blank.smat, blank.md, blank.conc))
+            << missing;
+    }
+    PrepareANOVAtable(2, 2, 1, &JR, nullptr);
+    PrepareANOVAtable(2, 2, 1, nullptr, &md);
+    EXPECT_EQ(q.md, std::vector<double>(4, 0.0));
 }

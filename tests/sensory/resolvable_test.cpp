@@ -1,5 +1,6 @@
 // Resolvable arrangements through the host's entry points.
 #include "boundary/VORNEXDO1M.h"
+#include "sensory/resolvable.h"
 #include "tests/sensory/orders_support.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,37 @@ TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
     EXPECT_EQ(d.groupSize, -5);
     d.transResolve(0);  // not resolvable: one try, then an honest answer
     EXPECT_EQ(d.resolv, 0);
+    std::vector<std::vector<int32_t>> rows, kept;  // the best try keeps every judge, placed or not
+    for (int j = 0; j < 6; ++j) {
+        rows.push_back(orders_test::productsOf(jp, 6, 4, j));
+        kept.push_back(orders_test::productsOf(d.jp, 6, 4, j));
+    }
+    std::sort(rows.begin(), rows.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, rows);
+}
+
+TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
+    Design one(2, 4, 2), wide(4, 2, 4), single(4, 2, 1);  // r = 1: g = 1; R > P; R = 1
+    one.jp = {1, 0, 1, 0, 0, 1, 0, 1};                       // judges {1, 2} and {3, 4}: one replicate in all
+    for (Design* d : {&one, &wide}) {
+        const std::vector<int32_t> jp = d->jp;
+        d->transResolve(5);
+        EXPECT_EQ(d->resolv, 0) << d->J;
+        EXPECT_EQ(d->jp, jp);
+        EXPECT_EQ(d->groupSize, -5);
+    }
+    single.jp = {1, 1, 0, 0, 0, 0, 1, 1};  // judges 1, 1, 2, 2: no replicate runs yet, the search pairs them
+    single.jr = {1, 1, 2, 2};
+    single.transResolve(5);
+    EXPECT_EQ(single.resolv, -1);
+    EXPECT_EQ(single.groupSize, 2);
+    EXPECT_TRUE(single.groupsBalanced(2));
+    EXPECT_TRUE(single.rowsMovedTogether());
+    single.groupSize = -5;
+    Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
+                           &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
+    EXPECT_EQ(single.groupSize, 2);
 }
 
 TEST(Resolvable, ClosestArrangementGroupsJudgesSharingNoProduct) {
@@ -116,4 +148,13 @@ TEST(Resolvable, FurtherOccasionsRotateEachGroupByOccasionMinusOne) {
     EXPECT_EQ(occasion(3), (std::vector<int32_t>{2, 3, 1, 5, 6, 4, 7}));
     EXPECT_EQ(occasion(4), std::vector<int32_t>(J, 0));  // beyond the group size
     EXPECT_EQ(std::vector<int32_t>(jp.begin() + J, jp.begin() + 2 * J), occasion(2));
+    // Orders holding more occasions than the incidence still receive theirs;
+    // a missing matrix leaves the other alone.
+    std::vector<int32_t> orders{1, 2, 3, 0, 0, 0, 0, 0, 0}, incidence{1, 1, 1};
+    matrixInt JR(3, 3, orders.data(), true), JP(3, 1, incidence.data(), true);
+    FindResolvableMulti(3, 1, 1, 3, &JR, &JP, 3);
+    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
+    FindResolvableMulti(3, 1, 1, 3, nullptr, &JP, 3);
+    FindResolvableMulti(3, 1, 1, 3, &JR, nullptr, 3);
+    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
 }
