@@ -139,6 +139,13 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
                 EXPECT_EQ(disp.vbget(1, j + 4), digits[j - 1] + 1);
             }
         }
+    // A level count of 0 decodes as one level: no column, level 1, and the
+    // next factor reads the whole code (5 mod 3 = 2: its third level).
+    matrixInt single(2, 1, 0);
+    single.vbset(2, 1, 3);
+    EnumToExp(2, &single, 1, 5, &X, &levels, &disp, 1, 3);
+    EXPECT_EQ(std::vector<double>({X.vbget(1, 1), X.vbget(1, 2), X.vbget(1, 3), levels.vbget(1, 1), levels.vbget(2, 1)}),
+              std::vector<double>({1, -1, -1, 1, 3}));
 }
 
 // Through V, appending a run multiplies det(M) by 1 + x'Vx: CalcCrit gives

@@ -130,27 +130,48 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
     EXPECT_GT(checked, 60);
 }
 
-// Random plans are redrawn until the first N - 1 runs show every level and
-// the information matrix is regular: on designs where most draws fail one or
-// the other, every accepted plan passes both, by exact determinant.
-TEST(OptimalInit, RandomPlansAreRedrawnUntilCoveredAndRegular) {
+// A random plan is the first draw of the seed's stream whose first N - 1
+// runs show every level (the last run is not counted) and whose exact
+// determinant is not 0: the draws replayed step by step, and both reasons
+// for a redraw must have arisen among the seeds.
+TEST(OptimalInit, RandomPlanIsTheFirstDrawCoveredAndRegular) {
     struct Case {
         std::vector<int32_t> levels;
         int32_t runs;
     };
+    int lastRunWouldCover = 0, singular = 0;
     for (const Case& c : {Case{{2, 2, 2, 2, 2, 2, 2}, 8}, Case{{4, 4, 3}, 9}})
         for (int32_t seed = 1; seed <= 30; ++seed) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
             ASSERT_EQ(h.init(1), 0);
             exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
-            for (int r = 0; r < h.N - 1; ++r) plan.codes.push_back(h.iopt[r]);
-            EXPECT_TRUE(plan.showsEveryLevel()) << "seed " << seed;
-            plan.codes.push_back(h.iopt[h.N - 1]);
+            int32_t io = seed, out = 0, remembered = 0;
+            for (int draw = 0; draw < 1000; ++draw) {
+                matrix codes(h.N, 1, 0.0);
+                Randomkfrom1toN(h.nfullplan, &codes, h.N, &io, -1, &out);
+                if (draw == 0) remembered = io;
+                io = out;
+                plan.codes.clear();
+                for (int r = 1; r < h.N; ++r) plan.codes.push_back(static_cast<long long>(codes.vbget(r, 1)));
+                const bool covered = plan.showsEveryLevel();
+                plan.codes.push_back(static_cast<long long>(codes.vbget(h.N, 1)));
+                if (!covered) {
+                    lastRunWouldCover += plan.showsEveryLevel();
+                    continue;
+                }
+                if (plan.det() != 0) break;
+                ++singular;
+            }
+            EXPECT_EQ(std::vector<long long>(h.iopt.begin(), h.iopt.end()), plan.codes) << "seed " << seed;
+            EXPECT_EQ(h.oSeed, remembered);
+            EXPECT_EQ(h.ioSeed, io);
             ASSERT_TRUE(plan.det() > 0) << "seed " << seed;
             EXPECT_NEAR(h.critvalopt[h.N - 1], std::log10(exact::toDouble(plan.det())), 1e-9);
             EXPECT_EQ(h.delta[h.N - 1], 0);
         }
+    EXPECT_GT(lastRunWouldCover, 0);
+    EXPECT_GT(singular, 0);
 }
 
 // After nalgo 1 or 2, oSeed holds the seed that reproduces the call (here of
@@ -230,6 +251,13 @@ TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
     PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
     EXPECT_EQ(codes.vbget(1, 1), static_cast<int>(3u * (INT32_MAX - 1u) + 1u));
     EXPECT_EQ(codes.vbget(2, 1), 0);
+    // Nor do a digit followed by a letter or 2^64 + 2 written out (which a
+    // 64-bit count would wrap to 2): the huge factor adds nothing.
+    for (const char16_t* label : {u"1x", u"18446744073709551618"}) {
+        q.vbset(1, 2, label);
+        PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
+        EXPECT_EQ(codes.vbget(1, 1), 1) << "label of " << std::char_traits<char16_t>::length(label) << " characters";
+    }
     cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi");
     q.vbset(1, 1, u"hi"), q.vbset(2, 1, u"");  // an empty label is the first unnamed level
     PlanToComb(1, &levels, -1, &cats, 2, &q, &codes);
