@@ -71,6 +71,11 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 // flagged; its exchanges are scored with the ridge instead.
                 if (exactPlanOf(h).det() == 0) break;
                 ASSERT_EQ(h.iopt, startCodes);  // the same draw whatever is kept
+                if (best.run) {
+                    // A Convergence just above the best gain accepts nothing.
+                    const double from = exact::toDouble(exactPlanOf(h).det()), to = exact::toDouble(best.det);
+                    ASSERT_EQ(h.iterate(11, 1, 1.01 * (h.icrit == 1 ? to - from : std::log10(to / from))), 0);
+                }
                 const int32_t accepted = h.iterate(11, 1);
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
                                                 << route.accelerate << ", DoChol " << route.doChol);
@@ -176,6 +181,20 @@ TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
     ASSERT_EQ(wide.nfullplan, 1 << 28);
     for (int r = 0; r < wide.N; ++r) wide.iopt[r] = r + 1;
     for (int32_t nalgo : {11, 12}) EXPECT_EQ(wide.iterate(nalgo, 3, -1.0), 0);
+}
+
+// Every three runs of the 2 x 2 factorial have det M = 16: with one
+// candidate left over, no exchange of one, two or three runs gains.
+TEST(OptimalExchange, FullFactorialLessOneRunHasNoGainingExchange) {
+    for (int32_t nalgo : {11, 12})
+        for (int32_t seed : {1, 2, 3, 4}) {
+            HostPlan h({2, 2}, 3);
+            h.ioSeed = seed;
+            ASSERT_EQ(h.init(1), 0);
+            const std::vector<int32_t> codes = h.iopt;
+            EXPECT_EQ(h.iterate(nalgo, 5), 0) << "nalgo " << nalgo << ", seed " << seed;
+            EXPECT_EQ(h.iopt, codes);
+        }
 }
 
 // A plan given by labels holds code 0 for the candidate the scans call
