@@ -76,12 +76,18 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     extra.chol.resize(16);
     EXPECT_EQ(extra.init(1), optimal::kImpossibleSizes);
     EXPECT_EQ(extra.init(2), optimal::kImpossibleSizes);
-    matrix out(5, 1, 0.0);
-    int32_t seed = 3, next = 0;
-    Randomkfrom1toN(3, &out, 5, &seed, -1, &next);
-    std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
-    std::sort(first.begin(), first.end());
-    EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+    // Five draws from 1..N: the first N are a permutation, and every one is
+    // one of 1..N (past N they repeat).
+    for (int32_t n : {3, 1}) {
+        matrix out(5, 1, 0.0);
+        int32_t seed = 3, next = 0;
+        Randomkfrom1toN(n, &out, 5, &seed, -1, &next);
+        std::vector<double> values(out.data(), out.data() + 5);
+        std::sort(values.begin(), values.begin() + n);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(values[i], i < n ? i + 1 : std::clamp(std::round(values[i]), 1.0, 1.0 * n)) << n << ", " << i;
+        }
+    }
 }
 
 // The greedy step takes, among candidates of equal criterion, the highest
@@ -252,12 +258,21 @@ TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
     EXPECT_EQ(codes.vbget(1, 1), static_cast<int>(3u * (INT32_MAX - 1u) + 1u));
     EXPECT_EQ(codes.vbget(2, 1), 0);
     // Nor do a digit followed by a letter or 2^64 + 2 written out (which a
-    // 64-bit count would wrap to 2): the huge factor adds nothing.
-    for (const char16_t* label : {u"1x", u"18446744073709551618"}) {
-        q.vbset(1, 2, label);
+    // 64-bit count would wrap to 2): the huge factor adds nothing. Neither
+    // does a level past the count: with the huge factor at its second
+    // level, "4" of the 3-level factor leaves the code at 1.
+    const char16_t* labels[3][2] = {{u"2", u"1x"}, {u"2", u"18446744073709551618"}, {u"4", u"2"}};
+    for (const auto& label : labels) {
+        q.vbset(1, 1, label[0]), q.vbset(1, 2, label[1]);
         PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
-        EXPECT_EQ(codes.vbget(1, 1), 1) << "label of " << std::char_traits<char16_t>::length(label) << " characters";
+        EXPECT_EQ(codes.vbget(1, 1), 1) << "labels " << std::char_traits<char16_t>::length(label[1]) << " long";
     }
+    // A code is unused when it is not among the first n of the list.
+    matrixInt list(3, 1, 0);
+    list.vbset(1, 1, 4), list.vbset(2, 1, 9);
+    EXPECT_EQ(std::vector<int>({IsUnusedComb(9, &list, 3), IsUnusedComb(0, &list, 3), IsUnusedComb(0, &list, 2),
+                                IsUnusedComb(4, &list, 0), IsUnusedCombWithouti(4, &list, 1)}),
+              std::vector<int>({0, 0, -1, -1, 0}));
     cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi");
     q.vbset(1, 1, u"hi"), q.vbset(2, 1, u"");  // an empty label is the first unnamed level
     PlanToComb(1, &levels, -1, &cats, 2, &q, &codes);
