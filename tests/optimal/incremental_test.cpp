@@ -238,7 +238,8 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
     const Case cases[] = {{1, n, 0, -1, det, true, false, 0},          {2, n, -1, -1, std::log10(det), true, true, 0},
                           {2, n, -1, 0, 9.5, false, true, 0},          {2, n, 0, 0, 9.5, false, false, 0},
                           {3, n, 0, -1, 9.5, false, false, -1},        {1, 1, 0, -1, NAN, false, false, -1},
-                          {2, 1, -1, -1, num::kNoValue, false, true, -1}};
+                          {2, 1, -1, -1, num::kNoValue, false, true, -1}, {1, 4, 0, -1, NAN, false, false, -1},
+                          {3, n, -1, -1, 9.5, false, true, -1}};
     for (const Case& c : cases) {
         matrix *M = nullptr, *LL = nullptr;
         optimal::GramOfRows(X.get(), c.rows, kP, M);
