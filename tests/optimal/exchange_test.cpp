@@ -216,8 +216,11 @@ TEST(OptimalExchange, LabelledPlanHoldingEveryCandidateHasNothingToExchange) {
     const char16_t* labels[4][2] = {{u"1", u"1"}, {u"2", u"1"}, {u"1", u"2"}, {u"2", u"2"}};
     for (int r = 0; r < 4; ++r)
         for (int j = 0; j < 2; ++j) h.q[static_cast<std::size_t>(j) * 4 + r] = SysAllocString(reinterpret_cast<const OLECHAR*>(labels[r][j]));
+    h.delta.assign(4, 5);
     ASSERT_EQ(h.init(3), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_NEAR(h.critvalopt[3], std::log10(64.0), 1e-12);  // M = 4 I of 3 columns
+    EXPECT_EQ(h.delta[3], 0);
     EXPECT_EQ(h.iterate(12, 5, -1.0), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
     for (BSTR b : h.q) SysFreeString(b);

@@ -111,6 +111,8 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
         for (int32_t seed : {1, 2, 3, 4, 5, 6}) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
+            h.icrit = seed % 2 ? 1 : 2;
+            h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(2), 0);
             exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
             for (int r = 1; r <= h.N; ++r) {
@@ -131,6 +133,14 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
                     ++checked;
                 }
                 plan.codes.push_back(h.iopt[r - 1]);
+                // Each greedy step flags exactly the singular plans, and stores the criterion of the others.
+                const double det = exact::toDouble(plan.det());
+                if (r > 5) {
+                    EXPECT_EQ(h.delta[r - 1], det == 0 ? -1 : 0) << "seed " << seed << ", step " << r;
+                }
+                if (r > 5 && det != 0) {
+                    EXPECT_NEAR(h.critvalopt[r - 1], h.icrit == 1 ? det : std::log10(det), 1e-9 * (h.icrit == 1 ? det : 1));
+                }
             }
         }
     EXPECT_GT(checked, 60);
@@ -150,6 +160,7 @@ TEST(OptimalInit, RandomPlanIsTheFirstDrawCoveredAndRegular) {
         for (int32_t seed = 1; seed <= 30; ++seed) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
+            h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(1), 0);
             exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
             int32_t io = seed, out = 0, remembered = 0;
@@ -196,8 +207,10 @@ TEST(OptimalInit, TheSeedsReproduceAndContinueTheDraws) {
     }
 }
 
-// The sequential start draws min(5, N / 2) runs; the greedy steps fill the
-// rest, so the tie counts of the random runs keep what the host passed.
+// The sequential start draws min(5, N / 2) runs, the first draw of the
+// seed's stream; the greedy steps fill the rest, so the tie counts of the
+// random runs keep what the host passed. A start number other than 1, 2
+// or 3 does nothing.
 TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
     for (int32_t runs : {8, 9, 10, 14}) {
         HostPlan h({3, 3, 2, 2}, runs);
@@ -205,7 +218,15 @@ TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
         ASSERT_EQ(h.init(2), 0);
         const int k0 = std::min(5, runs / 2);
         for (int r = 0; r < runs; ++r) EXPECT_EQ(h.nbrOpt[r] == -7, r < k0) << runs << " runs, row " << r + 1;
+        matrix start(k0, 1, 0.0);
+        int32_t seed = 7, next = 0;
+        Randomkfrom1toN(h.nfullplan, &start, k0, &seed, -1, &next);
+        for (int r = 1; r <= k0; ++r) EXPECT_EQ(h.iopt[r - 1], start.vbget(r, 1)) << runs << " runs, row " << r;
     }
+    HostPlan none({3, 3, 2, 2}, 8);
+    none.iopt.assign(8, -5);
+    EXPECT_EQ(none.init(4), 0);
+    EXPECT_EQ(none.iopt, std::vector<int32_t>(8, -5));
 }
 
 // Through L alone the first greedy step is ranked through a factor of the
