@@ -275,6 +275,12 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
         delete M;
         delete LL;
     }
+    // A factor fails on a pivot of exactly 0 among the first n only (NaN is not 0).
+    matrix D(3, 3, 0.0);
+    D.vbset(1, 1, 1.0), D.vbset(2, 2, 2.0);
+    const short zeroLast = M_DiagNotNull(&D, 3), firstTwo = M_DiagNotNull(&D, 2), none = M_DiagNotNull(&D, 0);
+    D.vbset(3, 3, NAN);
+    EXPECT_EQ(std::vector<short>({zeroLast, firstTwo, none, M_DiagNotNull(&D, 3)}), std::vector<short>({0, -1, -1, -1}));
 }
 
 // An exchange multiplies det(M) by (1 - r)(1 + a) per (entering, leaving)
