@@ -307,32 +307,38 @@ TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
     for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_NEAR(got[i], want[i], 1e-15) << "case " << i;
 }
 
-// The tabulated variance of every candidate equals the quadratic form of its
-// model row, whichever coding.
+// The variance of every candidate, tabulated or (past a level count the
+// table would not pay for: 90 more factors of one level) dense, equals the
+// quadratic form of its model row, whichever coding.
 TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
     Plan plan;
     std::mt19937 rng(5);
     std::vector<int> codes;
     for (int i = 0; i < 20; ++i) codes.push_back(static_cast<int>(rng() % kCandidates));
-    for (int icode : {1, 2}) {
-        optimal::CandidateCoding coding(4, &plan.levels, icode, kP);
-        Owned X = plan.rows(codes);
-        matrix *M = nullptr, *W = nullptr;
-        optimal::GramOfRows(X.get(), X->rows(), kP, M);
-        inverse1(M, W, 1e-12, static_cast<short*>(nullptr));
-        auto table = optimal::CandidateVariance::throughInverse(coding, W);
-        optimal::ExcludedCodes none(nullptr, 0, kCandidates);
-        std::vector<double> x(kP);
-        int visited = 0;
-        optimal::ScanFreeCandidates(coding, kCandidates, none, {table.get()}, [&](const optimal::CandidateWalk& w) {
-            coding.row(w.digits(), x.data());
-            EXPECT_NEAR(table->value(w.digits()), optimal::QuadraticForm(W, x.data(), kP), 1e-12) << w.code();
-            ++visited;
-        });
-        EXPECT_EQ(visited, kCandidates);
-        delete M;
-        delete W;
-    }
+    matrixInt wide(94, 1, 1);
+    for (int j = 1; j <= 4; ++j) wide.vbset(j, 1, kLevels[j - 1]);
+    for (int icode : {1, 2})
+        for (int factors : {4, 94}) {
+            optimal::CandidateCoding coding(factors, &wide, icode, kP);
+            Owned X = plan.rows(codes);
+            matrix *M = nullptr, *W = nullptr;
+            optimal::GramOfRows(X.get(), X->rows(), kP, M);
+            inverse1(M, W, 1e-12, static_cast<short*>(nullptr));
+            auto table = optimal::CandidateVariance::throughInverse(coding, W);
+            optimal::ExcludedCodes none(nullptr, 0, kCandidates);
+            int visited = 0;
+            optimal::ScanFreeCandidates(coding, kCandidates, none, {table.get()}, [&](const optimal::CandidateWalk& w) {
+                const std::vector<int> x = exact::modelRow(kLevels, icode, w.code());
+                double q = 0.0;
+                for (int r = 1; r <= kP; ++r)
+                    for (int c = 1; c <= kP; ++c) q += x[r - 1] * W->vbget(r, c) * x[c - 1];
+                EXPECT_NEAR(table->value(w.digits()), q, 1e-12) << w.code();
+                ++visited;
+            });
+            EXPECT_EQ(visited, kCandidates);
+            delete M;
+            delete W;
+        }
 }
 
 }  // namespace
