@@ -139,6 +139,11 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
                 EXPECT_EQ(disp.vbget(1, j + 4), digits[j - 1] + 1);
             }
         }
+    // Columns past p are not the row's: a wider X keeps them.
+    matrix wider(1, kP + 2, 7.0);
+    EnumToExp(4, &plan.levels, 1, 47, &wider, &levels, &disp, 1, kP);
+    EXPECT_EQ(std::vector<double>({wider.vbget(1, kP), wider.vbget(1, kP + 1), wider.vbget(1, kP + 2)}),
+              std::vector<double>({-1.0, 7.0, 7.0}));
     // A level count of 0 decodes as one level: no column, level 1, and the
     // next factor reads the whole code (5 mod 3 = 2: its third level).
     matrixInt single(2, 1, 0);
