@@ -346,6 +346,30 @@ TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
         }
 }
 
+// The ridge inverse of a plan with fewer independent runs than columns (one
+// repeated) inverts X'X + r I: the product with it is I.
+TEST(IncrementalUpdates, RidgeInverseInvertsTheRidgedInformation) {
+    Plan plan;
+    for (const std::vector<int>& codes : {std::vector<int>{0}, {0, 5, 9, 13}, {0, 5, 5, 9, 13, 18, 22}}) {
+        const int n = static_cast<int>(codes.size());
+        Owned X = plan.rows(codes);
+        matrix W(kP, kP, 0.0);
+        optimal::RidgeInverse(X.get(), n, kP, &W);
+        std::vector<std::vector<int>> rows;
+        for (int code : codes) rows.push_back(exact::modelRow(kLevels, 1, code));
+        for (int i = 0; i < kP; ++i)
+            for (int j = 0; j < kP; ++j) {
+                double s = 0.0;
+                for (int k = 0; k < kP; ++k) {
+                    double m = i == k ? 1e-5 : 0.0;
+                    for (const auto& x : rows) m += x[i] * x[k];
+                    s += m * W.vbget(k + 1, j + 1);
+                }
+                EXPECT_NEAR(s, i == j, 1e-6) << n << " runs, (" << i + 1 << ", " << j + 1 << ")";
+            }
+    }
+}
+
 // Level coverage: a candidate completes a set of runs that misses one level
 // of a factor only by bringing that level; two missing levels of one factor
 // no single candidate can bring.
