@@ -280,6 +280,15 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
         delete M;
         delete LL;
     }
+    // A regular plan whose determinant lies below the doubles' range reads
+    // as det 0: under det it counts as singular (V kept, ridge flagged).
+    matrix tiny(n, kP, 0.0), V(kP, kP, 7.0), history(n, 1, 0.0);
+    for (int i = 1; i <= tiny.count(); ++i) tiny.vbset(i, X->vbget(i) * 1e-60);
+    double crit = 9.5, full = 0.0;
+    short flag = -1, fullFlag = 0;
+    UpdateDelta(1, 0, &tiny, kP, n, &V, &crit, &flag, nullptr);
+    CalcCrit(1, 0, 0, &tiny, kP, n, &V, &history, &full, &fullFlag, nullptr);
+    EXPECT_EQ(std::vector<double>({crit, V.vbget(1, 1), 1.0 * flag, 1.0 * fullFlag}), std::vector<double>({0, 7, -1, -1}));
     // A factor fails on a pivot of exactly 0 among the first n only (NaN is not 0).
     matrix D(3, 3, 0.0);
     D.vbset(1, 1, 1.0), D.vbset(2, 2, 2.0);
