@@ -98,7 +98,6 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
 TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
     HostPlan tied({2, 2, 2, 2, 2, 2, 2}, 8);
     tied.ioSeed = 12345;
-    tied.planOpt.assign(tied.planOpt.size(), 0.5);  // what the host passes is not read
     ASSERT_EQ(tied.init(2), 0);
     EXPECT_EQ(tied.iopt[4], 119);
     EXPECT_EQ(tied.nbrOpt[4], 14);
