@@ -71,6 +71,11 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
                 // flagged; its exchanges are scored with the ridge instead.
                 if (exactPlanOf(h).det() == 0) break;
                 ASSERT_EQ(h.iopt, startCodes);  // the same draw whatever is kept
+                if (best.run) {
+                    // A Convergence just above the best gain accepts nothing.
+                    const double from = exact::toDouble(exactPlanOf(h).det()), to = exact::toDouble(best.det);
+                    ASSERT_EQ(h.iterate(11, 1, 1.01 * (h.icrit == 1 ? to - from : std::log10(to / from))), 0);
+                }
                 const int32_t accepted = h.iterate(11, 1);
                 SCOPED_TRACE(testing::Message() << c.runs << " runs, seed " << seed << ", accelerate "
                                                 << route.accelerate << ", DoChol " << route.doChol);
@@ -141,6 +146,8 @@ TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
                 ASSERT_EQ(h.init(1), 0);
                 SCOPED_TRACE(testing::Message() << "seed " << seed << ", convergence " << convergence << ", route "
                                                 << route.accelerate << "/" << route.doChol);
+                // With neither kept, the pass inverts the plan itself: what V holds is not read.
+                if (route.accelerate == 0 && route.doChol == 0) h.vopt.assign(h.vopt.size(), 0.5);
                 ASSERT_EQ(h.iterate(12, 1, convergence), level ? 1 : 0);
                 std::vector<long long> codes(h.iopt.begin(), h.iopt.end());
                 EXPECT_EQ(codes, level ? levels[level].codes : plan.codes);
@@ -171,11 +178,34 @@ TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
     for (int32_t nalgo : {11, 12}) EXPECT_EQ(h.iterate(nalgo, 3, -1.0), 0);
     h.icrit = 2;
     EXPECT_GT(h.iterate(12, 3, -1.0), 0);
+    // Codes past the full factorial name its candidates again: a count of
+    // twice the factorial exchanges as the factorial itself does.
+    for (int32_t nalgo : {11, 12}) {
+        HostPlan twice = h, once = h;
+        twice.nfullplan = 12;
+        once.nfullplan = 6;
+        EXPECT_EQ(twice.iterate(nalgo, 3, -1.0), once.iterate(nalgo, 3, -1.0));
+        EXPECT_EQ(twice.iopt, once.iopt);
+    }
 
     HostPlan wide(std::vector<int32_t>(29, 2), 30);
     ASSERT_EQ(wide.nfullplan, 1 << 28);
     for (int r = 0; r < wide.N; ++r) wide.iopt[r] = r + 1;
     for (int32_t nalgo : {11, 12}) EXPECT_EQ(wide.iterate(nalgo, 3, -1.0), 0);
+}
+
+// Every three runs of the 2 x 2 factorial have det M = 16: with one
+// candidate left over, no exchange of one, two or three runs gains.
+TEST(OptimalExchange, FullFactorialLessOneRunHasNoGainingExchange) {
+    for (int32_t nalgo : {11, 12})
+        for (int32_t seed : {1, 2, 3, 4}) {
+            HostPlan h({2, 2}, 3);
+            h.ioSeed = seed;
+            ASSERT_EQ(h.init(1), 0);
+            const std::vector<int32_t> codes = h.iopt;
+            EXPECT_EQ(h.iterate(nalgo, 5), 0) << "nalgo " << nalgo << ", seed " << seed;
+            EXPECT_EQ(h.iopt, codes);
+        }
 }
 
 // A plan given by labels holds code 0 for the candidate the scans call
@@ -186,8 +216,11 @@ TEST(OptimalExchange, LabelledPlanHoldingEveryCandidateHasNothingToExchange) {
     const char16_t* labels[4][2] = {{u"1", u"1"}, {u"2", u"1"}, {u"1", u"2"}, {u"2", u"2"}};
     for (int r = 0; r < 4; ++r)
         for (int j = 0; j < 2; ++j) h.q[static_cast<std::size_t>(j) * 4 + r] = SysAllocString(reinterpret_cast<const OLECHAR*>(labels[r][j]));
+    h.delta.assign(4, 5);
     ASSERT_EQ(h.init(3), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_NEAR(h.critvalopt[3], std::log10(64.0), 1e-12);  // M = 4 I of 3 columns
+    EXPECT_EQ(h.delta[3], 0);
     EXPECT_EQ(h.iterate(12, 5, -1.0), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
     for (BSTR b : h.q) SysFreeString(b);

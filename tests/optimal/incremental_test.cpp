@@ -139,73 +139,266 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
                 EXPECT_EQ(disp.vbget(1, j + 4), digits[j - 1] + 1);
             }
         }
+    // Columns past p are not the row's: a wider X keeps them.
+    matrix wider(1, kP + 2, 7.0);
+    EnumToExp(4, &plan.levels, 1, 47, &wider, &levels, &disp, 1, kP);
+    EXPECT_EQ(std::vector<double>({wider.vbget(1, kP), wider.vbget(1, kP + 1), wider.vbget(1, kP + 2)}),
+              std::vector<double>({-1.0, 7.0, 7.0}));
+    // A level count of 0 decodes as one level: no column, level 1, and the
+    // next factor reads the whole code (5 mod 3 = 2: its third level).
+    matrixInt single(2, 1, 0);
+    single.vbset(2, 1, 3);
+    EnumToExp(2, &single, 1, 5, &X, &levels, &disp, 1, 3);
+    EXPECT_EQ(std::vector<double>({X.vbget(1, 1), X.vbget(1, 2), X.vbget(1, 3), levels.vbget(1, 1), levels.vbget(2, 1)}),
+              std::vector<double>({1, -1, -1, 1, 3}));
 }
 
-// Through V, appending a run multiplies det(M) by 1 + x'Vx: CalcCrit gives
-// the criterion of the enlarged plan from that of the plan before it, and a
-// non-positive x'Vx ranks one below what it held. The normed determinant
-// divides by the columns, not the runs.
-TEST(IncrementalUpdates, CriterionThroughTheInverseAndTheNormedDeterminant) {
+// Appending a run x to a plan multiplies det(M) by 1 + d(x), d(x) = x'M^-1 x,
+// so exact determinants give every route's value: through V the criterion
+// of the enlarged plan (a non-positive x'Vx ranks one below what was held),
+// through L the variance d(x) (CalcCrit: its log10 under icrit 2), in full
+// the criterion of all n rows. A single run's M = x x' is singular: the
+// ridge makes it det = (|x|^2 + r) r^(p-1). No criterion leaves it as held.
+TEST(IncrementalUpdates, EvaluationsOfEveryRouteAgainstExactDeterminants) {
     Plan plan;
-    std::vector<int> codes{0, 5, 9, 13, 18, 22, 27, 31, 36, 40, 44};
-    exact::Plan whole{kLevels, 1, {codes.begin(), codes.end()}};
-    const double before = exact::toDouble(whole.det());
-    whole.codes.push_back(47);
-    const double after = exact::toDouble(whole.det());
-    codes.push_back(47);
-    Owned X = plan.rows(codes);
+    std::vector<int> codes{0, 5, 9, 13, 18, 22, 27, 31, 36, 40, 44, 47};
     const int n = static_cast<int>(codes.size());
-    matrix *M = nullptr, *V = nullptr;
+    exact::Plan whole{kLevels, 1, {codes.begin(), codes.end() - 1}};
+    const double before = exact::toDouble(whole.det());
+    whole.codes.push_back(2);
+    const double d2 = exact::toDouble(whole.det()) / before - 1.0;  // the variance of code 2
+    whole.codes.back() = 47;
+    const double after = exact::toDouble(whole.det()), d = after / before - 1.0;
+    Owned X = plan.rows(codes), cand = plan.rows({2});
+    matrix *M = nullptr, *V = nullptr, *L = nullptr;
     optimal::GramOfRows(X.get(), n - 1, kP, M);
     inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
-    matrix history(n, 1, 0.0);
-    for (int icrit : {1, 2}) {
-        history.vbset(n - 1, 1, icrit == 1 ? before : std::log10(before));
-        double crit = 0.0;
-        short flag = 0;
-        CalcCrit(icrit, -1, 0, X.get(), kP, n, V, &history, &crit, &flag, nullptr);
-        EXPECT_NEAR(crit, icrit == 1 ? after : std::log10(after), 1e-9 * (icrit == 1 ? after : 1.0));
-        EXPECT_EQ(flag, 0);
-    }
-    matrix negative(kP, kP, 0.0);
+    M_CholDecomp(M, L);
+    matrix history(n, 1, 0.0), negative(kP, kP, 0.0);
     M_AddDelta2(&negative, kP, -1.0);
-    double crit = 3.5;
-    short flag = 0;
-    CalcCrit(2, -1, 0, X.get(), kP, n, &negative, &history, &crit, &flag, nullptr);
-    EXPECT_EQ(crit, 2.5);
+    const double r = 1e-5, single = (5.0 + r) * std::pow(r, kP - 1);  // code 0: |x|^2 = 5
+    struct Case {
+        bool delta;  // CalcCritDelta (else CalcCrit)
+        int icrit, rows;
+        short accelerate, doChol, flag, useCand;
+        matrix* inverse;
+        double expected;
+        bool log10;  // expected is compared as its base-10 logarithm
+        short flagAfter;
+    };
+    const Case cases[] = {
+        {false, 1, n, -1, 0, 0, 0, V, after, false, 0},     {false, 2, n, -1, 0, 0, 0, V, after, true, 0},
+        {false, 1, n, 0, -1, -1, 0, V, d, false, -1},        {false, 2, n, 0, -1, 0, 0, V, d, true, 0},
+        {false, 2, n, 0, 0, 0, 0, V, after, true, 0},        {false, 2, 1, -1, 0, 0, 0, V, single, true, -1},
+        {false, 1, 1, 0, -1, 0, 0, V, single, false, -1},    {false, 2, n, -1, 0, 0, 0, &negative, 2.5, false, 0},
+        {false, 3, n, -1, 0, 0, 0, V, 3.5, false, 0},        {true, 2, n, -1, 0, 0, 0, V, d, false, 0},
+        {true, 1, n, -1, 0, 0, -1, V, d2, false, 0},         {true, 2, n, 0, -1, -1, -1, V, d2, false, -1},
+        {true, 2, n, 0, 0, 0, 0, V, after, true, 0},         {true, 1, 1, -1, 0, 0, 0, V, single, false, -1},
+        {true, 2, n, -1, 0, 0, 0, &negative, 2.5, false, 0}, {true, 0, n, -1, 0, 0, 0, V, 3.5, false, 0},
+        {false, 1, 4, 0, 0, 0, 0, V, NAN, false, -1},  // four runs of eight columns: singular under det too
+    };
+    for (const Case& c : cases) {
+        history.vbset(n - 1, 1, c.icrit == 1 ? before : std::log10(before));
+        double out = 3.5;
+        short flag = c.flag;
+        if (c.delta)
+            CalcCritDelta(c.icrit, c.accelerate, c.doChol, X.get(), kP, c.rows, c.inverse, &out, &flag, L, c.useCand,
+                          cand.get());
+        else
+            CalcCrit(c.icrit, c.accelerate, c.doChol, X.get(), kP, c.rows, c.inverse, &history, &out, &flag, L);
+        SCOPED_TRACE(testing::Message() << (c.delta ? "CalcCritDelta" : "CalcCrit") << " icrit " << c.icrit << ", rows "
+                                        << c.rows << ", route " << c.accelerate << "/" << c.doChol << ", useCand "
+                                        << c.useCand);
+        const double want = c.log10 ? std::log10(c.expected) : c.expected;
+        if (!std::isnan(want)) {
+            EXPECT_NEAR(out, want, 1e-9 * std::max(1.0, std::fabs(want)));
+        }
+        EXPECT_EQ(flag, c.flagAfter);
+    }
+    // Forward substitution reads the lower triangle and what it has solved:
+    // 2 z1 = 4, z1 + 4 z2 = 10.
+    matrix L2(2, 2, 5.0), b(2, 1, 4.0), z(2, 1, 9.0);
+    L2.vbset(1, 1, 2.0), L2.vbset(2, 1, 1.0), L2.vbset(2, 2, 4.0), b.vbset(2, 1, 10.0);
+    M_ResubstiTr(&L2, &b, 2, &z);
+    EXPECT_EQ(std::vector<double>({z.vbget(1, 1), z.vbget(2, 1)}), std::vector<double>({2.0, 2.0}));
+    // Without regularisation: det under icrit 1, log10 det under any other.
+    EXPECT_NEAR(VerifyCritval(X.get(), n, kP, 1), after, 1e-9 * after);
+    EXPECT_NEAR(VerifyCritval(X.get(), n, kP, 0), std::log10(after), 1e-12);
+    // The normed determinant divides by the columns, not the runs.
     EXPECT_DOUBLE_EQ(Cpp_NormedDet(7.0, 100, 3), 1.0 / 3.0);
     EXPECT_DOUBLE_EQ(Cpp_NormedDet(5.0, 10, 2), 1.5);
     EXPECT_EQ(Cpp_NormedDet(num::kNoValue, 10, 2), num::kNoValue);
     delete M;
     delete V;
+    delete L;
 }
 
-// The tabulated variance of every candidate equals the quadratic form of its
-// model row, whichever coding.
+// UpdateDelta recomputes the criterion and V only when the flag asks for it
+// (and icrit names a criterion), leaves V alone for a singular plan, and
+// with DoChol factors M, repairing a vanishing pivot with the ridge. Checked
+// by what the results multiply back to: V M = I, L L' = M (+ ridge).
+TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
+    Plan plan;
+    const std::vector<int> codes{0, 5, 9, 13, 18, 22, 27, 31, 36, 40, 44, 47};
+    Owned X = plan.rows(codes);
+    const double det = exact::toDouble(exact::Plan{kLevels, 1, {codes.begin(), codes.end()}}.det());
+    struct Case {
+        int icrit, rows;
+        short doChol, flag;
+        double crit;  // expected; 9.5 is the value held before
+        bool inverse, factor;
+        short flagAfter;
+    };
+    const int n = static_cast<int>(codes.size());
+    const Case cases[] = {{1, n, 0, -1, det, true, false, 0},          {2, n, -1, -1, std::log10(det), true, true, 0},
+                          {2, n, -1, 0, 9.5, false, true, 0},          {2, n, 0, 0, 9.5, false, false, 0},
+                          {3, n, 0, -1, 9.5, false, false, -1},        {1, 1, 0, -1, NAN, false, false, -1},
+                          {2, 1, -1, -1, num::kNoValue, false, true, -1}, {1, 4, 0, -1, NAN, false, false, -1},
+                          {3, n, -1, -1, 9.5, false, true, -1}};
+    for (const Case& c : cases) {
+        matrix *M = nullptr, *LL = nullptr;
+        optimal::GramOfRows(X.get(), c.rows, kP, M);
+        matrix V(kP, kP, 7.0), L(kP, kP, 7.0);
+        double crit = 9.5;
+        short flag = c.flag;
+        UpdateDelta(c.icrit, c.doChol, X.get(), kP, c.rows, &V, &crit, &flag, &L);
+        SCOPED_TRACE(testing::Message() << "icrit " << c.icrit << ", rows " << c.rows << ", DoChol " << c.doChol
+                                        << ", flag " << c.flag);
+        if (!std::isnan(c.crit)) {
+            EXPECT_NEAR(crit, c.crit, 1e-9 * std::fabs(c.crit));
+        }
+        EXPECT_EQ(flag, c.flagAfter);
+        M_ProductATrA(&L, LL);
+        for (int i = 1; i <= kP; ++i)
+            for (int j = 1; j <= kP; ++j) {
+                double vm = 0.0;
+                for (int k = 1; k <= kP; ++k) vm += V.vbget(i, k) * M->vbget(k, j);
+                EXPECT_NEAR(c.inverse ? vm : V.vbget(i, j), c.inverse ? i == j : 7.0, 1e-9);
+                const double ridge = c.rows == 1 && i == j ? 1e-5 : 0.0;
+                EXPECT_NEAR(c.factor ? LL->vbget(i, j) : L.vbget(i, j), c.factor ? M->vbget(i, j) + ridge : 7.0, 1e-9);
+            }
+        delete M;
+        delete LL;
+    }
+    // A regular plan whose determinant lies below the doubles' range reads
+    // as det 0: under det it counts as singular (V kept, ridge flagged).
+    matrix tiny(n, kP, 0.0), V(kP, kP, 7.0), history(n, 1, 0.0);
+    for (int i = 1; i <= tiny.count(); ++i) tiny.vbset(i, X->vbget(i) * 1e-60);
+    double crit = 9.5, full = 0.0;
+    short flag = -1, fullFlag = 0;
+    UpdateDelta(1, 0, &tiny, kP, n, &V, &crit, &flag, nullptr);
+    CalcCrit(1, 0, 0, &tiny, kP, n, &V, &history, &full, &fullFlag, nullptr);
+    EXPECT_EQ(std::vector<double>({crit, V.vbget(1, 1), 1.0 * flag, 1.0 * fullFlag}), std::vector<double>({0, 7, -1, -1}));
+    // A factor fails on a pivot of exactly 0 among the first n only (NaN is not 0).
+    matrix D(3, 3, 0.0);
+    D.vbset(1, 1, 1.0), D.vbset(2, 2, 2.0);
+    const short zeroLast = M_DiagNotNull(&D, 3), firstTwo = M_DiagNotNull(&D, 2), none = M_DiagNotNull(&D, 0);
+    D.vbset(3, 3, NAN);
+    EXPECT_EQ(std::vector<short>({zeroLast, firstTwo, none, M_DiagNotNull(&D, 3)}), std::vector<short>({0, -1, -1, -1}));
+}
+
+// An exchange multiplies det(M) by (1 - r)(1 + a) per (entering, leaving)
+// pair; a leaving variance of 1 or more, or a sentinel, makes no gain.
+TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
+    const double S = num::kNoValue, T = num::kNoValuePositive;
+    const double pair = 0.5 * 1.5 - 1.0, three = 1.5 * 1.5 * 1.5 * 0.5 * 0.5 * 0.5 - 1.0;
+    const double got[] = {federovDelta(0.5, 0.5), federovDelta(1.0, 0.0), federovDelta(3.0, 1.0),
+                          federovDelta(S, 0.2), federovDelta(T, 0.2), federovDelta(0.2, S), federovDelta(0.2, 1.5),
+                          federovDelta2(0.5, S, 0.5, 0.5), federovDelta2(0.5, 0.5, S, 0.5),
+                          federovDelta2(0.5, 0.5, T, 0.5), federovDelta2(0.5, 0.5, 0.5, S),
+                          federovDelta2(0.5, 0.5, 0.5, 1.0), federovDelta3(0.5, 0.5, 0.5, 0.5, 0.5, 0.5),
+                          federovDelta3(0.5, S, 0.5, 0.5, 0.5, 0.5), federovDelta3(0.5, 1.0, 0.5, 0.5, 0.5, 0.5),
+                          federovDelta3(0.5, 0.5, T, 0.5, 0.5, 0.5), federovDelta3(0.5, 0.5, 0.5, 1.0, 0.5, 0.5),
+                          federovDelta3(0.5, 0.5, 0.5, 0.5, S, 0.5), federovDelta3(0.5, 0.5, 0.5, 0.5, 0.5, S),
+                          federovDelta3(0.5, 0.5, 0.5, 0.5, 0.5, 2.0),
+                          CalcCritShort(1, 0.5, 0.5, 4.0), CalcCritShort(2, 1.0, 0.0, 2.0),
+                          CalcCritShort(0, 1.0, 0.0, 2.0), CalcCritShort(1, 0.7, 1.0, 4.0),
+                          CalcCritShort(2, S, 0.2, 2.0), CalcCritShort(2, T, 0.2, 2.0), CalcCritShort(1, 0.3, S, 4.0)};
+    const double want[] = {-0.25, 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, three, 0.0, 0.0, 0.0,
+                           0.0, 0.0, 0.0, 0.0, 4.0 * (pair + 1.0), 2.0 + std::log10(2.0), 2.0 + std::log10(2.0),
+                           4.0, 2.0, 2.0, 4.0};
+    static_assert(std::size(got) == std::size(want));
+    for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_NEAR(got[i], want[i], 1e-15) << "case " << i;
+}
+
+// The variance of every candidate, tabulated or (past a level count the
+// table would not pay for: 90 more factors of one level) dense, equals the
+// quadratic form of its model row, whichever coding.
 TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
     Plan plan;
     std::mt19937 rng(5);
     std::vector<int> codes;
     for (int i = 0; i < 20; ++i) codes.push_back(static_cast<int>(rng() % kCandidates));
-    for (int icode : {1, 2}) {
-        optimal::CandidateCoding coding(4, &plan.levels, icode, kP);
+    matrixInt wide(94, 1, 1);
+    for (int j = 1; j <= 4; ++j) wide.vbset(j, 1, kLevels[j - 1]);
+    for (int icode : {1, 2})
+        for (int factors : {4, 94}) {
+            optimal::CandidateCoding coding(factors, &wide, icode, kP);
+            Owned X = plan.rows(codes);
+            matrix *M = nullptr, *W = nullptr;
+            optimal::GramOfRows(X.get(), X->rows(), kP, M);
+            inverse1(M, W, 1e-12, static_cast<short*>(nullptr));
+            auto table = optimal::CandidateVariance::throughInverse(coding, W);
+            optimal::ExcludedCodes none(nullptr, 0, kCandidates);
+            int visited = 0;
+            optimal::ScanFreeCandidates(coding, kCandidates, none, {table.get()}, [&](const optimal::CandidateWalk& w) {
+                const std::vector<int> x = exact::modelRow(kLevels, icode, w.code());
+                double q = 0.0;
+                for (int r = 1; r <= kP; ++r)
+                    for (int c = 1; c <= kP; ++c) q += x[r - 1] * W->vbget(r, c) * x[c - 1];
+                EXPECT_NEAR(table->value(w.digits()), q, 1e-12) << w.code();
+                ++visited;
+            });
+            EXPECT_EQ(visited, kCandidates);
+            delete M;
+            delete W;
+        }
+}
+
+// The ridge inverse of a plan with fewer independent runs than columns (one
+// repeated) inverts X'X + r I: the product with it is I.
+TEST(IncrementalUpdates, RidgeInverseInvertsTheRidgedInformation) {
+    Plan plan;
+    for (const std::vector<int>& codes : {std::vector<int>{0}, {0, 5, 9, 13}, {0, 5, 5, 9, 13, 18, 22}}) {
+        const int n = static_cast<int>(codes.size());
         Owned X = plan.rows(codes);
-        matrix *M = nullptr, *W = nullptr;
-        optimal::GramOfRows(X.get(), X->rows(), kP, M);
-        inverse1(M, W, 1e-12, static_cast<short*>(nullptr));
-        auto table = optimal::CandidateVariance::throughInverse(coding, W);
-        optimal::ExcludedCodes none(nullptr, 0, kCandidates);
-        std::vector<double> x(kP);
-        int visited = 0;
-        optimal::ScanFreeCandidates(coding, kCandidates, none, {table.get()}, [&](const optimal::CandidateWalk& w) {
-            coding.row(w.digits(), x.data());
-            EXPECT_NEAR(table->value(w.digits()), optimal::QuadraticForm(W, x.data(), kP), 1e-12) << w.code();
-            ++visited;
-        });
-        EXPECT_EQ(visited, kCandidates);
-        delete M;
-        delete W;
+        matrix W(kP, kP, 0.0);
+        optimal::RidgeInverse(X.get(), n, kP, &W);
+        std::vector<std::vector<int>> rows;
+        for (int code : codes) rows.push_back(exact::modelRow(kLevels, 1, code));
+        for (int i = 0; i < kP; ++i)
+            for (int j = 0; j < kP; ++j) {
+                double s = 0.0;
+                for (int k = 0; k < kP; ++k) {
+                    double m = i == k ? 1e-5 : 0.0;
+                    for (const auto& x : rows) m += x[i] * x[k];
+                    s += m * W.vbget(k + 1, j + 1);
+                }
+                EXPECT_NEAR(s, i == j, 1e-6) << n << " runs, (" << i + 1 << ", " << j + 1 << ")";
+            }
     }
+}
+
+// Level coverage: a candidate completes a set of runs that misses one level
+// of a factor only by bringing that level; two missing levels of one factor
+// no single candidate can bring.
+TEST(IncrementalUpdates, LevelCoverageAsksForTheMissingLevelOnly) {
+    matrixInt levels(2, 1, 3);
+    levels.vbset(2, 1, 2);
+    const optimal::CandidateCoding coding(2, &levels, 1, 4);
+    matrix disp(2, 6, 0.0);  // runs at levels (1, 1) and (2, 2)
+    disp.vbset(1, 5, 1.0), disp.vbset(1, 6, 1.0), disp.vbset(2, 5, 2.0), disp.vbset(2, 6, 2.0);
+    optimal::LevelCoverage coverage(coding, &levels);
+    for (int r = 1; r <= 2; ++r) coverage.addDisplayRow(&disp, r);
+    ASSERT_TRUE(coverage.prepare());
+    EXPECT_EQ(std::vector<bool>({coverage.completedBy({2, 0}), coverage.completedBy({1, 1}), coverage.completedBy({0, 0})}),
+              std::vector<bool>({true, false, false}));
+    coverage.addDigits({2, 0});  // the third level, as a 0-based digit
+    ASSERT_TRUE(coverage.prepare());
+    EXPECT_TRUE(coverage.completedBy({0, 0}));
+    optimal::LevelCoverage one(coding, &levels);
+    one.addDisplayRow(&disp, 1);
+    EXPECT_FALSE(one.prepare());
 }
 
 }  // namespace

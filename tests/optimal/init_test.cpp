@@ -76,12 +76,18 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     extra.chol.resize(16);
     EXPECT_EQ(extra.init(1), optimal::kImpossibleSizes);
     EXPECT_EQ(extra.init(2), optimal::kImpossibleSizes);
-    matrix out(5, 1, 0.0);
-    int32_t seed = 3, next = 0;
-    Randomkfrom1toN(3, &out, 5, &seed, -1, &next);
-    std::vector<double> first{out.vbget(1, 1), out.vbget(2, 1), out.vbget(3, 1)};
-    std::sort(first.begin(), first.end());
-    EXPECT_EQ(first, (std::vector<double>{1, 2, 3}));
+    // Five draws from 1..N: the first N are a permutation, and every one is
+    // one of 1..N (past N they repeat).
+    for (int32_t n : {3, 1}) {
+        matrix out(5, 1, 0.0);
+        int32_t seed = 3, next = 0;
+        Randomkfrom1toN(n, &out, 5, &seed, -1, &next);
+        std::vector<double> values(out.data(), out.data() + 5);
+        std::sort(values.begin(), values.begin() + n);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(values[i], i < n ? i + 1 : std::clamp(std::round(values[i]), 1.0, 1.0 * n)) << n << ", " << i;
+        }
+    }
 }
 
 // The greedy step takes, among candidates of equal criterion, the highest
@@ -105,6 +111,8 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
         for (int32_t seed : {1, 2, 3, 4, 5, 6}) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
+            h.icrit = seed % 2 ? 1 : 2;
+            h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(2), 0);
             exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
             for (int r = 1; r <= h.N; ++r) {
@@ -125,32 +133,62 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
                     ++checked;
                 }
                 plan.codes.push_back(h.iopt[r - 1]);
+                // Each greedy step flags exactly the singular plans, and stores the criterion of the others.
+                const double det = exact::toDouble(plan.det());
+                if (r > 5) {
+                    EXPECT_EQ(h.delta[r - 1], det == 0 ? -1 : 0) << "seed " << seed << ", step " << r;
+                }
+                if (r > 5 && det != 0) {
+                    EXPECT_NEAR(h.critvalopt[r - 1], h.icrit == 1 ? det : std::log10(det), 1e-9 * (h.icrit == 1 ? det : 1));
+                }
             }
         }
     EXPECT_GT(checked, 60);
 }
 
-// Random plans are redrawn until the first N - 1 runs show every level and
-// the information matrix is regular: on designs where most draws fail one or
-// the other, every accepted plan passes both, by exact determinant.
-TEST(OptimalInit, RandomPlansAreRedrawnUntilCoveredAndRegular) {
+// A random plan is the first draw of the seed's stream whose first N - 1
+// runs show every level (the last run is not counted) and whose exact
+// determinant is not 0: the draws replayed step by step, and both reasons
+// for a redraw must have arisen among the seeds.
+TEST(OptimalInit, RandomPlanIsTheFirstDrawCoveredAndRegular) {
     struct Case {
         std::vector<int32_t> levels;
         int32_t runs;
     };
+    int lastRunWouldCover = 0, singular = 0;
     for (const Case& c : {Case{{2, 2, 2, 2, 2, 2, 2}, 8}, Case{{4, 4, 3}, 9}})
         for (int32_t seed = 1; seed <= 30; ++seed) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
+            h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(1), 0);
             exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
-            for (int r = 0; r < h.N - 1; ++r) plan.codes.push_back(h.iopt[r]);
-            EXPECT_TRUE(plan.showsEveryLevel()) << "seed " << seed;
-            plan.codes.push_back(h.iopt[h.N - 1]);
+            int32_t io = seed, out = 0, remembered = 0;
+            for (int draw = 0; draw < 1000; ++draw) {
+                matrix codes(h.N, 1, 0.0);
+                Randomkfrom1toN(h.nfullplan, &codes, h.N, &io, -1, &out);
+                if (draw == 0) remembered = io;
+                io = out;
+                plan.codes.clear();
+                for (int r = 1; r < h.N; ++r) plan.codes.push_back(static_cast<long long>(codes.vbget(r, 1)));
+                const bool covered = plan.showsEveryLevel();
+                plan.codes.push_back(static_cast<long long>(codes.vbget(h.N, 1)));
+                if (!covered) {
+                    lastRunWouldCover += plan.showsEveryLevel();
+                    continue;
+                }
+                if (plan.det() != 0) break;
+                ++singular;
+            }
+            EXPECT_EQ(std::vector<long long>(h.iopt.begin(), h.iopt.end()), plan.codes) << "seed " << seed;
+            EXPECT_EQ(h.oSeed, remembered);
+            EXPECT_EQ(h.ioSeed, io);
             ASSERT_TRUE(plan.det() > 0) << "seed " << seed;
             EXPECT_NEAR(h.critvalopt[h.N - 1], std::log10(exact::toDouble(plan.det())), 1e-9);
             EXPECT_EQ(h.delta[h.N - 1], 0);
         }
+    EXPECT_GT(lastRunWouldCover, 0);
+    EXPECT_GT(singular, 0);
 }
 
 // After nalgo 1 or 2, oSeed holds the seed that reproduces the call (here of
@@ -169,8 +207,10 @@ TEST(OptimalInit, TheSeedsReproduceAndContinueTheDraws) {
     }
 }
 
-// The sequential start draws min(5, N / 2) runs; the greedy steps fill the
-// rest, so the tie counts of the random runs keep what the host passed.
+// The sequential start draws min(5, N / 2) runs, the first draw of the
+// seed's stream; the greedy steps fill the rest, so the tie counts of the
+// random runs keep what the host passed. A start number other than 1, 2
+// or 3 does nothing.
 TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
     for (int32_t runs : {8, 9, 10, 14}) {
         HostPlan h({3, 3, 2, 2}, runs);
@@ -178,14 +218,23 @@ TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
         ASSERT_EQ(h.init(2), 0);
         const int k0 = std::min(5, runs / 2);
         for (int r = 0; r < runs; ++r) EXPECT_EQ(h.nbrOpt[r] == -7, r < k0) << runs << " runs, row " << r + 1;
+        matrix start(k0, 1, 0.0);
+        int32_t seed = 7, next = 0;
+        Randomkfrom1toN(h.nfullplan, &start, k0, &seed, -1, &next);
+        for (int r = 1; r <= k0; ++r) EXPECT_EQ(h.iopt[r - 1], start.vbget(r, 1)) << runs << " runs, row " << r;
     }
+    HostPlan none({3, 3, 2, 2}, 8);
+    none.iopt.assign(8, -5);
+    EXPECT_EQ(none.init(4), 0);
+    EXPECT_EQ(none.iopt, std::vector<int32_t>(8, -5));
 }
 
 // Through L alone the first greedy step is ranked through a factor of the
 // random start, whatever the host left in Chol, and critvalopt holds the
 // criterion of each enlarged plan.
 TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
-    std::vector<int32_t> codes;
+    HostPlan reference({3, 3, 2, 2}, 12);  // through V: the same ranking, so the same choices
+    ASSERT_EQ(reference.init(2), 0);
     for (double garbage : {0.0, 3.5}) {
         HostPlan h({3, 3, 2, 2}, 12);
         h.accelerate = 0;
@@ -193,14 +242,11 @@ TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
         h.chol.assign(h.chol.size(), garbage);
         ASSERT_EQ(h.init(2), 0);
         for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], log10DetOfRows(h, r), 1e-9) << r;
-        if (!codes.empty()) {
-            EXPECT_EQ(h.iopt, codes);
-        }
-        codes = h.iopt;
+        EXPECT_EQ(h.iopt, reference.iopt);
     }
 }
 
-// With both V and L kept, V follows every step of the construction.
+// With both V and L kept, both follow every step of the construction.
 TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
     HostPlan h({3, 3, 2, 2}, 12);
     h.doChol = -1;
@@ -211,6 +257,12 @@ TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
     inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
     for (int i = 0; i < h.p * h.p; ++i) EXPECT_NEAR(h.vopt[i], V->vbget(i + 1), 1e-9);
     EXPECT_NEAR(h.critvalopt[h.N - 1], log10DetOfRows(h, h.N), 1e-9);
+    for (int i = 0; i < h.p; ++i)
+        for (int j = 0; j < h.p; ++j) {
+            double ll = 0.0;  // (L L')(i, j)
+            for (int k = 0; k < h.p; ++k) ll += h.chol[k * h.p + i] * h.chol[k * h.p + j];
+            EXPECT_NEAR(ll, M->vbget(i + 1, j + 1), 1e-9);
+        }
     delete M;
     delete V;
 }
@@ -230,6 +282,22 @@ TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
     PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
     EXPECT_EQ(codes.vbget(1, 1), static_cast<int>(3u * (INT32_MAX - 1u) + 1u));
     EXPECT_EQ(codes.vbget(2, 1), 0);
+    // Nor do a digit followed by a letter or 2^64 + 2 written out (which a
+    // 64-bit count would wrap to 2): the huge factor adds nothing. Neither
+    // does a level past the count: with the huge factor at its second
+    // level, "4" of the 3-level factor leaves the code at 1.
+    const char16_t* labels[3][2] = {{u"2", u"1x"}, {u"2", u"18446744073709551618"}, {u"4", u"2"}};
+    for (const auto& label : labels) {
+        q.vbset(1, 1, label[0]), q.vbset(1, 2, label[1]);
+        PlanToComb(2, &levels, 0, &cats, 2, &q, &codes);
+        EXPECT_EQ(codes.vbget(1, 1), 1) << "labels " << std::char_traits<char16_t>::length(label[1]) << " long";
+    }
+    // A code is unused when it is not among the first n of the list.
+    matrixInt list(3, 1, 0);
+    list.vbset(1, 1, 4), list.vbset(2, 1, 9);
+    EXPECT_EQ(std::vector<int>({IsUnusedComb(9, &list, 3), IsUnusedComb(0, &list, 3), IsUnusedComb(0, &list, 2),
+                                IsUnusedComb(4, &list, 0), IsUnusedCombWithouti(4, &list, 1), IsUnusedComb(-1, &list, 3)}),
+              std::vector<int>({0, 0, -1, -1, 0, -1}));
     cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi");
     q.vbset(1, 1, u"hi"), q.vbset(2, 1, u"");  // an empty label is the first unnamed level
     PlanToComb(1, &levels, -1, &cats, 2, &q, &codes);
