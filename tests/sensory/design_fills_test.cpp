@@ -10,32 +10,13 @@
 #include "services/numeric.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <set>
 
 namespace {
 
-// The k-subsets of 1..n, ascending within, in lexicographic order.
-std::vector<std::vector<int>> subsets(int n, int k) {
-    std::vector<std::vector<int>> out;
-    for (unsigned mask = 0; mask < (1u << n); ++mask) {
-        if (std::popcount(mask) != k) continue;
-        std::vector<int> s;
-        for (int p = 0; p < n; ++p)
-            if (mask >> p & 1u) s.push_back(p + 1);
-        out.push_back(s);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-std::vector<int> rowOf(const matrixInt& M, int j, int P) {
-    std::vector<int> r;
-    for (int p = 1; p <= P; ++p)
-        if (M.vbget(j, p) == 1) r.push_back(p);
-    return r;
-}
+using stest::rowOf;
+using stest::subsets;
 
 matrix filled(int P, double v) { return matrix(P, 1, v); }
 

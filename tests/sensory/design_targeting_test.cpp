@@ -18,19 +18,8 @@
 
 namespace {
 
-// Plain pair concurrences of the first J rows: (p, q) for p < q.
-std::vector<int> pairConcurrences(const matrixInt& M, int J, int P) {
-    std::vector<int> c;
-    for (int p = 1; p <= P; ++p)
-        for (int q = p + 1; q <= P; ++q) {
-            int n = 0;
-            for (int j = 1; j <= J; ++j) n += M.vbget(j, p) * M.vbget(j, q);
-            c.push_back(n);
-        }
-    return c;
-}
-
-int spread(const std::vector<int>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); }
+using stest::pairConcurrences;
+using stest::spread;
 
 std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
     std::set<std::vector<int>> blocks;
