@@ -18,8 +18,6 @@ namespace {
 using stest::rowOf;
 using stest::subsets;
 
-matrix filled(int P, double v) { return matrix(P, 1, v); }
-
 TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
     for (const auto& [n, k] : {std::pair{6, 3}, {5, 1}, {5, 2}, {7, 4}}) {
         const auto all = subsets(n, k);
@@ -102,73 +100,147 @@ TEST(DesignFills, DistinctBlockFillUsesEveryBlockOnceAndBreaksTiesByDraws) {
     }
 }
 
-// The marginal fill with one draw per row, replayed: the products most owed
-// are placed, the rest drawn as one block among the subsets of the list one
-// below them (or of the most owed, when they are more than a row holds).
-std::vector<std::vector<int>> replayOneDrawFill(int rows, int P, int R, double owed, int seed) {
-    std::vector<double> left(static_cast<std::size_t>(P), owed);
-    int s = seed, o = 0;
-    short init = -1;
-    sensory::SeedStream seeds(&s, &init, &o);
-    std::vector<std::vector<int>> out;
-    for (int j = 0; j < rows; ++j) {
+// A row of the marginal fills: the products most owed are placed and the
+// rest chosen from the list one below them, or all from the most owed when
+// they are more than a row holds.
+struct Lists {
+    std::vector<int> fixed, pool;
+    int needed = 0;
+    explicit Lists(const std::vector<double>& left, int R) {
         const double top = *std::max_element(left.begin(), left.end());
         std::vector<int> must, may;
-        for (int p = 1; p <= P; ++p) {
+        for (int p = 1; p <= static_cast<int>(left.size()); ++p) {
             if (left[static_cast<std::size_t>(p - 1)] == top) must.push_back(p);
             if (left[static_cast<std::size_t>(p - 1)] == top - 1) may.push_back(p);
         }
         const bool fromMust = static_cast<int>(must.size()) > R;
-        const std::vector<int>& pool = fromMust ? must : may;
-        std::vector<int> row = fromMust ? std::vector<int>{} : must;
-        const int needed = std::min(R - static_cast<int>(row.size()), static_cast<int>(pool.size()));
-        const auto choices = subsets(static_cast<int>(pool.size()), needed);
-        const auto& pick = choices[static_cast<std::size_t>(seeds.uniform() * static_cast<double>(choices.size()))];
-        for (int i : pick) row.push_back(pool[static_cast<std::size_t>(i - 1)]);
+        pool = fromMust ? must : may;
+        if (!fromMust) fixed = must;
+        needed = std::min(R - static_cast<int>(fixed.size()), static_cast<int>(pool.size()));
+    }
+};
+
+struct Replay {
+    std::vector<std::vector<int>> rows;
+    std::vector<double> left;
+};
+
+// The fill with one draw per row: one block among the pool's subsets.
+Replay replayOneDrawFill(int rows, int R, std::vector<double> left, int seed) {
+    int s = seed, o = 0;
+    short init = -1;
+    sensory::SeedStream seeds(&s, &init, &o);
+    Replay out;
+    for (int j = 0; j < rows; ++j) {
+        const Lists l(left, R);
+        const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
+        std::vector<int> row = l.fixed;
+        for (int i : choices[static_cast<std::size_t>(seeds.uniform() * static_cast<double>(choices.size()))])
+            row.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
         std::sort(row.begin(), row.end());
         for (int p : row) left[static_cast<std::size_t>(p - 1)] -= 1;
-        out.push_back(row);
+        out.rows.push_back(row);
     }
+    out.left = left;
+    return out;
+}
+
+double populationVariance(const std::vector<double>& x) {
+    double mean = 0, ss = 0;
+    for (double v : x) mean += v / static_cast<double>(x.size());
+    for (double v : x) ss += (v - mean) * (v - mean);
+    return ss / static_cast<double>(x.size());  // 0/0 for no values
+}
+
+// The fill by random trials: a trial takes the first entries of a drawn
+// permutation of the pool; it becomes the best when it is no worse in mean
+// overlap with the earlier rows and in the variance of the pair
+// concurrences, and strictly better in one of them or in the overlap
+// variance; a row ends after 100 trials in a row that are not.
+Replay replayTrialFill(int rows, int P, int R, std::vector<double> left, int seed) {
+    int s = seed, o = 0;
+    short init = -1;
+    sensory::SeedStream seeds(&s, &init, &o);
+    matrixInt permutation(P, 1, 0);
+    Replay out;
+    constexpr double tie = 1e-12;
+    for (int j = 0; j < rows; ++j) {
+        const Lists l(left, R);
+        double bestMean = P, bestVar = static_cast<double>(P) * P, bestCo = rows;
+        std::vector<int> best;
+        for (int failures = 0; failures < 100;) {
+            seeds.permutation(static_cast<int>(l.pool.size()), &permutation);
+            std::vector<int> trial = l.fixed;
+            for (int k = 1; k <= l.needed; ++k) trial.push_back(l.pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);
+            std::vector<double> overlaps, pairs;
+            for (const auto& row : out.rows) {
+                double n = 0;
+                for (int p : trial) n += static_cast<double>(std::count(row.begin(), row.end(), p));
+                overlaps.push_back(n);
+            }
+            for (int a = 1; a <= P; ++a)
+                for (int b = 1; b < a; ++b) {
+                    double n = 0;
+                    for (const auto& row : out.rows) n += std::count(row.begin(), row.end(), a) * std::count(row.begin(), row.end(), b);
+                    n += std::count(trial.begin(), trial.end(), a) * std::count(trial.begin(), trial.end(), b);
+                    pairs.push_back(n);
+                }
+            double mean = 0;
+            for (double v : overlaps) mean += v / static_cast<double>(overlaps.size());
+            const double var = populationVariance(overlaps), co = populationVariance(pairs);
+            if (best.empty()) best = trial;
+            if (mean < bestMean + tie && co < bestCo + tie && (var < bestVar - tie || mean < bestMean - tie || co < bestCo - tie)) {
+                best = trial, bestMean = mean, bestVar = var, bestCo = co, failures = 0;
+            } else {
+                ++failures;
+            }
+        }
+        std::sort(best.begin(), best.end());
+        for (int p : best) left[static_cast<std::size_t>(p - 1)] -= 1;
+        out.rows.push_back(best);
+    }
+    out.left = left;
     return out;
 }
 
 TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
-    for (const auto& [rows, P, R, owed] : {std::tuple{5, 5, 3, 3.0}, {3, 6, 4, 2.0}, {6, 4, 2, 3.0}})
-        for (int s = 1; s <= 4; ++s) {
-            int nRows = rows, iP = P, iR = R, seed = s, oSeed = 0;
-            short init = -1;
-            double crit = 0;
-            matrixInt rest(rows, P, 0);
-            matrix remaining = filled(P, owed);
-            RercursiveTableFill23(0, 1, nRows, iP, iR, 0, 2, 0, &rest, &remaining, &crit, &seed, &init, &oSeed);
-            const auto expected = replayOneDrawFill(rows, P, R, owed, s);
-            for (int j = 1; j <= rows; ++j) EXPECT_EQ(rowOf(rest, j, P), expected[static_cast<std::size_t>(j - 1)]);
-            for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), 0.0);
-            EXPECT_TRUE(stest::sameBits(crit, sensory::DesignScorer().score(2, &rest, rows, P, R)));
-        }
-    // The fill by random trials, 7 rows of 3 of 7 products: the second row
-    // must take three of the four products still owed three times, the third
-    // the one left and one product of each earlier row (the least overlap
-    // variance and the most even concurrences).
-    for (int s = 1; s <= 4; ++s) {
-        int seed = s, oSeed = 0;
-        short init = -1;
-        double crit = 0;
-        matrixInt rest(7, 7, 0);
-        matrix remaining = filled(7, 3.0);
-        RercursiveTableFill24(1, 7, 7, 3, 1, &rest, &remaining, &crit, &seed, &init, &oSeed);
-        stest::expectBlocksOfSize(rest, 7, 7, 3);
-        EXPECT_EQ(stest::columnSums(rest, 7, 7), std::vector<int>(7, 3));
-        const auto overlap = [&](int a, int b) {
-            int n = 0;
-            for (int p = 1; p <= 7; ++p) n += rest.vbget(a, p) * rest.vbget(b, p);
-            return n;
-        };
-        EXPECT_EQ(overlap(1, 2), 0);
-        EXPECT_EQ(overlap(1, 3), 1);
-        EXPECT_EQ(overlap(2, 3), 1);
-        EXPECT_LE(crit, 2.0 * 7 / (6.0 * 3) + 1e-12);
-    }
+    // Equal, unequal and spent marginals (the last: rows past what is owed).
+    const std::vector<std::tuple<int, int, std::vector<double>>> cases = {
+        {5, 3, std::vector<double>(5, 3.0)}, {3, 4, std::vector<double>(6, 2.0)}, {6, 2, std::vector<double>(4, 3.0)},
+        {5, 3, {4, 4, 4, 3}}, {2, 3, {0, 0, -1, -1, -1}}, {8, 3, {4, 4, 4, 3, 3, 3, 3}}};
+    for (const auto& [rows, R, owed] : cases)
+        for (int s = 1; s <= 3; ++s)
+            for (bool trials : {false, true}) {
+                int nRows = rows, P = static_cast<int>(owed.size()), iR = R, seed = s, oSeed = 0;
+                short init = -1;
+                double crit = 0;
+                matrixInt rest(rows, P, 0);
+                matrix remaining(P, 1, 0.0);
+                for (int p = 1; p <= P; ++p) remaining.vbset(p, owed[static_cast<std::size_t>(p - 1)]);
+                if (trials) {
+                    RercursiveTableFill24(1, rows, P, R, 2, &rest, &remaining, &crit, &seed, &init, &oSeed);
+                } else {
+                    RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seed, &init, &oSeed);
+                }
+                const Replay expected = trials ? replayTrialFill(rows, P, R, owed, s) : replayOneDrawFill(rows, R, owed, s);
+                for (int j = 1; j <= rows; ++j)
+                    EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << trials << " seed " << s;
+                for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), expected.left[static_cast<std::size_t>(p - 1)]);
+                EXPECT_TRUE(stest::sameBits(crit, sensory::DesignScorer().score(2, &rest, rows, P, R)));
+            }
+    // Shapes no block fits and a missing criterion leave everything untouched.
+    matrixInt rest(2, 3, 0);
+    matrix remaining(3, 1, 1.0), table(1, 1, 0.0);
+    StoreAllCombinesJPMat(&rest, 3, 4, 1);
+    int nRest = 2, P = 3, R = 4, firstFree = 1, seed = 1, oSeed = 0;
+    short init = -1;
+    double C = 0, crit = 5;
+    RercursiveTableFill22(1, 1, nRest, P, R, C, 1, 0, 0, 0, firstFree, &rest, &table, 0, &crit, &seed, &init, &oSeed);
+    R = 2;
+    RercursiveTableFill23(0, 1, nRest, P, R, 0, 1, 0, &rest, &remaining, nullptr, &seed, &init, &oSeed);
+    EXPECT_EQ(crit, 5);
+    EXPECT_EQ(stest::columnSums(rest, 2, 3), std::vector<int>(3, 0));
+    EXPECT_EQ(remaining.vbget(1), 1.0);
 }
 
 TEST(DesignFills, CooccurrenceCountsAddUpAndTheirVarianceIsThePopulationOne) {
