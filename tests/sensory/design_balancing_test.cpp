@@ -96,18 +96,24 @@ TEST(DesignBalancing, OnlyArithmeticallyBalanceableShapesAreSearched) {
     int seed = 2, oSeed = 0;
     short init = -1;
     sensory::SeedStream seeds(&seed, &init, &oSeed);
-    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, same.get(), seeds));
-    std::vector<int32_t> jp;
-    for (int p = 1; p <= 7; ++p)
-        for (int j = 1; j <= 7; ++j) jp.push_back(same->vbget(j, p));
-    expectBalanced(jp, 7, 7, 3, true);
-    EXPECT_FALSE(sensory::balanceDesign(7, 7, 2, {0, 0.0}, same.get(), seeds));
-    EXPECT_EQ(jp, [&] {
+    const auto flat = [](const matrixInt& M) {
         std::vector<int32_t> v;
         for (int p = 1; p <= 7; ++p)
-            for (int j = 1; j <= 7; ++j) v.push_back(same->vbget(j, p));
+            for (int j = 1; j <= 7; ++j) v.push_back(M.vbget(j, p));
         return v;
-    }());
+    };
+    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, same.get(), seeds));
+    const std::vector<int32_t> balanced = flat(*same);
+    expectBalanced(balanced, 7, 7, 3, true);
+    EXPECT_FALSE(sensory::balanceDesign(7, 7, 2, {0, 0.0}, same.get(), seeds));
+    EXPECT_EQ(flat(*same), balanced);
+    // Any other unusable start is replaced by the same cyclic one: the same draws give the same design.
+    const auto other = stest::fromBlocks(7, {{4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}});
+    int seed2 = 2, oSeed2 = 0;
+    short init2 = -1;
+    sensory::SeedStream seeds2(&seed2, &init2, &oSeed2);
+    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, other.get(), seeds2));
+    EXPECT_EQ(flat(*other), balanced);
 }
 
 }  // namespace
