@@ -86,6 +86,34 @@ TEST(DesignBalancing, OnlyArithmeticallyBalanceableShapesAreSearched) {
     EXPECT_FALSE(sensory::balancedDesignPossible(5, 10, 2));   // fewer blocks than products
     EXPECT_FALSE(sensory::balancedDesignPossible(7, 7, 7));    // complete blocks
     EXPECT_FALSE(sensory::balancedDesignPossible(INT32_MAX, 7, 3));
+    EXPECT_TRUE(sensory::balancedDesignPossible(7, 7, 3));   // Fisher's bound met
+    EXPECT_TRUE(sensory::balancedDesignPossible(6, 4, 2));   // every pair once
+    EXPECT_FALSE(sensory::balancedDesignPossible(7, 4, 2));  // r = 7/2
+    EXPECT_FALSE(sensory::balancedDesignPossible(4, 4, 1));  // no pairs to balance
+    // A start of one block repeated is replaced by the cyclic one and
+    // balanced from there; an impossible shape leaves the design alone.
+    const auto same = stest::fromBlocks(7, {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}});
+    int seed = 2, oSeed = 0;
+    short init = -1;
+    sensory::SeedStream seeds(&seed, &init, &oSeed);
+    const auto flat = [](const matrixInt& M) {
+        std::vector<int32_t> v;
+        for (int p = 1; p <= 7; ++p)
+            for (int j = 1; j <= 7; ++j) v.push_back(M.vbget(j, p));
+        return v;
+    };
+    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, same.get(), seeds));
+    const std::vector<int32_t> balanced = flat(*same);
+    expectBalanced(balanced, 7, 7, 3, true);
+    EXPECT_FALSE(sensory::balanceDesign(7, 7, 2, {0, 0.0}, same.get(), seeds));
+    EXPECT_EQ(flat(*same), balanced);
+    // Any other unusable start is replaced by the same cyclic one: the same draws give the same design.
+    const auto other = stest::fromBlocks(7, {{4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}});
+    int seed2 = 2, oSeed2 = 0;
+    short init2 = -1;
+    sensory::SeedStream seeds2(&seed2, &init2, &oSeed2);
+    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, other.get(), seeds2));
+    EXPECT_EQ(flat(*other), balanced);
 }
 
 }  // namespace

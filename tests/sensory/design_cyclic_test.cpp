@@ -2,6 +2,7 @@
 // partial squares, difference counts and the three-way container.
 #include "design_support.h"
 #include "sensory/cyclic_designs.h"
+#include "services/matrix_ops.h"
 #include "services/numeric.h"
 #include "services/random.h"
 
@@ -103,6 +104,58 @@ TEST(CyclicDesigns, DifferenceCountsAndSharedSlices) {
     shared = blocks;  // shares, and only the last holder frees
     EXPECT_EQ(shared.slices, blocks.slices);
     EXPECT_EQ(shared.count, 2);
+}
+
+TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
+    // Consecutive differences of one sequence run through 1..P-1 once for
+    // even P; for odd P the sequence and its mirror meet each twice.
+    for (int P : {4, 5, 6, 7, 8}) {
+        std::vector<int> counts(static_cast<std::size_t>(P), 0);
+        for (int type : {1, 2}) {
+            matrix seq(P, 1, -1.0);
+            GetInitialSeqTrivial(P, P, &seq, type);
+            EXPECT_EQ(seq.vbget(1), 0.0);
+            EXPECT_EQ(seq.vbget(2), type == 1 ? 1.0 : P - 1.0);
+            for (int c = 1; c < P; ++c)
+                ++counts[static_cast<std::size_t>((static_cast<int>(seq.vbget(c + 1) - seq.vbget(c)) + P) % P)];
+        }
+        EXPECT_EQ(counts[0], 0);
+        for (int d = 1; d < P; ++d) EXPECT_EQ(counts[static_cast<std::size_t>(d)], 2) << "P " << P << " d " << d;
+    }
+    matrix seq(3, 1, 0.0), square(5, 3, 0.0);
+    seq.vbset(2, 3.0), seq.vbset(3, 1.0);
+    CompleteJRMatFromSeq(&seq, 5, 3, &square);
+    const double expected[5][3] = {{1, 4, 2}, {2, 5, 3}, {3, 1, 4}, {4, 2, 5}, {5, 3, 1}};
+    for (int i = 1; i <= 5; ++i)
+        for (int c = 1; c <= 3; ++c) EXPECT_EQ(square.vbget(i, c), expected[i - 1][c - 1]);
+}
+
+
+TEST(CyclicDesigns, InitialSequencesReportTheSeedTheirDrawsCanBeReplayedFrom) {
+    const auto sequences = [](int m, int* seed, short* init, int* oSeed) {
+        matrix** seqs = iniSuperMat(m, 3, 1, -1.0);
+        GetInitialSeqComplex(7, 3, m, seqs, seed, init, oSeed);
+        std::vector<double> v;
+        for (int t = 0; t < m; ++t)
+            for (int c = 1; c <= 3; ++c) v.push_back(seqs[t]->vbget(c));
+        deletecascade(seqs, m);
+        return v;
+    };
+    // One square takes the first block, drawing nothing: the seed goes back as it came.
+    int seed = 42, oSeed = 0;
+    short init = 0;
+    EXPECT_EQ(sequences(1, &seed, &init, &oSeed), (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(seed, 42);
+    EXPECT_EQ(oSeed, 42);
+    EXPECT_EQ(init, -1);
+    // Two squares draw; a fresh stream reports the seed that replays them.
+    init = 0;
+    const std::vector<double> fresh = sequences(2, &seed, &init, &oSeed);
+    EXPECT_EQ(init, -1);
+    int again = seed, againOut = 0;
+    short set = -1;
+    EXPECT_EQ(sequences(2, &again, &set, &againOut), fresh);
+    EXPECT_EQ(againOut, oSeed);
 }
 
 }  // namespace

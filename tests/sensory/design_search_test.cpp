@@ -47,11 +47,30 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     EXPECT_EQ(all.JPMat->vbget(6, 3), 1);
     EXPECT_NEAR(all.maxcrit, 2.0 / 3, 1e-12);
     EXPECT_EQ(all.found, 7);  // nothing searched, flag untouched
+    Search groups(8, 4, 2, 0);  // the pairs, then the two disjoint ones: nothing searched
+    EXPECT_EQ(stest::rowOf(*groups.JPMat, 8, 4), (std::vector<int>{3, 4}));
+    EXPECT_EQ(groups.found, 7);
+    Search complete(3, 4, 4, 0);  // complete blocks: efficiency 1
+    EXPECT_EQ(stest::columnSums(*complete.JPMat, 3, 4), std::vector<int>(4, 3));
+    EXPECT_NEAR(complete.maxcrit, 1.0, 1e-12);
     Search apart(2, 4, 2, 0);
     EXPECT_EQ(apart.maxcrit, num::kNoValue);
     Search three(3, 4, 2, 0);
     const int a = three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), b = three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4);
     EXPECT_TRUE(a == 1 && b == 1);  // one product of each disjoint group
+}
+
+TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
+    matrix m(4, 1, 3.0);
+    matrixInt JPMat(6, 4, 5);
+    double maxcrit = 9;
+    short found = 9, init = -1;
+    int seed = 1, oSeed = 0;
+    EXPECT_EQ(GetJPMatForMarg(6, 4, 2, 1, 0, 0, &m, &JPMat, nullptr, &found, &seed, &init, &oSeed), 0);
+    EXPECT_EQ(GetJPMatForMarg(6, 4, 2, 1, 0, 0, &m, &JPMat, &maxcrit, &found, &seed, &init, nullptr), 0);
+    EXPECT_EQ(stest::columnSums(JPMat, 6, 4), std::vector<int>(4, 30));
+    EXPECT_EQ(maxcrit, 9);
+    EXPECT_EQ(found, 9);
 }
 
 TEST(DesignSearch, FewerPlacesThanProductsStillGiveEveryJudgeR) {
@@ -103,16 +122,30 @@ TEST(DesignSearch, RefinementKeepsEveryColumnSum) {
     }
 }
 
-TEST(DesignSearch, BalancedDesignsAreFoundAndProvedOptimal) {
+TEST(DesignSearch, ProvedOptimalOnlyWhenEveryPairMeetsEquallyOften) {
     // (13 products, 13 judges, 4 each) is also proved, by the balancing
-    // stage where the refinement stops at a local optimum short of the bound.
-    const int cases[][3] = {{7, 7, 3}, {12, 9, 3}, {13, 13, 4}};
-    for (const auto& c : cases) {
-        Search s(c[0], c[1], c[2], -1, 1);
-        const double bound = (c[2] - 1.0) * c[1] / ((c[1] - 1.0) * c[2]);
-        EXPECT_EQ(s.found, -1) << c[1];
-        EXPECT_NEAR(s.maxcrit, bound, 1e-12);
-        EXPECT_NEAR(s.ocrit2, bound, 1e-12);
+    // stage where the refinement stops at a local optimum short of the bound;
+    // (6, 30, 3) is every triple once and a balanced rest of 10 distinct ones.
+    const int cases[][3] = {{7, 7, 3}, {12, 9, 3}, {13, 13, 4}, {10, 6, 3}, {30, 6, 3}, {30, 25, 5}};
+    for (const auto& c : cases)
+        for (short timeStop : {0, -1}) {
+            // A timed search ends once proved: no budget is waited out.
+            Search s(c[0], c[1], c[2], timeStop, 1e9);
+            const double bound = (c[2] - 1.0) * c[1] / ((c[1] - 1.0) * c[2]);
+            EXPECT_EQ(s.found, -1) << c[1] << " " << c[0];
+            EXPECT_EQ(stest::spread(stest::pairConcurrences(*s.JPMat, c[0], c[1])), 0);
+            EXPECT_EQ(stest::spread(stest::columnSums(*s.JPMat, c[0], c[1])), 0);
+            EXPECT_NEAR(s.maxcrit, bound, 1e-12);
+            EXPECT_NEAR(s.ocrit2, bound, 1e-12);
+        }
+    const auto triples = stest::subsets(6, 3);
+    Search whole(30, 6, 3, 0);
+    for (int j = 1; j <= 20; ++j) EXPECT_EQ(stest::rowOf(*whole.JPMat, j, 6), triples[static_cast<std::size_t>(j - 1)]);
+    // No balanced design exists (λ = 12/7, 2/5, 9/7): never reported proved.
+    for (const auto& c : {std::array{8, 7, 3}, {6, 6, 2}, {12, 8, 3}}) {
+        Search s(c[0], c[1], c[2], 0);
+        EXPECT_EQ(s.found, 0) << c[1] << " " << c[0];
+        stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -55,6 +57,42 @@ inline void expectBlocksOfSize(const matrixInt& M, int iJ, int iP, int iR) {
         }
         EXPECT_EQ(n, iR) << "judge " << j;
     }
+}
+
+// Pair concurrences of the first J rows: (p, q) for p < q.
+inline std::vector<int> pairConcurrences(const matrixInt& M, int J, int P) {
+    std::vector<int> c;
+    for (int p = 1; p <= P; ++p)
+        for (int q = p + 1; q <= P; ++q) {
+            int n = 0;
+            for (int j = 1; j <= J; ++j) n += M.vbget(j, p) * M.vbget(j, q);
+            c.push_back(n);
+        }
+    return c;
+}
+
+inline int spread(const std::vector<int>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); }
+
+// The products (1-based) of row j.
+inline std::vector<int> rowOf(const matrixInt& M, int j, int P) {
+    std::vector<int> r;
+    for (int p = 1; p <= P; ++p)
+        if (M.vbget(j, p) == 1) r.push_back(p);
+    return r;
+}
+
+// The k-subsets of 1..n, ascending within, in lexicographic order.
+inline std::vector<std::vector<int>> subsets(int n, int k) {
+    std::vector<std::vector<int>> out;
+    for (unsigned mask = 0; mask < (1u << n); ++mask) {
+        if (std::popcount(mask) != k) continue;
+        std::vector<int> s;
+        for (int p = 0; p < n; ++p)
+            if (mask >> p & 1u) s.push_back(p + 1);
+        out.push_back(s);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }

@@ -18,19 +18,8 @@
 
 namespace {
 
-// Plain pair concurrences of the first J rows: (p, q) for p < q.
-std::vector<int> pairConcurrences(const matrixInt& M, int J, int P) {
-    std::vector<int> c;
-    for (int p = 1; p <= P; ++p)
-        for (int q = p + 1; q <= P; ++q) {
-            int n = 0;
-            for (int j = 1; j <= J; ++j) n += M.vbget(j, p) * M.vbget(j, q);
-            c.push_back(n);
-        }
-    return c;
-}
-
-int spread(const std::vector<int>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); }
+using stest::pairConcurrences;
+using stest::spread;
 
 std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
     std::set<std::vector<int>> blocks;
@@ -113,6 +102,18 @@ TEST(DesignTargeting, KeepsReplicationsAndDistinctBlocksOfAnEvenStart) {
     for (int j = 1; j < 7; ++j) logSum += std::log(0.5 - 0.5 * std::cos(2 * 3.14159265358979323846 * j / 7));
     EXPECT_NEAR(t.crit, std::exp(logSum / 6), 1e-12);
     EXPECT_EQ(sensory::DesignScorer().score(1, start.get(), 7, 7, 2), num::kNoValue);
+    // Nothing scores above 1, the efficiency of complete blocks: no
+    // replacement is reported and the design is left as it was.
+    auto cycle = std::make_unique<matrixInt>(7, 7, 0);
+    t.design->copyMatTo(cycle.get());
+    double one = 1.0;
+    int s = 4, o = 0;
+    short init = -1;
+    sensory::SeedStream seeds(&s, &init, &o);
+    sensory::DesignScorer scorer;
+    EXPECT_FALSE(sensory::targetConcurrences(7, 7, 2, 1, {0, 0}, cycle.get(), &one, seeds, scorer));
+    EXPECT_EQ(one, 1.0);
+    EXPECT_EQ(blocksOf(*cycle, 1, 7, 7), blocksOf(*t.design, 1, 7, 7));
 }
 
 TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
@@ -139,4 +140,19 @@ TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
         EXPECT_EQ(blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
         EXPECT_LE(spread(stest::columnSums(*d.JPMat, 14, 5)), 1);
     }
+}
+
+TEST(DesignTargeting, ShapesWithoutCyclicCandidatesStillReachConcurrencesWithinOne) {
+    // A Fano plane plus {1,2,3}, plus {1,2,3} and {4,5,6}, and the affine
+    // plane of order 3 plus a line: pairs within one of each other exist, and
+    // no cyclic development fills these row counts, so the tabu search alone
+    // must find such a design.
+    std::mt19937 gen(9);
+    for (const auto& [J, P, R] : {std::tuple{8, 7, 3}, {9, 7, 3}, {13, 9, 3}})
+        for (int critType : {1, 2}) {
+            const Targeted t = target(stest::randomDesign(J, P, R, gen), J, P, R, critType, J + critType);
+            ASSERT_TRUE(t.replaced) << J << " " << P;
+            EXPECT_LE(spread(stest::columnSums(*t.design, J, P)), 1);
+            EXPECT_LE(spread(pairConcurrences(*t.design, J, P)), 1) << J << " " << P << " " << critType;
+        }
 }
