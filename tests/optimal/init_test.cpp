@@ -1,24 +1,12 @@
 // The initial optimal plan through the host's entry point.
-#include "exact_reference.h"
 #include "optimal/candidates.h"
-#include "optimal/criteria.h"
 #include "optimal/optiplan_init.h"
 #include "optimal_host.h"
-#include "services/matrix_ops.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
 using opttest::HostPlan;
-
-double log10DetOfRows(HostPlan& h, int rows) {
-    matrix X(h.N, h.p, h.planOpt.data(), false);
-    return VerifyCritval(&X, rows, h.p, 2);
-}
+using opttest::Shape;
 
 TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDraw) {
     struct Case {
@@ -102,19 +90,16 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
     EXPECT_EQ(tied.iopt[4], 119);
     EXPECT_EQ(tied.nbrOpt[4], 14);
 
-    struct Case {
-        std::vector<int32_t> levels;
-        int32_t runs;
-    };
     int checked = 0;
-    for (const Case& c : {Case{{2, 2, 2, 2, 2}, 16}, Case{{3, 3, 2, 2}, 14}})
+    for (const Shape& c : {Shape{{2, 2, 2, 2, 2}, 16}, Shape{{3, 3, 2, 2}, 14}})
         for (int32_t seed : {1, 2, 3, 4, 5, 6}) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
             h.icrit = seed % 2 ? 1 : 2;
             h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(2), 0);
-            exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
+            exact::Plan plan = h.exact();
+            plan.codes.clear();
             for (int r = 1; r <= h.N; ++r) {
                 if (r > 5 && plan.det() != 0) {
                     exact::Int best = -1;
@@ -151,18 +136,15 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
 // determinant is not 0: the draws replayed step by step, and both reasons
 // for a redraw must have arisen among the seeds.
 TEST(OptimalInit, RandomPlanIsTheFirstDrawCoveredAndRegular) {
-    struct Case {
-        std::vector<int32_t> levels;
-        int32_t runs;
-    };
     int lastRunWouldCover = 0, singular = 0;
-    for (const Case& c : {Case{{2, 2, 2, 2, 2, 2, 2}, 8}, Case{{4, 4, 3}, 9}})
+    for (const Shape& c : {Shape{{2, 2, 2, 2, 2, 2, 2}, 8}, Shape{{4, 4, 3}, 9}})
         for (int32_t seed = 1; seed <= 30; ++seed) {
             HostPlan h(c.levels, c.runs);
             h.ioSeed = seed;
             h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(1), 0);
-            exact::Plan plan{std::vector<int>(c.levels.begin(), c.levels.end()), h.icode, {}};
+            exact::Plan plan = h.exact();
+            plan.codes.clear();
             int32_t io = seed, out = 0, remembered = 0;
             for (int draw = 0; draw < 1000; ++draw) {
                 matrix codes(h.N, 1, 0.0);
@@ -229,42 +211,23 @@ TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
     EXPECT_EQ(none.iopt, std::vector<int32_t>(8, -5));
 }
 
-// Through L alone the first greedy step is ranked through a factor of the
-// random start, whatever the host left in Chol, and critvalopt holds the
-// criterion of each enlarged plan.
-TEST(OptimalInit, FactorRouteStoresCriteriaAndIgnoresTheHostsFactor) {
-    HostPlan reference({3, 3, 2, 2}, 12);  // through V: the same ranking, so the same choices
+// Through L, or V and L, every greedy step is ranked as through V alone,
+// whatever the host left in Chol; critvalopt holds the criterion of each
+// enlarged plan, and V and L describe the plan built.
+TEST(OptimalInit, SequentialConstructionKeepsItsCompanionsWhateverTheHostLeft) {
+    HostPlan reference({3, 3, 2, 2}, 12);
     ASSERT_EQ(reference.init(2), 0);
-    for (double garbage : {0.0, 3.5}) {
-        HostPlan h({3, 3, 2, 2}, 12);
-        h.accelerate = 0;
-        h.doChol = -1;
-        h.chol.assign(h.chol.size(), garbage);
-        ASSERT_EQ(h.init(2), 0);
-        for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], log10DetOfRows(h, r), 1e-9) << r;
-        EXPECT_EQ(h.iopt, reference.iopt);
-    }
-}
-
-// With both V and L kept, both follow every step of the construction.
-TEST(OptimalInit, InverseFollowsTheSequentialConstructionWithBothCompanions) {
-    HostPlan h({3, 3, 2, 2}, 12);
-    h.doChol = -1;
-    ASSERT_EQ(h.init(2), 0);
-    matrix X(h.N, h.p, h.planOpt.data(), false);
-    matrix *M = nullptr, *V = nullptr;
-    optimal::GramOfRows(&X, h.N, h.p, M);
-    inverse1(M, V, 1e-12, static_cast<short*>(nullptr));
-    for (int i = 0; i < h.p * h.p; ++i) EXPECT_NEAR(h.vopt[i], V->vbget(i + 1), 1e-9);
-    EXPECT_NEAR(h.critvalopt[h.N - 1], log10DetOfRows(h, h.N), 1e-9);
-    for (int i = 0; i < h.p; ++i)
-        for (int j = 0; j < h.p; ++j) {
-            double ll = 0.0;  // (L L')(i, j)
-            for (int k = 0; k < h.p; ++k) ll += h.chol[k * h.p + i] * h.chol[k * h.p + j];
-            EXPECT_NEAR(ll, M->vbget(i + 1, j + 1), 1e-9);
+    for (VARIANT_BOOL accelerate : {0, -1})
+        for (double garbage : {0.0, 3.5}) {
+            HostPlan h({3, 3, 2, 2}, 12);
+            h.accelerate = accelerate;
+            h.doChol = -1;
+            h.chol.assign(h.chol.size(), garbage);
+            ASSERT_EQ(h.init(2), 0);
+            for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], h.criterionOf(r), 1e-9) << r;
+            EXPECT_EQ(h.iopt, reference.iopt);
+            h.expectCompanionsDescribeThePlan(accelerate == -1, true);
         }
-    delete M;
-    delete V;
 }
 
 }  // namespace

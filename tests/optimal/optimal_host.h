@@ -3,12 +3,36 @@
 #pragma once
 
 #include "boundary/VORNEXDO1M.h"
+#include "exact_reference.h"
+#include "optimal/criteria.h"
+#include "services/matrix_ops.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace opttest {
+
+struct Shape {
+    std::vector<int32_t> levels;
+    int32_t runs;
+};
+
+// X'X of the first n rows of X, its inverse and its Cholesky factor, computed afresh.
+struct Fresh {
+    std::unique_ptr<matrix> M, V, L;
+    Fresh(const matrix* X, int n, int p) {
+        matrix *m = nullptr, *v = nullptr, *l = nullptr;
+        optimal::GramOfRows(X, n, p, m);
+        inverse1(m, v, 1e-12, static_cast<short*>(nullptr));
+        M_CholDecomp(m, l);
+        M.reset(m), V.reset(v), L.reset(l);
+    }
+};
 
 struct HostPlan {
     std::vector<int32_t> levels;
@@ -64,7 +88,27 @@ struct HostPlan {
     }
     double criterion() const { return critvalopt[startIter - 1]; }
     double x(int r, int c) const { return planOpt[static_cast<std::size_t>(c - 1) * N + (r - 1)]; }
-    int level(int r, int j) const { return static_cast<int>(planDisp[static_cast<std::size_t>(j + 3) * N + (r - 1)]); }
+    // The criterion of the first `rows` runs of the plan, computed afresh.
+    double criterionOf(int rows) {
+        matrix X(N, p, planOpt.data(), false);
+        return VerifyCritval(&X, rows, p, icrit == 1 ? 1 : 2);
+    }
+    exact::Plan exact() const {
+        return {std::vector<int>(levels.begin(), levels.end()), icode, {iopt.begin(), iopt.end()}};
+    }
+    // The reported criterion, and V and L where asked, describe the plan left in the arrays.
+    void expectCompanionsDescribeThePlan(bool checkV, bool checkL) {
+        matrix X(N, p, planOpt.data(), false);
+        const Fresh f(&X, N, p);
+        EXPECT_NEAR(criterion(), criterionOf(N), 1e-9 * std::max(1.0, std::fabs(criterion())));
+        double dV = 0.0, dL = 0.0;
+        for (int i = 0; i < p * p; ++i) {
+            dV = std::max(dV, checkV ? std::fabs(vopt[i] - f.V->vbget(i + 1)) : 0.0);
+            dL = std::max(dL, checkL ? std::fabs(chol[i] - f.L->vbget(i + 1)) : 0.0);
+        }
+        EXPECT_LT(dV, 1e-8);
+        EXPECT_LT(dL, 1e-8);
+    }
 };
 
 }  // namespace opttest
