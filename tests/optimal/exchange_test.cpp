@@ -20,10 +20,7 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
             std::vector<int32_t> startCodes;
             exact::SingleExchange best;
             for (const Route& route : kRoutes) {
-                HostPlan h(c.levels, c.runs);
-                h.ioSeed = seed;
-                h.accelerate = route.accelerate;
-                h.doChol = route.doChol;
+                HostPlan h(c.levels, c.runs, seed, route.accelerate, route.doChol);
                 h.icrit = seed % 2 ? 1 : 2;  // det or log10 det
                 ASSERT_EQ(h.init(1), 0);
                 if (startCodes.empty()) {
@@ -68,8 +65,7 @@ TEST(OptimalExchange, ExhaustiveExchangeMovesSaturatedPlansInEveryRoute) {
 TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
     int forced[4] = {0, 0, 0, 0};
     for (int32_t seed = 1; seed <= 24; ++seed) {
-        HostPlan start({3, 3, 2, 2}, 10);
-        start.ioSeed = seed;
+        HostPlan start({3, 3, 2, 2}, 10, seed);
         ASSERT_EQ(start.init(1), 0);
         const exact::Plan plan = start.exact();
         exact::Escalation levels[4];
@@ -89,10 +85,7 @@ TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
                 if (found[m] && levels[m].gain >= convergence) level = m;
             ++forced[level];
             for (const Route& route : kRoutes) {
-                HostPlan h({3, 3, 2, 2}, 10);
-                h.ioSeed = seed;
-                h.accelerate = route.accelerate;
-                h.doChol = route.doChol;
+                HostPlan h({3, 3, 2, 2}, 10, seed, route.accelerate, route.doChol);
                 ASSERT_EQ(h.init(1), 0);
                 SCOPED_TRACE(testing::Message() << "seed " << seed << ", convergence " << convergence << ", route "
                                                 << route.accelerate << "/" << route.doChol);
@@ -149,8 +142,7 @@ TEST(OptimalExchange, CandidateCountsShortOfALevelAcceptNothing) {
 TEST(OptimalExchange, FullFactorialLessOneRunHasNoGainingExchange) {
     for (int32_t nalgo : {11, 12})
         for (int32_t seed : {1, 2, 3, 4}) {
-            HostPlan h({2, 2}, 3);
-            h.ioSeed = seed;
+            HostPlan h({2, 2}, 3, seed);
             ASSERT_EQ(h.init(1), 0);
             const std::vector<int32_t> codes = h.iopt;
             EXPECT_EQ(h.iterate(nalgo, 5), 0) << "nalgo " << nalgo << ", seed " << seed;

@@ -84,8 +84,7 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
 // highest being 119. Past the plan's first regular steps every choice is
 // checked against exact determinants det(M + x x').
 TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
-    HostPlan tied({2, 2, 2, 2, 2, 2, 2}, 8);
-    tied.ioSeed = 12345;
+    HostPlan tied({2, 2, 2, 2, 2, 2, 2}, 8, 12345);
     ASSERT_EQ(tied.init(2), 0);
     EXPECT_EQ(tied.iopt[4], 119);
     EXPECT_EQ(tied.nbrOpt[4], 14);
@@ -93,8 +92,7 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
     int checked = 0;
     for (const Shape& c : {Shape{{2, 2, 2, 2, 2}, 16}, Shape{{3, 3, 2, 2}, 14}})
         for (int32_t seed : {1, 2, 3, 4, 5, 6}) {
-            HostPlan h(c.levels, c.runs);
-            h.ioSeed = seed;
+            HostPlan h(c.levels, c.runs, seed);
             h.icrit = seed % 2 ? 1 : 2;
             h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(2), 0);
@@ -139,8 +137,7 @@ TEST(OptimalInit, RandomPlanIsTheFirstDrawCoveredAndRegular) {
     int lastRunWouldCover = 0, singular = 0;
     for (const Shape& c : {Shape{{2, 2, 2, 2, 2, 2, 2}, 8}, Shape{{4, 4, 3}, 9}})
         for (int32_t seed = 1; seed <= 30; ++seed) {
-            HostPlan h(c.levels, c.runs);
-            h.ioSeed = seed;
+            HostPlan h(c.levels, c.runs, seed);
             h.delta.assign(h.N, 5);
             ASSERT_EQ(h.init(1), 0);
             exact::Plan plan = h.exact();
@@ -179,8 +176,7 @@ TEST(OptimalInit, TheSeedsReproduceAndContinueTheDraws) {
     for (int32_t nalgo : {1, 2}) {
         HostPlan first({2, 2, 2, 2, 2, 2, 2}, 8);
         ASSERT_EQ(first.init(nalgo, 0), 0);
-        HostPlan again({2, 2, 2, 2, 2, 2, 2}, 8);
-        again.ioSeed = first.oSeed;
+        HostPlan again({2, 2, 2, 2, 2, 2, 2}, 8, first.oSeed);
         ASSERT_EQ(again.init(nalgo, -1), 0);
         EXPECT_EQ(again.iopt, first.iopt);
         EXPECT_EQ(again.oSeed, first.oSeed);
@@ -219,9 +215,7 @@ TEST(OptimalInit, SequentialConstructionKeepsItsCompanionsWhateverTheHostLeft) {
     ASSERT_EQ(reference.init(2), 0);
     for (VARIANT_BOOL accelerate : {0, -1})
         for (double garbage : {0.0, 3.5}) {
-            HostPlan h({3, 3, 2, 2}, 12);
-            h.accelerate = accelerate;
-            h.doChol = -1;
+            HostPlan h({3, 3, 2, 2}, 12, 7, accelerate, -1);
             h.chol.assign(h.chol.size(), garbage);
             ASSERT_EQ(h.init(2), 0);
             for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], h.criterionOf(r), 1e-9) << r;

@@ -45,7 +45,8 @@ struct HostPlan {
     std::vector<VARIANT_BOOL> delta;
     int32_t startIter;
 
-    HostPlan(std::vector<int32_t> lv, int32_t runs) : levels(std::move(lv)), N(runs), startIter(runs) {
+    HostPlan(std::vector<int32_t> lv, int32_t runs, int32_t seed = 7, VARIANT_BOOL accel = -1, VARIANT_BOOL factor = 0)
+        : levels(std::move(lv)), N(runs), accelerate(accel), doChol(factor), ioSeed(seed), startIter(runs) {
         const int32_t k = static_cast<int32_t>(levels.size());
         nfullplan = Cpp_GetFullPlanLines(k, levels.data());
         p = Cpp_GetnColPlan(k, levels.data());

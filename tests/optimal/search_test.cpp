@@ -20,8 +20,7 @@ TEST(OptimalSearch, ReachesTheOrthogonalArrayWhereOneExists) {
         for (int32_t seed : {1, 2, 3}) {
             double best = 0.0;
             for (int start = 0; start < 8 && best < D - 1e-9; ++start) {
-                HostPlan h(c.levels, c.runs);
-                h.ioSeed = seed;
+                HostPlan h(c.levels, c.runs, seed);
                 ASSERT_EQ(h.init(2), 0);
                 seed = h.ioSeed;
                 ASSERT_TRUE(h.iterateToEnd(12));
