@@ -76,6 +76,8 @@ inline Int informationDeterminant(const std::vector<std::vector<int>>& rows) {
     return determinant(m);
 }
 
+inline double toDouble(Int v) { return static_cast<double>(v); }
+
 // A plan of codes over the full factorial of `levels`.
 struct Plan {
     std::vector<int> levels;
@@ -182,12 +184,8 @@ inline bool escalate(const Plan& plan, int m, Escalation& out) {
     }
     out.codes = plan.codes;
     for (int k = 0; k < m; ++k) out.codes[static_cast<std::size_t>(leaving[k] - 1)] = entering[m - 1 - k];
-    Plan after = plan;
-    after.codes = out.codes;
-    out.gain = static_cast<double>(after.det()) / static_cast<double>(plan.det()) - 1.0;
+    out.gain = toDouble(Plan{plan.levels, plan.icode, out.codes}.det()) / toDouble(plan.det()) - 1.0;
     return true;
 }
-
-inline double toDouble(Int v) { return static_cast<double>(v); }
 
 }  // namespace exact
