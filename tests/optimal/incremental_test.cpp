@@ -16,21 +16,19 @@ const std::vector<int> kLevels{3, 4, 2, 2};  // p = 1 + 2 + 3 + 1 + 1 = 8
 constexpr int kP = 8, kCandidates = 48;
 const std::vector<int> kBase{0, 5, 9, 13, 18, 22, 27, 31, 36, 40, 44, 47};  // a regular plan
 
-struct Plan {
-    matrixInt levels{4, 1, 0};
-    Owned X;
-    std::vector<int> codes;
-    Plan() {
-        for (int j = 0; j < 4; ++j) levels.vbset(j + 1, 1, kLevels[j]);
-    }
-    // The model rows of codes, as EnumToExp writes them.
-    Owned rows(const std::vector<int>& cs) {
-        const int n = static_cast<int>(cs.size());
-        Owned m(new matrix(n, kP, 0.0)), lv(new matrix(4, 1, 0.0)), disp(new matrix(n, 8, 0.0));
-        for (int r = 1; r <= n; ++r) EnumToExp(4, &levels, 1, cs[r - 1], m.get(), lv.get(), disp.get(), r, kP);
-        return m;
-    }
-};
+matrixInt* levelCounts() {
+    static matrixInt m(4, 1, 0);
+    for (int j = 0; j < 4; ++j) m.vbset(j + 1, 1, kLevels[j]);
+    return &m;
+}
+
+// The model rows of codes, as EnumToExp writes them.
+Owned rows(const std::vector<int>& cs) {
+    const int n = static_cast<int>(cs.size());
+    Owned m(new matrix(n, kP, 0.0)), lv(new matrix(4, 1, 0.0)), disp(new matrix(n, 8, 0.0));
+    for (int r = 1; r <= n; ++r) EnumToExp(4, levelCounts(), 1, cs[r - 1], m.get(), lv.get(), disp.get(), r, kP);
+    return m;
+}
 
 double maxDifference(const matrix* a, const matrix* b) {
     double d = 0.0;
@@ -40,11 +38,10 @@ double maxDifference(const matrix* a, const matrix* b) {
 
 TEST(IncrementalUpdates, InverseAndFactorFollowLongSequencesOfAddsAndRemoves) {
     std::mt19937 rng(11);
-    Plan plan;
     // A regular base that stays, and runs that come and go around it.
     std::vector<int> codes = kBase;
     const std::size_t base = codes.size();
-    Owned X = plan.rows(codes);
+    Owned X = rows(codes);
     const Fresh kept(X.get(), X->rows(), kP);
     matrix *V = kept.V.get(), *L = kept.L.get();
     for (int step = 1; step <= 400; ++step) {
@@ -52,14 +49,14 @@ TEST(IncrementalUpdates, InverseAndFactorFollowLongSequencesOfAddsAndRemoves) {
         const int pick = add ? static_cast<int>(rng() % kCandidates)
                              : static_cast<int>(base + rng() % (codes.size() - base));
         const int code = add ? pick : codes[pick];
-        Owned row = plan.rows({code});
+        Owned row = rows({code});
         UpdateV(row.get(), 1, kP, V, V, -1, 0, add ? -1 : 0, -1, L);
         if (add)
             codes.push_back(code);
         else
             codes.erase(codes.begin() + pick);
         if (step % 50) continue;
-        X = plan.rows(codes);
+        X = rows(codes);
         const Fresh fresh(X.get(), X->rows(), kP);
         EXPECT_LT(maxDifference(V, fresh.V.get()), 1e-9) << "step " << step;
         EXPECT_LT(maxDifference(L, fresh.L.get()), 1e-9) << "step " << step;
@@ -69,11 +66,10 @@ TEST(IncrementalUpdates, InverseAndFactorFollowLongSequencesOfAddsAndRemoves) {
 // Model rows of every code under both codings (and none) against a plain
 // decoding of the mixed radix.
 TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
-    Plan plan;
     matrix X(1, kP, 0.0), levels(4, 1, 0.0), disp(1, 8, 0.0);
     for (int icode : {1, 2, 0})
         for (int code = 0; code <= kCandidates; ++code) {
-            EnumToExp(4, &plan.levels, icode, code, &X, &levels, &disp, 1, kP);
+            EnumToExp(4, levelCounts(), icode, code, &X, &levels, &disp, 1, kP);
             const std::vector<int> expected = exact::modelRow(kLevels, icode == 0 ? 1 : icode, code);
             const std::vector<int> digits = exact::levelsOf(kLevels, code);
             for (int c = 1; c <= kP; ++c)
@@ -85,7 +81,7 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
         }
     // Columns past p are not the row's: a wider X keeps them.
     matrix wider(1, kP + 2, 7.0);
-    EnumToExp(4, &plan.levels, 1, 47, &wider, &levels, &disp, 1, kP);
+    EnumToExp(4, levelCounts(), 1, 47, &wider, &levels, &disp, 1, kP);
     EXPECT_EQ(std::vector<double>({wider.vbget(1, kP), wider.vbget(1, kP + 1), wider.vbget(1, kP + 2)}),
               std::vector<double>({-1.0, 7.0, 7.0}));
     // A level count of 0 decodes as one level: no column, level 1, and the
@@ -104,7 +100,6 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
 // the criterion of all n rows. A single run's M = x x' is singular: the
 // ridge makes it det = (|x|^2 + r) r^(p-1). No criterion leaves it as held.
 TEST(IncrementalUpdates, EvaluationsOfEveryRouteAgainstExactDeterminants) {
-    Plan plan;
     const std::vector<int>& codes = kBase;
     const int n = static_cast<int>(codes.size());
     exact::Plan whole{kLevels, 1, {codes.begin(), codes.end() - 1}};
@@ -113,7 +108,7 @@ TEST(IncrementalUpdates, EvaluationsOfEveryRouteAgainstExactDeterminants) {
     const double d2 = exact::toDouble(whole.det()) / before - 1.0;  // the variance of code 2
     whole.codes.back() = 47;
     const double after = exact::toDouble(whole.det()), d = after / before - 1.0;
-    Owned X = plan.rows(codes), cand = plan.rows({2});
+    Owned X = rows(codes), cand = rows({2});
     const Fresh held(X.get(), n - 1, kP);
     matrix *V = held.V.get(), *L = held.L.get();
     matrix history(n, 1, 0.0), negative(kP, kP, 0.0);
@@ -177,9 +172,8 @@ TEST(IncrementalUpdates, EvaluationsOfEveryRouteAgainstExactDeterminants) {
 // with DoChol factors M, repairing a vanishing pivot with the ridge. Checked
 // by what the results multiply back to: V M = I, L L' = M (+ ridge).
 TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
-    Plan plan;
     const std::vector<int>& codes = kBase;
-    Owned X = plan.rows(codes);
+    Owned X = rows(codes);
     const double det = exact::toDouble(exact::Plan{kLevels, 1, {codes.begin(), codes.end()}}.det());
     struct Case {
         int icrit, rows;
@@ -267,7 +261,6 @@ TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
 // table would not pay for: 90 more factors of one level) dense, equals the
 // quadratic form of its model row, whichever coding.
 TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
-    Plan plan;
     std::mt19937 rng(5);
     std::vector<int> codes;
     for (int i = 0; i < 20; ++i) codes.push_back(static_cast<int>(rng() % kCandidates));
@@ -276,7 +269,7 @@ TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
     for (int icode : {1, 2})
         for (int factors : {4, 94}) {
             optimal::CandidateCoding coding(factors, &wide, icode, kP);
-            Owned X = plan.rows(codes);
+            Owned X = rows(codes);
             const Fresh fresh(X.get(), X->rows(), kP);
             const matrix* W = fresh.V.get();
             auto table = optimal::CandidateVariance::throughInverse(coding, W);
@@ -297,10 +290,9 @@ TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
 // The ridge inverse of a plan with fewer independent runs than columns (one
 // repeated) inverts X'X + r I: the product with it is I.
 TEST(IncrementalUpdates, RidgeInverseInvertsTheRidgedInformation) {
-    Plan plan;
     for (const std::vector<int>& codes : {std::vector<int>{0}, {0, 5, 9, 13}, {0, 5, 5, 9, 13, 18, 22}}) {
         const int n = static_cast<int>(codes.size());
-        Owned X = plan.rows(codes);
+        Owned X = rows(codes);
         matrix W(kP, kP, 0.0);
         optimal::RidgeInverse(X.get(), n, kP, &W);
         std::vector<std::vector<int>> rows;
