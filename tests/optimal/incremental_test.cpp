@@ -228,6 +228,14 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
     const short zeroLast = M_DiagNotNull(&D, 3), firstTwo = M_DiagNotNull(&D, 2), none = M_DiagNotNull(&D, 0);
     D.vbset(3, 3, NAN);
     EXPECT_EQ(std::vector<short>({zeroLast, firstTwo, none, M_DiagNotNull(&D, 3)}), std::vector<short>({0, -1, -1, -1}));
+    // A plan whose log10 determinant evaluates to exactly 1.0 is regular: V
+    // is computed and the flag cleared like for any other.
+    matrix one(2, 1, 0.0), V1(1, 1, -7.0), L1(1, 1, 0.0);
+    one.vbset(1, 1, 3.0), one.vbset(2, 1, 1.0 + std::ldexp(1.0, -50));  // X'X = 10 + 2^-49
+    crit = 0.0, flag = -1;
+    UpdateDelta(2, 0, &one, 1, 2, &V1, &crit, &flag, &L1);
+    EXPECT_EQ(std::vector<double>({crit, 1.0 * flag}), std::vector<double>({1.0, 0.0}));
+    EXPECT_NEAR(V1.vbget(1, 1), 0.1, 1e-15);
 }
 
 // An exchange multiplies det(M) by (1 - r)(1 + a) per (entering, leaving)
@@ -330,20 +338,6 @@ TEST(IncrementalUpdates, LevelCoverageAsksForTheMissingLevelOnly) {
     optimal::LevelCoverage one(coding, &levels);
     one.addDisplayRow(&disp, 1);
     EXPECT_FALSE(one.prepare());
-}
-
-// A plan whose log10 determinant evaluates to exactly 1.0 is regular: V is
-// computed and the flag cleared like for any other.
-TEST(IncrementalUpdates, UpdateDeltaInvertsAPlanWhoseLog10DeterminantIsOne) {
-    matrix X(2, 1, 0.0), V(1, 1, -7.0), L(1, 1, 0.0);
-    X.vbset(1, 1, 3.0);
-    X.vbset(2, 1, 1.0 + std::ldexp(1.0, -50));  // X'X = 10 + 2^-49
-    double crit = 0.0;
-    short flag = -1;
-    UpdateDelta(2, 0, &X, 1, 2, &V, &crit, &flag, &L);
-    ASSERT_EQ(crit, 1.0);
-    EXPECT_EQ(flag, 0);
-    EXPECT_NEAR(V.vbget(1, 1), 0.1, 1e-15);
 }
 
 }  // namespace
