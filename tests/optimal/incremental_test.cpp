@@ -74,10 +74,9 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
             const std::vector<int> digits = exact::levelsOf(kLevels, code);
             for (int c = 1; c <= kP; ++c)
                 EXPECT_EQ(X.vbget(1, c), c == 1 || icode != 0 ? expected[c - 1] : 0) << icode << " " << code;
-            for (int j = 1; j <= 4; ++j) {
-                EXPECT_EQ(levels.vbget(j, 1), digits[j - 1] + 1);
-                EXPECT_EQ(disp.vbget(1, j + 4), digits[j - 1] + 1);
-            }
+            for (int j = 1; j <= 4; ++j)
+                EXPECT_EQ(std::pair(levels.vbget(j, 1), disp.vbget(1, j + 4)),
+                          std::pair(digits[j - 1] + 1.0, digits[j - 1] + 1.0));
         }
     // Columns past p are not the row's: a wider X keeps them.
     matrix wider(1, kP + 2, 7.0);

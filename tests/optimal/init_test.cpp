@@ -66,9 +66,8 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
         Randomkfrom1toN(n, &out, 5, &seed, -1, &next);
         std::vector<double> values(out.data(), out.data() + 5);
         std::sort(values.begin(), values.begin() + n);
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 5; ++i)
             EXPECT_EQ(values[i], i < n ? i + 1 : std::clamp(std::round(values[i]), 1.0, 1.0 * n)) << n << ", " << i;
-        }
     }
 }
 
@@ -112,10 +111,9 @@ TEST(OptimalInit, SequentialTiesGoToTheHighestCodeAndAreAllCounted) {
                 plan.codes.push_back(h.iopt[r - 1]);
                 // Each greedy step flags exactly the singular plans, and stores the criterion of the others.
                 const double det = exact::toDouble(plan.det());
-                if (r > 5) {
-                    EXPECT_EQ(h.delta[r - 1], det == 0 ? -1 : 0) << "seed " << seed << ", step " << r;
-                }
-                if (r > 5 && det != 0) {
+                if (r <= 5) continue;
+                EXPECT_EQ(h.delta[r - 1], det == 0 ? -1 : 0) << "seed " << seed << ", step " << r;
+                if (det != 0) {
                     EXPECT_NEAR(h.critvalopt[r - 1], h.icrit == 1 ? det : std::log10(det), 1e-9 * (h.icrit == 1 ? det : 1));
                 }
             }
