@@ -87,17 +87,13 @@ TEST(OptimalExchange, FedorovEscalatesAsExactDeterminantsDo) {
                 // With neither kept, the pass inverts the plan itself: what V holds is not read.
                 if (route.accelerate == 0 && route.doChol == 0) h.vopt.assign(h.vopt.size(), 0.5);
                 ASSERT_EQ(h.iterate(12, 1, convergence), level ? 1 : 0);
-                std::vector<long long> codes(h.iopt.begin(), h.iopt.end());
-                EXPECT_EQ(codes, level ? levels[level].codes : plan.codes);
-                const double after = std::log10(exact::toDouble(h.exact().det()));
-                EXPECT_NEAR(h.criterion(), after, 1e-9);
+                EXPECT_EQ(h.exact().codes, level ? levels[level].codes : plan.codes);
+                EXPECT_NEAR(h.criterion(), std::log10(exact::toDouble(h.exact().det())), 1e-9);
                 h.expectCompanionsDescribeThePlan(route.accelerate == -1 || route.doChol == 0, route.doChol == -1);
             }
         }
     }
-    EXPECT_GT(forced[1], 0);
-    EXPECT_GT(forced[2], 0);
-    EXPECT_GT(forced[3], 0);
+    EXPECT_GT(std::min({forced[1], forced[2], forced[3]}), 0);  // each level forced at least once
 }
 
 // Candidate counts that leave a factor's last level out of reach accept
