@@ -5,6 +5,8 @@
 #include "optimal/information_updates.h"
 #include "optimal_host.h"
 
+#include <gtest/gtest.h>
+
 #include <random>
 
 namespace {
