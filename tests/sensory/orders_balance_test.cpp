@@ -3,6 +3,7 @@
 #include "sensory/order_balance.h"
 #include "sensory/scratch.h"
 #include "sensory/swap_cache.h"
+#include "tests/sensory/orders_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,28 @@
 #include <tuple>
 #include <vector>
 
+namespace {
+
+double recounted(const matrixInt& M, int P, int R, int J, double lambda) {
+    return orders_test::OrderCounts(P, R, J, [&M](int j, int r) { return M.vbget(j, r); }).criterion(lambda);
+}
+
+void swapIn(matrixInt& M, int j, int r1, int r2) {
+    const int a = M.vbget(j, r1);
+    M.vbset(j, r1, M.vbget(j, r2));
+    M.vbset(j, r2, a);
+}
+
+// Judge j's order: distinct products of 1..P at random.
+void shuffleJudge(matrixInt& M, int j, int P, std::mt19937& gen) {
+    std::vector<int> products(static_cast<std::size_t>(P));
+    std::iota(products.begin(), products.end(), 1);
+    std::shuffle(products.begin(), products.end(), gen);
+    for (int r = 1; r <= M.cols(); ++r) M.vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
+}
+
+}  // namespace
+
 TEST(OrderBalance, SwapScoreEqualsTheRecountAfterTheSwap) {
     std::mt19937 gen(7);
     for (int trial = 0; trial < 60; ++trial) {
@@ -21,27 +44,18 @@ TEST(OrderBalance, SwapScoreEqualsTheRecountAfterTheSwap) {
         const int J = 1 + static_cast<int>(gen() % 12);
         const double lambda = std::uniform_real_distribution<double>(-0.5, 1.5)(gen);
         Scratch<matrixInt> order(new matrixInt(J, R, 0)), positions, carryOver;
-        for (int j = 1; j <= J; ++j) {  // each judge R distinct products in random order
-            std::vector<int> products(static_cast<std::size_t>(P));
-            std::iota(products.begin(), products.end(), 1);
-            std::shuffle(products.begin(), products.end(), gen);
-            for (int r = 1; r <= R; ++r) order->vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
-        }
+        for (int j = 1; j <= J; ++j) shuffleJudge(*order, j, P, gen);
         int pos = 0, carry = 0;
         double crit = 0;
         BestOrderCompute(P, R, J, order, positions.p, carryOver.p, lambda, &pos, &carry, &crit);
         for (int j = 1; j <= J; ++j)
             for (int r1 = 1; r1 < R; ++r1)
                 for (int r2 = r1 + 1; r2 <= R; ++r2) {
-                    double predicted = 0, recounted = 0;
+                    double predicted = 0;
                     UpdateCrit(R, order, positions, carryOver, j, r1, r2, pos, carry, lambda, &predicted);
-                    Scratch<matrixInt> swapped(new matrixInt(J, R, 0)), rm, sm;
-                    order->copyMatTo(swapped.p);
-                    const int a = swapped->vbget(j, r1);
-                    swapped->vbset(j, r1, swapped->vbget(j, r2));
-                    swapped->vbset(j, r2, a);
-                    BestOrderCompute(P, R, J, swapped, rm.p, sm.p, lambda, nullptr, nullptr, &recounted);
-                    ASSERT_EQ(predicted, recounted) << "P " << P << " R " << R << " j " << j << " " << r1 << "<->" << r2;
+                    swapIn(*order, j, r1, r2);
+                    ASSERT_EQ(predicted, recounted(*order, P, R, J, lambda)) << P << " " << R << " " << j << " " << r1 << r2;
+                    swapIn(*order, j, r1, r2);
                 }
     }
 }
@@ -103,30 +117,6 @@ TEST(OrderBalance, SwapScoreOfProductNumbersAtTheTopOfTheIntRangeStaysDefined) {
     EXPECT_TRUE(std::isfinite(predicted));
 }
 
-namespace {
-
-// Criterion of an order by a plain count of its cells.
-double recounted(const matrixInt& M, int P, int R, int J, double lambda) {
-    std::vector<long long> K(static_cast<std::size_t>(P + 1) * (R + 1), 0), S(static_cast<std::size_t>(P + 1) * (P + 1), 0);
-    for (int j = 1; j <= J; ++j)
-        for (int r = 1; r <= R; ++r) {
-            ++K[static_cast<std::size_t>(M.vbget(j, r)) * (R + 1) + r];
-            if (r < R) ++S[static_cast<std::size_t>(M.vbget(j, r)) * (P + 1) + M.vbget(j, r + 1)];
-        }
-    long long pos = 0, carry = 0;
-    for (long long k : K) pos += k * k;
-    for (long long s : S) carry += s * s;
-    return lambda * static_cast<double>(pos) + (1 - lambda) * static_cast<double>(carry);
-}
-
-void swapIn(matrixInt& M, int j, int r1, int r2) {
-    const int a = M.vbget(j, r1);
-    M.vbset(j, r1, M.vbget(j, r2));
-    M.vbset(j, r2, a);
-}
-
-}  // namespace
-
 TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
     std::mt19937 gen(5);
     for (int trial = 0; trial < 40; ++trial) {
@@ -134,13 +124,7 @@ TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
         const int J = 2 + static_cast<int>(gen() % 19);
         const double lambda = std::vector<double>{0.5, 0.25, 1.0, 0.0, 0.75}[trial % 5];
         matrixInt order(J, R, 0);
-        auto shuffleJudge = [&](int j) {
-            std::vector<int> products(static_cast<std::size_t>(P));
-            std::iota(products.begin(), products.end(), 1);
-            std::shuffle(products.begin(), products.end(), gen);
-            for (int r = 1; r <= R; ++r) order.vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
-        };
-        for (int j = 1; j <= J; ++j) shuffleJudge(j);
+        for (int j = 1; j <= J; ++j) shuffleJudge(order, j, P, gen);
         ASSERT_TRUE(orders::SwapCache::serves(P, R, J, lambda, &order));
         orders::SwapCache cache(P, R, J, lambda);
         for (int step = 0; step < 30; ++step) {
@@ -166,7 +150,7 @@ TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
                 next.r2 = next.r1 + 1 + static_cast<int>(gen() % (R - next.r1));
             }
             if (step % 7 == 6) {
-                shuffleJudge(next.judge);
+                shuffleJudge(order, next.judge, P, gen);
                 cache.invalidate();
             } else {
                 swapIn(order, next.judge, next.r1, next.r2);

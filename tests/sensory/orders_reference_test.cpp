@@ -20,47 +20,11 @@ namespace {
 
 using Order = std::vector<std::vector<int>>;  // [judge][position], products 1..P
 
-struct Counts {
-    std::vector<std::vector<long long>> position, carry;  // [p][r], [a][b]; 1-based
-};
-
-Counts count(const Order& o, int P, int R) {
-    Counts c{std::vector<std::vector<long long>>(P + 1, std::vector<long long>(R + 1, 0)),
-             std::vector<std::vector<long long>>(P + 1, std::vector<long long>(P + 1, 0))};
-    for (const auto& row : o) {
-        for (int r = 0; r < R; ++r) ++c.position[row[r]][r + 1];
-        for (int r = 0; r + 1 < R; ++r)
-            if (row[r] != row[r + 1]) ++c.carry[row[r]][row[r + 1]];
-    }
-    return c;
+orders_test::OrderCounts count(const Order& o, int P, int R) {
+    return {P, R, static_cast<int>(o.size()), [&o](int j, int r) { return o[j - 1][r - 1]; }};
 }
 
-double criterion(const Order& o, int P, int R, double lambda) {
-    const Counts c = count(o, P, R);
-    long long pos = 0, carry = 0;
-    for (int p = 1; p <= P; ++p) {
-        for (int r = 1; r <= R; ++r) pos += c.position[p][r] * c.position[p][r];
-        for (int q = 1; q <= P; ++q)
-            if (p != q) carry += c.carry[p][q] * c.carry[p][q];
-    }
-    return (1 - lambda) * static_cast<double>(carry) + lambda * static_cast<double>(pos);
-}
-
-// Both mean absolute deviations at or below their whole-count bounds.
-bool atBounds(const Order& o, int P, int R, int J) {
-    const Counts c = count(o, P, R);
-    auto bound = [](double N, double T) {
-        const double m = T / N, k = std::floor(m), e = T - N * k;
-        return ((N - e) * (m - k) + (k + 1 - m) * e) / N;
-    };
-    double pos = 0, carry = 0;
-    for (int p = 1; p <= P; ++p) {
-        for (int r = 1; r <= R; ++r) pos += std::fabs(c.position[p][r] - static_cast<double>(J) / P);
-        for (int q = 1; q <= P; ++q)
-            if (p != q) carry += std::fabs(c.carry[p][q] - (R - 1.0) * J / (P * (P - 1.0)));
-    }
-    return pos / (P * R) <= bound(P * R, R * J) + 1e-9 && carry / (P * (P - 1.0)) <= bound(P * (P - 1.0), (R - 1.0) * J) + 1e-9;
-}
+double criterion(const Order& o, int P, int R, double lambda) { return count(o, P, R).criterion(lambda); }
 
 std::vector<int> permutation(int n, int* seed, short init, int* oSeed) {
     matrix perm(n, 1, 0.0);
@@ -148,7 +112,7 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
         }
         if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
         const double c = criterion(o, P, R, lambda);
-        const bool balanced = atBounds(o, P, R, J);
+        const bool balanced = count(o, P, R).atBounds();
         if (c < bestCrit || balanced) best = o, bestCrit = c;
         if (balanced || ++pass == iter) break;
     }
@@ -167,16 +131,6 @@ std::vector<int32_t> randomIncidence(int J, int P, int R, std::mt19937& gen) {
     return jp;
 }
 
-// The library's passes alone, on the host's arrays: the completion stage
-// that follows them is not part of the stated steps.
-void rankByPasses(orders_test::Ranking& x, double lambda, int iter) {
-    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(x.J, x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
-        sm(x.P, x.P + 1, x.smat.data(), true);
-    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
-    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, lambda, iter, 0, 0, 0.0, &jr, &rm, &sm, &md, &conc, &x.seed, &x.seedInit,
-                             &x.oSeed);
-}
-
 }  // namespace
 
 TEST(OrdersReference, SearchFollowsItsStatedStepsOnSmallDesigns) {
@@ -193,7 +147,7 @@ TEST(OrdersReference, SearchFollowsItsStatedStepsOnSmallDesigns) {
         orders_test::Ranking x(J, P, R, randomIncidence(J, P, R, gen));
         x.seed = 1 + static_cast<int32_t>(gen() % 100000);
         const Result want = referenceSearch(x.jp, J, P, R, lambda, iter, x.seed, x.seedInit);
-        rankByPasses(x, lambda, iter);
+        orders_test::rankByPassesOnly(x, lambda, iter);  // the completion stage after them is no stated step
         for (int j = 0; j < J; ++j)
             ASSERT_EQ(orders_test::row(x.jr, J, R, j), want.order[j])
                 << "trial " << trial << ": J " << J << " P " << P << " R " << R << " iter " << iter << " judge " << j + 1;

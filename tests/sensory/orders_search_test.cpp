@@ -27,22 +27,6 @@ void expectRowsArePermutations(const Ranking& x) {
 
 }  // namespace
 
-TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
-    Ranking x(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
-    rank(x, 0.5, 50);
-    expectRowsArePermutations(x);
-    EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0}));  // a carry-over balanced Latin square
-    for (int p = 0; p < 4; ++p)
-        for (int q = 0; q < 4; ++q) {
-            const double c = x.conc[static_cast<std::size_t>(q) * 4 + p];
-            if (q > p) {
-                EXPECT_TRUE(orders_test::isNoValue(c));
-            } else {
-                EXPECT_EQ(c, 4);
-            }
-        }
-}
-
 TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
     for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}, {4, 4}}) {
         Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
@@ -50,6 +34,8 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
         expectRowsArePermutations(x);
         EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
         EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
+        EXPECT_EQ(x.conc[1], J);     // products 1 and 2 together for every judge
+        EXPECT_TRUE(orders_test::isNoValue(x.conc[static_cast<std::size_t>(P)]));  // above the diagonal
     }
     // One square of odd P balances no carry-over: it is searched.
     Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
@@ -57,12 +43,16 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
     EXPECT_NE(odd.oSeed, odd.seed);
 }
 
-TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
-    Ranking x(14, 7, 3, orders_test::cyclicIncidence(14, 7, 3)), again = x;
-    rank(x, 0.3, 5);
-    rank(again, 0.3, 5);
-    expectRowsArePermutations(x);
-    EXPECT_EQ(again.jr, x.jr);
+TEST(OrdersSearch, SearchedDesignsKeepEachJudgesProductsAndReproduceFromTheSeed) {
+    // An odd panel of 5001 is no whole number of squares, so the passes run
+    // on a criterion above ten million.
+    for (auto [J, P, R] : {std::tuple{14, 7, 3}, {5001, 2, 2}}) {
+        Ranking x(J, P, R, orders_test::cyclicIncidence(J, P, R)), again = x;
+        rank(x, 0.3, 5);
+        rank(again, 0.3, 5);
+        expectRowsArePermutations(x);
+        EXPECT_EQ(again.jr, x.jr);
+    }
 }
 
 TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
@@ -73,13 +63,6 @@ TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
         EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
         expectRowsArePermutations(x);
     }
-}
-
-TEST(OrdersSearch, LargePanelWhoseCriterionExceedsTenMillionKeepsAnOrder) {
-    // An odd panel is no whole number of squares, so the passes run.
-    Ranking x(5001, 2, 2, orders_test::cyclicIncidence(5001, 2, 2));
-    rank(x, 0.5, 1);
-    expectRowsArePermutations(x);
 }
 
 TEST(OrdersSearch, SinglePositionAndSingleProductEndWithExactCounts) {
@@ -128,16 +111,6 @@ std::vector<int32_t> sortedStart(const Ranking& x) {
     return sorted;
 }
 
-// The passes alone (the completion stage that may follow is not theirs),
-// with a time limit already passed and 50 passes asked for.
-void passesOnly(Ranking& x, short check) {
-    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(x.J, x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
-        sm(x.P, x.P + 1, x.smat.data(), true);
-    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
-    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, 0.5, 50, check, -1, -1.0, &jr, &rm, &sm, &md, &conc, &x.seed,
-                             &x.seedInit, &x.oSeed);
-}
-
 }  // namespace
 
 TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
@@ -149,26 +122,21 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
         const std::vector<int32_t> start = x.jr;
         x.seedInit = 0;
         x.conc.assign(x.conc.size(), 1.0);  // counts are added to what is passed
-        passesOnly(x, check);
+        orders_test::rankByPassesOnly(x, 0.5, 50, check, -1, -1.0);  // limit passed, 50 passes asked
         EXPECT_EQ(x.jr, firstRestart(start, 6, 4, x.seed)) << check;
         EXPECT_EQ(x.seedInit, 0);  // the second pass would have started the host's stream
         for (int p = 0; p < 5; ++p)
             for (int q = 0; q < 5; ++q) {
+                // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4; none above the diagonal.
+                int both = 0;
+                for (int j = 0; j < 6; ++j) both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
                 const double c = x.conc[static_cast<std::size_t>(q) * 5 + p];
-                if (q > p) {
-                    EXPECT_TRUE(orders_test::isNoValue(c));
-                } else {
-                    // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4.
-                    int both = 0;
-                    for (int j = 0; j < 6; ++j)
-                        both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
-                    EXPECT_EQ(c, 1.0 + both) << p << "," << q;
-                }
+                EXPECT_TRUE(q > p ? orders_test::isNoValue(c) : c == 1.0 + both) << p << "," << q;
             }
     }
     // Zero starts from each judge's products in increasing order.
     Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
-    passesOnly(y, 0);
+    orders_test::rankByPassesOnly(y, 0.5, 50, 0, -1, -1.0);
     EXPECT_EQ(y.jr, firstRestart(sortedStart(y), 6, 4, y.seed));
 }
 
