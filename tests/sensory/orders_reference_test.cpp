@@ -26,28 +26,23 @@ orders_test::OrderCounts count(const Order& o, int P, int R) {
 
 double criterion(const Order& o, int P, int R, double lambda) { return count(o, P, R).criterion(lambda); }
 
-std::vector<int> permutation(int n, int* seed, short init, int* oSeed) {
+// The library's permutation of positions, 0-based, from the given stream; later draws continue it.
+std::vector<int> permutation(int n, int* seed, short* init, int* oSeed) {
     matrix perm(n, 1, 0.0);
-    Random1toN(n, &perm, seed, init, oSeed);
-    std::vector<int> out(static_cast<std::size_t>(n) + 1);
-    for (int i = 1; i <= n; ++i) out[i] = static_cast<int>(perm.vbget(i));
+    Random1toN(n, &perm, seed, *init, oSeed);
+    *init = -1;
+    std::vector<int> out;
+    for (int i = 1; i <= n; ++i) out.push_back(static_cast<int>(perm.vbget(i)) - 1);
     return out;
 }
 
 // One permutation moves every judge: new position r holds old position perm(r).
 void perturbAll(Order& o, int R, int* seed, short* init, int* oSeed) {
-    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
-    *init = -1;
+    const std::vector<int> perm = permutation(R, seed, init, oSeed);
     for (auto& row : o) {
         const std::vector<int> old = row;
-        for (int r = 1; r <= R; ++r) row[r - 1] = old[perm[r] - 1];
+        for (int r = 0; r < R; ++r) row[r] = old[perm[r]];
     }
-}
-
-void perturbRow(std::vector<int>& row, int R, int* seed, short* init, int* oSeed) {
-    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
-    *init = -1;
-    for (int i = 1; i <= R; ++i) std::swap(row[i - 1], row[perm[i] - 1]);
 }
 
 void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSeedInit, int* oSeed) {
@@ -58,10 +53,7 @@ void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSee
     double best = criterion(o, P, R, lambda);
     for (std::size_t j = 0; j < o.size(); ++j)
         for (int c = 0; c < R; ++c) work[j][c] = o[j][(c + static_cast<int>(j % R)) % R];
-    if (criterion(work, P, R, lambda) < best) {
-        o = work;
-        best = criterion(work, P, R, lambda);
-    }
+    if (criterion(work, P, R, lambda) < best) o = work, best = criterion(work, P, R, lambda);
     perturbAll(work, R, ioSeed, ioSeedInit, oSeed);
     if (criterion(work, P, R, lambda) < best) o = work;
 }
@@ -82,12 +74,10 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
     Order best;
     double bestCrit = none;
     for (int pass = 0;;) {
-        if (pass == 1) {
-            initialize(o, P, R, lambda, &ioSeed, &ioSeedInit, &oSeed);
-            ioSeedInit = -1;
-        } else {
+        if (pass == 1)
+            initialize(o, P, R, lambda, &ioSeed, &ioSeedInit, &oSeed);  // its draw leaves the host's flag at -1
+        else
             perturbAll(o, R, &seed, &init, &oSeed);
-        }
         seed = oSeed;
         int stalls = 0, jStar = -1, r1Star = 0, r2Star = 0;
         for (double current = none;;) {
@@ -105,7 +95,8 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
             if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
             if (previous == current || std::fabs(previous - current) < 1e-12) ++stalls;
             if (stalls == 9 && jStar >= 0) {
-                perturbRow(o[jStar], R, &seed, &init, &oSeed);
+                const std::vector<int> perm = permutation(R, &seed, &init, &oSeed);
+                for (int i = 0; i < R; ++i) std::swap(o[jStar][i], o[jStar][perm[i]]);
                 seed = oSeed;
             }
             if (current > previous || stalls == 10) break;
