@@ -39,31 +39,30 @@ void shuffleJudge(matrixInt& M, int j, int P, std::mt19937& gen) {
 
 TEST(OrderBalance, BoundsOfWholeCounts) {
     double pos = -1, carry = -1;
+    const auto zero = std::pair(0.0, 0.0);
     OptimalEAMCompute(4, 4, 12, &pos, &carry);  // 3 per cell either way
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
     OptimalEAMCompute(3, 2, 2, &pos, &carry);  // carry-over: 2 of 6 cells at 1, mean 1/3
     EXPECT_DOUBLE_EQ(carry, 4.0 / 9);
     // A single product has no ordered pair: no division by zero, carry-over 0.
     OptimalEAMCompute(1, 1, 5, &pos, &carry);
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
     Scratch<matrixInt> rm(new matrixInt(1, 1, 5)), sm(new matrixInt(1, 2, 5));
     ComputeEAM(1, 1, 5, rm, sm, &pos, &carry);
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
+    pos = -1;
     OptimalEAMCompute(0, 3, 5, &pos, nullptr);  // no cells at all: nothing deviates
     EXPECT_EQ(pos, 0.0);
     // A carry-over table one column short (P x P) holding the ideal 1 in
     // every cell it has: the missing column counts nothing.
     Scratch<matrixInt> narrow(new matrixInt(3, 3, 1)), positions(new matrixInt(3, 2, 2));
+    carry = -1;
     ComputeEAM(3, 2, 6, positions, narrow, &pos, &carry);
     EXPECT_EQ(carry, 0.0);
     pos = carry = -1;
     ComputeEAM(3, 2, 6, positions, nullptr, &pos, &carry);  // no counts, nothing written
     ComputeEAM(3, 2, 6, nullptr, narrow, &pos, &carry);
-    EXPECT_EQ(pos, -1.0);
-    EXPECT_EQ(carry, -1.0);
+    EXPECT_EQ(std::pair(pos, carry), std::pair(-1.0, -1.0));
 }
 
 TEST(OrderBalance, AnOrderAtItsBoundCountsAsReachingItDespiteRounding) {

@@ -14,11 +14,6 @@ using orders_test::Ranking;
 
 namespace {
 
-void rank(Ranking& x, double lambda, int iter, VARIANT_BOOL checkJR = 0) {
-    Cpp_GetBestRanking(x.P, x.R, x.J, x.jp.data(), lambda, iter, checkJR, 0, 0.0, x.jr.data(), x.rmat.data(),
-                       x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
-}
-
 // Every judge's order holds exactly the products the incidence gives them.
 void expectRowsArePermutations(const Ranking& x) {
     for (int j = 0; j < x.J; ++j)
@@ -30,7 +25,7 @@ void expectRowsArePermutations(const Ranking& x) {
 TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
     for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}, {4, 4}}) {
         Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
-        rank(x, 0.5, 20);
+        x.rank(0.5, 20);
         expectRowsArePermutations(x);
         EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
         EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
@@ -39,7 +34,7 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
     }
     // One square of odd P balances no carry-over: it is searched.
     Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
-    rank(odd, 0.5, 1);
+    odd.rank(0.5, 1);
     EXPECT_NE(odd.oSeed, odd.seed);
 }
 
@@ -48,8 +43,8 @@ TEST(OrdersSearch, SearchedDesignsKeepEachJudgesProductsAndReproduceFromTheSeed)
     // on a criterion above ten million.
     for (auto [J, P, R] : {std::tuple{14, 7, 3}, {5001, 2, 2}}) {
         Ranking x(J, P, R, orders_test::cyclicIncidence(J, P, R)), again = x;
-        rank(x, 0.3, 5);
-        rank(again, 0.3, 5);
+        x.rank(0.3, 5);
+        again.rank(0.3, 5);
         expectRowsArePermutations(x);
         EXPECT_EQ(again.jr, x.jr);
     }
@@ -59,7 +54,7 @@ TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
     for (int iter : {1, 0, -3}) {
         Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));  // searched, not built
         x.seedInit = 0;
-        rank(x, 0.5, iter);
+        x.rank(0.5, iter);
         EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
         expectRowsArePermutations(x);
     }
@@ -67,11 +62,11 @@ TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
 
 TEST(OrdersSearch, SinglePositionAndSingleProductEndWithExactCounts) {
     Ranking one(3, 3, 1, orders_test::cyclicIncidence(3, 3, 1));  // no swap to make
-    rank(one, 0.5, 3);
+    one.rank(0.5, 3);
     EXPECT_EQ(one.jr, (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(one.rmat, (std::vector<int32_t>{1, 1, 1}));
     Ranking single(2, 1, 1, {1, 1});
-    rank(single, 0.5, 2);
+    single.rank(0.5, 2);
     EXPECT_EQ(single.md, (std::vector<double>{0, 0, 0, 0}));  // no pair: carry-over 0, not NaN
 }
 
@@ -79,7 +74,7 @@ TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
     // Rows repeating one product have no carry-over: EAM 1/3 under the bound 4/9.
     Ranking x(2, 3, 2, {1, 0, 0, 1, 0, 0}), q = x;
     x.jr = {1, 2, 1, 2};
-    rank(x, 0.5, 1, -1);
+    x.rank(0.5, 1, -1);
     EXPECT_DOUBLE_EQ(x.md[1], 1.0 / 3);
     EXPECT_TRUE(orders_test::isNoValue(x.md[3]));
     Cpp_ComputeQuality(2, 3, 2, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
@@ -113,7 +108,7 @@ std::vector<int32_t> sortedStart(const Ranking& x) {
 
 }  // namespace
 
-TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
+TEST(OrdersSearch, PastTheTimeLimitOrUnderANaNWeightOnlyTheFirstRestartRuns) {
     // A limit already passed: the first pass restarts and makes no step, and
     // no further pass starts, whatever iter asks.
     for (VARIANT_BOOL check : {-1, 1}) {
@@ -134,18 +129,12 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
                 EXPECT_TRUE(q > p ? orders_test::isNoValue(c) : c == 1.0 + both) << p << "," << q;
             }
     }
-    // Zero starts from each judge's products in increasing order.
-    Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
+    // Zero starts from each judge's products in increasing order. So does a NaN weight, which scores every swap
+    // NaN: no step is taken, no later pass compares better, so the first restart of that start is the result.
+    Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), nan = y;
     orders_test::rankByPassesOnly(y, 0.5, 50, 0, -1, -1.0);
-    EXPECT_EQ(y.jr, firstRestart(sortedStart(y), 6, 4, y.seed));
-}
-
-TEST(OrdersSearch, AWeightNoCriterionComparesUnderKeepsTheFirstPass) {
-    // A NaN weight scores every swap NaN: no step is taken, no later pass
-    // compares better, so the first restart of the start is the result.
-    Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
-    rank(x, std::numeric_limits<double>::quiet_NaN(), 3);
-    EXPECT_EQ(x.jr, firstRestart(sortedStart(x), 6, 4, x.seed));
+    nan.rank(std::numeric_limits<double>::quiet_NaN(), 3);
+    for (const Ranking* r : {&y, &nan}) EXPECT_EQ(r->jr, firstRestart(sortedStart(*r), 6, 4, r->seed));
 }
 
 TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
@@ -157,7 +146,7 @@ TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
     for (int j = 0; j < J; ++j)
         for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>((j + k) % (P - 1)) * J + j] = 1;
     Ranking x(J, P, R, jp);
-    rank(x, 0.5, std::numeric_limits<int>::max());
+    x.rank(0.5, std::numeric_limits<int>::max());
     expectRowsArePermutations(x);
 }
 

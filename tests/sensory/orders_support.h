@@ -2,6 +2,7 @@
 // column-major arrays as the host holds them.
 #pragma once
 
+#include "boundary/VORNEXDO1M.h"
 #include "sensory/presentation_orders.h"
 
 #include <algorithm>
@@ -88,6 +89,10 @@ struct Ranking {
         : J(j), P(p), R(r), jp(std::move(incidence)), jr(static_cast<std::size_t>(j) * r, 0),
           rmat(static_cast<std::size_t>(p) * r, 0), smat(static_cast<std::size_t>(p) * (p + 1), 0), md(4, 0.0),
           conc(static_cast<std::size_t>(p) * p, 0.0) {}
+    void rank(double lambda, int iter, VARIANT_BOOL check = 0, VARIANT_BOOL flag = 0, double limit = 0.0) {
+        Cpp_GetBestRanking(P, R, J, jp.data(), lambda, iter, check, flag, limit, jr.data(), rmat.data(), smat.data(),
+                           md.data(), conc.data(), &seed, &seedInit, &oSeed);
+    }
 };
 
 // The library's passes alone on the host's arrays, without the completion stage that may follow them.
