@@ -80,20 +80,17 @@ struct Stream {
 }  // namespace
 
 TEST(OrdersCompletion, ArrangementPutsEveryProductEvenlyAtEveryPosition) {
-    // Symmetric designs (a Youden square exists) and uneven replications.
-    const Blocks designs[] = {developed(7, {0, 1, 3}), developed(13, {0, 1, 3, 9}), developed(21, {0, 1, 4, 14, 16})};
+    // Symmetric designs (a Youden square exists: every product once per position), arranged with the caller's
+    // draws, and uneven replications without them.
     Stream s(3);
-    for (const Blocks& b : designs) {
+    std::vector<std::tuple<int, Blocks>> cases{{7, developed(7, {0, 1, 3})}, {13, developed(13, {0, 1, 3, 9})},
+                                               {21, developed(21, {0, 1, 4, 14, 16})}};
+    for (auto [P, J, R] : {std::tuple{9, 15, 4}, {8, 12, 3}, {10, 7, 6}}) cases.emplace_back(P, evenRandomBlocks(P, J, R, s.gen));
+    for (const auto& [P, b] : cases) {
         const int J = static_cast<int>(b.size()), R = static_cast<int>(b[0].size());
         const auto M = orderOf(b);
-        ASSERT_TRUE(orders::arrangePositions(J, R, J, M.get(), s.limits().uniform));
+        ASSERT_TRUE(orders::arrangePositions(P, R, J, M.get(), P == J ? s.limits().uniform : nullptr));
         expectSameProducts(b, *M);
-        EXPECT_TRUE(counts(*M, J, R, J).positionsEven());  // J R cells, J R counts: every one 1
-    }
-    for (auto [P, J, R] : {std::tuple{9, 15, 4}, {8, 12, 3}, {10, 7, 6}}) {
-        const Blocks b = evenRandomBlocks(P, J, R, s.gen);
-        const auto M = orderOf(b);
-        ASSERT_TRUE(orders::arrangePositions(P, R, J, M.get(), nullptr));
         const auto c = counts(*M, P, R, J);
         // Replications r_p within one: every product floor(r/R) or ceil(r/R) times per position.
         for (int p = 1; p <= P; ++p) {

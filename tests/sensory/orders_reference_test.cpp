@@ -61,7 +61,6 @@ void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSee
 struct Result {
     Order order;
     int ioSeed, oSeed;
-    short ioSeedInit;
 };
 
 Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, double lambda, int iter, int ioSeed,
@@ -107,7 +106,7 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
         if (c < bestCrit || balanced) best = o, bestCrit = c;
         if (balanced || ++pass == iter) break;
     }
-    return {best, ioSeed, oSeed, ioSeedInit};
+    return {best, ioSeed, oSeed};
 }
 
 // J judges each given R distinct products at random.

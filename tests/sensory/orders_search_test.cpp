@@ -65,9 +65,6 @@ TEST(OrdersSearch, SinglePositionAndSingleProductEndWithExactCounts) {
     one.rank(0.5, 3);
     EXPECT_EQ(one.jr, (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(one.rmat, (std::vector<int32_t>{1, 1, 1}));
-    Ranking single(2, 1, 1, {1, 1});
-    single.rank(0.5, 2);
-    EXPECT_EQ(single.md, (std::vector<double>{0, 0, 0, 0}));  // no pair: carry-over 0, not NaN
 }
 
 TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
