@@ -150,11 +150,7 @@ TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
 TEST(OrdersSearch, OrderArraysTooSmallForTheJudgesOrPositionsLeaveEverythingAlone) {
     for (auto [rows, cols] : {std::pair{6, 3}, {5, 4}}) {
         Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), before = x;
-        matrixInt jp(6, 5, x.jp.data(), true), jr(rows, cols, x.jr.data(), true), rm(5, 4, x.rmat.data(), true),
-            sm(5, 6, x.smat.data(), true);
-        matrix md(2, 2, x.md.data(), true), conc(5, 5, x.conc.data(), true);
-        orders::rankByPassesOnly(5, 4, 6, &jp, 0.5, 3, 0, 0, 0.0, &jr, &rm, &sm, &md, &conc, &x.seed, &x.seedInit,
-                                 &x.oSeed);
+        orders_test::rankByPassesOnly(x, 0.5, 3, 0, 0, 0.0, rows, cols);
         EXPECT_EQ(std::tie(x.jr, x.rmat, x.smat, x.md, x.conc, x.oSeed),
                   std::tie(before.jr, before.rmat, before.smat, before.md, before.conc, before.oSeed))
             << rows << " x " << cols;
