@@ -56,11 +56,8 @@ TEST(Resolvable, ConsecutiveReplicatesResolveAtOnceWithoutDrawing) {
     const std::vector<int32_t> before = d.jp;
     d.seedInit = 0;
     d.transResolve(10);
-    EXPECT_EQ(d.resolv, -1);
-    EXPECT_EQ(d.groupSize, 2);
-    EXPECT_EQ(d.jp, before);
-    EXPECT_EQ(d.seedInit, 0);
-    EXPECT_EQ(d.seed, 99);
+    EXPECT_EQ(std::tie(d.resolv, d.groupSize, d.jp, d.seedInit, d.seed),
+              std::tuple(int16_t{-1}, 2, before, int16_t{0}, 99));
 }
 
 TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
@@ -90,9 +87,7 @@ TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
     for (int P : {0, 1})  // P = 1 < R: group size 0
         Cpp_FindClosestResolve(6, P, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
     Cpp_FindResolvableMulti(3, 4, 2, 2, d.jr.data(), d.jp.data(), 0);
-    EXPECT_EQ(d.jp, jp);
-    EXPECT_EQ(d.jr, jr);
-    EXPECT_EQ(d.groupSize, -5);
+    EXPECT_EQ(std::tie(d.jp, d.jr, d.groupSize), std::tuple(jp, jr, -5));
     d.transResolve(0);  // not resolvable: one try, then an honest answer
     EXPECT_EQ(d.resolv, 0);
     EXPECT_EQ(d.judges(), Design(6, 4, 2).judges());  // the best try keeps every judge, placed or not
@@ -104,15 +99,12 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
     for (Design* d : {&one, &wide}) {
         const std::vector<int32_t> jp = d->jp;
         d->transResolve(5);
-        EXPECT_EQ(d->resolv, 0) << d->J;
-        EXPECT_EQ(d->jp, jp);
-        EXPECT_EQ(d->groupSize, -5);
+        EXPECT_EQ(std::tie(d->resolv, d->jp, d->groupSize), std::tuple(int16_t{0}, jp, -5)) << d->J;
     }
     single.jp = {1, 1, 0, 0, 0, 0, 1, 1};  // judges 1, 1, 2, 2: no replicate runs yet, the search pairs them
     single.jr = {1, 1, 2, 2};
     single.transResolve(5);
-    EXPECT_EQ(single.resolv, -1);
-    EXPECT_EQ(single.groupSize, 2);
+    EXPECT_EQ(std::tie(single.resolv, single.groupSize), std::tuple(int16_t{-1}, 2));
     EXPECT_TRUE(single.groupsBalanced(2));
     EXPECT_TRUE(single.rowsMovedTogether());
     single.groupSize = -5;
