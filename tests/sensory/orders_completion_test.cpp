@@ -18,12 +18,9 @@ using Blocks = std::vector<std::vector<int>>;
 
 // The cyclic design developed from a difference set mod P (products 1..P).
 Blocks developed(int P, std::vector<int> base) {
-    Blocks b;
-    for (int i = 0; i < P; ++i) {
-        std::vector<int> row;
-        for (int d : base) row.push_back((d + i) % P + 1);
-        b.push_back(row);
-    }
+    Blocks b(static_cast<std::size_t>(P));
+    for (int i = 0; i < P; ++i)
+        for (int d : base) b[static_cast<std::size_t>(i)].push_back((d + i) % P + 1);
     return b;
 }
 
@@ -63,8 +60,8 @@ orders_test::OrderCounts counts(const matrixInt& M, int P, int R, int J) {
 
 void expectSameProducts(Blocks before, const matrixInt& after) {
     Blocks now = rowsOf(after);
-    for (auto& row : before) std::sort(row.begin(), row.end());
-    for (auto& row : now) std::sort(row.begin(), row.end());
+    for (Blocks* b : {&before, &now})
+        for (auto& row : *b) std::sort(row.begin(), row.end());
     EXPECT_EQ(before, now);
 }
 
@@ -85,7 +82,8 @@ TEST(OrdersCompletion, ArrangementPutsEveryProductEvenlyAtEveryPosition) {
     Stream s(3);
     std::vector<std::tuple<int, Blocks>> cases{{7, developed(7, {0, 1, 3})}, {13, developed(13, {0, 1, 3, 9})},
                                                {21, developed(21, {0, 1, 4, 14, 16})}};
-    for (auto [P, J, R] : {std::tuple{9, 15, 4}, {8, 12, 3}, {10, 7, 6}}) cases.emplace_back(P, evenRandomBlocks(P, J, R, s.gen));
+    for (auto [P, J, R] : {std::tuple{9, 15, 4}, {8, 12, 3}, {10, 7, 6}})
+        cases.emplace_back(P, evenRandomBlocks(P, J, R, s.gen));
     for (const auto& [P, b] : cases) {
         const int J = static_cast<int>(b.size()), R = static_cast<int>(b[0].size());
         const auto M = orderOf(b);

@@ -110,7 +110,8 @@ TEST(OrdersSearch, PastTheTimeLimitOrUnderANaNWeightOnlyTheFirstRestartRuns) {
             for (int q = 0; q < 5; ++q) {
                 // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4; none above the diagonal.
                 int both = 0;
-                for (int j = 0; j < 6; ++j) both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
+                for (int j = 0; j < 6; ++j)
+                    both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
                 const double c = x.conc[static_cast<std::size_t>(q) * 5 + p];
                 EXPECT_TRUE(q > p ? orders_test::isNoValue(c) : c == 1.0 + both) << p << "," << q;
             }

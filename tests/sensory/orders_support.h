@@ -99,8 +99,8 @@ struct Ranking {
 // jrRows x jrCols is the order array's shape as passed.
 inline void rankByPassesOnly(Ranking& x, double lambda, int iter, short check = 0, short flag = 0, double limit = 0.0,
                              int jrRows = 0, int jrCols = 0) {
-    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(jrRows ? jrRows : x.J, jrCols ? jrCols : x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
-        sm(x.P, x.P + 1, x.smat.data(), true);
+    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(jrRows ? jrRows : x.J, jrCols ? jrCols : x.R, x.jr.data(), true),
+        rm(x.P, x.R, x.rmat.data(), true), sm(x.P, x.P + 1, x.smat.data(), true);
     matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
     orders::rankByPassesOnly(x.P, x.R, x.J, &jp, lambda, iter, check, flag, limit, &jr, &rm, &sm, &md, &conc, &x.seed,
                              &x.seedInit, &x.oSeed);

@@ -68,7 +68,8 @@ TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
         d.shuffle();
         ASSERT_TRUE(d.rowsMovedTogether());
         if (closest)
-            Cpp_FindClosestResolve(J, P, 2, tries, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
+            Cpp_FindClosestResolve(J, P, 2, tries, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit,
+                                   &d.oSeed);
         else
             d.transResolve(tries);
         EXPECT_EQ(d.resolv, closest ? 7 : -1);
