@@ -18,8 +18,7 @@ TEST(OrdersAdversarial, OddWeightsTimesFlagsAndSeeds) {
                 orders_test::Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));
                 x.seed = seed;
                 x.seedInit = flag;
-                Cpp_GetBestRanking(4, 3, 6, x.jp.data(), lambda, 3, 0, flag, nan, x.jr.data(), x.rmat.data(),
-                                   x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+                x.rank(lambda, 3, 0, flag, nan);
                 for (int j = 0; j < 6; ++j)
                     ASSERT_EQ(orders_test::sortedRow(x.jr, 6, 3, j), orders_test::productsOf(x.jp, 6, 4, j))
                         << lambda << " " << seed << " " << flag;
@@ -49,8 +48,7 @@ TEST(OrdersAdversarial, StartOrdersHoldingNoProductNumbersOnlyMoveWithinRows) {
     orders_test::Ranking x(4, 3, 3, orders_test::cyclicIncidence(4, 3, 3));
     x.jr = {0, 99, -5, 1, 2, 3, 3, 2, 1, 0, 0, 0};
     const std::vector<int32_t> start = x.jr;
-    Cpp_GetBestRanking(3, 3, 4, x.jp.data(), 0.5, 4, -1, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
-                       x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+    x.rank(0.5, 4, -1);
     for (int j = 0; j < 4; ++j) EXPECT_EQ(orders_test::sortedRow(x.jr, 4, 3, j), orders_test::sortedRow(start, 4, 3, j));
 }
 
@@ -60,12 +58,9 @@ TEST(OrdersAdversarial, MorePositionsThanProductsReturnAtOnceUntouched) {
         std::fill(x.jr.begin(), x.jr.end(), 5);
         x.md.assign(4, 2.0);
         x.seedInit = 0;
-        Cpp_GetBestRanking(P, R, J, x.jp.data(), 0.5, 1000000, 0, 0, 0.0, x.jr.data(), x.rmat.data(), x.smat.data(),
-                           x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
+        x.rank(0.5, 1000000);
         EXPECT_TRUE(std::all_of(x.jr.begin(), x.jr.end(), [](int32_t v) { return v == 5; }));
-        EXPECT_EQ(x.md, std::vector<double>(4, 2.0));
         EXPECT_TRUE(std::all_of(x.conc.begin(), x.conc.end(), [](double v) { return v == 0; }));
-        EXPECT_EQ(x.oSeed, 0);
-        EXPECT_EQ(x.seedInit, 0);
+        EXPECT_EQ(std::tie(x.md, x.oSeed, x.seedInit), std::tuple(std::vector<double>(4, 2.0), 0, int16_t{0}));
     }
 }

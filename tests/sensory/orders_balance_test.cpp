@@ -3,6 +3,7 @@
 #include "sensory/order_balance.h"
 #include "sensory/scratch.h"
 #include "sensory/swap_cache.h"
+#include "tests/sensory/orders_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,65 +15,54 @@
 #include <tuple>
 #include <vector>
 
-TEST(OrderBalance, SwapScoreEqualsTheRecountAfterTheSwap) {
-    std::mt19937 gen(7);
-    for (int trial = 0; trial < 60; ++trial) {
-        const int P = 2 + static_cast<int>(gen() % 9), R = 1 + static_cast<int>(gen() % P);
-        const int J = 1 + static_cast<int>(gen() % 12);
-        const double lambda = std::uniform_real_distribution<double>(-0.5, 1.5)(gen);
-        Scratch<matrixInt> order(new matrixInt(J, R, 0)), positions, carryOver;
-        for (int j = 1; j <= J; ++j) {  // each judge R distinct products in random order
-            std::vector<int> products(static_cast<std::size_t>(P));
-            std::iota(products.begin(), products.end(), 1);
-            std::shuffle(products.begin(), products.end(), gen);
-            for (int r = 1; r <= R; ++r) order->vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
-        }
-        int pos = 0, carry = 0;
-        double crit = 0;
-        BestOrderCompute(P, R, J, order, positions.p, carryOver.p, lambda, &pos, &carry, &crit);
-        for (int j = 1; j <= J; ++j)
-            for (int r1 = 1; r1 < R; ++r1)
-                for (int r2 = r1 + 1; r2 <= R; ++r2) {
-                    double predicted = 0, recounted = 0;
-                    UpdateCrit(R, order, positions, carryOver, j, r1, r2, pos, carry, lambda, &predicted);
-                    Scratch<matrixInt> swapped(new matrixInt(J, R, 0)), rm, sm;
-                    order->copyMatTo(swapped.p);
-                    const int a = swapped->vbget(j, r1);
-                    swapped->vbset(j, r1, swapped->vbget(j, r2));
-                    swapped->vbset(j, r2, a);
-                    BestOrderCompute(P, R, J, swapped, rm.p, sm.p, lambda, nullptr, nullptr, &recounted);
-                    ASSERT_EQ(predicted, recounted) << "P " << P << " R " << R << " j " << j << " " << r1 << "<->" << r2;
-                }
-    }
+namespace {
+
+double recounted(const matrixInt& M, int P, int R, int J, double lambda) {
+    return orders_test::OrderCounts(P, R, J, [&M](int j, int r) { return M.vbget(j, r); }).criterion(lambda);
 }
+
+void swapIn(matrixInt& M, int j, int r1, int r2) {
+    const int a = M.vbget(j, r1);
+    M.vbset(j, r1, M.vbget(j, r2));
+    M.vbset(j, r2, a);
+}
+
+// Judge j's order: distinct products of 1..P at random.
+void shuffleJudge(matrixInt& M, int j, int P, std::mt19937& gen) {
+    std::vector<int> products(static_cast<std::size_t>(P));
+    std::iota(products.begin(), products.end(), 1);
+    std::shuffle(products.begin(), products.end(), gen);
+    for (int r = 1; r <= M.cols(); ++r) M.vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
+}
+
+}  // namespace
 
 TEST(OrderBalance, BoundsOfWholeCounts) {
     double pos = -1, carry = -1;
+    const auto zero = std::pair(0.0, 0.0);
     OptimalEAMCompute(4, 4, 12, &pos, &carry);  // 3 per cell either way
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
     OptimalEAMCompute(3, 2, 2, &pos, &carry);  // carry-over: 2 of 6 cells at 1, mean 1/3
     EXPECT_DOUBLE_EQ(carry, 4.0 / 9);
     // A single product has no ordered pair: no division by zero, carry-over 0.
     OptimalEAMCompute(1, 1, 5, &pos, &carry);
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
     Scratch<matrixInt> rm(new matrixInt(1, 1, 5)), sm(new matrixInt(1, 2, 5));
     ComputeEAM(1, 1, 5, rm, sm, &pos, &carry);
-    EXPECT_EQ(pos, 0.0);
-    EXPECT_EQ(carry, 0.0);
+    EXPECT_EQ(std::pair(pos, carry), zero);
+    pos = -1;
     OptimalEAMCompute(0, 3, 5, &pos, nullptr);  // no cells at all: nothing deviates
     EXPECT_EQ(pos, 0.0);
     // A carry-over table one column short (P x P) holding the ideal 1 in
     // every cell it has: the missing column counts nothing.
     Scratch<matrixInt> narrow(new matrixInt(3, 3, 1)), positions(new matrixInt(3, 2, 2));
+    carry = -1;
     ComputeEAM(3, 2, 6, positions, narrow, &pos, &carry);
     EXPECT_EQ(carry, 0.0);
     pos = carry = -1;
     ComputeEAM(3, 2, 6, positions, nullptr, &pos, &carry);  // no counts, nothing written
     ComputeEAM(3, 2, 6, nullptr, narrow, &pos, &carry);
-    EXPECT_EQ(pos, -1.0);
-    EXPECT_EQ(carry, -1.0);
+    EXPECT_EQ(std::pair(pos, carry), std::pair(-1.0, -1.0));
 }
 
 TEST(OrderBalance, AnOrderAtItsBoundCountsAsReachingItDespiteRounding) {
@@ -103,55 +93,32 @@ TEST(OrderBalance, SwapScoreOfProductNumbersAtTheTopOfTheIntRangeStaysDefined) {
     EXPECT_TRUE(std::isfinite(predicted));
 }
 
-namespace {
-
-// Criterion of an order by a plain count of its cells.
-double recounted(const matrixInt& M, int P, int R, int J, double lambda) {
-    std::vector<long long> K(static_cast<std::size_t>(P + 1) * (R + 1), 0), S(static_cast<std::size_t>(P + 1) * (P + 1), 0);
-    for (int j = 1; j <= J; ++j)
-        for (int r = 1; r <= R; ++r) {
-            ++K[static_cast<std::size_t>(M.vbget(j, r)) * (R + 1) + r];
-            if (r < R) ++S[static_cast<std::size_t>(M.vbget(j, r)) * (P + 1) + M.vbget(j, r + 1)];
-        }
-    long long pos = 0, carry = 0;
-    for (long long k : K) pos += k * k;
-    for (long long s : S) carry += s * s;
-    return lambda * static_cast<double>(pos) + (1 - lambda) * static_cast<double>(carry);
-}
-
-void swapIn(matrixInt& M, int j, int r1, int r2) {
-    const int a = M.vbget(j, r1);
-    M.vbset(j, r1, M.vbget(j, r2));
-    M.vbset(j, r2, a);
-}
-
-}  // namespace
-
-TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
+TEST(OrderBalance, SwapScoresAndTheCachesFirstLeastSwapMatchAFullRecountStepByStep) {
     std::mt19937 gen(5);
     for (int trial = 0; trial < 40; ++trial) {
         const int P = 3 + static_cast<int>(gen() % 7), R = 2 + static_cast<int>(gen() % (P - 1));
         const int J = 2 + static_cast<int>(gen() % 19);
         const double lambda = std::vector<double>{0.5, 0.25, 1.0, 0.0, 0.75}[trial % 5];
         matrixInt order(J, R, 0);
-        auto shuffleJudge = [&](int j) {
-            std::vector<int> products(static_cast<std::size_t>(P));
-            std::iota(products.begin(), products.end(), 1);
-            std::shuffle(products.begin(), products.end(), gen);
-            for (int r = 1; r <= R; ++r) order.vbset(j, r, products[static_cast<std::size_t>(r - 1)]);
-        };
-        for (int j = 1; j <= J; ++j) shuffleJudge(j);
+        for (int j = 1; j <= J; ++j) shuffleJudge(order, j, P, gen);
         ASSERT_TRUE(orders::SwapCache::serves(P, R, J, lambda, &order));
         orders::SwapCache cache(P, R, J, lambda);
         for (int step = 0; step < 30; ++step) {
-            double want = std::numeric_limits<double>::infinity(), got = want;
+            // The full counts, and the constant-time score of every swap from them, against a recount.
+            Scratch<matrixInt> positions, carryOver;
+            int pos = 0, carry = 0;
+            double want = std::numeric_limits<double>::infinity(), got = want, crit = 0, predicted = 0;
+            BestOrderCompute(P, R, J, &order, positions.p, carryOver.p, lambda, &pos, &carry, &crit);
+            ASSERT_EQ(crit, recounted(order, P, R, J, lambda));
             orders::Swap first;
             for (int j = 1; j <= J; ++j)
                 for (int r1 = 1; r1 < R; ++r1)
                     for (int r2 = r1 + 1; r2 <= R; ++r2) {
+                        UpdateCrit(R, &order, positions, carryOver, j, r1, r2, pos, carry, lambda, &predicted);
                         swapIn(order, j, r1, r2);
                         const double c = recounted(order, P, R, J, lambda);
                         swapIn(order, j, r1, r2);
+                        ASSERT_EQ(predicted, c) << "trial " << trial << " judge " << j << " " << r1 << "<->" << r2;
                         if (c < want) want = c, first = {j, r1, r2};
                     }
             const orders::Swap s = cache.steepest(&order, &got);
@@ -166,7 +133,7 @@ TEST(OrderBalance, SwapCachePicksTheFirstLeastSwapOfAFullRecountStepByStep) {
                 next.r2 = next.r1 + 1 + static_cast<int>(gen() % (R - next.r1));
             }
             if (step % 7 == 6) {
-                shuffleJudge(next.judge);
+                shuffleJudge(order, next.judge, P, gen);
                 cache.invalidate();
             } else {
                 swapIn(order, next.judge, next.r1, next.r2);

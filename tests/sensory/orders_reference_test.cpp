@@ -20,70 +20,29 @@ namespace {
 
 using Order = std::vector<std::vector<int>>;  // [judge][position], products 1..P
 
-struct Counts {
-    std::vector<std::vector<long long>> position, carry;  // [p][r], [a][b]; 1-based
-};
-
-Counts count(const Order& o, int P, int R) {
-    Counts c{std::vector<std::vector<long long>>(P + 1, std::vector<long long>(R + 1, 0)),
-             std::vector<std::vector<long long>>(P + 1, std::vector<long long>(P + 1, 0))};
-    for (const auto& row : o) {
-        for (int r = 0; r < R; ++r) ++c.position[row[r]][r + 1];
-        for (int r = 0; r + 1 < R; ++r)
-            if (row[r] != row[r + 1]) ++c.carry[row[r]][row[r + 1]];
-    }
-    return c;
+orders_test::OrderCounts count(const Order& o, int P, int R) {
+    return {P, R, static_cast<int>(o.size()), [&o](int j, int r) { return o[j - 1][r - 1]; }};
 }
 
-double criterion(const Order& o, int P, int R, double lambda) {
-    const Counts c = count(o, P, R);
-    long long pos = 0, carry = 0;
-    for (int p = 1; p <= P; ++p) {
-        for (int r = 1; r <= R; ++r) pos += c.position[p][r] * c.position[p][r];
-        for (int q = 1; q <= P; ++q)
-            if (p != q) carry += c.carry[p][q] * c.carry[p][q];
-    }
-    return (1 - lambda) * static_cast<double>(carry) + lambda * static_cast<double>(pos);
-}
+double criterion(const Order& o, int P, int R, double lambda) { return count(o, P, R).criterion(lambda); }
 
-// Both mean absolute deviations at or below their whole-count bounds.
-bool atBounds(const Order& o, int P, int R, int J) {
-    const Counts c = count(o, P, R);
-    auto bound = [](double N, double T) {
-        const double m = T / N, k = std::floor(m), e = T - N * k;
-        return ((N - e) * (m - k) + (k + 1 - m) * e) / N;
-    };
-    double pos = 0, carry = 0;
-    for (int p = 1; p <= P; ++p) {
-        for (int r = 1; r <= R; ++r) pos += std::fabs(c.position[p][r] - static_cast<double>(J) / P);
-        for (int q = 1; q <= P; ++q)
-            if (p != q) carry += std::fabs(c.carry[p][q] - (R - 1.0) * J / (P * (P - 1.0)));
-    }
-    return pos / (P * R) <= bound(P * R, R * J) + 1e-9 && carry / (P * (P - 1.0)) <= bound(P * (P - 1.0), (R - 1.0) * J) + 1e-9;
-}
-
-std::vector<int> permutation(int n, int* seed, short init, int* oSeed) {
+// The library's permutation of positions, 0-based, from the given stream; later draws continue it.
+std::vector<int> permutation(int n, int* seed, short* init, int* oSeed) {
     matrix perm(n, 1, 0.0);
-    Random1toN(n, &perm, seed, init, oSeed);
-    std::vector<int> out(static_cast<std::size_t>(n) + 1);
-    for (int i = 1; i <= n; ++i) out[i] = static_cast<int>(perm.vbget(i));
+    Random1toN(n, &perm, seed, *init, oSeed);
+    *init = -1;
+    std::vector<int> out;
+    for (int i = 1; i <= n; ++i) out.push_back(static_cast<int>(perm.vbget(i)) - 1);
     return out;
 }
 
 // One permutation moves every judge: new position r holds old position perm(r).
 void perturbAll(Order& o, int R, int* seed, short* init, int* oSeed) {
-    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
-    *init = -1;
+    const std::vector<int> perm = permutation(R, seed, init, oSeed);
     for (auto& row : o) {
         const std::vector<int> old = row;
-        for (int r = 1; r <= R; ++r) row[r - 1] = old[perm[r] - 1];
+        for (int r = 0; r < R; ++r) row[r] = old[perm[r]];
     }
-}
-
-void perturbRow(std::vector<int>& row, int R, int* seed, short* init, int* oSeed) {
-    const std::vector<int> perm = permutation(R, seed, *init, oSeed);
-    *init = -1;
-    for (int i = 1; i <= R; ++i) std::swap(row[i - 1], row[perm[i] - 1]);
 }
 
 void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSeedInit, int* oSeed) {
@@ -94,10 +53,7 @@ void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSee
     double best = criterion(o, P, R, lambda);
     for (std::size_t j = 0; j < o.size(); ++j)
         for (int c = 0; c < R; ++c) work[j][c] = o[j][(c + static_cast<int>(j % R)) % R];
-    if (criterion(work, P, R, lambda) < best) {
-        o = work;
-        best = criterion(work, P, R, lambda);
-    }
+    if (criterion(work, P, R, lambda) < best) o = work, best = criterion(work, P, R, lambda);
     perturbAll(work, R, ioSeed, ioSeedInit, oSeed);
     if (criterion(work, P, R, lambda) < best) o = work;
 }
@@ -105,7 +61,6 @@ void initialize(Order& o, int P, int R, double lambda, int* ioSeed, short* ioSee
 struct Result {
     Order order;
     int ioSeed, oSeed;
-    short ioSeedInit;
 };
 
 Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, double lambda, int iter, int ioSeed,
@@ -118,12 +73,10 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
     Order best;
     double bestCrit = none;
     for (int pass = 0;;) {
-        if (pass == 1) {
-            initialize(o, P, R, lambda, &ioSeed, &ioSeedInit, &oSeed);
-            ioSeedInit = -1;
-        } else {
+        if (pass == 1)
+            initialize(o, P, R, lambda, &ioSeed, &ioSeedInit, &oSeed);  // its draw leaves the host's flag at -1
+        else
             perturbAll(o, R, &seed, &init, &oSeed);
-        }
         seed = oSeed;
         int stalls = 0, jStar = -1, r1Star = 0, r2Star = 0;
         for (double current = none;;) {
@@ -141,18 +94,19 @@ Result referenceSearch(const std::vector<int32_t>& jp, int J, int P, int R, doub
             if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
             if (previous == current || std::fabs(previous - current) < 1e-12) ++stalls;
             if (stalls == 9 && jStar >= 0) {
-                perturbRow(o[jStar], R, &seed, &init, &oSeed);
+                const std::vector<int> perm = permutation(R, &seed, &init, &oSeed);
+                for (int i = 0; i < R; ++i) std::swap(o[jStar][i], o[jStar][perm[i]]);
                 seed = oSeed;
             }
             if (current > previous || stalls == 10) break;
         }
         if (jStar >= 0) std::swap(o[jStar][r1Star], o[jStar][r2Star]);
         const double c = criterion(o, P, R, lambda);
-        const bool balanced = atBounds(o, P, R, J);
+        const bool balanced = count(o, P, R).atBounds();
         if (c < bestCrit || balanced) best = o, bestCrit = c;
         if (balanced || ++pass == iter) break;
     }
-    return {best, ioSeed, oSeed, ioSeedInit};
+    return {best, ioSeed, oSeed};
 }
 
 // J judges each given R distinct products at random.
@@ -165,16 +119,6 @@ std::vector<int32_t> randomIncidence(int J, int P, int R, std::mt19937& gen) {
         for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>(products[k]) * J + j] = 1;
     }
     return jp;
-}
-
-// The library's passes alone, on the host's arrays: the completion stage
-// that follows them is not part of the stated steps.
-void rankByPasses(orders_test::Ranking& x, double lambda, int iter) {
-    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(x.J, x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
-        sm(x.P, x.P + 1, x.smat.data(), true);
-    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
-    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, lambda, iter, 0, 0, 0.0, &jr, &rm, &sm, &md, &conc, &x.seed, &x.seedInit,
-                             &x.oSeed);
 }
 
 }  // namespace
@@ -193,7 +137,7 @@ TEST(OrdersReference, SearchFollowsItsStatedStepsOnSmallDesigns) {
         orders_test::Ranking x(J, P, R, randomIncidence(J, P, R, gen));
         x.seed = 1 + static_cast<int32_t>(gen() % 100000);
         const Result want = referenceSearch(x.jp, J, P, R, lambda, iter, x.seed, x.seedInit);
-        rankByPasses(x, lambda, iter);
+        orders_test::rankByPassesOnly(x, lambda, iter);  // the completion stage after them is no stated step
         for (int j = 0; j < J; ++j)
             ASSERT_EQ(orders_test::row(x.jr, J, R, j), want.order[j])
                 << "trial " << trial << ": J " << J << " P " << P << " R " << R << " iter " << iter << " judge " << j + 1;

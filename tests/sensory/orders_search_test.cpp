@@ -14,11 +14,6 @@ using orders_test::Ranking;
 
 namespace {
 
-void rank(Ranking& x, double lambda, int iter, VARIANT_BOOL checkJR = 0) {
-    Cpp_GetBestRanking(x.P, x.R, x.J, x.jp.data(), lambda, iter, checkJR, 0, 0.0, x.jr.data(), x.rmat.data(),
-                       x.smat.data(), x.md.data(), x.conc.data(), &x.seed, &x.seedInit, &x.oSeed);
-}
-
 // Every judge's order holds exactly the products the incidence gives them.
 void expectRowsArePermutations(const Ranking& x) {
     for (int j = 0; j < x.J; ++j)
@@ -27,76 +22,45 @@ void expectRowsArePermutations(const Ranking& x) {
 
 }  // namespace
 
-TEST(OrdersSearch, FourByFourCompleteBlocksReachBothBounds) {
-    Ranking x(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
-    rank(x, 0.5, 50);
-    expectRowsArePermutations(x);
-    EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0}));  // a carry-over balanced Latin square
-    for (int p = 0; p < 4; ++p)
-        for (int q = 0; q < 4; ++q) {
-            const double c = x.conc[static_cast<std::size_t>(q) * 4 + p];
-            if (q > p) {
-                EXPECT_TRUE(orders_test::isNoValue(c));
-            } else {
-                EXPECT_EQ(c, 4);
-            }
-        }
-}
-
 TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBounds) {
     for (auto [J, P] : {std::pair{24, 6}, {14, 7}, {2000, 10}, {30, 5}, {4, 4}}) {
         Ranking x(J, P, P, orders_test::cyclicIncidence(J, P, P));
-        rank(x, 0.5, 20);
+        x.rank(0.5, 20);
         expectRowsArePermutations(x);
         EXPECT_EQ(x.md, (std::vector<double>{0, 0, 0, 0})) << J << " judges, " << P << " products";
         EXPECT_EQ(x.oSeed, x.seed);  // built, not drawn
+        EXPECT_EQ(x.conc[1], J);     // products 1 and 2 together for every judge
+        EXPECT_TRUE(orders_test::isNoValue(x.conc[static_cast<std::size_t>(P)]));  // above the diagonal
     }
     // One square of odd P balances no carry-over: it is searched.
     Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
-    rank(odd, 0.5, 1);
+    odd.rank(0.5, 1);
     EXPECT_NE(odd.oSeed, odd.seed);
 }
 
-TEST(OrdersSearch, IncompleteBlocksKeepEachJudgesProductsAndReproduceFromTheSeed) {
-    Ranking x(14, 7, 3, orders_test::cyclicIncidence(14, 7, 3)), again = x;
-    rank(x, 0.3, 5);
-    rank(again, 0.3, 5);
-    expectRowsArePermutations(x);
-    EXPECT_EQ(again.jr, x.jr);
-}
-
-TEST(OrdersSearch, OnePassLeavesTheSeedFlagAndZeroPassesRunOne) {
-    for (int iter : {1, 0, -3}) {
-        Ranking x(6, 4, 3, orders_test::cyclicIncidence(6, 4, 3));  // searched, not built
-        x.seedInit = 0;
-        rank(x, 0.5, iter);
-        EXPECT_EQ(x.seedInit, 0) << iter;  // the second pass would have started the host's stream
+TEST(OrdersSearch, SearchedDesignsKeepEachJudgesProductsAndReproduceFromTheSeed) {
+    // An odd panel of 5001 is no whole number of squares, so the passes run on a criterion above ten million.
+    // One pass (zero and fewer run one) leaves the seed flag: the second would have started the host's stream.
+    for (auto [J, P, R, iter] : {std::tuple{14, 7, 3, 5}, {5001, 2, 2, 5}, {6, 4, 3, 1}, {6, 4, 3, 0}, {6, 4, 3, -3}}) {
+        Ranking x(J, P, R, orders_test::cyclicIncidence(J, P, R));
+        x.seedInit = iter > 1 ? -1 : 0;  // 0 asks the host's stream, which two runs do not share
+        Ranking again = x;
+        x.rank(0.3, iter);
+        again.rank(0.3, iter);
         expectRowsArePermutations(x);
+        EXPECT_EQ(again.jr, x.jr);
+        EXPECT_TRUE(iter > 1 || x.seedInit == 0) << iter;
     }
-}
-
-TEST(OrdersSearch, LargePanelWhoseCriterionExceedsTenMillionKeepsAnOrder) {
-    // An odd panel is no whole number of squares, so the passes run.
-    Ranking x(5001, 2, 2, orders_test::cyclicIncidence(5001, 2, 2));
-    rank(x, 0.5, 1);
-    expectRowsArePermutations(x);
-}
-
-TEST(OrdersSearch, SinglePositionAndSingleProductEndWithExactCounts) {
-    Ranking one(3, 3, 1, orders_test::cyclicIncidence(3, 3, 1));  // no swap to make
-    rank(one, 0.5, 3);
-    EXPECT_EQ(one.jr, (std::vector<int32_t>{1, 2, 3}));
-    EXPECT_EQ(one.rmat, (std::vector<int32_t>{1, 1, 1}));
-    Ranking single(2, 1, 1, {1, 1});
-    rank(single, 0.5, 2);
-    EXPECT_EQ(single.md, (std::vector<double>{0, 0, 0, 0}));  // no pair: carry-over 0, not NaN
+    Ranking one(3, 3, 1, orders_test::cyclicIncidence(3, 3, 1));  // a single position: no swap to make
+    one.rank(0.5, 3);
+    EXPECT_EQ(std::pair(one.jr, one.rmat), std::pair(std::vector<int32_t>{1, 2, 3}, std::vector<int32_t>{1, 1, 1}));
 }
 
 TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
     // Rows repeating one product have no carry-over: EAM 1/3 under the bound 4/9.
     Ranking x(2, 3, 2, {1, 0, 0, 1, 0, 0}), q = x;
     x.jr = {1, 2, 1, 2};
-    rank(x, 0.5, 1, -1);
+    x.rank(0.5, 1, -1);
     EXPECT_DOUBLE_EQ(x.md[1], 1.0 / 3);
     EXPECT_TRUE(orders_test::isNoValue(x.md[3]));
     Cpp_ComputeQuality(2, 3, 2, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
@@ -128,19 +92,9 @@ std::vector<int32_t> sortedStart(const Ranking& x) {
     return sorted;
 }
 
-// The passes alone (the completion stage that may follow is not theirs),
-// with a time limit already passed and 50 passes asked for.
-void passesOnly(Ranking& x, short check) {
-    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(x.J, x.R, x.jr.data(), true), rm(x.P, x.R, x.rmat.data(), true),
-        sm(x.P, x.P + 1, x.smat.data(), true);
-    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
-    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, 0.5, 50, check, -1, -1.0, &jr, &rm, &sm, &md, &conc, &x.seed,
-                             &x.seedInit, &x.oSeed);
-}
-
 }  // namespace
 
-TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
+TEST(OrdersSearch, PastTheTimeLimitOrUnderANaNWeightOnlyTheFirstRestartRuns) {
     // A limit already passed: the first pass restarts and makes no step, and
     // no further pass starts, whatever iter asks.
     for (VARIANT_BOOL check : {-1, 1}) {
@@ -149,35 +103,25 @@ TEST(OrdersSearch, PastTheTimeLimitOnlyTheFirstRestartRunsFromTheGivenStart) {
         const std::vector<int32_t> start = x.jr;
         x.seedInit = 0;
         x.conc.assign(x.conc.size(), 1.0);  // counts are added to what is passed
-        passesOnly(x, check);
+        orders_test::rankByPassesOnly(x, 0.5, 50, check, -1, -1.0);  // limit passed, 50 passes asked
         EXPECT_EQ(x.jr, firstRestart(start, 6, 4, x.seed)) << check;
         EXPECT_EQ(x.seedInit, 0);  // the second pass would have started the host's stream
         for (int p = 0; p < 5; ++p)
             for (int q = 0; q < 5; ++q) {
+                // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4; none above the diagonal.
+                int both = 0;
+                for (int j = 0; j < 6; ++j)
+                    both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
                 const double c = x.conc[static_cast<std::size_t>(q) * 5 + p];
-                if (q > p) {
-                    EXPECT_TRUE(orders_test::isNoValue(c));
-                } else {
-                    // Judges j..j+3 (mod 5) of 6: product p by (4 or 5), a pair by 2 to 4.
-                    int both = 0;
-                    for (int j = 0; j < 6; ++j)
-                        both += x.jp[static_cast<std::size_t>(p) * 6 + j] * x.jp[static_cast<std::size_t>(q) * 6 + j];
-                    EXPECT_EQ(c, 1.0 + both) << p << "," << q;
-                }
+                EXPECT_TRUE(q > p ? orders_test::isNoValue(c) : c == 1.0 + both) << p << "," << q;
             }
     }
-    // Zero starts from each judge's products in increasing order.
-    Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
-    passesOnly(y, 0);
-    EXPECT_EQ(y.jr, firstRestart(sortedStart(y), 6, 4, y.seed));
-}
-
-TEST(OrdersSearch, AWeightNoCriterionComparesUnderKeepsTheFirstPass) {
-    // A NaN weight scores every swap NaN: no step is taken, no later pass
-    // compares better, so the first restart of the start is the result.
-    Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4));
-    rank(x, std::numeric_limits<double>::quiet_NaN(), 3);
-    EXPECT_EQ(x.jr, firstRestart(sortedStart(x), 6, 4, x.seed));
+    // Zero starts from each judge's products in increasing order. So does a NaN weight, which scores every swap
+    // NaN: no step is taken, no later pass compares better, so the first restart of that start is the result.
+    Ranking y(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), nan = y;
+    orders_test::rankByPassesOnly(y, 0.5, 50, 0, -1, -1.0);
+    nan.rank(std::numeric_limits<double>::quiet_NaN(), 3);
+    for (const Ranking* r : {&y, &nan}) EXPECT_EQ(r->jr, firstRestart(sortedStart(*r), 6, 4, r->seed));
 }
 
 TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
@@ -189,18 +133,14 @@ TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
     for (int j = 0; j < J; ++j)
         for (int k = 0; k < R; ++k) jp[static_cast<std::size_t>((j + k) % (P - 1)) * J + j] = 1;
     Ranking x(J, P, R, jp);
-    rank(x, 0.5, std::numeric_limits<int>::max());
+    x.rank(0.5, std::numeric_limits<int>::max());
     expectRowsArePermutations(x);
 }
 
 TEST(OrdersSearch, OrderArraysTooSmallForTheJudgesOrPositionsLeaveEverythingAlone) {
     for (auto [rows, cols] : {std::pair{6, 3}, {5, 4}}) {
         Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), before = x;
-        matrixInt jp(6, 5, x.jp.data(), true), jr(rows, cols, x.jr.data(), true), rm(5, 4, x.rmat.data(), true),
-            sm(5, 6, x.smat.data(), true);
-        matrix md(2, 2, x.md.data(), true), conc(5, 5, x.conc.data(), true);
-        orders::rankByPassesOnly(5, 4, 6, &jp, 0.5, 3, 0, 0, 0.0, &jr, &rm, &sm, &md, &conc, &x.seed, &x.seedInit,
-                                 &x.oSeed);
+        orders_test::rankByPassesOnly(x, 0.5, 3, 0, 0, 0.0, rows, cols);
         EXPECT_EQ(std::tie(x.jr, x.rmat, x.smat, x.md, x.conc, x.oSeed),
                   std::tie(before.jr, before.rmat, before.smat, before.md, before.conc, before.oSeed))
             << rows << " x " << cols;

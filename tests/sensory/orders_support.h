@@ -2,6 +2,9 @@
 // column-major arrays as the host holds them.
 #pragma once
 
+#include "boundary/VORNEXDO1M.h"
+#include "sensory/presentation_orders.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -44,6 +47,37 @@ inline bool isNoValue(double v) {
     return bits == 0xFFEFFFFFFFFFFFE2ULL;
 }
 
+// Plain counts of an order, get(j, r) the product of judge j at position r
+// (both 1-based): products at positions, ordered neighbours.
+struct OrderCounts {
+    std::vector<std::vector<long long>> position, follows;  // [p][r], [a][b]; 1-based
+    long long positionSS = 0, carrySS = 0;
+    template <class Get>
+    OrderCounts(int P, int R, int J, Get get)
+        : position(P + 1, std::vector<long long>(R + 1, 0)), follows(P + 1, std::vector<long long>(P + 1, 0)) {
+        for (int j = 1; j <= J; ++j)
+            for (int r = 1; r <= R; ++r) {
+                ++position[get(j, r)][r];
+                if (r < R) ++follows[get(j, r)][get(j, r + 1)];
+            }
+        for (const auto& row : position)
+            for (long long c : row) positionSS += c * c;
+        for (const auto& row : follows)
+            for (long long c : row) carrySS += c * c;
+    }
+    double criterion(double lambda) const { return lambda * positionSS + (1 - lambda) * carrySS; }
+    // Every count within one of every other of its kind: the EAM bound.
+    static bool even(const std::vector<std::vector<long long>>& m, bool skipDiagonal) {
+        long long lo = 1LL << 60, hi = -1;
+        for (std::size_t a = 1; a < m.size(); ++a)
+            for (std::size_t b = 1; b < m[a].size(); ++b)
+                if (!(skipDiagonal && a == b)) lo = std::min(lo, m[a][b]), hi = std::max(hi, m[a][b]);
+        return hi - lo <= 1;
+    }
+    bool positionsEven() const { return even(position, false); }
+    bool atBounds() const { return positionsEven() && even(follows, true); }
+};
+
 // Everything Cpp_GetBestRanking returns.
 struct Ranking {
     int J, P, R;
@@ -55,6 +89,21 @@ struct Ranking {
         : J(j), P(p), R(r), jp(std::move(incidence)), jr(static_cast<std::size_t>(j) * r, 0),
           rmat(static_cast<std::size_t>(p) * r, 0), smat(static_cast<std::size_t>(p) * (p + 1), 0), md(4, 0.0),
           conc(static_cast<std::size_t>(p) * p, 0.0) {}
+    void rank(double lambda, int iter, VARIANT_BOOL check = 0, VARIANT_BOOL flag = 0, double limit = 0.0) {
+        Cpp_GetBestRanking(P, R, J, jp.data(), lambda, iter, check, flag, limit, jr.data(), rmat.data(), smat.data(),
+                           md.data(), conc.data(), &seed, &seedInit, &oSeed);
+    }
 };
+
+// The library's passes alone on the host's arrays, without the completion stage that may follow them.
+// jrRows x jrCols is the order array's shape as passed.
+inline void rankByPassesOnly(Ranking& x, double lambda, int iter, short check = 0, short flag = 0, double limit = 0.0,
+                             int jrRows = 0, int jrCols = 0) {
+    matrixInt jp(x.J, x.P, x.jp.data(), true), jr(jrRows ? jrRows : x.J, jrCols ? jrCols : x.R, x.jr.data(), true),
+        rm(x.P, x.R, x.rmat.data(), true), sm(x.P, x.P + 1, x.smat.data(), true);
+    matrix md(2, 2, x.md.data(), true), conc(x.P, x.P, x.conc.data(), true);
+    orders::rankByPassesOnly(x.P, x.R, x.J, &jp, lambda, iter, check, flag, limit, &jr, &rm, &sm, &md, &conc, &x.seed,
+                             &x.seedInit, &x.oSeed);
+}
 
 }  // namespace orders_test

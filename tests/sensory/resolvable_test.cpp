@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -22,9 +24,7 @@ struct Design {
     void transResolve(int tries) {
         Cpp_TransResolve(J, P, R, tries, jp.data(), jr.data(), &groupSize, &resolv, &seed, &seedInit, &oSeed);
     }
-    void shuffle() {
-        Cpp_RandomPerMuteRow(jp.data(), J, P, jr.data(), J, R, &seed, &seedInit, &oSeed);
-    }
+    void shuffle() { Cpp_RandomPerMuteRow(jp.data(), J, P, jr.data(), J, R, &seed, &seedInit, &oSeed); }
     // Each run of G consecutive judges tastes every product equally often.
     bool groupsBalanced(int G) const {
         for (int o = 0; o < J; o += G) {
@@ -34,6 +34,11 @@ struct Design {
             if (std::adjacent_find(counts.begin(), counts.end(), std::not_equal_to<>()) != counts.end()) return false;
         }
         return true;
+    }
+    std::multiset<std::vector<int32_t>> judges() const {
+        std::multiset<std::vector<int32_t>> rows;
+        for (int j = 0; j < J; ++j) rows.insert(orders_test::productsOf(jp, J, P, j));
+        return rows;
     }
     bool rowsMovedTogether() const {
         for (int j = 0; j < J; ++j)
@@ -51,28 +56,28 @@ TEST(Resolvable, ConsecutiveReplicatesResolveAtOnceWithoutDrawing) {
     const std::vector<int32_t> before = d.jp;
     d.seedInit = 0;
     d.transResolve(10);
-    EXPECT_EQ(d.resolv, -1);
-    EXPECT_EQ(d.groupSize, 2);
-    EXPECT_EQ(d.jp, before);
-    EXPECT_EQ(d.seedInit, 0);
-    EXPECT_EQ(d.seed, 99);
+    EXPECT_EQ(std::tie(d.resolv, d.groupSize, d.jp, d.seedInit, d.seed),
+              std::tuple(int16_t{-1}, 2, before, int16_t{0}, 99));
 }
 
 TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
-    Design d(10, 5, 2);  // J / P whole: orders move with the judges
-    d.shuffle();
-    ASSERT_TRUE(d.rowsMovedTogether());
-    d.transResolve(500);
-    EXPECT_EQ(d.resolv, -1);
-    ASSERT_EQ(d.groupSize, 5);
-    EXPECT_TRUE(d.groupsBalanced(5));
-    EXPECT_TRUE(d.rowsMovedTogether());
-    Design six(6, 3, 2);  // r = 4, g = 2: groups of 3 holding every product twice
-    six.shuffle();
-    six.transResolve(200);
-    EXPECT_EQ(six.resolv, -1);
-    EXPECT_EQ(six.groupSize, 3);
-    EXPECT_TRUE(six.groupsBalanced(3));
+    // J / P whole: orders move with the judges. 6 x 3: r = 4, g = 2, groups of 3 holding every product twice.
+    // The closest arrangement of 8 x 4 groups judges sharing no product in pairs.
+    for (auto [J, P, tries, closest] : {std::tuple{10, 5, 500, false}, {6, 3, 200, false}, {8, 4, 200, true}}) {
+        Design d(J, P, 2);
+        d.shuffle();
+        ASSERT_TRUE(d.rowsMovedTogether());
+        if (closest)
+            Cpp_FindClosestResolve(J, P, 2, tries, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit,
+                                   &d.oSeed);
+        else
+            d.transResolve(tries);
+        EXPECT_EQ(d.resolv, closest ? 7 : -1);
+        const int G = closest ? 2 : P;
+        ASSERT_EQ(d.groupSize, G);
+        EXPECT_TRUE(d.groupsBalanced(G));
+        EXPECT_TRUE(d.rowsMovedTogether());
+    }
 }
 
 TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
@@ -83,19 +88,10 @@ TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
     for (int P : {0, 1})  // P = 1 < R: group size 0
         Cpp_FindClosestResolve(6, P, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
     Cpp_FindResolvableMulti(3, 4, 2, 2, d.jr.data(), d.jp.data(), 0);
-    EXPECT_EQ(d.jp, jp);
-    EXPECT_EQ(d.jr, jr);
-    EXPECT_EQ(d.groupSize, -5);
+    EXPECT_EQ(std::tie(d.jp, d.jr, d.groupSize), std::tuple(jp, jr, -5));
     d.transResolve(0);  // not resolvable: one try, then an honest answer
     EXPECT_EQ(d.resolv, 0);
-    std::vector<std::vector<int32_t>> rows, kept;  // the best try keeps every judge, placed or not
-    for (int j = 0; j < 6; ++j) {
-        rows.push_back(orders_test::productsOf(jp, 6, 4, j));
-        kept.push_back(orders_test::productsOf(d.jp, 6, 4, j));
-    }
-    std::sort(rows.begin(), rows.end());
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(kept, rows);
+    EXPECT_EQ(d.judges(), Design(6, 4, 2).judges());  // the best try keeps every judge, placed or not
 }
 
 TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
@@ -104,30 +100,18 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
     for (Design* d : {&one, &wide}) {
         const std::vector<int32_t> jp = d->jp;
         d->transResolve(5);
-        EXPECT_EQ(d->resolv, 0) << d->J;
-        EXPECT_EQ(d->jp, jp);
-        EXPECT_EQ(d->groupSize, -5);
+        EXPECT_EQ(std::tie(d->resolv, d->jp, d->groupSize), std::tuple(int16_t{0}, jp, -5)) << d->J;
     }
     single.jp = {1, 1, 0, 0, 0, 0, 1, 1};  // judges 1, 1, 2, 2: no replicate runs yet, the search pairs them
     single.jr = {1, 1, 2, 2};
     single.transResolve(5);
-    EXPECT_EQ(single.resolv, -1);
-    EXPECT_EQ(single.groupSize, 2);
+    EXPECT_EQ(std::tie(single.resolv, single.groupSize), std::tuple(int16_t{-1}, 2));
     EXPECT_TRUE(single.groupsBalanced(2));
     EXPECT_TRUE(single.rowsMovedTogether());
     single.groupSize = -5;
     Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
                            &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
     EXPECT_EQ(single.groupSize, 2);
-}
-
-TEST(Resolvable, ClosestArrangementGroupsJudgesSharingNoProduct) {
-    Design d(8, 4, 2);
-    d.shuffle();
-    Cpp_FindClosestResolve(8, 4, 2, 200, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
-    EXPECT_EQ(d.groupSize, 2);
-    EXPECT_TRUE(d.groupsBalanced(2));
-    EXPECT_TRUE(d.rowsMovedTogether());
 }
 
 TEST(Resolvable, RowShuffleMovesSecondMatrixOnlyWithTheSameRows) {
