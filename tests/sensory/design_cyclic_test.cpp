@@ -11,55 +11,51 @@
 namespace {
 
 struct Cyclic {
+    int J;
     std::vector<int32_t> jp, jr;
     double maxcrit = 0;
-    Cyclic(int J, int P, int R, int seed = 5) : jp(static_cast<std::size_t>(J * P), 9), jr(static_cast<std::size_t>(J * R), 9) {
+    Cyclic(int iJ, int P, int R, int seed = 5)
+        : J(iJ), jp(static_cast<std::size_t>(J * P), 9), jr(static_cast<std::size_t>(J * R), 9) {
         matrixInt JPMat(J, P, jp.data(), true), JRMat(J, R, jr.data(), true);
         short init = -1;
         int oSeed = 0;
         GenerateBasicCyclicDesigns(1, J, P, R, &JPMat, &JRMat, &maxcrit, &seed, &init, &oSeed);
     }
-    int rank(int J, int j, int c) const { return jr[static_cast<std::size_t>((c - 1) * J + j - 1)]; }
+    int rank(int j, int c) const { return jr[static_cast<std::size_t>((c - 1) * J + j - 1)]; }
 };
 
 TEST(CyclicDesigns, CarryOverBalancedSquares) {
     Cyclic four(4, 4, 4);
     const int expected[4][4] = {{1, 2, 4, 3}, {2, 3, 1, 4}, {3, 4, 2, 1}, {4, 1, 3, 2}};
     for (int j = 1; j <= 4; ++j)
-        for (int c = 1; c <= 4; ++c) EXPECT_EQ(four.rank(4, j, c), expected[j - 1][c - 1]);
+        for (int c = 1; c <= 4; ++c) EXPECT_EQ(four.rank(j, c), expected[j - 1][c - 1]);
     EXPECT_NEAR(four.maxcrit, 1.0, 1e-12);
     Cyclic mirrored(6, 3, 3);
-    EXPECT_EQ(mirrored.rank(6, 4, 2), 3);  // second square from 0, 2, 1
-    EXPECT_EQ(mirrored.rank(6, 4, 3), 2);
-}
-
-// Every judge gets a valid block whose presentation order lists its products.
-void expectConsistentRows(const Cyclic& d, int J, int P, int R) {
-    matrixInt JPMat(J, P, const_cast<int32_t*>(d.jp.data()), true);
-    stest::expectBlocksOfSize(JPMat, J, P, R);
-    for (int j = 1; j <= J; ++j)
-        for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(J, j, c)), 1) << j;
-    if (J >= P) {
-        EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
-    }
+    EXPECT_EQ(mirrored.rank(4, 2), 3);  // second square from 0, 2, 1
+    EXPECT_EQ(mirrored.rank(4, 3), 2);
+    // One square is taken in sequence whatever the seed.
+    EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
 }
 
 TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
+    // Every judge gets a valid block whose presentation order lists its products.
     const int cases[][3] = {{10, 7, 3}, {4, 7, 3}, {5, 4, 4}, {11, 4, 4}, {14, 7, 3}};
-    for (const auto& c : cases) expectConsistentRows(Cyclic(c[0], c[1], c[2]), c[0], c[1], c[2]);
-}
-
-TEST(CyclicDesigns, OneSquareIsTakenInSequenceWhateverTheSeed) {
-    EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
+    for (const auto& [J, P, R] : cases) {
+        Cyclic d(J, P, R);
+        const matrixInt JPMat(J, P, d.jp.data(), true);
+        stest::expectBlocksOfSize(JPMat, J, P, R);
+        for (int j = 1; j <= J; ++j)
+            for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(j, c)), 1) << j;
+        if (J >= P) {
+            EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
+        }
+    }
 }
 
 TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
     // One square of pairs takes the first block {0, 1}: judge j gets j, j+1.
     Cyclic one(5, 5, 2);
-    for (int j = 1; j <= 5; ++j) {
-        EXPECT_EQ(one.rank(5, j, 1), j);
-        EXPECT_EQ(one.rank(5, j, 2), j % 5 + 1);
-    }
+    for (int j = 1; j <= 5; ++j) EXPECT_TRUE(one.rank(j, 1) == j && one.rank(j, 2) == j % 5 + 1) << j;
     // Two squares of pairs from P = 7: both blocks are drawn, in increasing
     // order; block t is {0, d_t} with d_t the running sum of the jumps, and
     // a pass keeps its blocks when their differences are more even.
@@ -85,17 +81,15 @@ TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
     Cyclic two(14, 7, 2, 11);
     for (int t = 0; t < 2; ++t)
         for (int j = 1; j <= 7; ++j) {
-            EXPECT_EQ(two.rank(14, t * 7 + j, 1), j) << t;
-            EXPECT_EQ(two.rank(14, t * 7 + j, 2), (j - 1 + best[t]) % 7 + 1) << t;
+            EXPECT_EQ(two.rank(t * 7 + j, 1), j) << t;
+            EXPECT_EQ(two.rank(t * 7 + j, 2), (j - 1 + best[t]) % 7 + 1) << t;
         }
 }
 
 TEST(CyclicDesigns, DifferenceCountsAndSharedSlices) {
     matrix3D<matrixInt> blocks(2, 3, 1, 0);
-    blocks.vbset(1, 2, 1);  // {0, 1, 3} and {0, 2, 3} mod 7
-    blocks.vbset(1, 3, 3);
-    blocks.vbset(2, 2, 2);
-    blocks.vbset(2, 3, 3);
+    blocks.vbset(1, 2, 1), blocks.vbset(1, 3, 3);  // {0, 1, 3} and {0, 2, 3} mod 7
+    blocks.vbset(2, 2, 2), blocks.vbset(2, 3, 3);
     blocks.vbset(3, 1, 5);  // no such slice: ignored
     double ssq = 0;
     ComputeSumSqrLambdas(&blocks, 2, 3, 7, &ssq);
@@ -129,7 +123,6 @@ TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
     for (int i = 1; i <= 5; ++i)
         for (int c = 1; c <= 3; ++c) EXPECT_EQ(square.vbget(i, c), expected[i - 1][c - 1]);
 }
-
 
 TEST(CyclicDesigns, InitialSequencesReportTheSeedTheirDrawsCanBeReplayedFrom) {
     const auto sequences = [](int m, int* seed, short* init, int* oSeed) {
