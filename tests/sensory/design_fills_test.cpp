@@ -117,29 +117,6 @@ struct Lists {
     }
 };
 
-struct Replay {
-    std::vector<std::vector<int>> rows;
-    std::vector<double> left;
-};
-
-// The fill with one draw per row: one block among the pool's subsets.
-Replay replayOneDrawFill(int rows, int R, std::vector<double> left, int seed) {
-    stest::Stream seeds(seed);
-    Replay out;
-    for (int j = 0; j < rows; ++j) {
-        const Lists l(left, R);
-        const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
-        std::vector<int> row = l.fixed;
-        for (int i : choices[static_cast<std::size_t>(seeds.draws.uniform() * static_cast<double>(choices.size()))])
-            row.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
-        std::sort(row.begin(), row.end());
-        for (int p : row) left[static_cast<std::size_t>(p - 1)] -= 1;
-        out.rows.push_back(row);
-    }
-    out.left = left;
-    return out;
-}
-
 double meanOf(const std::vector<double>& x) {
     double mean = 0;
     for (double v : x) mean += v / static_cast<double>(x.size());
@@ -153,25 +130,36 @@ double populationVariance(const std::vector<double>& x) {
     return ss / static_cast<double>(x.size());  // 0/0 for no values
 }
 
-// The fill by random trials: a trial takes the first entries of a drawn
-// permutation of the pool; it becomes the best when it is no worse in mean
-// overlap with the earlier rows and in the variance of the pair
+struct Replay {
+    std::vector<std::vector<int>> rows;
+    std::vector<double> left;
+};
+
+// The marginal fills, row by row. With one draw per row: one block among the
+// pool's subsets. By random trials: a trial takes the first entries of a
+// drawn permutation of the pool; it becomes the best when it is no worse in
+// mean overlap with the earlier rows and in the variance of the pair
 // concurrences, and strictly better in one of them or in the overlap
 // variance; a row ends after 100 trials in a row that are not.
-Replay replayTrialFill(int rows, int P, int R, std::vector<double> left, int seed) {
+Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left, int seed) {
     stest::Stream seeds(seed);
     matrixInt permutation(P, 1, 0);
     Replay out;
     constexpr double tie = 1e-12;
+    const auto in = [](const std::vector<int>& row, int p) { return std::count(row.begin(), row.end(), p); };
     for (int j = 0; j < rows; ++j) {
         const Lists l(left, R);
+        std::vector<int> best = trials ? std::vector<int>{} : l.fixed;
+        if (!trials) {
+            const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
+            for (int i : choices[static_cast<std::size_t>(seeds.draws.uniform() * static_cast<double>(choices.size()))])
+                best.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
+        }
         double bestMean = P, bestVar = static_cast<double>(P) * P, bestCo = rows;
-        std::vector<int> best;
-        for (int failures = 0; failures < 100;) {
+        for (int failures = 0; trials && failures < 100;) {
             seeds.draws.permutation(static_cast<int>(l.pool.size()), &permutation);
             std::vector<int> trial = l.fixed;
             for (int k = 1; k <= l.needed; ++k) trial.push_back(l.pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);
-            const auto in = [](const std::vector<int>& row, int p) { return std::count(row.begin(), row.end(), p); };
             std::vector<double> overlaps, pairs;
             for (const auto& row : out.rows) {
                 double n = 0;
@@ -220,7 +208,7 @@ TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
                     RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seeds.seed, &seeds.init,
                                           &seeds.out);
                 }
-                const Replay expected = trials ? replayTrialFill(rows, P, R, owed, s) : replayOneDrawFill(rows, R, owed, s);
+                const Replay expected = replayFill(trials, rows, P, R, owed, s);
                 for (int j = 1; j <= rows; ++j)
                     EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << trials << " seed " << s;
                 for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), expected.left[static_cast<std::size_t>(p - 1)]);

@@ -27,8 +27,7 @@ TEST(DesignSearch, MarginalsSplitServingsMostEvenly) {
 
 TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search all(6, 4, 2, 0);  // every pair once, in enumeration order
-    EXPECT_EQ(all.JPMat->vbget(1, 2), 1);
-    EXPECT_EQ(all.JPMat->vbget(6, 3), 1);
+    for (int j = 1; j <= 6; ++j) EXPECT_EQ(stest::rowOf(*all.JPMat, j, 4), stest::subsets(4, 2)[static_cast<std::size_t>(j - 1)]);
     EXPECT_NEAR(all.maxcrit, 2.0 / 3, 1e-12);
     EXPECT_EQ(all.found, 7);  // nothing searched, flag untouched
     Search groups(8, 4, 2, 0);  // the pairs, then the two disjoint ones: nothing searched
@@ -40,8 +39,8 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search apart(2, 4, 2, 0);
     EXPECT_EQ(apart.maxcrit, num::kNoValue);
     Search three(3, 4, 2, 0);
-    const int a = three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), b = three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4);
-    EXPECT_TRUE(a == 1 && b == 1);  // one product of each disjoint group
+    EXPECT_EQ(three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), 1);  // one product of each disjoint group
+    EXPECT_EQ(three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4), 1);
 }
 
 TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
