@@ -11,55 +11,50 @@
 namespace {
 
 struct Cyclic {
+    int J;
     std::vector<int32_t> jp, jr;
     double maxcrit = 0;
-    Cyclic(int J, int P, int R, int seed = 5) : jp(static_cast<std::size_t>(J * P), 9), jr(static_cast<std::size_t>(J * R), 9) {
+    Cyclic(int iJ, int P, int R, int seed = 5)
+        : J(iJ), jp(static_cast<std::size_t>(J * P), 9), jr(static_cast<std::size_t>(J * R), 9) {
         matrixInt JPMat(J, P, jp.data(), true), JRMat(J, R, jr.data(), true);
         short init = -1;
         int oSeed = 0;
         GenerateBasicCyclicDesigns(1, J, P, R, &JPMat, &JRMat, &maxcrit, &seed, &init, &oSeed);
     }
-    int rank(int J, int j, int c) const { return jr[static_cast<std::size_t>((c - 1) * J + j - 1)]; }
+    int rank(int j, int c) const { return jr[static_cast<std::size_t>((c - 1) * J + j - 1)]; }
 };
 
 TEST(CyclicDesigns, CarryOverBalancedSquares) {
     Cyclic four(4, 4, 4);
-    const int expected[4][4] = {{1, 2, 4, 3}, {2, 3, 1, 4}, {3, 4, 2, 1}, {4, 1, 3, 2}};
-    for (int j = 1; j <= 4; ++j)
-        for (int c = 1; c <= 4; ++c) EXPECT_EQ(four.rank(4, j, c), expected[j - 1][c - 1]);
+    // Judges 1..4 tasting 1 2 4 3, 2 3 1 4, 3 4 2 1 and 4 1 3 2; stored by presentation.
+    EXPECT_EQ(four.jr, (std::vector<int32_t>{1, 2, 3, 4, 2, 3, 4, 1, 4, 1, 2, 3, 3, 4, 1, 2}));
     EXPECT_NEAR(four.maxcrit, 1.0, 1e-12);
     Cyclic mirrored(6, 3, 3);
-    EXPECT_EQ(mirrored.rank(6, 4, 2), 3);  // second square from 0, 2, 1
-    EXPECT_EQ(mirrored.rank(6, 4, 3), 2);
-}
-
-// Every judge gets a valid block whose presentation order lists its products.
-void expectConsistentRows(const Cyclic& d, int J, int P, int R) {
-    matrixInt JPMat(J, P, const_cast<int32_t*>(d.jp.data()), true);
-    stest::expectBlocksOfSize(JPMat, J, P, R);
-    for (int j = 1; j <= J; ++j)
-        for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(J, j, c)), 1) << j;
-    if (J >= P) {
-        EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
-    }
+    EXPECT_EQ(mirrored.rank(4, 2), 3);  // second square from 0, 2, 1
+    EXPECT_EQ(mirrored.rank(4, 3), 2);
+    // One square is taken in sequence whatever the seed.
+    EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
 }
 
 TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
+    // Every judge gets a valid block whose presentation order lists its products.
     const int cases[][3] = {{10, 7, 3}, {4, 7, 3}, {5, 4, 4}, {11, 4, 4}, {14, 7, 3}};
-    for (const auto& c : cases) expectConsistentRows(Cyclic(c[0], c[1], c[2]), c[0], c[1], c[2]);
-}
-
-TEST(CyclicDesigns, OneSquareIsTakenInSequenceWhateverTheSeed) {
-    EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
+    for (const auto& [J, P, R] : cases) {
+        Cyclic d(J, P, R);
+        const matrixInt JPMat(J, P, d.jp.data(), true);
+        stest::expectBlocksOfSize(JPMat, J, P, R);
+        for (int j = 1; j <= J; ++j)
+            for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(j, c)), 1) << j;
+        if (J >= P) {
+            EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
+        }
+    }
 }
 
 TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
     // One square of pairs takes the first block {0, 1}: judge j gets j, j+1.
     Cyclic one(5, 5, 2);
-    for (int j = 1; j <= 5; ++j) {
-        EXPECT_EQ(one.rank(5, j, 1), j);
-        EXPECT_EQ(one.rank(5, j, 2), j % 5 + 1);
-    }
+    for (int j = 1; j <= 5; ++j) EXPECT_TRUE(one.rank(j, 1) == j && one.rank(j, 2) == j % 5 + 1) << j;
     // Two squares of pairs from P = 7: both blocks are drawn, in increasing
     // order; block t is {0, d_t} with d_t the running sum of the jumps, and
     // a pass keeps its blocks when their differences are more even.
@@ -70,10 +65,8 @@ TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
         std::vector<int> d;
         double drawn = 0;
         for (int b = 1; b <= 2; ++b) {
-            const double u = Cpp_Random01(&seed, -1, &oSeed);
+            drawn += std::trunc(Cpp_Random01(&seed, -1, &oSeed) * (6 - drawn - (2 - b))) + 1;
             seed = oSeed;
-            const double pos = std::trunc(u * (6 - drawn - (2 - b))) + 1;
-            drawn += pos;
             d.push_back(static_cast<int>(drawn));
         }
         std::vector<int> counts(7, 0);
@@ -84,18 +77,14 @@ TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
     }
     Cyclic two(14, 7, 2, 11);
     for (int t = 0; t < 2; ++t)
-        for (int j = 1; j <= 7; ++j) {
-            EXPECT_EQ(two.rank(14, t * 7 + j, 1), j) << t;
-            EXPECT_EQ(two.rank(14, t * 7 + j, 2), (j - 1 + best[t]) % 7 + 1) << t;
-        }
+        for (int j = 1; j <= 7; ++j)
+            EXPECT_TRUE(two.rank(t * 7 + j, 1) == j && two.rank(t * 7 + j, 2) == (j - 1 + best[t]) % 7 + 1) << t << " " << j;
 }
 
 TEST(CyclicDesigns, DifferenceCountsAndSharedSlices) {
     matrix3D<matrixInt> blocks(2, 3, 1, 0);
-    blocks.vbset(1, 2, 1);  // {0, 1, 3} and {0, 2, 3} mod 7
-    blocks.vbset(1, 3, 3);
-    blocks.vbset(2, 2, 2);
-    blocks.vbset(2, 3, 3);
+    blocks.vbset(1, 2, 1), blocks.vbset(1, 3, 3);  // {0, 1, 3} and {0, 2, 3} mod 7
+    blocks.vbset(2, 2, 2), blocks.vbset(2, 3, 3);
     blocks.vbset(3, 1, 5);  // no such slice: ignored
     double ssq = 0;
     ComputeSumSqrLambdas(&blocks, 2, 3, 7, &ssq);
@@ -130,7 +119,6 @@ TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
         for (int c = 1; c <= 3; ++c) EXPECT_EQ(square.vbget(i, c), expected[i - 1][c - 1]);
 }
 
-
 TEST(CyclicDesigns, InitialSequencesReportTheSeedTheirDrawsCanBeReplayedFrom) {
     const auto sequences = [](int m, int* seed, short* init, int* oSeed) {
         matrix** seqs = iniSuperMat(m, 3, 1, -1.0);
@@ -145,17 +133,14 @@ TEST(CyclicDesigns, InitialSequencesReportTheSeedTheirDrawsCanBeReplayedFrom) {
     int seed = 42, oSeed = 0;
     short init = 0;
     EXPECT_EQ(sequences(1, &seed, &init, &oSeed), (std::vector<double>{0, 1, 2}));
-    EXPECT_EQ(seed, 42);
-    EXPECT_EQ(oSeed, 42);
-    EXPECT_EQ(init, -1);
+    EXPECT_TRUE(seed == 42 && oSeed == 42 && init == -1);
     // Two squares draw; a fresh stream reports the seed that replays them.
     init = 0;
     const std::vector<double> fresh = sequences(2, &seed, &init, &oSeed);
     EXPECT_EQ(init, -1);
-    int again = seed, againOut = 0;
-    short set = -1;
-    EXPECT_EQ(sequences(2, &again, &set, &againOut), fresh);
-    EXPECT_EQ(againOut, oSeed);
+    stest::Stream again(seed);
+    EXPECT_EQ(sequences(2, &again.seed, &again.init, &again.out), fresh);
+    EXPECT_EQ(again.out, oSeed);
 }
 
 }  // namespace

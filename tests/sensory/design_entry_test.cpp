@@ -11,45 +11,23 @@
 
 namespace {
 
+// One host call on arrays sized to the contract and filled with `fill`, the
+// scalars holding markers, to see what the call writes.
 struct HostCall {
-    std::vector<int32_t> jp, jr;
-    double maxcrit = 0, ocrit2 = 0;
-    VARIANT_BOOL found = 0, seedInit;
-    int32_t seed, oSeed = 0, result;
-    HostCall(int J, int P, int R, int crit, VARIANT_BOOL cyclic, VARIANT_BOOL timeStop, double seconds, int32_t s,
-             VARIANT_BOOL init)
-        : jp(static_cast<std::size_t>(std::max(J * P, 0))), jr(static_cast<std::size_t>(std::max(J * R, 0))),
-          seedInit(init), seed(s) {
-        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit,
-                                         &ocrit2, &found, &seed, &seedInit, &oSeed);
-    }
-};
-
-TEST(SensoryEntry, SeedReproducesTheDesign) {
-    for (const auto& [J, P, R] : {std::tuple{12, 9, 3}, std::tuple{20, 25, 5}, std::tuple{30, 25, 5}}) {
-        const HostCall fresh(J, P, R, 1, 0, 0, 0, 0, 0);
-        EXPECT_EQ(fresh.seedInit, -1);
-        const HostCall again(J, P, R, 1, 0, 0, 0, fresh.seed, -1);
-        EXPECT_EQ(again.jp, fresh.jp);
-        EXPECT_EQ(again.maxcrit, fresh.maxcrit);
-        EXPECT_EQ(again.seed, fresh.seed);
-        EXPECT_EQ(again.oSeed, fresh.oSeed);
-    }
-}
-
-// Arrays sized to the contract and filled with a marker, to see what a call writes.
-struct MarkedCall {
+    int J, P, R;
     std::vector<int32_t> jp, jr;
     double maxcrit = 3, ocrit2 = 3;
-    VARIANT_BOOL found = 3, seedInit = 0;
-    int32_t seed = 77, oSeed = 3, result;
+    VARIANT_BOOL found = 3, seedInit;
+    int32_t seed, oSeed = 3, result = 0;
     static std::size_t cells(long long rows, long long cols) {
         return rows > 0 && cols > 0 ? static_cast<std::size_t>(rows * cols) : 1;
     }
-    MarkedCall(int J, int P, int R, int crit, VARIANT_BOOL cyclic)
-        : jp(cells(J, P), 7), jr(cells(J, R), 7) {
-        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, -1, 1e9, jp.data(), jr.data(), &maxcrit, &ocrit2,
-                                         &found, &seed, &seedInit, &oSeed);
+    HostCall(int iJ, int iP, int iR, int32_t s = 77, VARIANT_BOOL init = 0, int32_t fill = 7)
+        : J(iJ), P(iP), R(iR), jp(cells(J, P), fill), jr(cells(J, R), fill), seedInit(init), seed(s) {}
+    HostCall& run(int crit, VARIANT_BOOL cyclic, VARIANT_BOOL timeStop = -1, double seconds = 1e9) {
+        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit,
+                                         &ocrit2, &found, &seed, &seedInit, &oSeed);
+        return *this;
     }
     bool arraysUntouched() const {
         return std::all_of(jp.begin(), jp.end(), [](int32_t v) { return v == 7; }) &&
@@ -58,13 +36,25 @@ struct MarkedCall {
     }
 };
 
+TEST(SensoryEntry, SeedReproducesTheDesign) {
+    for (const auto& [J, P, R] : {std::tuple{12, 9, 3}, std::tuple{20, 25, 5}, std::tuple{30, 25, 5}}) {
+        const HostCall fresh = HostCall(J, P, R, 0).run(1, 0, 0, 0);
+        EXPECT_EQ(fresh.seedInit, -1);
+        const HostCall again = HostCall(J, P, R, fresh.seed, -1).run(1, 0, 0, 0);
+        EXPECT_EQ(again.jp, fresh.jp);
+        EXPECT_EQ(again.maxcrit, fresh.maxcrit);
+        EXPECT_EQ(again.seed, fresh.seed);
+        EXPECT_EQ(again.oSeed, fresh.oSeed);
+    }
+}
+
 TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
     const int shapes[][3] = {{0, 4, 2},          {-3, 4, 2},          {4, 0, 2},          {4, 3, 5},
                              {4, 3, 0},          {0, 2147483647, 0},  {-1000000000, 2147480844, 0},
                              {-6, 1000000000, 8}, {5, 8, 46341}};
     for (const auto& s : shapes)
         for (VARIANT_BOOL cyclic : {0, -1}) {
-            const MarkedCall c(s[0], s[1], s[2], 2, cyclic);
+            const HostCall c = HostCall(s[0], s[1], s[2]).run(2, cyclic);
             EXPECT_EQ(c.result, 0) << s[0] << " " << s[1] << " " << s[2];
             EXPECT_TRUE(c.arraysUntouched());
             EXPECT_EQ(c.maxcrit, VX_NO_VALUE);
@@ -75,14 +65,14 @@ TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
 TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {
     const int shapes[][4] = {{8, 46341, 5, -1}, {1, 4194304, 8, 0}, {17, 65536, 21, 0}, {2, 201, 1, 0}};
     for (const auto& s : shapes) {
-        const MarkedCall c(s[0], s[1], s[2], s[3] == -1 ? 1 : -1, static_cast<VARIANT_BOOL>(s[3]));
+        const HostCall c = HostCall(s[0], s[1], s[2]).run(s[3] == -1 ? 1 : -1, static_cast<VARIANT_BOOL>(s[3]));
         EXPECT_EQ(c.result, VX_E_TOO_MANY_PRODUCTS) << s[1];
         EXPECT_TRUE(c.arraysUntouched());
         EXPECT_EQ(c.maxcrit, 3);
         EXPECT_EQ(c.ocrit2, 3);
     }
     // The largest accepted: one judge tasting one product leaves the rest unserved.
-    const MarkedCall largest(1, VX_SENSORY_MOST_PRODUCTS, 1, 1, 0);
+    const HostCall largest = HostCall(1, VX_SENSORY_MOST_PRODUCTS, 1).run(1, 0);
     EXPECT_EQ(largest.result, 0);
     EXPECT_EQ(std::count(largest.jp.begin(), largest.jp.end(), 1), 1);
     EXPECT_EQ(largest.maxcrit, VX_NO_VALUE);
@@ -92,7 +82,7 @@ TEST(SensoryEntry, HostileTimesAndFlagsStillGiveEveryJudgeRProducts) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     for (double seconds : {nan, inf, -inf, -1.0})
         for (VARIANT_BOOL timeStop : {-1, 5}) {
-            const HostCall c(6, 4, 2, 1, 0, timeStop, seconds, INT32_MIN, 0);
+            const HostCall c = HostCall(6, 4, 2, INT32_MIN, 0, 0).run(1, 0, timeStop, seconds);
             EXPECT_EQ(c.result, 0);
             for (int j = 0; j < 6; ++j) {
                 int n = 0;
@@ -101,35 +91,22 @@ TEST(SensoryEntry, HostileTimesAndFlagsStillGiveEveryJudgeRProducts) {
             }
         }
     // An unknown criterion runs no search but still reports the D-type one.
-    const HostCall none(6, 4, 2, 7, 0, -1, inf, INT32_MAX, -1);
+    const HostCall none = HostCall(6, 4, 2, INT32_MAX, -1, 0).run(7, 0, -1, inf);
     EXPECT_EQ(none.result, 0);
-    EXPECT_EQ(none.found, 0);
+    EXPECT_EQ(none.found, 3);  // nothing searched, the flag left as it came
 }
 
 // The search keeps the cells the host passed in; values at the ends of the
 // 32-bit range must not overflow the overlap counts it takes of them, nor
 // the moves of the refinement.
 TEST(SensoryEntry, CellsLeftAtTheIntegerEdgesNeverOverflow) {
-    for (int32_t edge : {INT32_MIN, INT32_MAX}) {
-        std::vector<int32_t> jp(6 * 4, edge), jr(6 * 2, 0);
-        double maxcrit = 0, ocrit2 = 0;
-        VARIANT_BOOL found = 0, seedInit = -1;
-        int32_t seed = 5, oSeed = 0;
-        EXPECT_EQ(Cpp_RunGetOptimalDesign(6, 4, 2, 1, 0, 0, 0.0, jp.data(), jr.data(), &maxcrit, &ocrit2, &found,
-                                          &seed, &seedInit, &oSeed),
-                  0);
-    }
+    for (int32_t edge : {INT32_MIN, INT32_MAX}) EXPECT_EQ(HostCall(6, 4, 2, 5, -1, edge).run(1, 0, 0, 0).result, 0);
     // The refinement moves a row's changes onto a partner row, cell values
     // and all: edge values beside 1s must wrap there, not overflow.
     for (int32_t seed : {1, 2, 3}) {
-        std::vector<int32_t> jp(56 * 17, -1), jr(56 * 8, -1);
-        jp[0] = 1, jp[1] = INT32_MAX, jp[2] = INT32_MIN + 12336;
-        double maxcrit = 0, ocrit2 = 0;
-        VARIANT_BOOL found = 0, seedInit = -1;
-        int32_t ioSeed = seed, oSeed = 0;
-        EXPECT_EQ(Cpp_RunGetOptimalDesign(56, 17, 8, 1, 0, -1, 0.0001, jp.data(), jr.data(), &maxcrit, &ocrit2,
-                                          &found, &ioSeed, &seedInit, &oSeed),
-                  0);
+        HostCall c(56, 17, 8, seed, -1, -1);
+        c.jp[0] = 1, c.jp[1] = INT32_MAX, c.jp[2] = INT32_MIN + 12336;
+        EXPECT_EQ(c.run(1, 0, -1, 0.0001).result, 0);
     }
 }
 

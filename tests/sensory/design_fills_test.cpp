@@ -18,6 +18,13 @@ namespace {
 using stest::rowOf;
 using stest::subsets;
 
+// The fill over distinct blocks from row `row` on; returns the first block left free.
+int distinctFill(int row, int nRest, int P, int R, double C, matrixInt* rest, matrix* table, double* crit,
+                 stest::Stream& s, int firstFree = 1) {
+    RercursiveTableFill22(row, row, nRest, P, R, C, 1, 0, 0, 0, firstFree, rest, table, 0, crit, &s.seed, &s.init, &s.out);
+    return firstFree;
+}
+
 TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
     for (const auto& [n, k] : {std::pair{6, 3}, {5, 1}, {5, 2}, {7, 4}}) {
         const auto all = subsets(n, k);
@@ -59,44 +66,34 @@ TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
 TEST(DesignFills, DistinctBlockFillUsesEveryBlockOnceAndBreaksTiesByDraws) {
     // As many rows as blocks: every 3-subset of 6 once, a balanced design.
     // The first row takes the first block, the second the only one apart from it.
-    {
-        int nRest = 20, P = 6, R = 3, firstFree = 1, seed = 4, oSeed = 0;
-        double C = 20, crit = 0;
-        short init = -1;
-        matrixInt rest(20, 6, 0);
-        matrix table(20, 1, 0.0);
-        RercursiveTableFill22(1, 1, nRest, P, R, C, 1, 0, 0, 0, firstFree, &rest, &table, 0, &crit, &seed, &init, &oSeed);
-        std::set<std::vector<int>> blocks;
-        for (int j = 1; j <= 20; ++j) blocks.insert(rowOf(rest, j, 6));
-        EXPECT_EQ(blocks.size(), 20u);
-        EXPECT_EQ(rowOf(rest, 1, 6), (std::vector<int>{1, 2, 3}));
-        EXPECT_EQ(rowOf(rest, 2, 6), (std::vector<int>{4, 5, 6}));
-        matrixInt comb(3, 1, 0);
-        for (int j = 1; j < 20; ++j) EXPECT_EQ(table.vbget(static_cast<int>(sensory::blockRank(&rest, j, 6, 3, &comb))), j);
-        EXPECT_EQ(firstFree, sensory::blockRank(&rest, 20, 6, 3, &comb));  // the one block left free
-        EXPECT_NEAR(crit, 2.0 * 6 / (5.0 * 3), 1e-12);
-    }
+    matrixInt all(20, 6, 0), comb(3, 1, 0);
+    matrix table(20, 1, 0.0);
+    double crit = 0;
+    stest::Stream seeds(4);
+    const int firstFree = distinctFill(1, 20, 6, 3, 20, &all, &table, &crit, seeds);
+    std::set<std::vector<int>> blocks;
+    for (int j = 1; j <= 20; ++j) blocks.insert(rowOf(all, j, 6));
+    EXPECT_EQ(blocks.size(), 20u);
+    EXPECT_EQ(rowOf(all, 1, 6), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(rowOf(all, 2, 6), (std::vector<int>{4, 5, 6}));
+    for (int j = 1; j < 20; ++j) EXPECT_EQ(table.vbget(static_cast<int>(sensory::blockRank(&all, j, 6, 3, &comb))), j);
+    EXPECT_EQ(firstFree, sensory::blockRank(&all, 20, 6, 3, &comb));  // the one block left free
+    EXPECT_NEAR(crit, 2.0 * 6 / (5.0 * 3), 1e-12);
     // Rows {1,2} and {3,4} hold blocks 1 and 6; the third row's four free
     // blocks each meet both once: each costs a draw, the first is taken and a
     // later one replaces it when its draw is above one half.
     for (int s = 1; s <= 8; ++s) {
-        int nRest = 3, P = 4, R = 2, firstFree = 2, seed = s, oSeed = 0;
-        double C = 6, crit = 0;
-        short init = -1;
         const auto rest = stest::fromBlocks(4, {{1, 2}, {3, 4}, {}});
         matrix table(6, 1, 0.0);
         table.vbset(1, 1.0), table.vbset(6, 2.0);
-        RercursiveTableFill22(3, 3, nRest, P, R, C, 1, 0, 0, 0, firstFree, rest.get(), &table, 0, &crit, &seed, &init,
-                              &oSeed);
-        int replay = s, replayOut = 0;
-        short replayInit = -1;
-        sensory::SeedStream seeds(&replay, &replayInit, &replayOut);
+        stest::Stream fill(s), replay(s);
+        distinctFill(3, 3, 4, 2, 6, rest.get(), &table, &crit, fill, 2);
         const auto pairs = subsets(4, 2);
         std::size_t chosen = 1;
         for (std::size_t c = 1; c <= 4; ++c)
-            if (seeds.uniform() > 0.5 && c > 1) chosen = c;
+            if (replay.draws.uniform() > 0.5 && c > 1) chosen = c;
         EXPECT_EQ(rowOf(*rest, 3, 4), pairs[chosen]) << "seed " << s;
-        EXPECT_EQ(oSeed, replayOut);
+        EXPECT_EQ(fill.out, replay.out);
     }
 }
 
@@ -120,74 +117,62 @@ struct Lists {
     }
 };
 
+double meanOf(const std::vector<double>& x) {
+    double mean = 0;
+    for (double v : x) mean += v / static_cast<double>(x.size());
+    return mean;
+}
+
+double populationVariance(const std::vector<double>& x) {
+    const double mean = meanOf(x);
+    double ss = 0;
+    for (double v : x) ss += (v - mean) * (v - mean);
+    return ss / static_cast<double>(x.size());  // 0/0 for no values
+}
+
 struct Replay {
     std::vector<std::vector<int>> rows;
     std::vector<double> left;
 };
 
-// The fill with one draw per row: one block among the pool's subsets.
-Replay replayOneDrawFill(int rows, int R, std::vector<double> left, int seed) {
-    int s = seed, o = 0;
-    short init = -1;
-    sensory::SeedStream seeds(&s, &init, &o);
-    Replay out;
-    for (int j = 0; j < rows; ++j) {
-        const Lists l(left, R);
-        const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
-        std::vector<int> row = l.fixed;
-        for (int i : choices[static_cast<std::size_t>(seeds.uniform() * static_cast<double>(choices.size()))])
-            row.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
-        std::sort(row.begin(), row.end());
-        for (int p : row) left[static_cast<std::size_t>(p - 1)] -= 1;
-        out.rows.push_back(row);
-    }
-    out.left = left;
-    return out;
-}
-
-double populationVariance(const std::vector<double>& x) {
-    double mean = 0, ss = 0;
-    for (double v : x) mean += v / static_cast<double>(x.size());
-    for (double v : x) ss += (v - mean) * (v - mean);
-    return ss / static_cast<double>(x.size());  // 0/0 for no values
-}
-
-// The fill by random trials: a trial takes the first entries of a drawn
-// permutation of the pool; it becomes the best when it is no worse in mean
-// overlap with the earlier rows and in the variance of the pair
+// The marginal fills, row by row. With one draw per row: one block among the
+// pool's subsets. By random trials: a trial takes the first entries of a
+// drawn permutation of the pool; it becomes the best when it is no worse in
+// mean overlap with the earlier rows and in the variance of the pair
 // concurrences, and strictly better in one of them or in the overlap
 // variance; a row ends after 100 trials in a row that are not.
-Replay replayTrialFill(int rows, int P, int R, std::vector<double> left, int seed) {
-    int s = seed, o = 0;
-    short init = -1;
-    sensory::SeedStream seeds(&s, &init, &o);
+Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left, int seed) {
+    stest::Stream seeds(seed);
     matrixInt permutation(P, 1, 0);
     Replay out;
     constexpr double tie = 1e-12;
+    const auto in = [](const std::vector<int>& row, int p) { return std::count(row.begin(), row.end(), p); };
     for (int j = 0; j < rows; ++j) {
         const Lists l(left, R);
+        std::vector<int> best = trials ? std::vector<int>{} : l.fixed;
+        if (!trials) {
+            const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
+            for (int i : choices[static_cast<std::size_t>(seeds.draws.uniform() * static_cast<double>(choices.size()))])
+                best.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
+        }
         double bestMean = P, bestVar = static_cast<double>(P) * P, bestCo = rows;
-        std::vector<int> best;
-        for (int failures = 0; failures < 100;) {
-            seeds.permutation(static_cast<int>(l.pool.size()), &permutation);
+        for (int failures = 0; trials && failures < 100;) {
+            seeds.draws.permutation(static_cast<int>(l.pool.size()), &permutation);
             std::vector<int> trial = l.fixed;
             for (int k = 1; k <= l.needed; ++k) trial.push_back(l.pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);
             std::vector<double> overlaps, pairs;
             for (const auto& row : out.rows) {
                 double n = 0;
-                for (int p : trial) n += static_cast<double>(std::count(row.begin(), row.end(), p));
+                for (int p : trial) n += static_cast<double>(in(row, p));
                 overlaps.push_back(n);
             }
             for (int a = 1; a <= P; ++a)
                 for (int b = 1; b < a; ++b) {
-                    double n = 0;
-                    for (const auto& row : out.rows) n += std::count(row.begin(), row.end(), a) * std::count(row.begin(), row.end(), b);
-                    n += std::count(trial.begin(), trial.end(), a) * std::count(trial.begin(), trial.end(), b);
+                    double n = static_cast<double>(in(trial, a) * in(trial, b));
+                    for (const auto& row : out.rows) n += static_cast<double>(in(row, a) * in(row, b));
                     pairs.push_back(n);
                 }
-            double mean = 0;
-            for (double v : overlaps) mean += v / static_cast<double>(overlaps.size());
-            const double var = populationVariance(overlaps), co = populationVariance(pairs);
+            const double mean = meanOf(overlaps), var = populationVariance(overlaps), co = populationVariance(pairs);
             if (best.empty()) best = trial;
             if (mean < bestMean + tie && co < bestCo + tie && (var < bestVar - tie || mean < bestMean - tie || co < bestCo - tie)) {
                 best = trial, bestMean = mean, bestVar = var, bestCo = co, failures = 0;
@@ -211,18 +196,19 @@ TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
     for (const auto& [rows, R, owed] : cases)
         for (int s = 1; s <= 3; ++s)
             for (bool trials : {false, true}) {
-                int nRows = rows, P = static_cast<int>(owed.size()), iR = R, seed = s, oSeed = 0;
-                short init = -1;
+                int nRows = rows, P = static_cast<int>(owed.size()), iR = R;
+                stest::Stream seeds(s);
                 double crit = 0;
                 matrixInt rest(rows, P, 0);
                 matrix remaining(P, 1, 0.0);
                 for (int p = 1; p <= P; ++p) remaining.vbset(p, owed[static_cast<std::size_t>(p - 1)]);
                 if (trials) {
-                    RercursiveTableFill24(1, rows, P, R, 2, &rest, &remaining, &crit, &seed, &init, &oSeed);
+                    RercursiveTableFill24(1, rows, P, R, 2, &rest, &remaining, &crit, &seeds.seed, &seeds.init, &seeds.out);
                 } else {
-                    RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seed, &init, &oSeed);
+                    RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seeds.seed, &seeds.init,
+                                          &seeds.out);
                 }
-                const Replay expected = trials ? replayTrialFill(rows, P, R, owed, s) : replayOneDrawFill(rows, R, owed, s);
+                const Replay expected = replayFill(trials, rows, P, R, owed, s);
                 for (int j = 1; j <= rows; ++j)
                     EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << trials << " seed " << s;
                 for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), expected.left[static_cast<std::size_t>(p - 1)]);
@@ -232,12 +218,11 @@ TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
     matrixInt rest(2, 3, 0);
     matrix remaining(3, 1, 1.0), table(1, 1, 0.0);
     StoreAllCombinesJPMat(&rest, 3, 4, 1);
-    int nRest = 2, P = 3, R = 4, firstFree = 1, seed = 1, oSeed = 0;
-    short init = -1;
-    double C = 0, crit = 5;
-    RercursiveTableFill22(1, 1, nRest, P, R, C, 1, 0, 0, 0, firstFree, &rest, &table, 0, &crit, &seed, &init, &oSeed);
-    R = 2;
-    RercursiveTableFill23(0, 1, nRest, P, R, 0, 1, 0, &rest, &remaining, nullptr, &seed, &init, &oSeed);
+    double crit = 5;
+    stest::Stream seeds(1);
+    distinctFill(1, 2, 3, 4, 0, &rest, &table, &crit, seeds);
+    int nRest = 2, P = 3, R = 2;
+    RercursiveTableFill23(0, 1, nRest, P, R, 0, 1, 0, &rest, &remaining, nullptr, &seeds.seed, &seeds.init, &seeds.out);
     EXPECT_EQ(crit, 5);
     EXPECT_EQ(stest::columnSums(rest, 2, 3), std::vector<int>(3, 0));
     EXPECT_EQ(remaining.vbget(1), 1.0);
@@ -252,7 +237,7 @@ TEST(DesignFills, CooccurrenceCountsAddUpAndTheirVarianceIsThePopulationOne) {
     GetCooccurrenceMat(M.get(), P, 1, 4, &parts);
     GetCooccurrenceMat(M.get(), P, 5, J, &parts);
     GetCooccurrenceMat(M.get(), P, 6, 5, &parts);  // an empty range
-    std::vector<double> below;
+    std::vector<double> below;  // the counts below the diagonal
     for (int a = 1; a <= P; ++a)
         for (int b = 1; b <= P; ++b) {
             int n = 0;
@@ -261,12 +246,9 @@ TEST(DesignFills, CooccurrenceCountsAddUpAndTheirVarianceIsThePopulationOne) {
             EXPECT_EQ(parts.vbget(a, b), all.vbget(a, b));
             if (b < a) below.push_back(n);
         }
-    double mean = 0, ss = 0;
-    for (double x : below) mean += x / static_cast<double>(below.size());
-    for (double x : below) ss += (x - mean) * (x - mean);
     double var = 0;
     GetVarCoMat(&all, P, &var);
-    EXPECT_NEAR(var, ss / static_cast<double>(below.size()), 1e-12);
+    EXPECT_NEAR(var, populationVariance(below), 1e-12);
     // Taking the last row back out leaves the counts of the others.
     matrix first(P, P, 0.0);
     GetCooccurrenceMat(M.get(), P, 1, J - 1, &first);

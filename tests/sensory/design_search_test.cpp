@@ -1,31 +1,15 @@
 // The search route: marginals, fixed rows, the fills, the refinement and
 // the proof of optimality.
 #include "design_support.h"
-#include "sensory/block_criteria.h"
 #include "sensory/design_search.h"
 #include "sensory/metropolis_hastings.h"
-#include "sensory/optimal_design.h"
 #include "services/numeric.h"
 
 #include <array>
 
 namespace {
 
-struct Search {
-    int iJ, iP, iR;
-    std::unique_ptr<matrixInt> JPMat;
-    std::unique_ptr<matrixInt> JRMat;
-    double maxcrit = 0, ocrit2 = 0;
-    short found = 7, seedInit = -1;
-    int seed = 12345, oSeed = 0;
-
-    Search(int J, int P, int R, short timeStop, double seconds = 0, int critType = 1, int seedValue = 12345)
-        : iJ(J), iP(P), iR(R), JPMat(new matrixInt(J, P, 0)), JRMat(new matrixInt(J, R, 0)), seed(seedValue) {
-        RunGetOptimalDesign(J, P, R, critType, 0, timeStop, seconds, JPMat.get(), JRMat.get(), &maxcrit, &ocrit2,
-                            &found, &seed, &seedInit, &oSeed);
-    }
-    double score(int critType) { return sensory::DesignScorer().score(critType, JPMat.get(), iJ, iP, iR); }
-};
+using stest::Search;
 
 std::vector<double> marginals(int n, int iP) {
     matrix m(iP, 1, 0.0);
@@ -43,8 +27,7 @@ TEST(DesignSearch, MarginalsSplitServingsMostEvenly) {
 
 TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search all(6, 4, 2, 0);  // every pair once, in enumeration order
-    EXPECT_EQ(all.JPMat->vbget(1, 2), 1);
-    EXPECT_EQ(all.JPMat->vbget(6, 3), 1);
+    for (int j = 1; j <= 6; ++j) EXPECT_EQ(stest::rowOf(*all.JPMat, j, 4), stest::subsets(4, 2)[static_cast<std::size_t>(j - 1)]);
     EXPECT_NEAR(all.maxcrit, 2.0 / 3, 1e-12);
     EXPECT_EQ(all.found, 7);  // nothing searched, flag untouched
     Search groups(8, 4, 2, 0);  // the pairs, then the two disjoint ones: nothing searched
@@ -56,8 +39,8 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search apart(2, 4, 2, 0);
     EXPECT_EQ(apart.maxcrit, num::kNoValue);
     Search three(3, 4, 2, 0);
-    const int a = three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), b = three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4);
-    EXPECT_TRUE(a == 1 && b == 1);  // one product of each disjoint group
+    EXPECT_EQ(three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), 1);  // one product of each disjoint group
+    EXPECT_EQ(three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4), 1);
 }
 
 TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
@@ -73,31 +56,21 @@ TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
     EXPECT_EQ(found, 9);
 }
 
-TEST(DesignSearch, FewerPlacesThanProductsStillGiveEveryJudgeR) {
-    // Every marginal is 1: the last judge takes the lowest-numbered products
-    // still owed, after the disjoint groups before it.
-    Search one(1, 7, 3, 0);
-    EXPECT_EQ(stest::columnSums(*one.JPMat, 1, 7), (std::vector<int>{1, 1, 1, 0, 0, 0, 0}));
-    Search three(3, 10, 3, 0);
-    EXPECT_EQ(stest::columnSums(*three.JPMat, 3, 10), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
-    for (const auto& c : {std::array{2, 9, 4}, {4, 13, 3}, {1, 2, 1}, {3, 8, 2}})
-        for (short timeStop : {0, -1}) {
-            Search s(c[0], c[1], c[2], timeStop, 0.01);
-            stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
-        }
-}
-
 TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {
-    const int cases[][3] = {{5, 4, 3}, {10, 6, 3}, {13, 9, 4}, {12, 8, 2}, {30, 20, 6}, {9, 4, 2}, {30, 25, 5}};
+    // Every marginal 1: the last judge takes the lowest-numbered products
+    // still owed, after the disjoint groups before it.
+    EXPECT_EQ(stest::columnSums(*Search(1, 7, 3, 0).JPMat, 1, 7), (std::vector<int>{1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(stest::columnSums(*Search(3, 10, 3, 0).JPMat, 3, 10), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+    const int cases[][3] = {{5, 4, 3},  {10, 6, 3}, {13, 9, 4}, {12, 8, 2}, {30, 20, 6}, {9, 4, 2},
+                            {30, 25, 5}, {2, 9, 4},  {4, 13, 3}, {1, 2, 1},  {3, 8, 2}};
     for (const auto& c : cases)
         for (short timeStop : {0, -1}) {
-            Search s(c[0], c[1], c[2], timeStop, 0.2);
+            Search s(c[0], c[1], c[2], timeStop, 0.1);
             stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
-            const std::vector<double> target = marginals(c[0] * c[2], c[1]);
             const std::vector<int> sums = stest::columnSums(*s.JPMat, c[0], c[1]);
             // The randomised fills follow the marginals; the fill over distinct blocks need not.
             if (num::Cnk(c[1], c[2]) >= 1000) {
-                EXPECT_EQ(std::vector<double>(sums.begin(), sums.end()), target);
+                EXPECT_EQ(std::vector<double>(sums.begin(), sums.end()), marginals(c[0] * c[2], c[1]));
             }
             // Both criteria describe the returned design (replicates and own replications included).
             EXPECT_EQ(s.maxcrit, s.score(1)) << c[0] << " " << c[1] << " " << c[2];
@@ -157,9 +130,6 @@ TEST(DesignSearch, FlagsOtherThanMinusOneMakeOneUntimedPass) {
 }
 
 TEST(DesignSearch, CriteriaOfTheWholeDesignWithReplicatesAndOwnReplications) {
-    // 6 pairs once, then 3 searched rows: maxcrit scores all 9 rows.
-    Search s(9, 4, 2, 0);
-    EXPECT_EQ(s.maxcrit, s.score(1));
     // 6 judges, 2 of 6 products each: the fill over distinct blocks serves
     // the products 1 to 3 times though every target is 2; the concurrence
     // targeting then serves each twice, its blocks the edges of a 6-cycle.

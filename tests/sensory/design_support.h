@@ -2,6 +2,9 @@
 // blocks, and the properties every returned design must have.
 #pragma once
 
+#include "sensory/block_criteria.h"
+#include "sensory/optimal_design.h"
+#include "sensory/seed_stream.h"
 #include "services/matrix.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +29,12 @@ inline std::unique_ptr<matrixInt> fromBlocks(int iP, std::initializer_list<std::
         ++j;
     }
     return M;
+}
+
+inline std::unique_ptr<matrixInt> copyOf(const matrixInt& M) {
+    auto C = std::make_unique<matrixInt>(M.rows(), M.cols(), 0);
+    M.copyMatTo(C.get());
+    return C;
 }
 
 // iJ random blocks of iR distinct products.
@@ -94,6 +103,31 @@ inline std::vector<std::vector<int>> subsets(int n, int k) {
     std::sort(out.begin(), out.end());
     return out;
 }
+
+// The library's random stream from a given seed, its outputs kept here.
+struct Stream {
+    int seed, out = 0;
+    short init = -1;
+    sensory::SeedStream draws{&seed, &init, &out};
+    explicit Stream(int s) : seed(s) {}
+};
+
+// One run of the whole design route.
+struct Search {
+    int iJ, iP, iR;
+    std::unique_ptr<matrixInt> JPMat;
+    double maxcrit = 0, ocrit2 = 0;
+    short found = 7, seedInit = -1;
+    int seed = 12345, oSeed = 0;
+
+    Search(int J, int P, int R, short timeStop, double seconds = 0, int critType = 1, int seedValue = 12345)
+        : iJ(J), iP(P), iR(R), JPMat(new matrixInt(J, P, 0)), seed(seedValue) {
+        matrixInt JRMat(J, R, 0);
+        RunGetOptimalDesign(J, P, R, critType, 0, timeStop, seconds, JPMat.get(), &JRMat, &maxcrit, &ocrit2, &found,
+                            &seed, &seedInit, &oSeed);
+    }
+    double score(int critType) const { return sensory::DesignScorer().score(critType, JPMat.get(), iJ, iP, iR); }
+};
 
 inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

@@ -2,13 +2,9 @@
 // the structure it promises (replications and pair concurrences within one
 // of each other), the criteria it reaches, and the properties of the route
 // it keeps.
-#include "sensory/block_criteria.h"
 #include "sensory/concurrence_targeting.h"
-#include "sensory/optimal_design.h"
 #include "services/numeric.h"
 #include "tests/sensory/design_support.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,12 +19,7 @@ using stest::spread;
 
 std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
     std::set<std::vector<int>> blocks;
-    for (int j = from; j <= to; ++j) {
-        std::vector<int> b;
-        for (int p = 1; p <= P; ++p)
-            if (M.vbget(j, p) == 1) b.push_back(p);
-        blocks.insert(b);
-    }
+    for (int j = from; j <= to; ++j) blocks.insert(stest::rowOf(M, j, P));
     return blocks;
 }
 
@@ -38,31 +29,14 @@ struct Targeted {
     bool replaced = false;
 };
 
-Targeted target(std::unique_ptr<matrixInt> start, int J, int P, int R, int critType, int seed) {
+// The stage from `start`, which scores `given` (its own score unless stated).
+Targeted target(std::unique_ptr<matrixInt> start, int J, int P, int R, int critType, int seed, double given = -1) {
     Targeted t{std::move(start)};
-    t.given = t.crit = sensory::DesignScorer().score(critType, t.design.get(), J, P, R);
-    int s = seed, o = 0;
-    short init = -1;
-    sensory::SeedStream seeds(&s, &init, &o);
+    t.given = t.crit = given >= 0 ? given : sensory::DesignScorer().score(critType, t.design.get(), J, P, R);
+    stest::Stream seeds(seed);
     sensory::DesignScorer scorer;
-    t.replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, t.design.get(), &t.crit, seeds, scorer);
+    t.replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, t.design.get(), &t.crit, seeds.draws, scorer);
     return t;
-}
-
-struct Designed {
-    std::unique_ptr<matrixInt> JPMat;
-    double maxcrit = 0, ocrit2 = 0;
-    short found = 7;
-};
-
-Designed design(int J, int P, int R, int critType, int seed) {
-    Designed d{std::make_unique<matrixInt>(J, P, 0)};
-    matrixInt JRMat(J, R, 0);
-    int s = seed, o = 0;
-    short init = -1;
-    RunGetOptimalDesign(J, P, R, critType, 0, 0, 0, d.JPMat.get(), &JRMat, &d.maxcrit, &d.ocrit2, &d.found, &s, &init,
-                        &o);
-    return d;
 }
 
 }  // namespace
@@ -91,8 +65,8 @@ TEST(DesignTargeting, KeepsReplicationsAndDistinctBlocksOfAnEvenStart) {
     // Two disjoint copies of a 4-cycle's edges and a triangle's: 2 of 7
     // products per judge, each product in two judges, blocks distinct but
     // the design disconnected (no criterion at all).
-    const auto start = stest::fromBlocks(7, {{1, 2}, {2, 3}, {3, 4}, {4, 1}, {5, 6}, {6, 7}, {7, 5}});
     Targeted t = target(stest::fromBlocks(7, {{1, 2}, {2, 3}, {3, 4}, {4, 1}, {5, 6}, {6, 7}, {7, 5}}), 7, 7, 2, 1, 3);
+    EXPECT_EQ(t.given, num::kNoValue);
     ASSERT_TRUE(t.replaced);
     EXPECT_EQ(stest::columnSums(*t.design, 7, 7), std::vector<int>(7, 2));
     EXPECT_EQ(blocksOf(*t.design, 1, 7, 7).size(), 7u);
@@ -101,19 +75,12 @@ TEST(DesignTargeting, KeepsReplicationsAndDistinctBlocksOfAnEvenStart) {
     double logSum = 0;
     for (int j = 1; j < 7; ++j) logSum += std::log(0.5 - 0.5 * std::cos(2 * 3.14159265358979323846 * j / 7));
     EXPECT_NEAR(t.crit, std::exp(logSum / 6), 1e-12);
-    EXPECT_EQ(sensory::DesignScorer().score(1, start.get(), 7, 7, 2), num::kNoValue);
     // Nothing scores above 1, the efficiency of complete blocks: no
     // replacement is reported and the design is left as it was.
-    auto cycle = std::make_unique<matrixInt>(7, 7, 0);
-    t.design->copyMatTo(cycle.get());
-    double one = 1.0;
-    int s = 4, o = 0;
-    short init = -1;
-    sensory::SeedStream seeds(&s, &init, &o);
-    sensory::DesignScorer scorer;
-    EXPECT_FALSE(sensory::targetConcurrences(7, 7, 2, 1, {0, 0}, cycle.get(), &one, seeds, scorer));
-    EXPECT_EQ(one, 1.0);
-    EXPECT_EQ(blocksOf(*cycle, 1, 7, 7), blocksOf(*t.design, 1, 7, 7));
+    const Targeted kept = target(stest::copyOf(*t.design), 7, 7, 2, 1, 4, 1.0);
+    EXPECT_FALSE(kept.replaced);
+    EXPECT_EQ(kept.crit, 1.0);
+    EXPECT_EQ(blocksOf(*kept.design, 1, 7, 7), blocksOf(*t.design, 1, 7, 7));
 }
 
 TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
@@ -126,17 +93,18 @@ TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
     for (const Shape& s : {Shape{14, 21, 4, 0.804310, 0.801101}, Shape{8, 12, 3, 0.757618, 0.753423},
                            Shape{20, 30, 6, 0.87629, 0.87542}})
         for (int critType : {1, 2}) {
-            const Designed d = design(s.J, s.P, s.R, critType, 7);
+            const stest::Search d(s.J, s.P, s.R, 0, 0, critType, 7);
             EXPECT_GE(d.maxcrit, (critType == 1 ? s.D : s.A) - 5e-7) << s.P << "," << s.J << "," << s.R;
             stest::expectBlocksOfSize(*d.JPMat, s.J, s.P, s.R);
         }
 }
 
 TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
-    // 5 products in pairs: the 10 pairs once, then 4 judges searched.
+    // 5 products in pairs: the 10 pairs once in enumeration order, then 4 judges searched.
+    const auto pairs = stest::subsets(5, 2);
     for (int seed = 1; seed <= 6; ++seed) {
-        const Designed d = design(14, 5, 2, 1 + seed % 2, seed);
-        EXPECT_EQ(blocksOf(*d.JPMat, 1, 10, 5).size(), 10u);
+        const stest::Search d(14, 5, 2, 0, 0, 1 + seed % 2, seed);
+        for (int j = 1; j <= 10; ++j) EXPECT_EQ(stest::rowOf(*d.JPMat, j, 5), pairs[static_cast<std::size_t>(j - 1)]);
         EXPECT_EQ(blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
         EXPECT_LE(spread(stest::columnSums(*d.JPMat, 14, 5)), 1);
     }
