@@ -91,7 +91,7 @@ TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
         double D, A;
     };
     for (const Shape& s : {Shape{14, 21, 4, 0.804310, 0.801101}, Shape{8, 12, 3, 0.757618, 0.753423},
-                           Shape{20, 30, 6, 0.87629, 0.87542}})
+                           Shape{20, 30, 6, 0.87629, 0.87542}, Shape{12, 18, 4, 0.815414, 0.812808}})
         for (int critType : {1, 2}) {
             const stest::Search d(s.J, s.P, s.R, 0, 0, critType, 7);
             EXPECT_GE(d.maxcrit, (critType == 1 ? s.D : s.A) - 5e-7) << s.P << "," << s.J << "," << s.R;
