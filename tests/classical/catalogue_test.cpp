@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -66,10 +67,8 @@ TEST(OrthogonalCatalogue, EveryEntryIsAStrengthTwoArrayOfItsPattern) {
     const std::set<int> runSizes{4, 6, 8, 9, 10, 12, 15, 16, 18, 20, 24, 25, 27, 28, 30, 32, 36};
     for (int n = 1; n <= ortho::kCatalogueSize; ++n) {
         const CatalogueEntry& e = kCatalogue[n - 1];
-        EXPECT_EQ(e.number, n);
-        EXPECT_TRUE(runSizes.count(e.runs)) << "entry " << n;
-        EXPECT_EQ(e.levelCount(7), 0) << "entry " << n;
-        EXPECT_EQ(e.name[0], u'\0') << "entry " << n;
+        EXPECT_EQ(std::tuple(e.number, runSizes.count(e.runs), e.levelCount(7), e.name[0]), std::tuple(n, 1u, 0, u'\0'))
+            << "entry " << n << ": number, listed run size, 7-level columns, empty name";
         EXPECT_EQ(strengthTwoProblems(e), "") << "entry " << n;
     }
 }
@@ -146,14 +145,12 @@ TEST(OrthogonalCatalogue, ConstructionsRebuildTheCommittedData) {
     ASSERT_EQ(static_cast<int>(built.size()), ortho::kCatalogueSize);
     for (const oagen::BuiltEntry& b : built) {
         const CatalogueEntry& e = kCatalogue[b.number - 1];
-        EXPECT_EQ(b.columns, e.columns) << "entry " << b.number;
-        EXPECT_EQ(std::vector<int>(b.levelCounts.begin(), b.levelCounts.end()), patternKey(e)) << "entry " << b.number;
-        EXPECT_EQ(b.runs, e.runs) << "entry " << b.number;
-        EXPECT_EQ(b.variant, e.variant) << "entry " << b.number;
-        EXPECT_EQ(b.tableId, e.tableId) << "entry " << b.number;
         std::string cells;
         for (int level : b.cells) cells += static_cast<char>('0' + level);
-        EXPECT_EQ(cells, e.cells) << "entry " << b.number;
+        EXPECT_EQ(std::tuple(b.columns, std::vector<int>(b.levelCounts.begin(), b.levelCounts.end()), b.runs, b.variant,
+                             b.tableId, cells),
+                  std::tuple(e.columns, patternKey(e), e.runs, e.variant, e.tableId, std::string(e.cells)))
+            << "entry " << b.number << ": columns, pattern, runs, variant, table, cells";
     }
     EXPECT_EQ(oagen::buildGroupIndex(built),
               std::vector<int>(ortho::kGroupIndex, ortho::kGroupIndex + ortho::kMaxColumns + 1));

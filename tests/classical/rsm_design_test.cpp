@@ -86,6 +86,16 @@ Sheet Generate(const Request& q) {
     return s;
 }
 
+// Fills a plan the host made: factors span -1..1, no rounding or conversion;
+// only a random order initialises the seed.
+void Fill(std::vector<double>& plan, int planID, int k, int nplan, int pplan, int nblock, int nRes = 2, int nRep = 1,
+          VARIANT_BOOL isRand = 0, int32_t seed = 0) {
+    std::vector<double> minF(40, -1), maxF(40, 1);
+    int32_t oSeed = 0;
+    Cpp_PlanGenerate(2, planID, k, nRes, 0, nRep, isRand, 0, 0, nplan, pplan, nblock, minF.data(), maxF.data(), nullptr,
+                     plan.data(), &seed, isRand == -1 ? -1 : 0, &oSeed);
+}
+
 double Distance(const std::vector<double>& a, const std::vector<double>& b) {
     double d = 0;
     for (std::size_t i = 0; i < a.size(); ++i) d += (a[i] - b[i]) * (a[i] - b[i]);
@@ -249,12 +259,10 @@ TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
     // at the sheet's end, and a row past the replicates keeps what it held.
     const Sheet one = Generate({.planID = kCcd, .k = 2});
     for (int nplan : {14, 25, 27}) {
-        std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary), minF(2, -1), maxF(2, 1);
+        std::vector<double> plan(static_cast<std::size_t>(nplan) * one.pplan, kCanary);
         for (int c = 4; c <= 6; ++c)  // the flags and factors of the first replicate come in as 0
             for (int r = 1; r <= 13; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = 0;
-        int32_t seed = 0, oSeed = 0;
-        Cpp_PlanGenerate(2, kCcd, 2, 2, 0, 2, 0, 0, 0, nplan, one.pplan, 13, minF.data(), maxF.data(), nullptr,
-                         plan.data(), &seed, 0, &oSeed);
+        Fill(plan, kCcd, 2, nplan, one.pplan, 13, 2, 2);
         for (int r = 1; r <= nplan; ++r)
             for (int c = 1; c <= one.pplan; ++c) {
                 const double expected = r > 26 ? kCanary : c == 3 ? (r - 1) / 13 + 1 : one.at((r - 1) % 13 + 1, c);
@@ -333,12 +341,10 @@ TEST(RsmContract, CellsNoConstructionSetsKeepTheHostsValues) {
             SCOPED_TRACE(testing::Message() << "design " << planID << ", k = " << k);
             const Sheet zero = Generate({.planID = planID, .k = k});
             const int B = zero.nblock, nplan = B + 2, pplan = zero.pplan;
-            std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan), minF(4, -1), maxF(4, 1);
+            std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan);
             for (std::size_t i = 0; i < plan.size(); ++i) plan[i] = 1000.25 + static_cast<double>(i);
             const std::vector<double> incoming = plan;
-            int32_t seed = 0, oSeed = 0;
-            Cpp_PlanGenerate(2, planID, k, 2, 0, 1, 0, 0, 0, nplan, pplan, B, minF.data(), maxF.data(), nullptr,
-                             plan.data(), &seed, 0, &oSeed);
+            Fill(plan, planID, k, nplan, pplan, B);
             for (int r = 1; r <= nplan; ++r)
                 for (int c = 1; c <= pplan; ++c) {
                     const std::size_t at = static_cast<std::size_t>(c - 1) * nplan + r - 1;
@@ -359,10 +365,8 @@ TEST(RsmContract, ASheetShorterThanTheDesignHoldsItsFirstRuns) {
     for (int planID : {kFactorial3, kCcd, kBbd, kDoehlert}) {
         const Sheet full = Generate({.planID = planID, .k = 3});
         for (int nplan = 1; nplan < full.nblock; ++nplan) {
-            std::vector<double> plan(static_cast<std::size_t>(nplan) * full.pplan, 0.0), minF(3, -1), maxF(3, 1);
-            int32_t seed = 0, oSeed = 0;
-            Cpp_PlanGenerate(2, planID, 3, 2, 0, 1, 0, 0, 0, nplan, full.pplan, full.nblock, minF.data(), maxF.data(),
-                             nullptr, plan.data(), &seed, 0, &oSeed);
+            std::vector<double> plan(static_cast<std::size_t>(nplan) * full.pplan, 0.0);
+            Fill(plan, planID, 3, nplan, full.pplan, full.nblock);
             for (int r = 1; r <= nplan; ++r)
                 for (int c = 1; c <= full.pplan; ++c)
                     ASSERT_EQ(plan[static_cast<std::size_t>(c - 1) * nplan + r - 1], full.at(r, c))
@@ -397,16 +401,13 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
         }
     // A sheet too narrow for the third factor still holds the cells that fit:
     // the (1, 3) block of a three-factor Box-Behnken design varies factor 1.
-    std::vector<double> narrow(13 * 6, 0.0), minF(3, -1), maxF(3, 1);
-    int32_t seed = 0, oSeed = 0;
-    Cpp_PlanGenerate(2, kBbd, 3, 0, 0, 1, 0, 0, 0, 13, 6, 13, minF.data(), maxF.data(), nullptr, narrow.data(), &seed,
-                     -1, &oSeed);
+    std::vector<double> narrow(13 * 6, 0.0);
+    Fill(narrow, kBbd, 3, 13, 6, 13, 0);
     for (int r = 5; r <= 8; ++r) EXPECT_EQ(std::abs(narrow[4 * 13 + r - 1]), 1) << "row " << r;
     // Found by fuzzing: the centre flag of run nblock = INT32_MIN overflowed
     // the container's bound check.
     std::vector<double> small(6 * 5, 0.0);
-    Cpp_PlanGenerate(2, kBbd, 1, 0, 0, 1, 0, 0, 0, 6, 5, INT32_MIN, minF.data(), maxF.data(), nullptr, small.data(),
-                     &seed, -1, &oSeed);
+    Fill(small, kBbd, 1, 6, 5, INT32_MIN, 0);
     EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](double v) { return v == 0; })) << "no run to flag";
     const Sheet one = Generate({.planID = kBbd, .k = 1, .nRep = 3});
     EXPECT_EQ(one.nblock, 1);
@@ -422,10 +423,8 @@ TEST(RsmContract, NoFactorsOrNoResponsesLeaveTheColumnsThatAreNotThere) {
     // response column and keeps its value.
     for (int planID = 1; planID <= 4; ++planID)
         for (const auto& [k, nRes] : {std::pair{0, 1}, {1, 0}}) {
-            std::vector<double> plan(3 * 6, 5.0), minF(1, -1), maxF(1, 1);
-            int32_t seed = 0, oSeed = 0;
-            Cpp_PlanGenerate(2, planID, k, nRes, 0, 1, 0, 0, 0, 3, 6, 1, minF.data(), maxF.data(), nullptr,
-                             plan.data(), &seed, 0, &oSeed);
+            std::vector<double> plan(3 * 6, 5.0);
+            Fill(plan, planID, k, 3, 6, 1, nRes);
             if (k == 0) {
                 EXPECT_EQ(plan[4 * 3], -1.79769313486231e308) << planID;
                 for (int r = 2; r <= 3; ++r) EXPECT_EQ(plan[4 * 3 + r - 1], 5.0) << planID << ", row " << r;
@@ -438,10 +437,8 @@ TEST(RsmRunSheet, TwoRunsAreShuffledToo) {
     // A two-run replicate comes out in either order, depending on the seed.
     std::set<double> firstRuns;
     for (int32_t i = 1; i <= 40; ++i) {
-        std::vector<double> plan(2 * 6, 0.0), minF(1, -1), maxF(1, 1);
-        int32_t s = i * 50000017, oSeed = 0;  // seeds spread over the generator's range
-        Cpp_PlanGenerate(2, kFactorial3, 1, 1, 0, 1, -1, 0, 0, 2, 6, 2, minF.data(), maxF.data(), nullptr,
-                         plan.data(), &s, -1, &oSeed);
+        std::vector<double> plan(2 * 6, 0.0);
+        Fill(plan, kFactorial3, 1, 2, 6, 2, 1, 1, -1, i * 50000017);  // seeds spread over the generator's range
         firstRuns.insert(plan[2]);  // the standard-order number of run 1
     }
     EXPECT_EQ(firstRuns, (std::set<double>{1, 2}));
@@ -452,10 +449,8 @@ TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {
     // factors of a 7-factor design gets exactly the wide sheet's cells.
     const Sheet wide = Generate({.planID = kDoehlert, .k = 7});
     const int pplan = 4 + 2;
-    std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * pplan, 0.0), minF(7, -1), maxF(7, 1);
-    int32_t seed = 0, oSeed = 0;
-    Cpp_PlanGenerate(2, kDoehlert, 7, 2, 0, 1, 0, 0, 0, wide.nplan, pplan, wide.nblock, minF.data(), maxF.data(),
-                     nullptr, narrow.data(), &seed, 0, &oSeed);
+    std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * pplan, 0.0);
+    Fill(narrow, kDoehlert, 7, wide.nplan, pplan, wide.nblock);
     for (int r = 1; r <= wide.nplan; ++r)
         for (int c = 5; c <= pplan; ++c)
             EXPECT_EQ(narrow[static_cast<std::size_t>(c - 1) * wide.nplan + r - 1], wide.at(r, c)) << r << ", " << c;

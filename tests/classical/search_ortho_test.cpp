@@ -57,16 +57,6 @@ bool holdsEntry(const std::vector<double>& plan, int lines, int cols, const Cata
 
 // ----- fetch ------------------------------------------------------------------------
 
-TEST(PlanGetOrtho, FetchesTheFirstEntry) {
-    std::vector<double> plan(8, kUntouched);
-    HostStrings name(1, u"kept");
-    int32_t id = 0;
-    EXPECT_EQ(Cpp_PlanGetOrtho(4, 2, 1, plan.data(), name.b.data(), &id), 0);
-    EXPECT_EQ(plan, (std::vector<double>{1, 1, 2, 2, 1, 2, 1, 2}));
-    EXPECT_EQ(id, 3966);
-    EXPECT_EQ(name.text(), u"kept") << "entries have no name, so the host's string stays";
-}
-
 TEST(PlanGetOrtho, RefusesWithoutWriting) {
     struct Case {
         int lines, cols, number, result;
@@ -85,15 +75,21 @@ TEST(PlanGetOrtho, RefusesWithoutWriting) {
     }
 }
 
+// Entries have no name, so the host's string stays.
 TEST(PlanGetOrtho, EveryEntryComesOutWholeInTheHostLayout) {
+    std::vector<double> first(8, kUntouched);
+    HostStrings kept(1, u"kept");
+    int32_t id = 0;
+    EXPECT_EQ(Cpp_PlanGetOrtho(4, 2, 1, first.data(), kept.b.data(), &id), 0);
+    EXPECT_EQ(first, (std::vector<double>{1, 1, 2, 2, 1, 2, 1, 2}));
+    EXPECT_EQ(id, 3966);
     const int lines = 40, cols = 36;
     for (int n = 1; n <= ortho::kCatalogueSize; ++n) {
         std::vector<double> plan(lines * cols, kUntouched);
-        HostStrings name(1, u"");
-        int32_t id = 0;
-        ASSERT_EQ(Cpp_PlanGetOrtho(lines, cols, n, plan.data(), name.b.data(), &id), 0) << n;
+        ASSERT_EQ(Cpp_PlanGetOrtho(lines, cols, n, plan.data(), kept.b.data(), &id), 0) << n;
         EXPECT_TRUE(holdsEntry(plan, lines, cols, kCatalogue[n - 1])) << "entry " << n;
         EXPECT_EQ(id, kCatalogue[n - 1].tableId);
+        EXPECT_EQ(kept.text(), u"kept");
     }
 }
 
@@ -150,12 +146,11 @@ TEST(PlanSearchOrtho, AllTwoLevelRequestsOverTheWholeCatalogue) {
 }
 
 TEST(PlanSearchOrtho, FindsNothingForOtherRequests) {
-    EXPECT_EQ(search(cats({1, 1}, 0), 2, 36).result, -1) << "below the group's largest 2-level count";
-    EXPECT_EQ(search(cats({3, 1}, 0), 3, 36).result, -1) << "counts that do not add up to nFac";
-    EXPECT_EQ(search(cats({2}, 5), 2, 36).result, -1) << "the 6-run 2.3 array is not a 2^2 array";
-    EXPECT_EQ(search(cats({1}, 0), 1, 36).result, -1);
-    EXPECT_EQ(search(cats({36}, 0), 36, 36).result, -1);
-    EXPECT_EQ(search(cats({INT_MAX}, INT_MIN), 35, 36).result, -1);
+    // Below the group's largest 2-level count; counts that do not add up to
+    // nFac; the 6-run 2.3 array is not a 2^2 array; groups that do not exist.
+    for (const auto& [c, nFac] : {std::pair{cats({1, 1}, 0), 2}, {cats({3, 1}, 0), 3}, {cats({2}, 5), 2},
+                                  {cats({1}, 0), 1}, {cats({36}, 0), 36}, {cats({INT_MAX}, INT_MIN), 35}})
+        EXPECT_EQ(search(c, nFac, 36).result, -1) << nFac << " factors";
 }
 
 // ----- list search -------------------------------------------------------------------
