@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -136,6 +137,13 @@ TEST(RsmDimensions, OtherModesUnknownDesignsAndSaturation) {
     EXPECT_EQ(nplan, INT32_MAX);
     Cpp_PlanDimension(2, kDoehlert, 10, 1, 0, INT32_MAX, 0, &nplan, &pplan, &nblock);
     EXPECT_EQ(nplan, INT32_MAX);
+    // Nor does mode 1 generate anything.
+    std::vector<double> plan(13 * 7, 7.0), minF(2, 0), maxF(2, 1);
+    int32_t seed = 3, oSeed = 4;
+    EXPECT_EQ(Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr,
+                               plan.data(), &seed, -1, &oSeed),
+              0);
+    EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [](double v) { return v == 7.0; }));
 }
 
 TEST(RsmDesigns, ThreeLevelFactorialHasEveryLevelCombinationOnce) {
@@ -375,15 +383,6 @@ TEST(RsmContract, ASheetShorterThanTheDesignHoldsItsFirstRuns) {
     }
 }
 
-TEST(RsmContract, OtherModesLeaveThePlanAsItCame) {
-    std::vector<double> plan(13 * 7, 7.0), minF(2, 0), maxF(2, 1);
-    int32_t seed = 3, oSeed = 4;
-    EXPECT_EQ(Cpp_PlanGenerate(1, kCcd, 2, 1, 0, 1, -1, -1, -1, 13, 7, 13, minF.data(), maxF.data(), nullptr,
-                               plan.data(), &seed, -1, &oSeed),
-              0);
-    EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [](double v) { return v == 7.0; }));
-}
-
 TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     // Box-Behnken below two factors, no or negative factor counts, and a
     // 3-row plan for 30 factors with more runs and replicates than rows.
@@ -399,11 +398,6 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
             EXPECT_TRUE(CanariesIntact(plan, used)) << "design " << planID << ", k = " << k;
             EXPECT_EQ(std::set<double>(plan.begin(), plan.begin() + 3), (std::set<double>{1, 2, 3}));
         }
-    // A sheet too narrow for the third factor still holds the cells that fit:
-    // the (1, 3) block of a three-factor Box-Behnken design varies factor 1.
-    std::vector<double> narrow(13 * 6, 0.0);
-    Fill(narrow, kBbd, 3, 13, 6, 13, 0);
-    for (int r = 5; r <= 8; ++r) EXPECT_EQ(std::abs(narrow[4 * 13 + r - 1]), 1) << "row " << r;
     // Found by fuzzing: the centre flag of run nblock = INT32_MIN overflowed
     // the container's bound check.
     std::vector<double> small(6 * 5, 0.0);
@@ -444,16 +438,20 @@ TEST(RsmRunSheet, TwoRunsAreShuffledToo) {
     EXPECT_EQ(firstRuns, (std::set<double>{1, 2}));
 }
 
-TEST(RsmContract, DoehlertOnANarrowSheetWritesTheSameCellsAsOnAWideOne) {
-    // Every column is computed from itself: a sheet holding the first two
-    // factors of a 7-factor design gets exactly the wide sheet's cells.
-    const Sheet wide = Generate({.planID = kDoehlert, .k = 7});
-    const int pplan = 4 + 2;
-    std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * pplan, 0.0);
-    Fill(narrow, kDoehlert, 7, wide.nplan, pplan, wide.nblock);
-    for (int r = 1; r <= wide.nplan; ++r)
-        for (int c = 5; c <= pplan; ++c)
-            EXPECT_EQ(narrow[static_cast<std::size_t>(c - 1) * wide.nplan + r - 1], wide.at(r, c)) << r << ", " << c;
+TEST(RsmContract, ANarrowSheetGetsTheWideSheetsCellsThatFit) {
+    // Every column is computed from itself: a sheet holding only the first
+    // two factors of a 3-factor Box-Behnken design (no responses; its (1, 3)
+    // block varies factor 1) or of a 7-factor Doehlert design gets exactly
+    // the wide sheet's cells.
+    for (const auto& [planID, k, nRes] : {std::tuple{kBbd, 3, 0}, {kDoehlert, 7, 2}}) {
+        const Sheet wide = Generate({.planID = planID, .k = k});
+        std::vector<double> narrow(static_cast<std::size_t>(wide.nplan) * 6, 0.0);
+        Fill(narrow, planID, k, wide.nplan, 6, wide.nblock, nRes);
+        for (int r = 1; r <= wide.nplan; ++r)
+            for (int c = 1; c <= 6; ++c)
+                EXPECT_EQ(narrow[static_cast<std::size_t>(c - 1) * wide.nplan + r - 1], wide.at(r, c))
+                    << planID << ": " << r << ", " << c;
+    }
 }
 
 }  // namespace
