@@ -55,8 +55,9 @@ bool CanariesIntact(const std::vector<double>& cells, std::size_t used) {
 }
 
 // Sizes the plan, allocates it (factor cells 0), then fills it. Every sheet
-// has the no-value bit pattern in its response cells; one in standard order
-// numbers its runs 1, 2, ... in both order columns, all in replicate 1.
+// has the no-value bit pattern in its response cells, and each replicate
+// repeats the first one's rows under its own number; one in standard order
+// numbers its runs 1, 2, ... in both order columns.
 Sheet Generate(const Request& q) {
     Sheet s;
     s.k = q.k;
@@ -79,10 +80,12 @@ Sheet Generate(const Request& q) {
             std::memcpy(&bits, &s.cells[static_cast<std::size_t>(c - 1) * s.nplan + r - 1], sizeof bits);
             EXPECT_EQ(bits, 0xFFEFFFFFFFFFFFE2ULL) << "row " << r << ", column " << c;
         }
-        if (q.isRand == -1 || q.nRep != 1) continue;
-        EXPECT_EQ(s.at(r, 1), r);
-        EXPECT_EQ(s.at(r, 2), r);
-        EXPECT_EQ(s.at(r, 3), 1);
+        const int first = (r - 1) % s.nblock + 1;
+        for (int c = 1; c <= 4 + q.k; ++c)
+            EXPECT_EQ(s.at(r, c), c == 3 ? (r - 1) / s.nblock + 1 : s.at(first, c)) << "row " << r << ", column " << c;
+        if (q.isRand == -1) continue;
+        EXPECT_EQ(s.at(r, 1), first);
+        EXPECT_EQ(s.at(r, 2), first);
     }
     return s;
 }
@@ -254,11 +257,8 @@ TEST(RsmRunSheet, OnlyMinusOneRandomisesAndTheSeedReproducesTheOrder) {
 }
 
 TEST(RsmRunSheet, ReplicatesRepeatTheFirstReplicatesOrder) {
-    const Sheet s = Generate({.planID = kCcd, .k = 2, .nRep = 3, .isRand = -1, .seed = 99, .seedInit = -1});
-    ASSERT_EQ(s.nplan, 39);
-    for (int r = 14; r <= 39; ++r)
-        for (int c = 1; c <= s.pplan; ++c)
-            EXPECT_EQ(s.at(r, c), c == 3 ? (r - 1) / 13 + 1 : s.at((r - 1) % 13 + 1, c));
+    // Generate checks rows 14-39 against rows 1-13.
+    EXPECT_EQ(Generate({.planID = kCcd, .k = 2, .nRep = 3, .isRand = -1, .seed = 99, .seedInit = -1}).nplan, 39);
 }
 
 TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
@@ -403,12 +403,9 @@ TEST(RsmContract, FewFactorsAndPlansSmallerThanTheDesignStayInsideThePlan) {
     std::vector<double> small(6 * 5, 0.0);
     Fill(small, kBbd, 1, 6, 5, INT32_MIN, 0);
     EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](double v) { return v == 0; })) << "no run to flag";
-    const Sheet one = Generate({.planID = kBbd, .k = 1, .nRep = 3});
-    EXPECT_EQ(one.nblock, 1);
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(one.at(r, 4), 1) << "the single run is the centre";
-        EXPECT_EQ(one.at(r, 3), r) << "and each replicate repeats it";
-    }
+    const Sheet one = Generate({.planID = kBbd, .k = 1, .nRep = 3});  // each replicate repeats the single run
+    EXPECT_EQ(one.nplan, 3);
+    EXPECT_EQ(one.at(1, 4), 1) << "the single run is the centre";
 }
 
 TEST(RsmContract, NoFactorsOrNoResponsesLeaveTheColumnsThatAreNotThere) {
