@@ -308,9 +308,7 @@ TEST(RsmRunSheet, EveryCellOfAConvertedSheetWithRoomToSpare) {
     const auto at = [&](int r, int c) { return plan[static_cast<std::size_t>(c - 1) * nplan + r - 1]; };
     for (int r = 1; r <= nblock; ++r) {
         SCOPED_TRACE(r);
-        EXPECT_EQ(at(r, 1), r);
-        EXPECT_EQ(at(r, 2), r);
-        EXPECT_EQ(at(r, 3), 1);
+        EXPECT_EQ(std::tuple(at(r, 1), at(r, 2), at(r, 3)), std::tuple(r, r, 1)) << "standard order, replicate 1";
         EXPECT_EQ(at(r, 4), r == 9 || r == 10 ? 1 : 0) << "only the 2 centre runs asked for are flagged";
         EXPECT_DOUBLE_EQ(at(r, 5), 15 + 5 * coded[r - 1][0]);
         EXPECT_DOUBLE_EQ(at(r, 6), 2 + 2 * coded[r - 1][1]);

@@ -163,8 +163,8 @@ struct ListResult {
     double at(int r, int c) const { return rows[(c - 1) * maxList + (r - 1)]; }
 };
 
-ListResult list(std::vector<int32_t> c, int nFac, int maxList, int maxScore) {
-    ListResult l{0, -5, std::vector<double>(std::max(1, maxList * 11), kUntouched), maxList};
+ListResult list(std::vector<int32_t> c, int nFac, int maxList, int maxScore, double fill = kUntouched) {
+    ListResult l{0, -5, std::vector<double>(std::max(1, maxList * 11), fill), maxList};
     HostStrings names(maxList, u"kept");
     int32_t maxLines = 7;
     l.result = Cpp_PlanSearchOrthoList(c.data(), nFac, 0, &maxLines, maxList, maxScore, l.rows.data(), names.b.data(),
@@ -231,12 +231,9 @@ TEST(PlanSearchOrthoList, NothingListed) {
     }
     expectList(cats({2}, 4), 2, 5, 0);  // nothing scores below 0
     // Nor does a list the host zeroed read as an exact match.
-    std::vector<double> zeroed(5 * 11, 0.0);
-    std::vector<int32_t> request = cats({2}, 4);
-    HostStrings names(5, u"kept");
-    int32_t maxLines = 7, count = -5;
-    EXPECT_EQ(Cpp_PlanSearchOrthoList(request.data(), 2, 0, &maxLines, 5, 0, zeroed.data(), names.b.data(), &count), -1);
-    EXPECT_EQ(count, 0);
+    const ListResult zeroed = list(cats({2}, 4), 2, 5, 0, 0.0);
+    EXPECT_EQ(zeroed.result, -1);
+    EXPECT_EQ(zeroed.count, 0);
     expectList(cats({INT_MIN}, INT_MIN), 2, 5, INT_MAX);
     expectList(cats({2}, 4), 2, 0, 100);
 }
