@@ -30,7 +30,7 @@ uint64_t Bits(double v) {
     return b;
 }
 
-TEST(SurfaceTable, HeadersAndPredictionsOnTheTwentiethGrid) {
+TEST(SurfaceTable, HeadersAndExtremesOnTheTwentiethGrid) {
     // y = x1 + 10 x2 + 3 x1 x2
     const Table t = Tabulate(22, {1, 10, 0, 0, 3, 0});
     EXPECT_EQ(Bits(t.at(1, 1)), 0xFFEFFFFFFFFFFFE2ULL);
@@ -38,11 +38,7 @@ TEST(SurfaceTable, HeadersAndPredictionsOnTheTwentiethGrid) {
         EXPECT_DOUBLE_EQ(t.at(1, u + 1), u - 1.0) << "factor 1 from 0 to 20";
         EXPECT_DOUBLE_EQ(t.at(u + 1, 1), 100 + 10.0 * (u - 1)) << "factor 2 from 100 to 300";
     }
-    for (int u = 1; u <= 21; ++u)
-        for (int v = 1; v <= 21; ++v) {
-            const double x1 = (u - 1) / 10.0 - 1, x2 = (v - 1) / 10.0 - 1;
-            EXPECT_NEAR(t.at(v + 1, u + 1), x1 + 10 * x2 + 3 * x1 * x2, 1e-12);
-        }
+    // Every prediction is checked bit for bit below; here the extremes of this surface.
     EXPECT_NEAR(t.minY, (1 - 10 - 3) * 0.98, 1e-12);
     EXPECT_NEAR(t.maxY, (1 + 10 + 3) * 1.02, 1e-12);
 }

@@ -111,7 +111,7 @@ TEST(Inverse, ReconstructsIdentity) {
     }
 }
 
-TEST(Inverse, ToleranceIsAnAbsolutePivotBound) {
+TEST(Inverse, ToleranceIsAnAbsolutePivotBoundAndOutputMayBeTheInput) {
     Owned A = fromRows({{2e-7, 0}, {0, 1}});
     Out Ainv;
     bool failed = false;
@@ -124,14 +124,10 @@ TEST(Inverse, ToleranceIsAnAbsolutePivotBound) {
     EXPECT_TRUE(failed);
     inverse1(nullptr, Ainv, 1e-6, &failed);
     EXPECT_TRUE(failed);
-}
-
-TEST(Inverse, OutputMayBeTheInput) {
-    Out A(fromRows({{4, 7}, {2, 6}}).release());
-    bool failed = true;
-    inverse1(A, A, 1e-12, &failed);
+    Out B(fromRows({{4, 7}, {2, 6}}).release());  // the output may be the input
+    inverse1(B, B, 1e-12, &failed);
     ASSERT_FALSE(failed);
-    EXPECT_TRUE(closeTo(*A, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
+    EXPECT_TRUE(closeTo(*B, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
 }
 
 // The four Penrose conditions define the pseudo-inverse uniquely.
@@ -170,7 +166,7 @@ TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
     EXPECT_TRUE(closeTo(*P, matrix(3, 2, 0.0), 0.0));
 }
 
-TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
+TEST(Cholesky, FactorRebuildsMatrixIsLowerTriangularAndReadsOnlyTheLowerTriangle) {
     for (int n : {1, 3, 10, 40}) {
         Owned A = spd(n, 30 + n);
         Out L;
@@ -180,12 +176,8 @@ TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
             for (int r = 1; r < c; ++r) EXPECT_EQ(L->vbget(r, c), 0.0);
         for (int i = 1; i <= n; ++i) EXPECT_GT(L->vbget(i, i), 0.0);
     }
-}
-
-TEST(Cholesky, ReadsOnlyTheLowerTriangle) {
-    Owned A = fromRows({{4, 999}, {2, 5}});
-    Out L;
-    ASSERT_TRUE(M_CholDecomp(A.get(), L));
+    Out L;  // only the lower triangle is read
+    ASSERT_TRUE(M_CholDecomp(fromRows({{4, 999}, {2, 5}}).get(), L));
     EXPECT_TRUE(closeTo(*L, *fromRows({{2, 0}, {1, 2}}), 1e-15));
 }
 

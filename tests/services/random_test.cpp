@@ -112,13 +112,9 @@ TEST(SeedConvention, WorkingSeedWithUniformDraws) {
     EXPECT_EQ(replay.next(), u2);
     EXPECT_EQ(replaySeed, reproducing);
     EXPECT_EQ(replayOut, continueFrom);
-}
-
-TEST(SeedConvention, TrueFlagIsNotRewrittenByTheUniformForm) {
-    int ioSeed = 99, oSeed = 0;
-    short init = 1;  // non-zero counts as "seed given"
-    WorkingRandom01 draws(&ioSeed, &init, &oSeed);
-    draws.next();
+    ioSeed = 99;
+    init = 1;  // non-zero counts as "seed given" and is not rewritten
+    WorkingRandom01(&ioSeed, &init, &oSeed).next();
     EXPECT_EQ(init, 1);
     EXPECT_EQ(ioSeed, 99);
 }
@@ -147,16 +143,14 @@ TEST(SeedConvention, WorkingSeedWithPermutations) {
     newStream.next(5, &p1);
     EXPECT_EQ(freshInit, -1) << "true after the first draw";
     EXPECT_GE(fresh, 1) << "the new stream's seed is reported";
-}
-
-TEST(SeedConvention, DirectPermutationOnTheHostVariables) {
-    int ioSeed = 0, oSeed = 0, replayOut = 0;
-    short init = 0;
+    // The direct form on the host variables.
+    int direct = 0, directOut = 0, replayOut = 0;
+    short directInit = 0;
     matrixInt p(4, 1, 0);
-    Random1toNDirect(4, &p, &ioSeed, &init, &oSeed);
-    EXPECT_EQ(init, -1);
-    EXPECT_EQ(values(p), permutation(4, ioSeed, &replayOut));
-    EXPECT_EQ(replayOut, oSeed);
+    Random1toNDirect(4, &p, &direct, &directInit, &directOut);
+    EXPECT_EQ(directInit, -1);
+    EXPECT_EQ(values(p), permutation(4, direct, &replayOut));
+    EXPECT_EQ(replayOut, directOut);
 }
 
 }  // namespace
