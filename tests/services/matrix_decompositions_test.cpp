@@ -13,6 +13,13 @@ namespace {
 
 double det(const matrix& A, bool* singular) { return M_Determinant(&A, singular); }
 
+// det(A) within tol of want, and the singular flag set as stated (it starts out the other way).
+void expectDet(const matrix& A, double want, bool singular, double tol = 0.0) {
+    bool flag = !singular;
+    EXPECT_NEAR(det(A, &flag), want, tol);
+    EXPECT_EQ(flag, singular);
+}
+
 // A rank-deficient information matrix X'X: X has a column that is the sum of two others.
 Owned rankDeficientGram(int runs, int cols, std::uint64_t seed) {
     Owned X = randomMatrix(runs, cols, seed);
@@ -25,30 +32,25 @@ Owned rankDeficientGram(int runs, int cols, std::uint64_t seed) {
 }  // namespace
 
 TEST(Determinant, KnownValuesAndPivotSign) {
-    bool singular = true;
-    EXPECT_NEAR(det(*fromRows({{4, 3}, {6, 3}}), &singular), -6.0, 1e-14);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{4, 3}, {6, 3}}), -6.0, false, 1e-14);
     // A zero leading entry forces a row swap, which must flip the sign.
-    EXPECT_NEAR(det(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), &singular), -5.0, 1e-14);
-    EXPECT_NEAR(det(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), &singular), 4.0, 1e-13);
+    expectDet(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), -5.0, false, 1e-14);
+    expectDet(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), 4.0, false, 1e-13);
+    bool singular = true;
     Owned A = randomMatrix(12, 12, 3);
     const double d = det(*A, &singular);
     EXPECT_NEAR(det(*transpose(*A), &singular), d, 1e-12 * std::fabs(d));
 }
 
 TEST(Determinant, SingularMatricesAreFlagged) {
-    bool singular = false;
     // Exact arithmetic gives 0 here, floating point only a rounding residue.
-    EXPECT_EQ(det(*fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), &singular), 0.0);
-    EXPECT_TRUE(singular);
+    expectDet(*fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), 0.0, true);
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
         Owned M = rankDeficientGram(30, 8, seed);
-        singular = false;
-        EXPECT_EQ(det(*M, &singular), 0.0);
-        EXPECT_TRUE(singular) << "seed " << seed;
-        singular = false;
+        expectDet(*M, 0.0, true);
+        bool singular = false;
         EXPECT_EQ(M_LogDeterminant(M.get(), &singular), 0.0);
-        EXPECT_TRUE(singular);
+        EXPECT_TRUE(singular) << "seed " << seed;
     }
 }
 
@@ -58,31 +60,21 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     for (int i = 0; i < small->count(); ++i) small->data()[i] *= 1e-30;
     det(*small, &singular);
     EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{1e15, 0}, {0, 1}}), &singular), 1e15);
-    EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{3e-320, 0}, {0, 1e300}}), &singular), 3e-320 * 1e300);  // a subnormal row
-    EXPECT_FALSE(singular);
-    EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{1e15, 0}, {0, 1}}), 1e15, false);
+    expectDet(*fromRows({{3e-320, 0}, {0, 1e300}}), 3e-320 * 1e300, false);  // a subnormal row
+    expectDet(*fromRows({{1e15, 1e15}, {1, 2}}), 1e15, false, 1.0);
     // A column far below the others is judged against its own largest entry.
-    EXPECT_NEAR(det(*fromRows({{1e-20, 1}, {2e-20, 1}}), &singular), -1e-20, 1e-34);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{1e-20, 1}, {2e-20, 1}}), -1e-20, false, 1e-34);
 }
 
 TEST(Determinant, ShapesWithoutADeterminant) {
     bool singular = false;
     EXPECT_EQ(M_Determinant(nullptr, &singular), 0.0);
     EXPECT_TRUE(singular);
-    singular = false;
-    EXPECT_EQ(det(matrix(2, 3, 1.0), &singular), 0.0);
-    EXPECT_TRUE(singular);
-    EXPECT_EQ(det(matrix(0, 0, 0.0), &singular), 1.0);  // empty product
-    EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{1, NAN}, {2, 3}}), &singular), 0.0);
-    EXPECT_TRUE(singular);
-    singular = false;
-    EXPECT_EQ(det(*fromRows({{1, 2}, {0, 0}}), &singular), 0.0);  // a zero row
-    EXPECT_TRUE(singular);
+    expectDet(matrix(2, 3, 1.0), 0.0, true);
+    expectDet(matrix(0, 0, 0.0), 1.0, false);  // empty product
+    expectDet(*fromRows({{1, NAN}, {2, 3}}), 0.0, true);
+    expectDet(*fromRows({{1, 2}, {0, 0}}), 0.0, true);  // a zero row
 }
 
 TEST(LogDeterminant, MatchesDeterminantAndSurvivesOverflow) {
