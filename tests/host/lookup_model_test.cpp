@@ -92,9 +92,7 @@ TEST(Model, LogDetMatchesEliminationSeesSingularityAndBoundIsTheClosedForm) {
     std::mt19937 rng(5);
     for (int trial = 0; trial < 20; ++trial) {
         const int runs = 7 + trial % 6;
-        std::vector<int> plan;
-        for (int s : levels)
-            for (int r = 0; r < runs; ++r) plan.push_back(1 + static_cast<int>(rng() % s));
+        const std::vector<int> plan = hosttest::randomPlan(levels, runs, rng);
         for (int icode : {1, 2}) {
             const double expected = hosttest::logDetByElimination(plan, runs, levels, icode);
             const double got = vxhost::logDetInformation(plan, runs, levels, icode);
