@@ -50,16 +50,14 @@ TEST(SurfaceTable, SmallerTablesCoverTheLowerPartOfTheRange) {
     EXPECT_NEAR(t.at(2, 2), 2, 1e-12);
 }
 
-TEST(SurfaceTable, ConstantSurfaceAndNegativeExtremesWiden) {
+TEST(SurfaceTable, ExtremesWidenOrStayAtTheStartValuesWithoutAGrid) {
     const Table c = Tabulate(5, {0, 0, 0, 0, 0, 5});
     EXPECT_DOUBLE_EQ(c.minY, 4.9);
     EXPECT_DOUBLE_EQ(c.maxY, 5.1);
     const Table n = Tabulate(5, {0, 0, 0, 0, 0, -10});
     EXPECT_DOUBLE_EQ(n.minY, -9.8);
     EXPECT_DOUBLE_EQ(n.maxY, -10.2);
-}
-
-TEST(SurfaceTable, NoGridPointLeavesTheStartValues) {
+    // No grid point leaves the start values.
     for (int indMax : {1, 0, -5}) {
         const Table t = Tabulate(indMax, {0, 0, 0, 0, 0, 5});
         EXPECT_EQ(Bits(t.minY), 0x7FEFFFFFFFFFFFE2ULL);
