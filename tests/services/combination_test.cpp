@@ -66,16 +66,14 @@ TEST(Combinations, StepsAndPositionsMatchAPlainLexicographicListingAndWrap) {
         }
 }
 
-TEST(Combinations, JumpsWrapAroundTheList) {
+TEST(Combinations, JumpsWrapAndDegenerateSizes) {
     matrixInt jumped(3, 1, 0);
     cKurtzbergJump(7, 3, 10, &jumped);
     cKurtzbergJump(7, 3, 30, &jumped);  // 40 wraps to 5
     EXPECT_EQ(cKurtzbergGetPosition(7, 3, &jumped), 5);
     cKurtzbergJump(7, 3, -6, &jumped);  // back past the first to 34
     EXPECT_EQ(cKurtzbergGetPosition(7, 3, &jumped), 34);
-}
-
-TEST(Combinations, ZeroCombAndDegenerateSizes) {
+    // The zero comb and degenerate sizes.
     matrixInt comb(3, 1, 0);
     EXPECT_EQ(cKurtzbergGetPosition(6, 3, &comb), 0) << "the zero comb stands before the first subset";
     matrixInt shortComb(2, 1, 0);

@@ -140,7 +140,7 @@ TEST(Containers, ThreeWayArraysTruncateGuardAndShareTheirSlices) {
     EXPECT_EQ(a.slices[1]->vbget(2), 7) << "the slices outlive the array that shared them";
 }
 
-TEST(Strings, BstrLayoutAndNullRules) {
+TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     BSTR s = SysAllocString(ole(u"abc"));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SysStringLen(s), 3u);
@@ -158,9 +158,6 @@ TEST(Strings, BstrLayoutAndNullRules) {
     SysFreeString(nullptr);
     SysFreeString(s);
     SysFreeString(embedded);
-}
-
-TEST(Strings, ColumnMajorBoundedCellsAndCopyBack) {
     // 2 x 3 from the host, column-major: a c e / b d f, with e a null BSTR.
     BSTR host[6] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b")), SysAllocString(ole(u"c")),
                     SysAllocString(ole(u"d")), nullptr, SysAllocString(ole(u"old"))};

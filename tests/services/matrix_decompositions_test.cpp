@@ -133,7 +133,7 @@ void expectPenrose(const matrix& A, const matrix& P) {
     EXPECT_TRUE(closeTo(*PA, *transpose(*PA), 1e-12));
 }
 
-TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
+TEST(GeneralisedInverse, PenroseConditionsAndTheToleranceOnSingularValues) {
     // 7 x 4 of rank 3 (last column = first + second), its transpose, and a
     // singular information matrix.
     Owned tall = randomMatrix(7, 4, 21);
@@ -144,9 +144,7 @@ TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
         expectPenrose(*A, *P);
         if (A != tall.get()) delete A;
     }
-}
-
-TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
+    // The tolerance drops small singular values.
     Owned A = fromRows({{3, 0}, {0, 1e-9}, {0, 0}});
     Out P;
     M_InvGeneralized(A.get(), P, 1e-6);
