@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <map>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -104,5 +105,13 @@ inline vxhost::LibraryEntries libraryEntries() {
 }
 
 inline std::vector<int> repeated(int s, int times) { return std::vector<int>(static_cast<std::size_t>(times), s); }
+
+// Column-major plan with uniformly drawn levels 1..s.
+inline std::vector<int> randomPlan(const std::vector<int>& levels, int runs, std::mt19937& rng) {
+    std::vector<int> plan;
+    for (int s : levels)
+        for (int r = 0; r < runs; ++r) plan.push_back(1 + static_cast<int>(rng() % s));
+    return plan;
+}
 
 }  // namespace hosttest

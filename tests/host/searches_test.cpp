@@ -12,6 +12,7 @@
 
 namespace {
 
+using hosttest::randomPlan;
 using hosttest::repeated;
 
 // J2 from its definition: run pairs, coincidences weighted by level count.
@@ -24,13 +25,6 @@ long long plainJ2(const std::vector<int>& plan, int runs, const std::vector<int>
             total += delta * delta;
         }
     return total;
-}
-
-std::vector<int> randomPlan(const std::vector<int>& levels, int runs, std::mt19937& rng) {
-    std::vector<int> plan;
-    for (int s : levels)
-        for (int r = 0; r < runs; ++r) plan.push_back(1 + static_cast<int>(rng() % s));
-    return plan;
 }
 
 TEST(ColumnWise, J2AndItsBoundMeetExactlyOnOrthogonalArrays) {

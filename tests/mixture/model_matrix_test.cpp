@@ -176,22 +176,20 @@ TEST(MixtureModel, TermCountsByTheirClosedForms) {
     EXPECT_EQ(DOEMixGetnCoef(65536, 2, kFullMixtureModel), mixture::kCountOverflow);
 }
 
-TEST(MixtureModel, HugeComponentCountCostsOnlyTheHostsColumns) {
+TEST(MixtureModel, HugeComponentCountCostsOnlyTheHostsColumnsAndAMissingContainerWritesNothing) {
     matrix X(2, 3, 0.25), model(2, 5, kUntouched);
     Smatrix labels(3, 1), termLabels(5, 1);
     DOEMixPredictorMatrix(&X, 2, INT32_MAX, 5, &labels, 4, kFullMixtureModel, &model, &termLabels);
     EXPECT_EQ(model.vbget(2, 3), 0.25);
     EXPECT_EQ(model.vbget(2, 5), -1.0);  // the absent fifth component reads as -1
-}
-
-TEST(MixtureModel, AMissingContainerWritesNothing) {
-    matrix X(1, 3, 0.25), model(1, 6, kUntouched);
-    Smatrix labels(3, 1), termLabels(6, 1);
+    // A missing container writes nothing.
+    matrix one(1, 6, kUntouched);
+    Smatrix terms(6, 1);
     labels.vbset(1, 1, u"A");
-    DOEMixPredictorMatrix(nullptr, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, &termLabels);
-    DOEMixPredictorMatrix(&X, 1, 3, 6, nullptr, 2, kFullMixtureModel, &model, &termLabels);
-    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, &model, nullptr);
-    for (int c = 1; c <= 6; ++c) EXPECT_EQ(model.vbget(1, c), kUntouched);
-    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, nullptr, &termLabels);
-    EXPECT_EQ(termLabels.vbget(1, 1), u"");
+    DOEMixPredictorMatrix(nullptr, 1, 3, 6, &labels, 2, kFullMixtureModel, &one, &terms);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, nullptr, 2, kFullMixtureModel, &one, &terms);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, &one, nullptr);
+    for (int c = 1; c <= 6; ++c) EXPECT_EQ(one.vbget(1, c), kUntouched);
+    DOEMixPredictorMatrix(&X, 1, 3, 6, &labels, 2, kFullMixtureModel, nullptr, &terms);
+    EXPECT_EQ(terms.vbget(1, 1), u"");
 }

@@ -32,7 +32,7 @@ std::vector<double> Aggregate(const std::vector<Goal>& goals, std::vector<double
     return out;
 }
 
-TEST(Desirability, EachGoalOnItsRanges) {
+TEST(Desirability, EachGoalOnItsRangesWithTruncatedCodes) {
     const Goal larger{2, 0, 10, 0, 0};
     EXPECT_EQ(Aggregate({larger}, {5, 10, 0, -3, 12}), (std::vector<double>{0.5, 1, 0, 0, 1}));
     const Goal step{2, 3, 3, 0, 0};  // LeftTarget at Lower: the value at Lower still gives 0
@@ -59,9 +59,7 @@ TEST(Desirability, ValuesPastTheLimitsAreWorthNothingWhateverTheShape) {
     EXPECT_EQ(Aggregate({range}, {0, 6, 1, 5}, {.s = -1, .t = -1}), (std::vector<double>{0, 0, 1, 1}));
     const Goal larger{2, 0, 10, 0, 0, 0, 0};
     EXPECT_EQ(Aggregate({larger}, {0, 5}, {.s = -1}), (std::vector<double>{0, 1}));
-}
-
-TEST(Desirability, GoalCodesAreTruncatedAndUnknownOnesWorthNothing) {
+    // Goal codes are truncated; unknown ones are worth nothing.
     EXPECT_EQ(Aggregate({{1.9, 0, 2, 4, 6}}, {5}), (std::vector<double>{0.5}));
     EXPECT_EQ(Aggregate({{3, 0, 2, 4, 6}}, {3}), (std::vector<double>{0}));
     EXPECT_EQ(Aggregate({{-1, 0, 2, 4, 6}}, {3}), (std::vector<double>{0}));
@@ -75,7 +73,7 @@ TEST(Desirability, ShapeExponentsOnlyWhenTheirFlagIsMinusOne) {
     EXPECT_EQ(Aggregate({range}, {1, 5}, {.s = 1, .t = 1}), (std::vector<double>{0.5, 0.5}));
 }
 
-TEST(Desirability, WeightedGeometricMean) {
+TEST(Desirability, WeightedGeometricMeanAndEmptyInputs) {
     const Goal a{2, 0, 4, 0, 0, 1, 1, 2};
     const Goal b{2, 0, 4, 0, 0, 1, 1, 1};
     // Observation 1: 0.25 and 1; observation 2: 1 and 0.
@@ -85,9 +83,6 @@ TEST(Desirability, WeightedGeometricMean) {
     EXPECT_NEAR(weighted[0], std::cbrt(0.0625), 1e-15);
     EXPECT_EQ(weighted[1], 0);
     EXPECT_EQ(Aggregate({a, b}, Y, {.weight = 1}), (std::vector<double>{0.5, 0})) << "1 is not true";
-}
-
-TEST(Desirability, NoObservationsOrNoResponses) {
     EXPECT_TRUE(Aggregate({{2, 0, 1, 0, 0}}, {}).empty());
     double y = 0, g = 2, agg = -9;
     Cpp_Ymulticrit(&y, 1, 0, &g, &g, &g, &g, &g, 0, 0, 0, &g, &g, &g, &agg);

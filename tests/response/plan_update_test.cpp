@@ -42,17 +42,6 @@ struct Comparison {
     double x(int r, int c) const { return X[static_cast<std::size_t>(c - 1) * 3 + r - 1]; }
 };
 
-TEST(ComparePlan, SwappedRowsWithEqualValuesFlagBothRunsFactors) {
-    Comparison c;
-    c.Xbis = {6, 5, 7, 2, 1, 3, 20, 10, 30};
-    c.run();
-    EXPECT_EQ(c.code, 4);
-    for (int r = 1; r <= 2; ++r)
-        for (int col = 5; col <= 6; ++col) EXPECT_EQ(c.flag(r, col), -1);
-    EXPECT_EQ(c.flag(3, 5), 0);
-    EXPECT_EQ(c.flag(1, 1), 0) << "bookkeeping cells are never flagged";
-}
-
 TEST(ComparePlan, AnEditedValueIsTakenOverAndFlagged) {
     Comparison c;
     c.Xbis[7] = 25;  // run 2, factor A

@@ -5,7 +5,7 @@
 
 using namespace mtest;
 
-TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
+TEST(CopyBlock, CopiesTheRangeReadsMinusOneOutsideAndWritesOverItsSource) {
     Owned A = fromRows({{1, 2, 3}, {4, 5, 6}});
     Out B;
     M_CopyBlock(A.get(), 1, 2, 2, 3, B);
@@ -15,15 +15,13 @@ TEST(CopyBlock, CopiesTheRangeAndReadsMinusOneOutside) {
     EXPECT_TRUE(closeTo(*B, *fromRows({{4}, {-1}}), 0.0));
     M_CopyBlock(A.get(), 2, 1, 1, 3, B);
     EXPECT_EQ(B->count(), 0);
+    // Into its own source.
+    Out S(fromRows({{1, 2, 3}, {4, 5, 6}}).release());
+    M_CopyBlock(S, 2, 2, 1, 3, S);
+    EXPECT_TRUE(closeTo(*S, *fromRows({{4, 5, 6}}), 0.0));
 }
 
-TEST(CopyBlock, IntoItsOwnSource) {
-    Out A(fromRows({{1, 2, 3}, {4, 5, 6}}).release());
-    M_CopyBlock(A, 2, 2, 1, 3, A);
-    EXPECT_TRUE(closeTo(*A, *fromRows({{4, 5, 6}}), 0.0));
-}
-
-TEST(PasteBlock, ClipsAtTheTargetsEdges) {
+TEST(PasteBlock, ClipsAtTheTargetsEdgesAndSelfPasteReadsTheOriginal) {
     Owned A(new matrix(3, 3, 0.0));
     M_PasteBlock(fromRows({{1, 2}, {3, 4}}).get(), 2, 2, A.get(), 2, 3);
     EXPECT_TRUE(closeTo(*A, *fromRows({{0, 0, 0}, {0, 0, 1}, {0, 0, 3}}), 0.0));
@@ -31,12 +29,10 @@ TEST(PasteBlock, ClipsAtTheTargetsEdges) {
     // past the end of the 1 x 1 source, so they receive its bounded read, -1.
     M_PasteBlock(fromRows({{9}}).get(), 2000000000, 1, A.get(), -1000000000, 1);
     EXPECT_TRUE(closeTo(*A, *fromRows({{-1, 0, 0}, {-1, 0, 1}, {-1, 0, 3}}), 0.0));
-}
-
-TEST(PasteBlock, OverlappingSelfPasteReadsTheOriginal) {
-    Owned A = fromRows({{1}, {2}, {3}});
-    M_PasteBlock(A.get(), 3, 1, A.get(), 2, 1);
-    EXPECT_TRUE(closeTo(*A, *fromRows({{1}, {1}, {2}}), 0.0));
+    // An overlapping paste into its own source reads the original.
+    Owned C = fromRows({{1}, {2}, {3}});
+    M_PasteBlock(C.get(), 3, 1, C.get(), 2, 1);
+    EXPECT_TRUE(closeTo(*C, *fromRows({{1}, {1}, {2}}), 0.0));
 }
 
 TEST(Copies, DuplicateRemoveRowTranspose) {
@@ -54,7 +50,7 @@ TEST(Copies, DuplicateRemoveRowTranspose) {
     EXPECT_TRUE(closeTo(*Owned(M_Transpose(&Ai, 2, 3)), *fromRows({{1, 2}, {3, 4}, {5, 6}}), 0.0));
 }
 
-TEST(Products, AgreeWithTheDefinitions) {
+TEST(Products, AgreeWithTheDefinitionsOnFullEmptyAndShortInputs) {
     Owned X = randomMatrix(9, 4, 7);
     Out out;
     M_ProductTrAA(X.get(), out);
@@ -73,6 +69,10 @@ TEST(Products, AgreeWithTheDefinitions) {
 
     M_Sums1As2B(2.0, fromRows({{1, 2}}).get(), -0.5, fromRows({{4, 8}}).get(), out);
     EXPECT_TRUE(closeTo(*out, *fromRows({{0, 0}}), 0.0));
+    M_ProductTrAA(nullptr, out);
+    EXPECT_EQ(out->count(), 0);
+    // A vector shorter than B is read with the bounded access (-1 past its end).
+    EXPECT_EQ(M_ProductTrVBV(fromRows({{2}}).get(), identity(2).get()), 5.0);
 }
 
 TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
@@ -93,12 +93,4 @@ TEST(Products, ShermanMorrisonStepWithOutputsOnInputs) {
     EXPECT_TRUE(closeTo(*product(*updated, *V), *identity(5), 1e-12));
     M_ProductTrAA(u, u);  // 1 x 1 result over its own 5 x 1 input
     EXPECT_EQ(u->rows(), 1);
-}
-
-TEST(Products, EmptyAndShortInputs) {
-    Out out(new matrix(2, 2, 5.0));
-    M_ProductTrAA(nullptr, out);
-    EXPECT_EQ(out->count(), 0);
-    // A vector shorter than B is read with the bounded access (-1 past its end).
-    EXPECT_EQ(M_ProductTrVBV(fromRows({{2}}).get(), identity(2).get()), 5.0);
 }

@@ -13,6 +13,13 @@ namespace {
 
 double det(const matrix& A, bool* singular) { return M_Determinant(&A, singular); }
 
+// det(A) within tol of want, and the singular flag set as stated (it starts out the other way).
+void expectDet(const matrix& A, double want, bool singular, double tol = 0.0) {
+    bool flag = !singular;
+    EXPECT_NEAR(det(A, &flag), want, tol);
+    EXPECT_EQ(flag, singular);
+}
+
 // A rank-deficient information matrix X'X: X has a column that is the sum of two others.
 Owned rankDeficientGram(int runs, int cols, std::uint64_t seed) {
     Owned X = randomMatrix(runs, cols, seed);
@@ -25,30 +32,25 @@ Owned rankDeficientGram(int runs, int cols, std::uint64_t seed) {
 }  // namespace
 
 TEST(Determinant, KnownValuesAndPivotSign) {
-    bool singular = true;
-    EXPECT_NEAR(det(*fromRows({{4, 3}, {6, 3}}), &singular), -6.0, 1e-14);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{4, 3}, {6, 3}}), -6.0, false, 1e-14);
     // A zero leading entry forces a row swap, which must flip the sign.
-    EXPECT_NEAR(det(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), &singular), -5.0, 1e-14);
-    EXPECT_NEAR(det(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), &singular), 4.0, 1e-13);
+    expectDet(*fromRows({{0, 1, 0}, {1, 0, 0}, {0, 0, 5}}), -5.0, false, 1e-14);
+    expectDet(*fromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}}), 4.0, false, 1e-13);
+    bool singular = true;
     Owned A = randomMatrix(12, 12, 3);
     const double d = det(*A, &singular);
     EXPECT_NEAR(det(*transpose(*A), &singular), d, 1e-12 * std::fabs(d));
 }
 
 TEST(Determinant, SingularMatricesAreFlagged) {
-    bool singular = false;
     // Exact arithmetic gives 0 here, floating point only a rounding residue.
-    EXPECT_EQ(det(*fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), &singular), 0.0);
-    EXPECT_TRUE(singular);
+    expectDet(*fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), 0.0, true);
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
         Owned M = rankDeficientGram(30, 8, seed);
-        singular = false;
-        EXPECT_EQ(det(*M, &singular), 0.0);
-        EXPECT_TRUE(singular) << "seed " << seed;
-        singular = false;
+        expectDet(*M, 0.0, true);
+        bool singular = false;
         EXPECT_EQ(M_LogDeterminant(M.get(), &singular), 0.0);
-        EXPECT_TRUE(singular);
+        EXPECT_TRUE(singular) << "seed " << seed;
     }
 }
 
@@ -58,31 +60,21 @@ TEST(Determinant, ScalingDoesNotMakeARegularMatrixSingular) {
     for (int i = 0; i < small->count(); ++i) small->data()[i] *= 1e-30;
     det(*small, &singular);
     EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{1e15, 0}, {0, 1}}), &singular), 1e15);
-    EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{3e-320, 0}, {0, 1e300}}), &singular), 3e-320 * 1e300);  // a subnormal row
-    EXPECT_FALSE(singular);
-    EXPECT_NEAR(det(*fromRows({{1e15, 1e15}, {1, 2}}), &singular), 1e15, 1.0);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{1e15, 0}, {0, 1}}), 1e15, false);
+    expectDet(*fromRows({{3e-320, 0}, {0, 1e300}}), 3e-320 * 1e300, false);  // a subnormal row
+    expectDet(*fromRows({{1e15, 1e15}, {1, 2}}), 1e15, false, 1.0);
     // A column far below the others is judged against its own largest entry.
-    EXPECT_NEAR(det(*fromRows({{1e-20, 1}, {2e-20, 1}}), &singular), -1e-20, 1e-34);
-    EXPECT_FALSE(singular);
+    expectDet(*fromRows({{1e-20, 1}, {2e-20, 1}}), -1e-20, false, 1e-34);
 }
 
 TEST(Determinant, ShapesWithoutADeterminant) {
     bool singular = false;
     EXPECT_EQ(M_Determinant(nullptr, &singular), 0.0);
     EXPECT_TRUE(singular);
-    singular = false;
-    EXPECT_EQ(det(matrix(2, 3, 1.0), &singular), 0.0);
-    EXPECT_TRUE(singular);
-    EXPECT_EQ(det(matrix(0, 0, 0.0), &singular), 1.0);  // empty product
-    EXPECT_FALSE(singular);
-    EXPECT_EQ(det(*fromRows({{1, NAN}, {2, 3}}), &singular), 0.0);
-    EXPECT_TRUE(singular);
-    singular = false;
-    EXPECT_EQ(det(*fromRows({{1, 2}, {0, 0}}), &singular), 0.0);  // a zero row
-    EXPECT_TRUE(singular);
+    expectDet(matrix(2, 3, 1.0), 0.0, true);
+    expectDet(matrix(0, 0, 0.0), 1.0, false);  // empty product
+    expectDet(*fromRows({{1, NAN}, {2, 3}}), 0.0, true);
+    expectDet(*fromRows({{1, 2}, {0, 0}}), 0.0, true);  // a zero row
 }
 
 TEST(LogDeterminant, MatchesDeterminantAndSurvivesOverflow) {
@@ -111,7 +103,7 @@ TEST(Inverse, ReconstructsIdentity) {
     }
 }
 
-TEST(Inverse, ToleranceIsAnAbsolutePivotBound) {
+TEST(Inverse, ToleranceIsAnAbsolutePivotBoundAndOutputMayBeTheInput) {
     Owned A = fromRows({{2e-7, 0}, {0, 1}});
     Out Ainv;
     bool failed = false;
@@ -124,14 +116,10 @@ TEST(Inverse, ToleranceIsAnAbsolutePivotBound) {
     EXPECT_TRUE(failed);
     inverse1(nullptr, Ainv, 1e-6, &failed);
     EXPECT_TRUE(failed);
-}
-
-TEST(Inverse, OutputMayBeTheInput) {
-    Out A(fromRows({{4, 7}, {2, 6}}).release());
-    bool failed = true;
-    inverse1(A, A, 1e-12, &failed);
+    Out B(fromRows({{4, 7}, {2, 6}}).release());  // the output may be the input
+    inverse1(B, B, 1e-12, &failed);
     ASSERT_FALSE(failed);
-    EXPECT_TRUE(closeTo(*A, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
+    EXPECT_TRUE(closeTo(*B, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
 }
 
 // The four Penrose conditions define the pseudo-inverse uniquely.
@@ -145,7 +133,7 @@ void expectPenrose(const matrix& A, const matrix& P) {
     EXPECT_TRUE(closeTo(*PA, *transpose(*PA), 1e-12));
 }
 
-TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
+TEST(GeneralisedInverse, PenroseConditionsAndTheToleranceOnSingularValues) {
     // 7 x 4 of rank 3 (last column = first + second), its transpose, and a
     // singular information matrix.
     Owned tall = randomMatrix(7, 4, 21);
@@ -156,9 +144,7 @@ TEST(GeneralisedInverse, PenroseConditionsOnRankDeficientShapes) {
         expectPenrose(*A, *P);
         if (A != tall.get()) delete A;
     }
-}
-
-TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
+    // The tolerance drops small singular values.
     Owned A = fromRows({{3, 0}, {0, 1e-9}, {0, 0}});
     Out P;
     M_InvGeneralized(A.get(), P, 1e-6);
@@ -170,7 +156,7 @@ TEST(GeneralisedInverse, ToleranceDropsSmallSingularValues) {
     EXPECT_TRUE(closeTo(*P, matrix(3, 2, 0.0), 0.0));
 }
 
-TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
+TEST(Cholesky, FactorRebuildsMatrixIsLowerTriangularAndReadsOnlyTheLowerTriangle) {
     for (int n : {1, 3, 10, 40}) {
         Owned A = spd(n, 30 + n);
         Out L;
@@ -180,12 +166,8 @@ TEST(Cholesky, FactorRebuildsMatrixAndIsLowerTriangular) {
             for (int r = 1; r < c; ++r) EXPECT_EQ(L->vbget(r, c), 0.0);
         for (int i = 1; i <= n; ++i) EXPECT_GT(L->vbget(i, i), 0.0);
     }
-}
-
-TEST(Cholesky, ReadsOnlyTheLowerTriangle) {
-    Owned A = fromRows({{4, 999}, {2, 5}});
-    Out L;
-    ASSERT_TRUE(M_CholDecomp(A.get(), L));
+    Out L;  // only the lower triangle is read
+    ASSERT_TRUE(M_CholDecomp(fromRows({{4, 999}, {2, 5}}).get(), L));
     EXPECT_TRUE(closeTo(*L, *fromRows({{2, 0}, {1, 2}}), 1e-15));
 }
 

@@ -16,12 +16,10 @@ TEST(Numeric, NoValueConstantHasItsExactBits) {
 }
 
 TEST(Numeric, CountingFunctions) {
-    EXPECT_EQ(num::Cnk(5, 2), 10);
+    // Cnk for 1 <= k <= n <= 9 is checked against a listing in the combination tests.
     EXPECT_EQ(num::Cnk(30, 15), 155117520);
     EXPECT_EQ(num::Cnk(4, 0), 1);
     EXPECT_EQ(num::Cnk(3, 4), 0);
-    EXPECT_EQ(num::Cnk(6, 6), 1);
-    EXPECT_EQ(num::Cnk(7, 5), 21);
     EXPECT_EQ(num::Cnk(4, -1), 0);
     EXPECT_EQ(num::Fact(0), 1);
     EXPECT_EQ(num::Fact(10), 3628800);
@@ -31,15 +29,12 @@ TEST(Numeric, CountingFunctions) {
     EXPECT_EQ(num::Mod(INT32_MIN, -1), 0);
 }
 
-TEST(Numeric, WholeNumberTests) {
+TEST(Numeric, WholeNumberTestsRoundingAndPowers) {
     EXPECT_EQ(num::IsEven(4), -1);
     EXPECT_EQ(num::IsEven(3), 0);
     EXPECT_EQ(num::IsEven(2.5), 0);
     EXPECT_EQ(num::IsLong(-3), -1);
     EXPECT_EQ(num::IsLong(0.1), 0);
-}
-
-TEST(Numeric, RoundingAndPowers) {
     EXPECT_EQ(num::Int05c(22.07, 0), 22);
     EXPECT_EQ(num::Int05c(2.5, 0), 3);
     EXPECT_EQ(num::Int05c(-2.5, 0), -3);

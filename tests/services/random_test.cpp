@@ -22,7 +22,7 @@ std::vector<int> permutation(int n, int seed, int* next) {
     return values(p);
 }
 
-TEST(Random, MinimalStandardGeneratorStream) {
+TEST(Random, MinimalStandardGeneratorStreamInTheHalfOpenUnitInterval) {
     // The 10000th state from seed 1 of the multiplier-48271 Lehmer generator
     // is a published check value; it pins the stream on every platform.
     int seed = 1;
@@ -32,9 +32,7 @@ TEST(Random, MinimalStandardGeneratorStream) {
         seed = state;
     }
     EXPECT_EQ(state, 399268537);
-}
-
-TEST(Random, DrawsStayInTheHalfOpenUnitIntervalFromAnySeed) {
+    // Draws stay in [0, 1) from any seed.
     for (int s : {12345, 0, -1, 2147483647, -2147483647 - 1, 42}) {
         int seed = s, next = 0;
         for (int i = 0; i < 20000; ++i) {
@@ -112,13 +110,9 @@ TEST(SeedConvention, WorkingSeedWithUniformDraws) {
     EXPECT_EQ(replay.next(), u2);
     EXPECT_EQ(replaySeed, reproducing);
     EXPECT_EQ(replayOut, continueFrom);
-}
-
-TEST(SeedConvention, TrueFlagIsNotRewrittenByTheUniformForm) {
-    int ioSeed = 99, oSeed = 0;
-    short init = 1;  // non-zero counts as "seed given"
-    WorkingRandom01 draws(&ioSeed, &init, &oSeed);
-    draws.next();
+    ioSeed = 99;
+    init = 1;  // non-zero counts as "seed given" and is not rewritten
+    WorkingRandom01(&ioSeed, &init, &oSeed).next();
     EXPECT_EQ(init, 1);
     EXPECT_EQ(ioSeed, 99);
 }
@@ -147,16 +141,14 @@ TEST(SeedConvention, WorkingSeedWithPermutations) {
     newStream.next(5, &p1);
     EXPECT_EQ(freshInit, -1) << "true after the first draw";
     EXPECT_GE(fresh, 1) << "the new stream's seed is reported";
-}
-
-TEST(SeedConvention, DirectPermutationOnTheHostVariables) {
-    int ioSeed = 0, oSeed = 0, replayOut = 0;
-    short init = 0;
+    // The direct form on the host variables.
+    int direct = 0, directOut = 0, replayOut = 0;
+    short directInit = 0;
     matrixInt p(4, 1, 0);
-    Random1toNDirect(4, &p, &ioSeed, &init, &oSeed);
-    EXPECT_EQ(init, -1);
-    EXPECT_EQ(values(p), permutation(4, ioSeed, &replayOut));
-    EXPECT_EQ(replayOut, oSeed);
+    Random1toNDirect(4, &p, &direct, &directInit, &directOut);
+    EXPECT_EQ(directInit, -1);
+    EXPECT_EQ(values(p), permutation(4, direct, &replayOut));
+    EXPECT_EQ(replayOut, directOut);
 }
 
 }  // namespace
