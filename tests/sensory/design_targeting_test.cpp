@@ -76,6 +76,9 @@ TEST(DesignTargeting, KeepsReplicationsAndDistinctBlocksOfAnEvenStart) {
     EXPECT_FALSE(kept.replaced);
     EXPECT_EQ(kept.crit, 1.0);
     EXPECT_EQ(blocksOf(*kept.design, 1, 7, 7), blocksOf(*t.design, 1, 7, 7));
+    // Two judges: pairs of 3 products can be connected, pairs of 4 never.
+    EXPECT_TRUE(target(stest::fromBlocks(3, {{1, 2}, {1, 2}}), 2, 3, 2, 1, 1).replaced);
+    EXPECT_FALSE(target(stest::fromBlocks(4, {{1, 2}, {3, 4}}), 2, 4, 2, 1, 1).replaced);
     // 15 of the 35 triples of 7 products, distinct: blocks repeated score
     // higher here, so only a check of every row keeps them out.
     std::mt19937 gen(11);
@@ -131,9 +134,9 @@ TEST(DesignTargeting, ShapesWithoutCyclicCandidatesStillReachConcurrencesWithinO
     // (the clock spent: no walk) must find such a design. A start with a row
     // of two products is no start: the stage sets out from its own.
     std::mt19937 gen(9);
-    for (const auto& [J, P, R] : {std::tuple{8, 7, 3}, {9, 7, 3}, {13, 9, 3}})
+    for (const auto& [J, P, R] : {std::tuple{8, 7, 3}, {9, 7, 3}, {13, 9, 3}, {7, 6, 2}, {11, 6, 2}})
         for (int critType : {1, 2}) {
-            auto start = J > 8 ? stest::randomDesign(J, P, R, gen)
+            auto start = J != 8 ? stest::randomDesign(J, P, R, gen)
                                : stest::fromBlocks(P, {{2, 3}, {1, 2, 3}, {4, 5, 6}, {1, 6, 7}, {2, 5, 7}, {3, 4, 7}, {2, 4, 6}, {3, 5, 6}});
             const Targeted t = target(std::move(start), J, P, R, critType, J + critType, -1, {-1, -1.0});
             ASSERT_TRUE(t.replaced) << J << " " << P;
