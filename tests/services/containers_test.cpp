@@ -23,9 +23,6 @@ TEST(Containers, ColumnMajorOneBasedStorageCopiedOrInPlace) {
     EXPECT_EQ(m.vbget(5), 5);  // flat access in storage order
     m.vbset(2, 2, 50);
     EXPECT_EQ(host[4], 5) << "a copy must not touch the host";
-    double out[6] = {};
-    m.copyMatTo(out);
-    EXPECT_EQ(out[4], 50);
     // In place, writes reach the host and the host's memory survives the container.
     double shared[4] = {1, 2, 3, 4};
     {
@@ -82,7 +79,7 @@ TEST(Containers, EmptyForZeroOrNegativeSizes) {
         EXPECT_EQ(m.vbget(1, 1), -1.0);
         m.vbset(1, 1, 3);
         Smatrix s(r, c);
-        EXPECT_EQ(s.count(), 0);
+        EXPECT_TRUE(s.rows() == 0 && s.cols() == 0);
     }
     matrix inPlaceOnNull(3, 3, static_cast<double*>(nullptr), true);
     EXPECT_EQ(inPlaceOnNull.count(), 0);
@@ -107,10 +104,13 @@ TEST(Containers, CopyBetweenContainersAndKindsWithSixteenBitFlagsRoundTripping) 
     matrix* ref = nullptr;
     matCheck(ref, 2, 3, 1.5);
     ASSERT_NE(ref, nullptr);
-    EXPECT_EQ(ref->rows(), 2);
     EXPECT_EQ(ref->vbget(2, 3), 1.5);
     matCheck(ref, 2, 3, 0.0);
     EXPECT_EQ(ref->vbget(2, 3), 0.0);
+    for (auto [r, c] : {std::pair{3, 3}, {3, 4}}) {  // another shape, one dimension changed at a time
+        matCheck(ref, r, c, 2.0);
+        EXPECT_TRUE(ref->rows() == r && ref->cols() == c && ref->vbget(r, c) == 2.0) << r << " x " << c;
+    }
     delete ref;
 }
 
@@ -163,8 +163,8 @@ TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     EXPECT_EQ(m.vbget(2, 1), u"b");
     EXPECT_EQ(m.vbget(2, 2), u"d");
     EXPECT_EQ(m.vbget(1, 3), u"") << "a null BSTR reads as empty";
-    m.vbset(6, u"new");  // the last cell by its flat index
-    EXPECT_EQ(m.vbget(2, 3), u"new");
+    m.vbset(2, 3, u"new");
+    EXPECT_EQ(m.vbget(6), u"new") << "the last cell by its flat index";
     m.vbset(3, 1, u"lost");
     m.vbset(7, u"lost");
     m.copyMatTo(host);
@@ -174,8 +174,8 @@ TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     EXPECT_EQ(SysStringLen(host[4]), 0u);
     for (BSTR b : host) SysFreeString(b);
     Smatrix one(1, 1);
-    one.vbset(1, 1, u"r");
-    EXPECT_EQ(one.vbget(1), u"r") << "a single cell is a container too";
+    one.vbset(1, u"r");
+    EXPECT_EQ(one.vbget(1, 1), u"r") << "a single cell is a container too";
 }
 
 }  // namespace
