@@ -3,6 +3,8 @@
 #include "matrix_test_support.h"
 #include "services/matrix_ops.h"
 
+#include <vector>
+
 using namespace mtest;
 
 TEST(CopyBlock, CopiesTheRangeReadsMinusOneOutsideAndWritesOverItsSource) {
@@ -42,12 +44,24 @@ TEST(Copies, DuplicateRemoveRowTranspose) {
     EXPECT_NE(dup->data(), A->data());
     Owned v(V_Duplicate(A.get(), 4));
     EXPECT_TRUE(closeTo(*v, *fromRows({{1}, {3}, {5}, {2}}), 0.0));
-    EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), 2)), *fromRows({{1, 2}, {5, 6}}), 0.0));
-    EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), 9)), *A, 0.0));
+    const Owned kept[] = {fromRows({{3, 4}, {5, 6}}), fromRows({{1, 2}, {5, 6}}), fromRows({{1, 2}, {3, 4}})};
+    for (int r = 1; r <= 3; ++r) EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), r)), *kept[r - 1], 0.0)) << r;
+    for (int r : {0, 4}) EXPECT_TRUE(closeTo(*Owned(M_RemoveRow(A.get(), r)), *A, 0.0)) << r;
 
     int cells[] = {1, 2, 3, 4, 5, 6};  // 2 x 3, column-major
     matrixInt Ai(2, 3, cells, false);
     EXPECT_TRUE(closeTo(*Owned(M_Transpose(&Ai, 2, 3)), *fromRows({{1, 2}, {3, 4}, {5, 6}}), 0.0));
+    EXPECT_TRUE(closeTo(*Owned(M_Transpose(nullptr, 1, 2)), *fromRows({{-1}, {-1}}), 0.0));
+    // Between existing containers, B(br0 + i, bc0 + c) := A(ar0 + i, ac0 + c) from i, c = 0: only B's
+    // cells are written, offsets below and above 1 in each direction, reads past A give -1.
+    matrixInt B(3, 3, 0);
+    const auto cellsOfB = [&B] { return std::vector<int>(B.data(), B.data() + 9); };  // column-major
+    M_Duplicate(&Ai, 5, 2, &B, -1, 2, -1, 1);
+    EXPECT_EQ(cellsOfB(), (std::vector<int>{3, 4, -1, 5, 6, -1, 0, 0, 0}));
+    M_Duplicate(&Ai, 2, 5, &B, 0, -1, 1, -1);
+    M_Duplicate(nullptr, 3, 3, &B, 1, 1, 1, 1);
+    M_Duplicate(&Ai, 3, 3, nullptr, 1, 1, 1, 1);
+    EXPECT_EQ(cellsOfB(), (std::vector<int>{-1, 1, -1, -1, 3, -1, -1, 5, 0}));
 }
 
 TEST(Products, AgreeWithTheDefinitionsOnFullEmptyAndShortInputs) {

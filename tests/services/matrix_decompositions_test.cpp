@@ -106,19 +106,19 @@ TEST(Inverse, ReconstructsIdentity) {
 TEST(Inverse, ToleranceIsAnAbsolutePivotBoundAndOutputMayBeTheInput) {
     Owned A = fromRows({{2e-7, 0}, {0, 1}});
     Out Ainv;
-    bool failed = false;
-    inverse1(A.get(), Ainv, 1e-6, &failed);
-    EXPECT_TRUE(failed);
-    inverse1(A.get(), Ainv, 1e-8, &failed);
-    EXPECT_FALSE(failed);
+    short flag = 0;  // the 16-bit form of the failure flag: -1 for failed, else 0
+    inverse1(A.get(), Ainv, 1e-6, &flag);
+    EXPECT_EQ(flag, -1);
+    inverse1(A.get(), Ainv, 1e-8, &flag);
+    EXPECT_EQ(flag, 0);
     EXPECT_NEAR(Ainv->vbget(1, 1), 5e6, 1e-6);
-    inverse1(fromRows({{1, 2}, {2, 4}}).get(), Ainv, 1e-6, &failed);
-    EXPECT_TRUE(failed);
-    inverse1(nullptr, Ainv, 1e-6, &failed);
-    EXPECT_TRUE(failed);
+    inverse1(fromRows({{1, 2}, {2, 4}}).get(), Ainv, 1e-6, &flag);
+    EXPECT_EQ(flag, -1);
+    inverse1(nullptr, Ainv, 1e-6, &flag);
+    EXPECT_EQ(flag, -1);
     Out B(fromRows({{4, 7}, {2, 6}}).release());  // the output may be the input
-    inverse1(B, B, 1e-12, &failed);
-    ASSERT_FALSE(failed);
+    inverse1(B, B, 1e-12, &flag);
+    ASSERT_EQ(flag, 0);
     EXPECT_TRUE(closeTo(*B, *fromRows({{0.6, -0.7}, {-0.2, 0.4}}), 1e-15));
 }
 
@@ -154,6 +154,10 @@ TEST(GeneralisedInverse, PenroseConditionsAndTheToleranceOnSingularValues) {
     // The zero matrix's pseudo-inverse is its zero transpose, whatever the tolerance.
     M_InvGeneralized(std::make_unique<matrix>(2, 3, 0.0).get(), P, -1.0);
     EXPECT_TRUE(closeTo(*P, matrix(3, 2, 0.0), 0.0));
+    // The form over a leading block returns its rank; rank one {{1, 2}, {2, 4}} = v v' has A+ = A / 25.
+    Owned G = fromRows({{1, 2, 7}, {2, 4, 7}, {7, 7, 7}});
+    EXPECT_EQ(M_InvGeneralized(G.get(), 2, P, 1e-10), 1);
+    EXPECT_TRUE(closeTo(*P, *fromRows({{0.04, 0.08}, {0.08, 0.16}}), 1e-15));
 }
 
 TEST(Cholesky, FactorRebuildsMatrixIsLowerTriangularAndReadsOnlyTheLowerTriangle) {
