@@ -26,8 +26,15 @@ TEST(BlockCriteria, CompleteAndBalancedDesignsMeetTheirClosedForms) {
     auto fano = stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}});
     const double bound = 2.0 * 7 / (6.0 * 3);
     expectBoth(fano.get(), 7, 7, 3, bound);
+    expectBoth(stest::fromBlocks(2, {{1, 2}, {1, 2}}).get(), 2, 2, 2, 1.0);
     // Unequal replication (iRep 0) scales each product by its own.
     EXPECT_NEAR(TraceDesignLng(fano.get(), 7, 7, 3, 0), bound, 1e-12);
+    // Blocks {1,2}, {1,3}: replications 2, 1, 1, so I - R^-1/2 N N' R^-1/2 / 2 has eigenvalues 1, 1/2 and 0.
+    auto chain = stest::fromBlocks(3, {{1, 2}, {1, 3}});
+    double a = 0;
+    EXPECT_NEAR(bothCriteria(chain.get(), 2, 3, 2, &a), std::sqrt(0.5), 1e-12);
+    EXPECT_NEAR(a, 2.0 / 3, 1e-12);
+    EXPECT_NEAR(DetDesignLng(chain.get(), 2, 3, 2, 0), std::sqrt(0.5), 1e-12);
 }
 
 TEST(BlockCriteria, HarmonicMeanNeverExceedsGeometricMean) {

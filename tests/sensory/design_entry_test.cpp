@@ -24,9 +24,12 @@ struct HostCall {
     }
     HostCall(int iJ, int iP, int iR, int32_t s = 77, VARIANT_BOOL init = 0, int32_t fill = 7)
         : J(iJ), P(iP), R(iR), jp(cells(J, P), fill), jr(cells(J, R), fill), seedInit(init), seed(s) {}
-    HostCall& run(int crit, VARIANT_BOOL cyclic, VARIANT_BOOL timeStop = -1, double seconds = 1e9) {
-        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, timeStop, seconds, jp.data(), jr.data(), &maxcrit,
-                                         &ocrit2, &found, &seed, &seedInit, &oSeed);
+    // missing names the scalar (0: maxcrit, ..., 5: oSeed) passed as null.
+    HostCall& run(int crit, VARIANT_BOOL cyclic, VARIANT_BOOL timeStop = -1, double seconds = 1e9, int missing = -1) {
+        auto given = [missing](auto* p, int i) { return i == missing ? nullptr : p; };
+        result = Cpp_RunGetOptimalDesign(J, P, R, crit, cyclic, timeStop, seconds, jp.data(), jr.data(),
+                                         given(&maxcrit, 0), given(&ocrit2, 1), given(&found, 2), given(&seed, 3),
+                                         given(&seedInit, 4), given(&oSeed, 5));
         return *this;
     }
     bool arraysUntouched() const {
@@ -60,6 +63,10 @@ TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
             EXPECT_EQ(c.maxcrit, VX_NO_VALUE);
             EXPECT_EQ(c.ocrit2, VX_NO_VALUE);
         }
+    for (int missing = 0; missing < 6; ++missing) {  // a shape with a design, but somewhere to write it missing
+        const HostCall c = HostCall(6, 4, 2).run(1, 0, -1, 1e9, missing);
+        EXPECT_TRUE(c.result == 0 && c.arraysUntouched() && c.maxcrit == 3 && c.ocrit2 == 3) << missing;
+    }
 }
 
 TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {
@@ -76,6 +83,9 @@ TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {
     EXPECT_EQ(largest.result, 0);
     EXPECT_EQ(std::count(largest.jp.begin(), largest.jp.end(), 1), 1);
     EXPECT_EQ(largest.maxcrit, VX_NO_VALUE);
+    const HostCall complete = HostCall(3, 4, 4).run(1, 0);  // R = P: every judge tastes everything
+    EXPECT_EQ(std::count(complete.jp.begin(), complete.jp.end(), 1), 12);
+    EXPECT_NEAR(complete.maxcrit, 1.0, 1e-12);
 }
 
 TEST(SensoryEntry, HostileTimesAndFlagsStillGiveEveryJudgeRProducts) {

@@ -32,10 +32,14 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
         EXPECT_EQ(x.conc[1], J);     // products 1 and 2 together for every judge
         EXPECT_TRUE(orders_test::isNoValue(x.conc[static_cast<std::size_t>(P)]));  // above the diagonal
     }
-    // One square of odd P balances no carry-over: it is searched.
-    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5));
-    odd.rank(0.5, 1);
-    EXPECT_NE(odd.oSeed, odd.seed);
+    // One square of odd P balances no carry-over, and the squares leave no room for a last judge who misses a
+    // product: both are searched.
+    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5)), shortLast(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
+    shortLast.jp[15] = 0;
+    for (Ranking* x : {&odd, &shortLast}) {
+        x->rank(0.5, 1);
+        EXPECT_NE(x->oSeed, x->seed);
+    }
 }
 
 TEST(OrdersSearch, SearchedDesignsKeepEachJudgesProductsAndReproduceFromTheSeed) {
