@@ -75,8 +75,7 @@ TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
         EXPECT_EQ(d.resolv, closest ? 7 : -1);
         const int G = closest ? 2 : P;
         ASSERT_EQ(d.groupSize, G);
-        EXPECT_TRUE(d.groupsBalanced(G));
-        EXPECT_TRUE(d.rowsMovedTogether());
+        EXPECT_TRUE(d.groupsBalanced(G) && d.rowsMovedTogether());
     }
 }
 
@@ -106,8 +105,7 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
     single.jr = {1, 1, 2, 2};
     single.transResolve(5);
     EXPECT_EQ(std::tie(single.resolv, single.groupSize), std::tuple(int16_t{-1}, 2));
-    EXPECT_TRUE(single.groupsBalanced(2));
-    EXPECT_TRUE(single.rowsMovedTogether());
+    EXPECT_TRUE(single.groupsBalanced(2) && single.rowsMovedTogether());
     single.groupSize = -5;
     Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
                            &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
