@@ -57,7 +57,8 @@ TEST(BlockCriteria, UnscorableDesignsGiveTheWorstValueBitForBit) {
     GetCritFromOJPMatBase(2, unserved.get(), 3, 4, 2, &crit);
     EXPECT_EQ(crit, num::kNoValue);
     auto single = stest::fromBlocks(1, {{1}, {1}});
-    EXPECT_EQ(DetDesignLng(single.get(), 2, 1, 1, 0), num::kNoValue);
+    EXPECT_EQ(std::pair(DetDesignLng(single.get(), 2, 1, 1, 0), TraceDesignLng(nullptr, 2, 3, 2, 0)),
+              std::pair(num::kNoValue, num::kNoValue));  // one product; no design at all
 }
 
 TEST(BlockCriteria, MeanAndVarianceOfSharedProducts) {
