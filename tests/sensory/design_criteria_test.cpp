@@ -30,10 +30,11 @@ TEST(BlockCriteria, CompleteAndBalancedDesignsMeetTheirClosedForms) {
     expectBoth(stest::fromBlocks(2, {{1, 2}, {1, 2}}).get(), 2, 2, 2, 1.0);
     // Unequal replication (iRep 0) scales each product by its own.
     EXPECT_NEAR(TraceDesignLng(fano.get(), 7, 7, 3, 0), bound, 1e-12);
-    // Blocks {1,2}, {1,3}: replications 2, 1, 1, so I - R^-1/2 N N' R^-1/2 / 2 has eigenvalues 1, 1/2 and 0.
-    auto chain = stest::fromBlocks(3, {{1, 2}, {1, 3}});
-    expectBoth(chain.get(), 2, 3, 2, std::sqrt(0.5), 2.0 / 3);
-    EXPECT_NEAR(DetDesignLng(chain.get(), 2, 3, 2, 0), std::sqrt(0.5), 1e-12);
+    // Blocks {1,2}, {1,3}, {2,3}, {2,3}: replications 2, 3, 3, so I - R^-1/2 N N' R^-1/2 / 2 has eigenvalues
+    // 5/6 (on products 2 and 3 apart), 2/3 and 0.
+    auto uneven = stest::fromBlocks(3, {{1, 2}, {1, 3}, {2, 3}, {2, 3}});
+    expectBoth(uneven.get(), 4, 3, 2, std::sqrt(5.0) / 3, 20.0 / 27);
+    EXPECT_NEAR(DetDesignLng(uneven.get(), 4, 3, 2, 0), std::sqrt(5.0) / 3, 1e-12);
 }
 
 TEST(BlockCriteria, HarmonicMeanNeverExceedsGeometricMean) {
