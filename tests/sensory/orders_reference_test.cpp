@@ -160,7 +160,7 @@ TEST(OrdersReference, InitialOrderFollowsItsStatedStepsDownToOneJudge) {
         int wantSeed = seed, wantOSeed = 0, oSeed = 0;
         short wantInit = -1, init = -1;
         initialize(want, 5, 4, lambda, &wantSeed, &wantInit, &wantOSeed);
-            matrixInt jr(J, 4, cells.data(), true);
+        matrixInt jr(J, 4, cells.data(), true);
         InitializeRankMat(5, 4, J, lambda, &jr, &seed, &init, &oSeed);
         for (int j = 0; j < J; ++j) EXPECT_EQ(orders_test::row(cells, J, 4, j), want[j]) << J << " judges";
         EXPECT_EQ(oSeed, wantOSeed) << J << " judges";
