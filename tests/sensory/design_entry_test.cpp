@@ -94,7 +94,7 @@ TEST(SensoryEntry, HostileTimesAndFlagsStillGiveEveryJudgeRProducts) {
         }
     // An unknown criterion runs no search but still reports the D-type one.
     const HostCall none = HostCall(6, 4, 2, INT32_MAX, -1, 0).run(7, 0, -1, inf);
-    EXPECT_EQ(std::pair(none.result, none.found), std::pair(0, VARIANT_BOOL{3}));  // nothing searched, the flag as it came
+    EXPECT_EQ(std::pair(none.result, none.found), std::pair(0, VARIANT_BOOL{3}));  // nothing searched, flag as it came
 }
 
 // The search keeps the cells the host passed in; values at the ends of the

@@ -34,9 +34,9 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
     }
     // One square of odd P balances no carry-over, and the squares leave no room for a last judge who misses a
     // product: both are searched.
-    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5)), shortLast(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
-    shortLast.jp[15] = 0;
-    for (Ranking* x : {&odd, &shortLast}) {
+    Ranking odd(5, 5, 5, orders_test::cyclicIncidence(5, 5, 5)), gap(4, 4, 4, orders_test::cyclicIncidence(4, 4, 4));
+    gap.jp[15] = 0;  // judge 4 without product 4
+    for (Ranking* x : {&odd, &gap}) {
         x->rank(0.5, 1);
         EXPECT_NE(x->oSeed, x->seed);
     }
@@ -45,7 +45,8 @@ TEST(OrdersSearch, CompleteBlocksOverWholeCarryOverBalancedSquaresReachBothBound
 TEST(OrdersSearch, SearchedDesignsKeepEachJudgesProductsAndReproduceFromTheSeed) {
     // An odd panel of 5001 is no whole number of squares, so the passes run on a criterion above ten million.
     // One pass (zero and fewer run one) leaves the seed flag: the second would have started the host's stream.
-    for (auto [J, P, R, iter] : {std::tuple{14, 7, 3, 5}, {5001, 2, 2, 5}, {1, 5, 3, 5}, {6, 4, 3, 1}, {6, 4, 3, 0}, {6, 4, 3, -3}}) {
+    for (auto [J, P, R, iter] :
+         {std::tuple{14, 7, 3, 5}, {5001, 2, 2, 5}, {1, 5, 3, 5}, {6, 4, 3, 1}, {6, 4, 3, 0}, {6, 4, 3, -3}}) {
         Ranking x(J, P, R, orders_test::cyclicIncidence(J, P, R));
         x.seedInit = iter > 1 ? -1 : 0;  // 0 asks the host's stream, which two runs do not share
         Ranking again = x;
