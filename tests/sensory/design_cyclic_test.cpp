@@ -30,8 +30,7 @@ TEST(CyclicDesigns, CarryOverBalancedSquares) {
     EXPECT_EQ(four.jr, (std::vector<int32_t>{1, 2, 3, 4, 2, 3, 4, 1, 4, 1, 2, 3, 3, 4, 1, 2}));
     EXPECT_NEAR(four.maxcrit, 1.0, 1e-12);
     Cyclic mirrored(6, 3, 3);
-    EXPECT_EQ(mirrored.rank(4, 2), 3);  // second square from 0, 2, 1
-    EXPECT_EQ(mirrored.rank(4, 3), 2);
+    EXPECT_EQ(std::pair(mirrored.rank(4, 2), mirrored.rank(4, 3)), std::pair(3, 2));  // second square from 0, 2, 1
     // One square is taken in sequence whatever the seed.
     EXPECT_EQ(Cyclic(7, 7, 3, 1).jr, Cyclic(7, 7, 3, 999).jr);
 }
@@ -45,9 +44,7 @@ TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
         stest::expectBlocksOfSize(JPMat, J, P, R);
         for (int j = 1; j <= J; ++j)
             for (int c = 1; c <= R; ++c) EXPECT_EQ(JPMat.vbget(j, d.rank(j, c)), 1) << j;
-        if (J >= P) {
-            EXPECT_GT(d.maxcrit, 0.0);  // fewer judges may leave a product unserved
-        }
+        EXPECT_TRUE(J < P || d.maxcrit > 0.0);  // fewer judges may leave a product unserved
     }
 }
 

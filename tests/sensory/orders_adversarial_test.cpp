@@ -59,8 +59,8 @@ TEST(OrdersAdversarial, MorePositionsThanProductsReturnAtOnceUntouched) {
         x.md.assign(4, 2.0);
         x.seedInit = 0;
         x.rank(0.5, 1000000);
-        EXPECT_TRUE(std::all_of(x.jr.begin(), x.jr.end(), [](int32_t v) { return v == 5; }));
-        EXPECT_TRUE(std::all_of(x.conc.begin(), x.conc.end(), [](double v) { return v == 0; }));
+        EXPECT_TRUE(std::all_of(x.jr.begin(), x.jr.end(), [](int32_t v) { return v == 5; }) &&
+                    std::all_of(x.conc.begin(), x.conc.end(), [](double v) { return v == 0; }));
         EXPECT_EQ(std::tie(x.md, x.oSeed, x.seedInit), std::tuple(std::vector<double>(4, 2.0), 0, int16_t{0}));
     }
 }

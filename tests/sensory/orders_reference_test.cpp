@@ -14,6 +14,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -146,4 +147,22 @@ TEST(OrdersReference, SearchFollowsItsStatedStepsOnSmallDesigns) {
         ++runs;
     }
     EXPECT_GT(runs, 130);
+}
+
+TEST(OrdersReference, InitialOrderFollowsItsStatedStepsDownToOneJudge) {
+    // One judge has nothing to reverse or rotate and no better permutation, yet the draw is still made. The
+    // rotation ties for 4 judges, loses for 7; for 9 it wins, and seed 3 draws a permutation better still.
+    for (auto [J, lambda, seed] : {std::tuple{1, 0.5, 7}, {4, 0.5, 7}, {7, 1.0, 7}, {9, 0.3, 3}}) {
+        std::vector<int32_t> cells(static_cast<std::size_t>(J) * 4);
+        Order want(static_cast<std::size_t>(J));
+        for (int j = 0; j < J; ++j)
+            for (int r = 0; r < 4; ++r) want[j].push_back(cells[static_cast<std::size_t>(r * J + j)] = (j + r) % 5 + 1);
+        int wantSeed = seed, wantOSeed = 0, oSeed = 0;
+        short wantInit = -1, init = -1;
+        initialize(want, 5, 4, lambda, &wantSeed, &wantInit, &wantOSeed);
+        matrixInt jr(J, 4, cells.data(), true);
+        InitializeRankMat(5, 4, J, lambda, &jr, &seed, &init, &oSeed);
+        for (int j = 0; j < J; ++j) EXPECT_EQ(orders_test::row(cells, J, 4, j), want[j]) << J << " judges";
+        EXPECT_EQ(oSeed, wantOSeed) << J << " judges";
+    }
 }

@@ -6,8 +6,8 @@
 #include "sensory/presentation_orders.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace orders_test {
@@ -41,11 +41,7 @@ inline std::vector<int32_t> productsOf(const std::vector<int32_t>& jp, int J, in
     return r;
 }
 
-inline bool isNoValue(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits == 0xFFEFFFFFFFFFFFE2ULL;
-}
+inline bool isNoValue(double v) { return std::bit_cast<uint64_t>(v) == 0xFFEFFFFFFFFFFFE2ULL; }
 
 // Plain counts of an order, get(j, r) the product of judge j at position r
 // (both 1-based): products at positions, ordered neighbours.

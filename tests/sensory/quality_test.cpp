@@ -1,5 +1,6 @@
 // The quality report and the ANOVA layout through the host's entry points.
 #include "boundary/VORNEXDO1M.h"
+#include "sensory/cooccurrence.h"
 #include "sensory/quality.h"
 #include "tests/sensory/orders_support.h"
 
@@ -62,5 +63,6 @@ TEST(Quality, AMissingArrayLeavesEveryOtherOneUntouched) {
     }
     PrepareANOVAtable(2, 2, 1, &JR, nullptr);
     PrepareANOVAtable(2, 2, 1, nullptr, &md);
-    EXPECT_EQ(q.md, std::vector<double>(4, 0.0));
+    GetCooccurrenceMat(nullptr, 3, 1, 2, &conc);  // concurrences of no design: nothing added
+    EXPECT_EQ(std::tie(q.md, q.conc), std::tie(blank.md, blank.conc));
 }
