@@ -264,6 +264,11 @@ TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
                            2.0 + std::log10(2.0), 4.0, 2.0, 2.0, 4.0};
     static_assert(std::size(got) == std::size(want));
     for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_NEAR(got[i], want[i], 1e-15) << "case " << i;
+    // Ties and gains: a difference of 5e-15 is beyond 1e-12 of 1e-3 but within 1e-12 of 1, the floor of log10 values.
+    using optimal::Scale;
+    EXPECT_EQ(std::vector<bool>({optimal::Tied(1e-3, 1e-3 + 5e-15), optimal::Exceeds(1e-3 + 5e-15, 1e-3),
+                                 optimal::Tied(-1e-3, -1e-3 + 5e-15, Scale::Log10), optimal::Exceeds(5e-15, 0.0, Scale::Log10)}),
+              std::vector<bool>({false, true, true, false}));
 }
 
 // The variance of every candidate, tabulated or (past a level count the
