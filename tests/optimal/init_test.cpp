@@ -44,23 +44,31 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDrawAndTheLeastPossibleAcce
 // Sizes that pass the checks yet admit no valid regular plan: the redraws
 // and restarts stop at their bounds.
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
-    // The bounds are exact: ioSeed ends where that many draws of k from 1..n leave the seed.
-    auto seedAfter = [](int draws, int32_t n, int k) {
-        int32_t io = 7, next = 0;
-        matrix out(k, 1, 0.0);
-        for (int d = 0; d < draws; ++d) Randomkfrom1toN(n, &out, k, &io, -1, &next), io = next;
+    // The bounds are exact: ioSeed ends where the draws of k from 1..n leave
+    // it once `bound` of them counted (a level check passed, or any draw).
+    auto seedAfter = [](int32_t io, int bound, int32_t n, int k, auto counts) {
+        int32_t next = 0;
+        for (matrix out(k, 1, 0.0); bound > 0; io = next) {
+            Randomkfrom1toN(n, &out, k, &io, -1, &next);
+            bound -= counts(out);
+        }
         return io;
     };
+    auto any = [](const matrix&) { return true; };
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
-    EXPECT_EQ(h.ioSeed, seedAfter(optimal::kMaxRandomDraws, 1, 1));
+    EXPECT_EQ(h.ioSeed, seedAfter(7, optimal::kMaxRandomDraws, 1, 1, any));
     // With no coding the factor columns stay 0: every plan is singular, and
-    // the sequential start restarts until its bound.
+    // the sequential start restarts, the random plan redraws, until its bound.
     HostPlan uncoded({2, 2}, 3);
     uncoded.icode = 0;
     EXPECT_EQ(uncoded.init(2), optimal::kNoPlanFound);
-    EXPECT_EQ(uncoded.ioSeed, seedAfter(optimal::kMaxSequentialStarts, 4, 1));
+    const int32_t restartsEnd = uncoded.ioSeed;
+    EXPECT_EQ(restartsEnd, seedAfter(7, optimal::kMaxSequentialStarts, 4, 1, any));
     EXPECT_EQ(uncoded.init(1), optimal::kNoPlanFound);
+    EXPECT_EQ(uncoded.ioSeed, seedAfter(restartsEnd, optimal::kMaxSingularDraws, 4, 3, [](const matrix& out) {
+                  return exact::Plan{{2, 2}, 1, {std::lround(out.vbget(1, 1)), std::lround(out.vbget(2, 1))}}.showsEveryLevel();
+              }));
     // A model column no factor fills describes no plan at all.
     HostPlan extra({2, 2}, 4);
     extra.p = 4;
