@@ -244,6 +244,7 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
 // the variances along an escalation give its exact determinant ratio, the
 // Fedorov exchange tests check end to end.)
 TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
+    using namespace optimal;
     const double S = num::kNoValue, T = num::kNoValuePositive;
     const double pair = 0.5 * 1.5 - 1.0, three = 1.5 * 1.5 * 1.5 * 0.5 * 0.5 * 0.5 - 1.0;
     const double got[] = {federovDelta(0.5, 0.5), federovDelta(1.0, 0.0), federovDelta(3.0, 1.0),
@@ -258,17 +259,15 @@ TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
                           federovDelta3(0.5, 0.5, 0.5, 0.5, 0.5, 2.0),
                           CalcCritShort(1, 0.5, 0.5, 4.0), CalcCritShort(2, 1.0, 0.0, 2.0),
                           CalcCritShort(0, 1.0, 0.0, 2.0), CalcCritShort(1, 0.7, 1.0, 4.0),
-                          CalcCritShort(2, S, 0.2, 2.0), CalcCritShort(2, T, 0.2, 2.0), CalcCritShort(1, 0.3, S, 4.0)};
+                          CalcCritShort(2, S, 0.2, 2.0), CalcCritShort(2, T, 0.2, 2.0), CalcCritShort(1, 0.3, S, 4.0),
+                          // Ties: 5e-15 apart is beyond 1e-12 of 1e-3, within 1e-12 of 1, the floor of log10 values.
+                          1.0 * Tied(1e-3, 1e-3 + 5e-15), 1.0 * Exceeds(1e-3 + 5e-15, 1e-3),
+                          1.0 * Tied(-1e-3, -1e-3 + 5e-15, Scale::Log10), 1.0 * Exceeds(5e-15, 0.0, Scale::Log10)};
     const double want[] = {-0.25, 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5 * 1.5 * 1.5 * 0.5 - 1.0, 0.0, 0.0, 0.0, 0.0, 0.0,
                            0.0, three, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 4.0 * (pair + 1.0), 2.0 + std::log10(2.0),
-                           2.0 + std::log10(2.0), 4.0, 2.0, 2.0, 4.0};
+                           2.0 + std::log10(2.0), 4.0, 2.0, 2.0, 4.0, 0, 1, 1, 0};
     static_assert(std::size(got) == std::size(want));
     for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_NEAR(got[i], want[i], 1e-15) << "case " << i;
-    // Ties and gains: a difference of 5e-15 is beyond 1e-12 of 1e-3 but within 1e-12 of 1, the floor of log10 values.
-    using optimal::Scale;
-    EXPECT_EQ(std::vector<bool>({optimal::Tied(1e-3, 1e-3 + 5e-15), optimal::Exceeds(1e-3 + 5e-15, 1e-3),
-                                 optimal::Tied(-1e-3, -1e-3 + 5e-15, Scale::Log10), optimal::Exceeds(5e-15, 0.0, Scale::Log10)}),
-              std::vector<bool>({false, true, true, false}));
 }
 
 // The variance of every candidate, tabulated or (past a level count the

@@ -54,7 +54,7 @@ TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
         }
         return io;
     };
-    auto any = [](const matrix&) { return true; };
+    const auto any = [](const matrix&) { return true; };
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
     EXPECT_EQ(h.ioSeed, seedAfter(7, optimal::kMaxRandomDraws, 1, 1, any));
