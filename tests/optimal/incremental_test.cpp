@@ -330,16 +330,16 @@ TEST(IncrementalUpdates, LevelCoverageAsksForTheMissingLevelOnly) {
     matrixInt levels(2, 1, 3);
     levels.vbset(2, 1, 2);
     const optimal::CandidateCoding coding(2, &levels, 1, 4);
-    matrix disp(2, 6, 0.0);  // runs at levels (1, 1) and (2, 2)
-    disp.vbset(1, 5, 1.0), disp.vbset(1, 6, 1.0), disp.vbset(2, 5, 2.0), disp.vbset(2, 6, 2.0);
+    matrix disp(2, 6, 0.0);  // runs at levels (3, 1) and (2, 2)
+    disp.vbset(1, 5, 3.0), disp.vbset(1, 6, 1.0), disp.vbset(2, 5, 2.0), disp.vbset(2, 6, 2.0);
     optimal::LevelCoverage coverage(coding, &levels);
     for (int r = 1; r <= 2; ++r) coverage.addDisplayRow(&disp, r);
     ASSERT_TRUE(coverage.prepare());
-    EXPECT_EQ(std::vector<bool>({coverage.completedBy({2, 0}), coverage.completedBy({1, 1}), coverage.completedBy({0, 0})}),
+    EXPECT_EQ(std::vector<bool>({coverage.completedBy({0, 1}), coverage.completedBy({1, 0}), coverage.completedBy({2, 0})}),
               std::vector<bool>({true, false, false}));
-    coverage.addDigits({2, 0});  // the third level, as a 0-based digit
+    coverage.addDigits({0, 1});  // the first level, as a 0-based digit
     ASSERT_TRUE(coverage.prepare());
-    EXPECT_TRUE(coverage.completedBy({0, 0}));
+    EXPECT_TRUE(coverage.completedBy({2, 0}));
     optimal::LevelCoverage one(coding, &levels);
     one.addDisplayRow(&disp, 1);
     EXPECT_FALSE(one.prepare());
