@@ -11,11 +11,7 @@ using opttest::HostPlan;
 using opttest::Shape;
 
 TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDrawAndTheLeastPossibleAccepted) {
-    struct Case {
-        std::vector<int32_t> levels;
-        int32_t runs;
-        int32_t nfullplan, icrit;
-    };
+    struct Case { std::vector<int32_t> levels; int32_t runs, nfullplan, icrit; };
     // More runs than candidates, fewer runs than model columns, a level
     // count below 1, no criterion, codes beyond the full factorial, codes
     // 1..4 that never show the third level of the second factor (first at
