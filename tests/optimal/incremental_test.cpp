@@ -244,6 +244,7 @@ TEST(IncrementalUpdates, UpdateDeltaRecomputesWhatTheFlagAsksFor) {
 // the variances along an escalation give its exact determinant ratio, the
 // Fedorov exchange tests check end to end.)
 TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
+    using namespace optimal;
     const double S = num::kNoValue, T = num::kNoValuePositive;
     const double pair = 0.5 * 1.5 - 1.0, three = 1.5 * 1.5 * 1.5 * 0.5 * 0.5 * 0.5 - 1.0;
     const double got[] = {federovDelta(0.5, 0.5), federovDelta(1.0, 0.0), federovDelta(3.0, 1.0),
@@ -258,10 +259,13 @@ TEST(IncrementalUpdates, ExchangeRatiosAndTheirGuards) {
                           federovDelta3(0.5, 0.5, 0.5, 0.5, 0.5, 2.0),
                           CalcCritShort(1, 0.5, 0.5, 4.0), CalcCritShort(2, 1.0, 0.0, 2.0),
                           CalcCritShort(0, 1.0, 0.0, 2.0), CalcCritShort(1, 0.7, 1.0, 4.0),
-                          CalcCritShort(2, S, 0.2, 2.0), CalcCritShort(2, T, 0.2, 2.0), CalcCritShort(1, 0.3, S, 4.0)};
+                          CalcCritShort(2, S, 0.2, 2.0), CalcCritShort(2, T, 0.2, 2.0), CalcCritShort(1, 0.3, S, 4.0),
+                          // Ties: 5e-15 apart is beyond 1e-12 of 1e-3, within 1e-12 of 1, the floor of log10 values.
+                          1.0 * Tied(1e-3, 1e-3 + 5e-15), 1.0 * Exceeds(1e-3 + 5e-15, 1e-3),
+                          1.0 * Tied(-1e-3, -1e-3 + 5e-15, Scale::Log10), 1.0 * Exceeds(5e-15, 0.0, Scale::Log10)};
     const double want[] = {-0.25, 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5 * 1.5 * 1.5 * 0.5 - 1.0, 0.0, 0.0, 0.0, 0.0, 0.0,
                            0.0, three, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 4.0 * (pair + 1.0), 2.0 + std::log10(2.0),
-                           2.0 + std::log10(2.0), 4.0, 2.0, 2.0, 4.0};
+                           2.0 + std::log10(2.0), 4.0, 2.0, 2.0, 4.0, 0, 1, 1, 0};
     static_assert(std::size(got) == std::size(want));
     for (std::size_t i = 0; i < std::size(got); ++i) EXPECT_NEAR(got[i], want[i], 1e-15) << "case " << i;
 }
@@ -326,16 +330,16 @@ TEST(IncrementalUpdates, LevelCoverageAsksForTheMissingLevelOnly) {
     matrixInt levels(2, 1, 3);
     levels.vbset(2, 1, 2);
     const optimal::CandidateCoding coding(2, &levels, 1, 4);
-    matrix disp(2, 6, 0.0);  // runs at levels (1, 1) and (2, 2)
-    disp.vbset(1, 5, 1.0), disp.vbset(1, 6, 1.0), disp.vbset(2, 5, 2.0), disp.vbset(2, 6, 2.0);
+    matrix disp(2, 6, 0.0);  // runs at levels (3, 1) and (2, 2)
+    disp.vbset(1, 5, 3.0), disp.vbset(1, 6, 1.0), disp.vbset(2, 5, 2.0), disp.vbset(2, 6, 2.0);
     optimal::LevelCoverage coverage(coding, &levels);
     for (int r = 1; r <= 2; ++r) coverage.addDisplayRow(&disp, r);
     ASSERT_TRUE(coverage.prepare());
-    EXPECT_EQ(std::vector<bool>({coverage.completedBy({2, 0}), coverage.completedBy({1, 1}), coverage.completedBy({0, 0})}),
+    EXPECT_EQ(std::vector<bool>({coverage.completedBy({0, 1}), coverage.completedBy({1, 0}), coverage.completedBy({2, 0})}),
               std::vector<bool>({true, false, false}));
-    coverage.addDigits({2, 0});  // the third level, as a 0-based digit
+    coverage.addDigits({0, 1});  // the first level, as a 0-based digit
     ASSERT_TRUE(coverage.prepare());
-    EXPECT_TRUE(coverage.completedBy({0, 0}));
+    EXPECT_TRUE(coverage.completedBy({2, 0}));
     optimal::LevelCoverage one(coding, &levels);
     one.addDisplayRow(&disp, 1);
     EXPECT_FALSE(one.prepare());

@@ -11,11 +11,7 @@ using opttest::HostPlan;
 using opttest::Shape;
 
 TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDrawAndTheLeastPossibleAccepted) {
-    struct Case {
-        std::vector<int32_t> levels;
-        int32_t runs;
-        int32_t nfullplan, icrit;
-    };
+    struct Case { std::vector<int32_t> levels; int32_t runs, nfullplan, icrit; };
     // More runs than candidates, fewer runs than model columns, a level
     // count below 1, no criterion, codes beyond the full factorial, codes
     // 1..4 that never show the third level of the second factor (first at
@@ -44,14 +40,31 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDrawAndTheLeastPossibleAcce
 // Sizes that pass the checks yet admit no valid regular plan: the redraws
 // and restarts stop at their bounds.
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
+    // The bounds are exact: ioSeed ends where the draws of k from 1..n leave
+    // it once `bound` of them counted (a level check passed, or any draw).
+    auto seedAfter = [](int32_t io, int bound, int32_t n, int k, auto counts) {
+        int32_t next = 0;
+        for (matrix out(k, 1, 0.0); bound > 0; io = next) {
+            Randomkfrom1toN(n, &out, k, &io, -1, &next);
+            bound -= counts(out);
+        }
+        return io;
+    };
+    const auto any = [](const matrix&) { return true; };
     HostPlan h({1}, 1);
     EXPECT_EQ(h.init(1), optimal::kNoPlanFound);
+    EXPECT_EQ(h.ioSeed, seedAfter(7, optimal::kMaxRandomDraws, 1, 1, any));
     // With no coding the factor columns stay 0: every plan is singular, and
-    // the sequential start restarts until its bound.
+    // the sequential start restarts, the random plan redraws, until its bound.
     HostPlan uncoded({2, 2}, 3);
     uncoded.icode = 0;
     EXPECT_EQ(uncoded.init(2), optimal::kNoPlanFound);
+    const int32_t restartsEnd = uncoded.ioSeed;
+    EXPECT_EQ(restartsEnd, seedAfter(7, optimal::kMaxSequentialStarts, 4, 1, any));
     EXPECT_EQ(uncoded.init(1), optimal::kNoPlanFound);
+    EXPECT_EQ(uncoded.ioSeed, seedAfter(restartsEnd, optimal::kMaxSingularDraws, 4, 3, [](const matrix& out) {
+                  return exact::Plan{{2, 2}, 1, {std::lround(out.vbget(1, 1)), std::lround(out.vbget(2, 1))}}.showsEveryLevel();
+              }));
     // A model column no factor fills describes no plan at all.
     HostPlan extra({2, 2}, 4);
     extra.p = 4;
@@ -200,20 +213,21 @@ TEST(OptimalInit, SequentialStartDrawsHalfTheRunsUpToFive) {
     EXPECT_EQ(none.iopt, std::vector<int32_t>(8, -5));
 }
 
-// Through L, or V and L, every greedy step is ranked as through V alone,
-// whatever the host left in Chol; critvalopt holds the criterion of each
-// enlarged plan, and V and L describe the plan built.
+// Through L, V and L, or in full, every greedy step is ranked as through V
+// alone, whatever the host left in the arrays; critvalopt holds the criterion
+// of each enlarged plan, and V and L describe the plan built.
 TEST(OptimalInit, SequentialConstructionKeepsItsCompanionsWhateverTheHostLeft) {
     HostPlan reference({3, 3, 2, 2}, 12);
     ASSERT_EQ(reference.init(2), 0);
-    for (VARIANT_BOOL accelerate : {0, -1})
+    for (const auto& [accelerate, doChol] : {std::pair<VARIANT_BOOL, VARIANT_BOOL>{0, -1}, {-1, -1}, {0, 0}})
         for (double garbage : {0.0, 3.5}) {
-            HostPlan h({3, 3, 2, 2}, 12, 7, accelerate, -1);
+            HostPlan h({3, 3, 2, 2}, 12, 7, accelerate, doChol);
             h.chol.assign(h.chol.size(), garbage);
+            h.planOpt.assign(h.planOpt.size(), garbage);
             ASSERT_EQ(h.init(2), 0);
             for (int r = h.p; r <= h.N; ++r) EXPECT_NEAR(h.critvalopt[r - 1], h.criterionOf(r), 1e-9) << r;
             EXPECT_EQ(h.iopt, reference.iopt);
-            EXPECT_LT(h.companionError(accelerate == -1, true), 1e-8);
+            EXPECT_LT(h.companionError(accelerate == -1, doChol == -1), 1e-8);
         }
 }
 
