@@ -31,9 +31,9 @@ TEST(MixtureEntry, DesignAndModelMatrixInTheHostsArrays) {
 
 TEST(MixtureEntry, RealCoordinatesInPlace) {
     std::vector<double> plan{1, 0, 0, 1, 0, 0};  // runs (1,0,0) and (0,1,0)
-    std::vector<double> lower{.1, .2, 0};
+    std::vector<double> lower{.1, .1, .1};  // with rab .7 every real run sums to the total
     EXPECT_EQ(Cpp_DOEMixRealCoord(plan.data(), 2, 3, lower.data(), .7, 100), 0);
-    const std::vector<double> real{80, 10, 20, 90, 0, 0};  // (x * 0.7 + L) * 100
+    const std::vector<double> real{80, 10, 10, 80, 10, 10};  // (x * 0.7 + L) * 100
     for (std::size_t i = 0; i < real.size(); ++i) EXPECT_NEAR(plan[i], real[i], 1e-12) << i;
     // The core function without a plan or without bounds changes nothing.
     matrix kept(2, 3, plan.data(), true);

@@ -148,6 +148,9 @@ TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     EXPECT_EQ(s[3], 0) << "a zero character follows the last";
     BSTR embedded = SysAllocStringLen(ole(u"a\0b"), 3);
     EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
+    BSTR zeroed = SysAllocStringLen(nullptr, 2), empty = SysAllocString(ole(u""));
+    EXPECT_EQ(bstrToString(zeroed), std::u16string(2, u'\0')) << "a string without a source starts zeroed";
+    EXPECT_EQ(SysStringLen(empty), 0u);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
     // 2147483645 characters with the prefix and the terminator need 2^32 bytes.
@@ -155,7 +158,7 @@ TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     EXPECT_EQ(bstrToString(nullptr), u"");
     SysFreeString(nullptr);
     SysFreeString(s);
-    SysFreeString(embedded);
+    for (BSTR b : {embedded, zeroed, empty}) SysFreeString(b);
     // 2 x 3 from the host, column-major: a c e / b d f, with e a null BSTR.
     BSTR host[6] = {SysAllocString(ole(u"a")), SysAllocString(ole(u"b")), SysAllocString(ole(u"c")),
                     SysAllocString(ole(u"d")), nullptr, SysAllocString(ole(u"old"))};
