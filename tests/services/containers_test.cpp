@@ -149,7 +149,9 @@ TEST(Strings, BstrLayoutNullRulesAndColumnMajorBoundedCellsWithCopyBack) {
     BSTR embedded = SysAllocStringLen(ole(u"a\0b"), 3);
     EXPECT_EQ(bstrToString(embedded), std::u16string(u"a\0b", 3));
     BSTR zeroed = SysAllocStringLen(nullptr, 2), empty = SysAllocString(ole(u""));
-    EXPECT_EQ(bstrToString(zeroed), std::u16string(2, u'\0')) << "a string without a source starts zeroed";
+#ifndef _WIN32  // Windows leaves a string without a source uninitialised; ours starts zeroed
+    EXPECT_EQ(bstrToString(zeroed), std::u16string(2, u'\0'));
+#endif
     EXPECT_EQ(SysStringLen(empty), 0u);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
