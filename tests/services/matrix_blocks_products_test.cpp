@@ -30,6 +30,7 @@ TEST(PasteBlock, ClipsAtTheTargetsEdgesAndSelfPasteReadsTheOriginal) {
     // A huge stated block from a far-off origin visits only A's cells; they lie
     // past the end of the 1 x 1 source, so they receive its bounded read, -1.
     M_PasteBlock(fromRows({{9}}).get(), 2000000000, 1, A.get(), -1000000000, 1);
+    M_PasteBlock(nullptr, 1, 1, A.get(), 1, 2);  // no block: nothing is pasted
     EXPECT_TRUE(closeTo(*A, *fromRows({{-1, 0, 0}, {-1, 0, 1}, {-1, 0, 3}}), 0.0));
     // An overlapping paste into its own source reads the original.
     Owned C = fromRows({{1}, {2}, {3}});
