@@ -24,6 +24,15 @@ constexpr double kNone = std::numeric_limits<double>::infinity();
 // count is checked after every step, not only between passes: one pass on a
 // panel of many thousand judges would otherwise run for minutes.
 constexpr double kMostScoredSwaps = 2.5e8;
+// A step the swap cache cannot serve recounts the order and scores every swap
+// afresh, several times the time of a cached step (and most for product
+// numbers outside 1..P, which take the bounded reads): it is charged at that
+// rate, so that the bound holds the time of either kind of step alike.
+constexpr double kRecountedSwapCost = 4.0;
+// A pass costs at least its draw, its count and its bookkeeping, about the
+// time of this many cached swaps, however small the panel: without the floor
+// a panel of one position (no swaps at all) would run millions of passes.
+constexpr double kLeastPassCost = 1000.0;
 
 // The work the search may still do, in the units of kMostScoredSwaps.
 class WorkBudget {
@@ -84,7 +93,7 @@ public:
     void run(Deadline passed) {
         if (passed() || budget_.exhausted()) return;
         const bool cached = orders::SwapCache::serves(P_, R_, J_, lambda_, JRMat_);
-        const double swapsPerStep = static_cast<double>(J_) * R_ * (R_ - 1) / 2;
+        const double swapsPerStep = static_cast<double>(J_) * R_ * (R_ - 1) / 2 * (cached ? 1.0 : kRecountedSwapCost);
         cache_.invalidate();
         int stalls = 0;
         double current = kNone;
@@ -322,7 +331,7 @@ void rankOrders(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int it
     }
     WorkBudget work;
     Descent descent(iP, iR, iJ, iLambda, JRMat, seed, work);
-    const double countingPerPass = static_cast<double>(iJ) * iR + static_cast<double>(iP) * iP;
+    const double countingPerPass = std::max(static_cast<double>(iJ) * iR + static_cast<double>(iP) * iP, kLeastPassCost);
     for (int pass = 0; !constructed;) {
         if (pass == 1) {
             InitializeRankMat(iP, iR, iJ, iLambda, JRMat, ioSeed, ioSeedInit, oSeed);
