@@ -80,17 +80,17 @@ ConcurrenceTabuSearch::Exchange ConcurrenceTabuSearch::bestExchange(ExchangeDesi
 }
 
 CriterionWalk::CriterionWalk(int J, int P, int R, int iCritType)
-    : J_(J), P_(P), R_(R), iCritType_(iCritType), tracker_(P, R) {}
+    : J_(J), P_(P), R_(R), iCritType_(iCritType), tracker_(P, R, iCritType) {}
 
 long long CriterionWalk::stepsOfWork() const {
     const double perStep = 4.0 * P_ * P_ + 16.0 * R_ * R_;
     return std::max(1LL, static_cast<long long>(kCriterionWork / perStep));
 }
 
-bool CriterionWalk::run(ExchangeDesign& d, long long steps, bool keepDistinct, const TargetingClock& clock,
+void CriterionWalk::run(ExchangeDesign& d, long long steps, bool keepDistinct, const TargetingClock& clock,
                         SeedStream& seeds, BestDesign& best) {
-    if (!tracker_.reset(d)) return false;
-    double current = tracker_.value(iCritType_);
+    if (!tracker_.reset(d)) return;
+    double current = tracker_.value();
     if (!keepDistinct || d.distinctBlocks()) best.keepIfBetter(current, d);
     double temperature = iCritType_ == 1 ? kFirstTemperatureD : kFirstTemperatureA;
     const double cooling = std::pow(kLastTemperature / temperature, 1.0 / static_cast<double>(steps));
@@ -99,17 +99,16 @@ bool CriterionWalk::run(ExchangeDesign& d, long long steps, bool keepDistinct, c
         RandomExchange e{};
         if (!drawExchange(d, J_, seeds, e) || d.changeOf(e.s, e.t) > 0) continue;
         const int a = d.outsideI(e.s), b = d.outsideJ(e.t);
-        const double next = tracker_.tryExchange(iCritType_, d, a, b);
+        const double next = tracker_.tryExchange(d, a, b);
         ++n;
         temperature *= cooling;
         if (next >= current || seeds.uniform() < std::exp((next - current) / temperature)) {
             d.exchange(e.i, e.j, a, b);
-            tracker_.accept(iCritType_, d);
+            tracker_.accept(d);
             current = next;
             if (next > best.value && (!keepDistinct || d.distinctBlocks())) best.keepIfBetter(next, d);
         }
     }
-    return true;
 }
 
 }  // namespace sensory

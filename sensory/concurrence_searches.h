@@ -101,9 +101,9 @@ public:
 
     // `steps` scored exchanges from d's design, at most 8 draws per step,
     // until the clock runs out. Every design that scores above `best`, with
-    // distinct blocks when keepDistinct, replaces it. False when d's design
-    // is disconnected: then nothing is walked.
-    bool run(ExchangeDesign& d, long long steps, bool keepDistinct, const TargetingClock& clock, SeedStream& seeds,
+    // distinct blocks when keepDistinct, replaces it. A disconnected design
+    // has no criterion to walk on: then nothing is done.
+    void run(ExchangeDesign& d, long long steps, bool keepDistinct, const TargetingClock& clock, SeedStream& seeds,
              BestDesign& best);
 
     // The steps that cost a fixed amount of work (the multiply-adds of the

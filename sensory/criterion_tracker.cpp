@@ -15,8 +15,8 @@ constexpr double kZeroPivot = 1e-12;
 
 }  // namespace
 
-CriterionTracker::CriterionTracker(int P, int R)
-    : P_(P), R_(R), inverse_(at(static_cast<long long>(P) * P)), scale_(at(P)), x_(at(2LL * P)) {}
+CriterionTracker::CriterionTracker(int P, int R, int iCritType)
+    : P_(P), R_(R), iCritType_(iCritType), inverse_(at(static_cast<long long>(P) * P)), scale_(at(P)), x_(at(2LL * P)) {}
 
 bool CriterionTracker::reset(const ExchangeDesign& d) {
     double total = 0;
@@ -31,7 +31,7 @@ bool CriterionTracker::reset(const ExchangeDesign& d) {
     return invert();
 }
 
-double CriterionTracker::tryExchange(int iCritType, const ExchangeDesign& d, int a, int b) {
+double CriterionTracker::tryExchange(const ExchangeDesign& d, int a, int b) {
     support_.clear();
     for (std::size_t s = 0; s < d.outside(); ++s) {
         if (d.outsideI(s) != a) support_.push_back({d.outsideI(s), -1.0 / (R_ * scale_[at(d.outsideI(s))]), 0.0});
@@ -53,7 +53,7 @@ double CriterionTracker::tryExchange(int iCritType, const ExchangeDesign& d, int
     if (!(-det_ > kZeroPivot)) return -std::numeric_limits<double>::infinity();
     nextLogDet_ = logDet_ + std::log(-det_);
     nextTrace_ = trace_;
-    if (iCritType != 1) {
+    if (iCritType_ != 1) {
         solveColumns();
         double t00 = 0, t01 = 0, t11 = 0;
         for (int p = 0; p < P_; ++p) {
@@ -63,15 +63,15 @@ double CriterionTracker::tryExchange(int iCritType, const ExchangeDesign& d, int
         }
         nextTrace_ -= (s11_ * t00 - 2.0 * s01_ * t01 + s00_ * t11) / det_;
     }
-    return criterionOf(iCritType, nextLogDet_, nextTrace_);
+    return criterionOf(nextLogDet_, nextTrace_);
 }
 
-void CriterionTracker::accept(int iCritType, const ExchangeDesign& d) {
+void CriterionTracker::accept(const ExchangeDesign& d) {
     if (++updates_ >= kRebuildPeriod) {
         reset(d);
         return;
     }
-    if (iCritType == 1) solveColumns();
+    if (iCritType_ == 1) solveColumns();  // the A-type score solved them already
     const double i00 = s11_ / det_, i01 = -s01_ / det_, i11 = s00_ / det_;
     for (int p = 0; p < P_; ++p) {
         const double y0 = x(p, 0) * i00 + x(p, 1) * i01, y1 = x(p, 0) * i01 + x(p, 1) * i11;
@@ -79,22 +79,15 @@ void CriterionTracker::accept(int iCritType, const ExchangeDesign& d) {
     }
     logDet_ = nextLogDet_;
     trace_ = nextTrace_;
-    if (iCritType == 1) trace_ = traceOfInverse();
 }
 
-double CriterionTracker::criterionOf(int iCritType, double logDet, double trace) const {
-    return iCritType == 1 ? std::exp(logDet / (P_ - 1)) : (P_ - 1) / (trace - 1.0);
+double CriterionTracker::criterionOf(double logDet, double trace) const {
+    return iCritType_ == 1 ? std::exp(logDet / (P_ - 1)) : (P_ - 1) / (trace - 1.0);
 }
 
 double& CriterionTracker::cell(int p, int q) { return inverse_[at(static_cast<long long>(p) * P_ + q)]; }
 double CriterionTracker::cell(int p, int q) const { return inverse_[at(static_cast<long long>(p) * P_ + q)]; }
 double& CriterionTracker::x(int p, int c) { return x_[at(2LL * p + c)]; }
-
-double CriterionTracker::traceOfInverse() const {
-    double t = 0;
-    for (int p = 0; p < P_; ++p) t += cell(p, p);
-    return t;
-}
 
 // X = M^-1 U from the support of U.
 void CriterionTracker::solveColumns() {

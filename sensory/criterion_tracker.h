@@ -17,22 +17,23 @@
 
 namespace sensory {
 
+// The tracker follows the criterion iCritType names (1: D-type, the
+// log-determinant; otherwise A-type, the trace of M^-1).
 class CriterionTracker {
 public:
-    CriterionTracker(int P, int R);
+    CriterionTracker(int P, int R, int iCritType);
 
     // Rebuilds M^-1 from the design; false when the design is disconnected.
     bool reset(const ExchangeDesign& d);
 
-    // The criterion iCritType names (1: D-type, otherwise A-type).
-    double value(int iCritType) const { return criterionOf(iCritType, logDet_, trace_); }
+    double value() const { return criterionOf(logDet_, trace_); }
 
     // The criterion after row i gives a to row j and takes b (rows listed
     // in d); -infinity when the exchange would disconnect the design.
-    double tryExchange(int iCritType, const ExchangeDesign& d, int a, int b);
+    double tryExchange(const ExchangeDesign& d, int a, int b);
 
     // Applies the exchange last tried; the design must now hold it.
-    void accept(int iCritType, const ExchangeDesign& d);
+    void accept(const ExchangeDesign& d);
 
     // Exchanges between two rebuilds of M^-1.
     static constexpr int kRebuildPeriod = 64;
@@ -43,15 +44,14 @@ private:
         double w, d;  // the two columns of U at product p
     };
 
-    double criterionOf(int iCritType, double logDet, double trace) const;
+    double criterionOf(double logDet, double trace) const;
     double& cell(int p, int q);
     double cell(int p, int q) const;
     double& x(int p, int c);
-    double traceOfInverse() const;
     void solveColumns();
     bool invert();
 
-    int P_, R_;
+    int P_, R_, iCritType_;
     std::vector<double> inverse_, scale_, x_, inverseFactor_;
     std::vector<Entry> support_;
     double logDet_ = 0, trace_ = 0, nextLogDet_ = 0, nextTrace_ = 0;
