@@ -4,11 +4,14 @@
 // and the tabu search and the annealed walk against plain re-runs of their
 // stated steps on the same stream.
 #include "sensory/concurrence_searches.h"
+#include "sensory/cyclic_family.h"
+#include "sensory/even_counts.h"
 #include "services/numeric.h"
 #include "tests/sensory/design_support.h"
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <random>
 #include <set>
@@ -60,71 +63,6 @@ sensory::TargetingClock untimed() { return sensory::TargetingClock({0, 0}); }
 
 }  // namespace
 
-TEST(DesignExchanges, ConcurrencesFollowEveryExchange) {
-    // Scores of exchanges are checked through the searches' traces below.
-    const int J = 9, P = 7, R = 3;
-    std::mt19937 gen(3);
-    ExchangeDesign d(J, P, R);
-    // A start with uneven replications is set aside for rows served in turn.
-    EXPECT_FALSE(d.load(stest::fromBlocks(7, {{1, 2, 3}, {1, 2, 4}, {1, 2, 5}, {1, 3, 4}, {1, 5, 6}, {2, 3, 7}, {4, 5, 6},
-                                              {3, 6, 7}, {4, 6, 7}}).get()));
-    for (int c = 0; c < J * R; ++c) EXPECT_EQ(d.blocks()[at(c)], c % P);
-    for (int step = 0; step < 60; ++step) {
-        const int i = static_cast<int>(gen() % J), j = (i + 1 + static_cast<int>(gen() % (J - 1))) % J;
-        d.listOutside(i, j);
-        if (d.outside() == 0) continue;
-        const int a = d.outsideI(gen() % d.outside()), b = d.outsideJ(gen() % d.outside());
-        const Rows rows = exchanged(d.blocks(), i, j, a, b, R);
-        d.exchange(i, j, a, b);
-        ASSERT_EQ(d.blocks(), rows);
-        EXPECT_EQ(d.sumOfSquares(), sumOfSquares(rows, P, R));
-        const std::vector<int> c = concurrences(rows, P, R);
-        for (int p = 0; p < P; ++p)
-            for (int q = 0; q < P; ++q) EXPECT_EQ(d.conc(p, q), c[at(p * P + q)]);
-        const auto M = incidence(rows, P, R);
-        std::set<std::vector<int>> distinct;
-        for (int r = 1; r <= J; ++r) distinct.insert(stest::rowOf(*M, r, P));
-        EXPECT_EQ(d.distinctBlocks(), distinct.size() == static_cast<std::size_t>(J));
-    }
-    matrixInt written(J, P, 7);
-    d.writeTo(&written);
-    const auto expected = incidence(d.blocks(), P, R);
-    // An even start is taken as it is, each row in product order.
-    EXPECT_TRUE(d.load(&written));
-    for (int j = 0; j < J; ++j)
-        for (int k = 0; k < R; ++k) EXPECT_EQ(d.blocks()[at(j * R + k)] + 1, stest::rowOf(*expected, j + 1, P)[at(k)]);
-}
-
-TEST(DesignExchanges, TrackedCriteriaMatchAFreshScoreExchangeAfterExchange) {
-    // 150 exchanges cross two rebuilds of the tracked inverse; on 5 products
-    // in pairs many exchanges disconnect the design, which scores nothing.
-    std::mt19937 gen(8);
-    for (const auto& [J, P, R] : {std::tuple{12, 8, 3}, {5, 5, 2}})
-        for (int critType : {1, 2}) {
-            ExchangeDesign d(J, P, R);
-            d.load(stest::randomDesign(J, P, R, gen).get());
-            sensory::CriterionTracker tracker(P, R, critType);
-            ASSERT_TRUE(tracker.reset(d));
-            for (int step = 0; step < 150; ++step) {
-                const int i = static_cast<int>(gen() % J), j = (i + 1 + static_cast<int>(gen() % (J - 1))) % J;
-                d.listOutside(i, j);
-                if (d.outside() == 0) continue;
-                const int a = d.outsideI(gen() % d.outside()), b = d.outsideJ(gen() % d.outside());
-                const double next = tracker.tryExchange(d, a, b);
-                const auto after = incidence(exchanged(d.blocks(), i, j, a, b, R), P, R);
-                const double fresh = sensory::DesignScorer().score(critType, after.get(), J, P, R);
-                if (fresh == num::kNoValue) {
-                    EXPECT_EQ(next, -HUGE_VAL) << step;
-                    continue;
-                }
-                ASSERT_NEAR(next, fresh, 1e-9) << J << " " << critType << " step " << step;
-                d.exchange(i, j, a, b);
-                tracker.accept(d);
-                EXPECT_NEAR(tracker.value(), fresh, 1e-9);
-            }
-        }
-}
-
 namespace {
 
 // The tabu search's stated steps, every exchange scored by recounting.
@@ -163,30 +101,39 @@ Rows referenceTabu(Rows rows, int J, int P, int R, long long target, sensory::Se
 
 TEST(DesignExchanges, TabuSearchRetracesItsStatedSteps) {
     // The least sums whole pair counts allow: 10 x 3 places over 7
-    // products give 30 concurrences to 21 pairs (9 twos and 12 ones: 48);
-    // 17 x 3 over 11 give 51 to 55 pairs (51); 13 x 4 over 9 give 78 to 36
-    // pairs (30 twos and 6 threes: 174).
+    // products give 30 concurrences to 21 pairs (9 twos and 12 ones: 48),
+    // 17 x 3 over 11 give 51 to 55 pairs (51), 10 pairs of 6 meet 10 of 15
+    // pairs (10); each is reached, by tabu moves allowed for beating the
+    // least so far. 13 x 4 over 9 give 78 to 36 pairs (30 twos and 6 threes:
+    // 174), which replications of five and six keep out of reach: that
+    // search ends on its stall count.
     std::mt19937 gen(4);
-    for (const auto& [J, P, R, least] : {std::tuple{10, 7, 3, 48LL}, {17, 11, 3, 51LL}, {13, 9, 4, 174LL}}) {
+    for (const auto& [J, P, R, least, reached] : {std::tuple{10, 7, 3, 48LL, true}, {17, 11, 3, 51LL, true}, {13, 9, 4, 174LL, false}, {10, 6, 2, 10LL, true}}) {
         ExchangeDesign d(J, P, R);
         d.load(stest::randomDesign(J, P, R, gen).get());
         stest::Stream ours(J), theirs(J);
         const Rows expected = referenceTabu(d.blocks(), J, P, R, least, theirs.draws);
         EXPECT_EQ(sensory::ConcurrenceTabuSearch(J, P, R).run(d, least, untimed(), ours.draws), expected) << J;
         EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform()) << J;
+        EXPECT_EQ(sumOfSquares(expected, P, R) == least, reached) << J;  // pair concurrences within one
     }
+    // A spent clock is read every 16 moves, and only when the host asks.
+    const sensory::TargetingClock spent({-1, -1.0}), unasked({0, -1.0});
+    EXPECT_EQ(std::tuple(spent.outOfTime(15), spent.outOfTime(16), unasked.outOfTime(16)), std::tuple(false, true, false));
 }
 
 TEST(DesignExchanges, CriterionWalkRetracesItsStatedSteps) {
-    // The walk's own steps on the tracked criterion (checked above): random
-    // exchanges that keep the sum of squares, accepted downhill at a
-    // falling temperature. On the Fano plane every exchange raises the sum,
-    // so that walk runs out of draws with no step taken.
+    // The walk's own steps on the tracked criterion: random exchanges that
+    // keep the sum of squares, accepted downhill at a falling temperature.
+    // On the Fano plane every exchange raises the sum, so that walk runs out
+    // of draws with no step taken; on the hexagon of pairs some exchanges
+    // split it into two triangles, which score nothing.
     std::mt19937 gen(6);
     for (const auto& [J, P, R, critType, keepDistinct] :
-         {std::tuple{12, 8, 3, 1, false}, {12, 8, 3, 2, true}, {10, 7, 3, 2, false}, {7, 7, 3, 1, true}}) {
-        const auto start = J == 7 ? stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}})
-                                  : stest::randomDesign(J, P, R, gen);
+         {std::tuple{12, 8, 3, 1, false}, {12, 8, 3, 2, true}, {6, 6, 2, 2, false}, {7, 7, 3, 1, true}}) {
+        const auto start = J == 7   ? stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}})
+                           : J == 6 ? stest::fromBlocks(6, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}})
+                                    : stest::randomDesign(J, P, R, gen);
         ExchangeDesign d(J, P, R), e(J, P, R);
         d.load(start.get());
         e.load(start.get());
@@ -218,9 +165,98 @@ TEST(DesignExchanges, CriterionWalkRetracesItsStatedSteps) {
             current = next;
             if (next > bestValue && (!keepDistinct || e.distinctBlocks())) bestValue = next, bestRows = e.blocks();
         }
+        // The tracked criterion, after hundreds of exchanges and rebuilds,
+        // against a fresh score from the eigenvalues.
+        const auto scored = [&](const Rows& rows) { return sensory::DesignScorer().score(critType, incidence(rows, P, R).get(), J, P, R); };
+        EXPECT_NEAR(current, scored(e.blocks()), 1e-9);
+        EXPECT_NEAR(bestValue, scored(bestRows), 1e-9);
         EXPECT_EQ(best.value, bestValue) << J << " " << critType;
         EXPECT_EQ(best.blocks, bestRows);
         EXPECT_EQ(d.blocks(), e.blocks());
         EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform());
+    }
+}
+
+namespace {
+
+// Every cyclic design of J rows, brute force: initial blocks from
+// `initial`, in non-decreasing order, each developed over its orbit (P
+// rows, or P/2 for a block that adding P/2 maps onto itself).
+void everyCyclicDesign(int J, int P, int R, const std::vector<Rows>& initial, std::size_t from, const Rows& rows,
+                       const std::function<void(const Rows&)>& score) {
+    if (static_cast<int>(rows.size()) == J * R) return score(rows);
+    for (std::size_t k = from; k < initial.size(); ++k) {
+        const bool fixed = P % 2 == 0 && std::all_of(initial[k].begin(), initial[k].end(), [&](int x) {
+            return std::count(initial[k].begin(), initial[k].end(), (x + P / 2) % P) > 0;
+        });
+        Rows more = rows;
+        for (int i = 0; i < (fixed ? P / 2 : P); ++i)
+            for (int x : initial[k]) more.push_back((x + i) % P);
+        if (static_cast<int>(more.size()) <= J * R) everyCyclicDesign(J, P, R, initial, k, more, score);
+    }
+}
+
+}  // namespace
+
+TEST(DesignExchanges, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
+    // Among cyclic designs of least sum of squared concurrences, the best
+    // criterion, each design scored from its eigenvalues; none when no
+    // orbits fill J rows.
+    for (const auto& [J, P, R] : {std::tuple{18, 12, 4}, {15, 10, 4}, {20, 10, 4}, {7, 7, 2}, {12, 8, 3}})
+        for (int critType : {1, 2}) {
+            std::vector<Rows> initial;
+            for (Rows s : stest::subsets(P - 1, R - 1)) s.insert(s.begin(), 0), initial.push_back(s);
+            long long least = LLONG_MAX;
+            double best = -HUGE_VAL;
+            everyCyclicDesign(J, P, R, initial, 0, {}, [&](const Rows& rows) {
+                const long long ss = sumOfSquares(rows, P, R);
+                const double c = sensory::DesignScorer().score(critType, incidence(rows, P, R).get(), J, P, R);
+                if (ss < least) least = ss, best = -HUGE_VAL;
+                if (ss == least && c != num::kNoValue) best = std::max(best, c);
+            });
+            Rows chosen;
+            ASSERT_EQ(sensory::CyclicFamily(J, P, R).best(critType, chosen), best > -HUGE_VAL) << J << " " << P;
+            if (chosen.empty()) continue;
+            EXPECT_EQ(sumOfSquares(chosen, P, R), least);
+            EXPECT_NEAR(sensory::DesignScorer().score(critType, incidence(chosen, P, R).get(), J, P, R), best, 1e-12);
+        }
+}
+
+TEST(DesignExchanges, TargetingRunsItsRoundsAndTheCyclicCandidate) {
+    // Six rounds from the start, the later ones after J random exchanges,
+    // each a tabu search and a walk sharing the walks' work, then a walk from
+    // the best cyclic candidate; the best design replaces the start only if
+    // it scores higher. Then on a start whose only repeated block is the
+    // last row's, repeats are allowed.
+    std::mt19937 gen(12);
+    for (const auto& [J, P, R, critType] : {std::tuple{15, 10, 4, 1}, {15, 10, 4, 2}, {9, 7, 3, 1}}) {
+        auto start = stest::randomDesign(J, P, R, gen);
+        const bool distinct = J != 9;
+        for (int p = 1; p <= P && !distinct; ++p) start->vbset(J, p, start->vbget(1, p));
+        stest::Stream ours(5), theirs(5);
+        sensory::SeedStream& u = theirs.draws;
+        const auto given = stest::copyOf(*start);
+        double crit = sensory::DesignScorer().score(critType, start.get(), J, P, R), startCrit = crit;
+        sensory::DesignScorer scorer;
+        const bool replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, start.get(), &crit, ours.draws, scorer);
+        ExchangeDesign d(J, P, R);
+        sensory::ConcurrenceTabuSearch tabu(J, P, R);
+        sensory::CriterionWalk walk(J, P, R, critType);
+        sensory::BestDesign best;
+        for (int round = 0; round < 6; ++round) {
+            d.load(given.get());
+            sensory::RandomExchange e{};
+            for (int n = 0; n < J * (round > 0); ++n)
+                if (sensory::drawExchange(d, J, u, e)) d.exchange(e.i, e.j, d.outsideI(e.s), d.outsideJ(e.t));
+            d.restore(tabu.run(d, sensory::leastSumOfSquares(P * (P - 1) / 2, J * R * (R - 1) / 2), untimed(), u));
+            walk.run(d, walk.stepsOfWork() / 6, distinct, untimed(), u, best);
+        }
+        Rows cyclic;
+        if (sensory::CyclicFamily(J, P, R).best(critType, cyclic)) d.restore(cyclic), walk.run(d, walk.stepsOfWork() / 6, distinct, untimed(), u, best);
+        const double bestCrit = sensory::DesignScorer().score(critType, incidence(best.blocks, P, R).get(), J, P, R);
+        ASSERT_EQ(replaced, bestCrit > startCrit) << J;
+        EXPECT_EQ(crit, std::max(bestCrit, startCrit));
+        for (int j = 1; j <= J && replaced; ++j) EXPECT_EQ(stest::rowOf(*start, j, P), stest::rowOf(*incidence(best.blocks, P, R), j, P));
+        EXPECT_EQ(ours.draws.uniform(), u.uniform());
     }
 }
