@@ -3,10 +3,8 @@
 #include "sensory/concurrence_searches.h"
 #include "sensory/cyclic_family.h"
 #include "sensory/even_counts.h"
-#include "services/numeric.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <vector>

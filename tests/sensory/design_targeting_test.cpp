@@ -16,6 +16,7 @@
 #include <climits>
 #include <functional>
 #include <cmath>
+#include <numeric>
 #include <random>
 #include <set>
 #include <vector>
@@ -27,21 +28,13 @@ using Rows = std::vector<int>;  // row j's products at [j R, j R + R)
 
 std::size_t at(long long i) { return static_cast<std::size_t>(i); }
 
-// Concurrences recounted from the rows (replications on the diagonal).
-std::vector<int> concurrences(const Rows& rows, int P, int R) {
-    std::vector<int> c(at(P * P), 0);
+// The sum over pairs of squared concurrences, recounted from the rows.
+long long sumOfSquares(const Rows& rows, int P, int R) {
+    std::vector<long long> c(at(P * P), 0);
     for (std::size_t j = 0; j < rows.size(); j += at(R))
         for (int k = 0; k < R; ++k)
-            for (int l = 0; l < R; ++l) ++c[at(rows[j + at(k)] * P + rows[j + at(l)])];
-    return c;
-}
-
-long long sumOfSquares(const Rows& rows, int P, int R) {
-    const std::vector<int> c = concurrences(rows, P, R);
-    long long s = 0;
-    for (int p = 0; p < P; ++p)
-        for (int q = 0; q < p; ++q) s += static_cast<long long>(c[at(p * P + q)]) * c[at(p * P + q)];
-    return s;
+            for (int l = 0; l < k; ++l) ++c[at(std::min(rows[j + at(k)], rows[j + at(l)]) * P + std::max(rows[j + at(k)], rows[j + at(l)]))];
+    return std::inner_product(c.begin(), c.end(), c.begin(), 0LL);
 }
 
 bool holds(const Rows& rows, int j, int R, int p) {
@@ -80,9 +73,6 @@ std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P)
     return blocks;
 }
 
-}  // namespace
-
-namespace {
 
 // The tabu search's stated steps, every exchange scored by recounting.
 Rows referenceTabu(Rows rows, int J, int P, int R, long long target, sensory::SeedStream& seeds) {
@@ -154,8 +144,7 @@ TEST(DesignTargeting, CriterionWalkRetracesItsStatedSteps) {
                            : J == 6 ? stest::fromBlocks(6, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}})
                                     : stest::randomDesign(J, P, R, gen);
         ExchangeDesign d(J, P, R), e(J, P, R);
-        d.load(start.get());
-        e.load(start.get());
+        for (ExchangeDesign* x : {&d, &e}) x->load(start.get());
         stest::Stream ours(critType), theirs(critType);
         const long long steps = 400;
         sensory::BestDesign best;
@@ -173,8 +162,7 @@ TEST(DesignTargeting, CriterionWalkRetracesItsStatedSteps) {
             const int m = static_cast<int>(e.outside());
             if (m == 0) continue;
             const int a = e.outsideI(at(sensory::drawBelow(u, m))), b = e.outsideJ(at(sensory::drawBelow(u, m)));
-            const Rows after = exchanged(e.blocks(), i, j, a, b, R);
-            if (sumOfSquares(after, P, R) > e.sumOfSquares()) continue;
+            if (sumOfSquares(exchanged(e.blocks(), i, j, a, b, R), P, R) > e.sumOfSquares()) continue;
             const double next = tracker.tryExchange(e, a, b);
             ++n;
             temperature *= cooling;
