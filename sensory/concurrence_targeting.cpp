@@ -80,7 +80,7 @@ bool hasDistinctRows(int nRows, int iP, const matrixInt* design) {
 
 bool targetConcurrences(int nRows, int iP, int iR, int iCritType, const TargetingBudget& time, matrixInt* design,
                         double* crit, SeedStream& seeds, DesignScorer& scorer) {
-    if (design == nullptr || crit == nullptr || nRows < 2 || iP < 2 || iR < 2 || iR >= iP) return false;
+    if (design == nullptr || crit == nullptr || nRows < 2 || iR < 2 || iR >= iP) return false;
     matrixInt candidate(nRows, iP, 0);
     design->copyMatTo(&candidate);
     ConcurrenceTargeting search(nRows, iP, iR, iCritType, time, seeds);
