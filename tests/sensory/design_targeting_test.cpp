@@ -227,6 +227,10 @@ TEST(DesignTargeting, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
             EXPECT_EQ(sumOfSquares(chosen, P, R), least);
             EXPECT_NEAR(sensory::DesignScorer().score(critType, incidence(chosen, P, R).get(), J, P, R), best, 1e-12);
         }
+    // The largest enumerated: 497420 initial blocks of 10 of 23 products
+    // hold 0; of 10 of 24, 817190 would.
+    Rows rows;
+    EXPECT_EQ(std::pair(sensory::CyclicFamily(23, 23, 10).best(1, rows), sensory::CyclicFamily(24, 24, 10).best(1, rows)), std::pair(true, false));
 }
 
 TEST(DesignTargeting, TargetingRunsItsRoundsAndTheCyclicCandidate) {
