@@ -55,7 +55,6 @@ std::unique_ptr<matrixInt> incidence(const Rows& rows, int P, int R) {
     return M;
 }
 
-sensory::TargetingClock untimed() { return sensory::TargetingClock({0, 0}); }
 
 // The stage on `start`, which scores `given` (its own score unless stated):
 // whether it replaced it, and the criterion.
@@ -106,83 +105,38 @@ Rows referenceTabu(Rows rows, int J, int P, int R, long long target, sensory::Se
     return leastRows;
 }
 
+// The walk's stated steps from e's design on the tracked criterion:
+// random exchanges that keep the sum of squares (recounted), accepted
+// downhill at a falling temperature; the best design seen into best.
+void referenceWalk(ExchangeDesign& e, int J, int P, int R, int critType, long long steps, bool keepDistinct,
+                   sensory::SeedStream& u, sensory::BestDesign& best) {
+    sensory::CriterionTracker tracker(P, R, critType);
+    if (!tracker.reset(e)) return;
+    double current = tracker.value(), temperature = critType == 1 ? 7e-5 : 2e-4;
+    if (!keepDistinct || e.distinctBlocks()) best.keepIfBetter(current, e);
+    const double cooling = std::pow(1e-7 / temperature, 1.0 / static_cast<double>(steps));
+    for (long long n = 0, attempts = 0; n < steps && attempts < 8 * steps; ++attempts) {
+        const int i = sensory::drawBelow(u, J), j = (i + 1 + sensory::drawBelow(u, J - 1)) % J;
+        e.listOutside(i, j);
+        const int m = static_cast<int>(e.outside());
+        if (m == 0) continue;
+        const int a = e.outsideI(at(sensory::drawBelow(u, m))), b = e.outsideJ(at(sensory::drawBelow(u, m)));
+        if (sumOfSquares(exchanged(e.blocks(), i, j, a, b, R), P, R) > e.sumOfSquares()) continue;
+        const double next = tracker.tryExchange(e, a, b);
+        ++n;
+        temperature *= cooling;
+        if (next < current && u.uniform() >= std::exp((next - current) / temperature)) continue;
+        e.exchange(i, j, a, b);
+        tracker.accept(e);
+        current = next;
+        if (!keepDistinct || e.distinctBlocks()) best.keepIfBetter(next, e);
+    }
+    // The tracked criterion, after hundreds of exchanges and rebuilds,
+    // against a fresh score from the eigenvalues.
+    EXPECT_NEAR(current, sensory::DesignScorer().score(critType, incidence(e.blocks(), P, R).get(), J, P, R), 1e-9);
+}
+
 }  // namespace
-
-TEST(DesignTargeting, TabuSearchRetracesItsStatedSteps) {
-    // The least sums whole pair counts allow: 10 x 3 places over 7
-    // products give 30 concurrences to 21 pairs (9 twos and 12 ones: 48),
-    // 17 x 3 over 11 give 51 to 55 pairs (51), 10 pairs of 6 meet 10 of 15
-    // pairs (10); each is reached, by tabu moves allowed for beating the
-    // least so far. 13 x 4 over 9 give 78 to 36 pairs (30 twos and 6 threes:
-    // 174), which replications of five and six keep out of reach: that
-    // search ends on its stall count.
-    std::mt19937 gen(4);
-    for (const auto& [J, P, R, least, reached] : {std::tuple{10, 7, 3, 48LL, true}, {17, 11, 3, 51LL, true}, {13, 9, 4, 174LL, false}, {10, 6, 2, 10LL, true}}) {
-        ExchangeDesign d(J, P, R);
-        d.load(stest::randomDesign(J, P, R, gen).get());
-        stest::Stream ours(J), theirs(J);
-        const Rows expected = referenceTabu(d.blocks(), J, P, R, least, theirs.draws);
-        EXPECT_EQ(sensory::ConcurrenceTabuSearch(J, P, R).run(d, least, untimed(), ours.draws), expected) << J;
-        EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform()) << J;
-        EXPECT_EQ(sumOfSquares(expected, P, R) == least, reached) << J;  // pair concurrences within one
-    }
-    // A spent clock is read every 16 moves, and only when the host asks.
-    const sensory::TargetingClock spent({-1, -1.0}), unasked({0, -1.0});
-    EXPECT_EQ(std::tuple(spent.outOfTime(15), spent.outOfTime(16), unasked.outOfTime(16)), std::tuple(false, true, false));
-}
-
-TEST(DesignTargeting, CriterionWalkRetracesItsStatedSteps) {
-    // The walk's own steps on the tracked criterion: random exchanges that
-    // keep the sum of squares, accepted downhill at a falling temperature.
-    // On the Fano plane every exchange raises the sum, so that walk runs out
-    // of draws with no step taken; on the hexagon of pairs some exchanges
-    // split it into two triangles, which score nothing.
-    std::mt19937 gen(6);
-    for (const auto& [J, P, R, critType, keepDistinct] :
-         {std::tuple{12, 8, 3, 1, false}, {12, 8, 3, 2, true}, {6, 6, 2, 2, false}, {7, 7, 3, 1, true}}) {
-        const auto start = J == 7   ? stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}})
-                           : J == 6 ? stest::fromBlocks(6, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}})
-                                    : stest::randomDesign(J, P, R, gen);
-        ExchangeDesign d(J, P, R), e(J, P, R);
-        for (ExchangeDesign* x : {&d, &e}) x->load(start.get());
-        stest::Stream ours(critType), theirs(critType);
-        const long long steps = 400;
-        sensory::BestDesign best;
-        sensory::CriterionWalk(J, P, R, critType).run(d, steps, keepDistinct, untimed(), ours.draws, best);
-        // The same steps, written out.
-        sensory::CriterionTracker tracker(P, R, critType);
-        ASSERT_TRUE(tracker.reset(e));
-        double current = tracker.value(), bestValue = current, temperature = critType == 1 ? 7e-5 : 2e-4;
-        Rows bestRows = e.blocks();
-        const double cooling = std::pow(1e-7 / temperature, 1.0 / steps);
-        sensory::SeedStream& u = theirs.draws;
-        for (long long n = 0, attempts = 0; n < steps && attempts < 8 * steps; ++attempts) {
-            const int i = sensory::drawBelow(u, J), j = (i + 1 + sensory::drawBelow(u, J - 1)) % J;
-            e.listOutside(i, j);
-            const int m = static_cast<int>(e.outside());
-            if (m == 0) continue;
-            const int a = e.outsideI(at(sensory::drawBelow(u, m))), b = e.outsideJ(at(sensory::drawBelow(u, m)));
-            if (sumOfSquares(exchanged(e.blocks(), i, j, a, b, R), P, R) > e.sumOfSquares()) continue;
-            const double next = tracker.tryExchange(e, a, b);
-            ++n;
-            temperature *= cooling;
-            if (next < current && u.uniform() >= std::exp((next - current) / temperature)) continue;
-            e.exchange(i, j, a, b);
-            tracker.accept(e);
-            current = next;
-            if (next > bestValue && (!keepDistinct || e.distinctBlocks())) bestValue = next, bestRows = e.blocks();
-        }
-        // The tracked criterion, after hundreds of exchanges and rebuilds,
-        // against a fresh score from the eigenvalues.
-        const auto scored = [&](const Rows& rows) { return sensory::DesignScorer().score(critType, incidence(rows, P, R).get(), J, P, R); };
-        EXPECT_NEAR(current, scored(e.blocks()), 1e-9);
-        EXPECT_NEAR(bestValue, scored(bestRows), 1e-9);
-        EXPECT_EQ(best.value, bestValue) << J << " " << critType;
-        EXPECT_EQ(best.blocks, bestRows);
-        EXPECT_EQ(d.blocks(), e.blocks());
-        EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform());
-    }
-}
 
 namespace {
 
@@ -233,43 +187,56 @@ TEST(DesignTargeting, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
     EXPECT_EQ(std::pair(sensory::CyclicFamily(23, 23, 10).best(1, rows), sensory::CyclicFamily(24, 24, 10).best(1, rows)), std::pair(true, false));
 }
 
-TEST(DesignTargeting, TargetingRunsItsRoundsAndTheCyclicCandidate) {
+TEST(DesignTargeting, RetracesItsStatedSteps) {
     // Six rounds from the start, the later ones after J random exchanges,
-    // each a tabu search and a walk sharing the walks' work, then a walk from
-    // the best cyclic candidate; the best design replaces the start only if
-    // it scores higher. Then on a start whose only repeated block is the
-    // last row's, repeats are allowed.
+    // each a tabu search and a walk sharing the walks' work, then a walk
+    // from the best cyclic candidate; the best design replaces the start
+    // only if it scores higher. The least sums whole pair counts allow: 15
+    // x 4 places over 10 products give 90 concurrences to 45 pairs (180), 13
+    // x 4 over 9 give 78 to 36 pairs (30 twos and 6 threes: 174), which
+    // replications of five and six keep out of reach: those searches end on
+    // their stall count. On the Fano plane every exchange raises the sum,
+    // so its walk runs out of draws with no step taken; on the hexagon of
+    // pairs some exchanges split it into two triangles, which score nothing.
     std::mt19937 gen(12);
-    for (const auto& [J, P, R, critType] : {std::tuple{15, 10, 4, 1}, {15, 10, 4, 2}, {9, 7, 3, 1}}) {
-        auto start = stest::randomDesign(J, P, R, gen);
-        const bool distinct = J != 9;
-        for (int p = 1; p <= P && !distinct; ++p) start->vbset(J, p, start->vbget(1, p));
+    for (const auto& [J, P, R, critType, least] : {std::tuple{15, 10, 4, 1, 180LL}, {15, 10, 4, 2, 180LL}, {13, 9, 4, 1, 174LL},
+                                                 {7, 7, 3, 1, 21LL}, {6, 6, 2, 2, 6LL}}) {
+        const auto start = J == 7   ? stest::fromBlocks(7, {{1, 2, 3}, {1, 4, 5}, {1, 6, 7}, {2, 4, 6}, {2, 5, 7}, {3, 4, 7}, {3, 5, 6}})
+                           : J == 6 ? stest::fromBlocks(6, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}})
+                                    : stest::randomDesign(J, P, R, gen);
         const auto given = stest::copyOf(*start);
         stest::Stream ours(5), theirs(5);
         sensory::SeedStream& u = theirs.draws;
-        double crit = sensory::DesignScorer().score(critType, start.get(), J, P, R), startCrit = crit;
+        double crit = 0;
         sensory::DesignScorer scorer;
         const bool replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, start.get(), &crit, ours.draws, scorer);
-        ExchangeDesign d(J, P, R);
-        sensory::ConcurrenceTabuSearch tabu(J, P, R);
-        sensory::CriterionWalk walk(J, P, R, critType);
+        ExchangeDesign e(J, P, R);
         sensory::BestDesign best;
+        const long long steps = sensory::CriterionWalk(J, P, R, critType).stepsOfWork() / 6;
         for (int round = 0; round < 6; ++round) {
-            d.load(given.get());
-            sensory::RandomExchange e{};
-            for (int n = 0; n < J * (round > 0); ++n)
-                if (sensory::drawExchange(d, J, u, e)) d.exchange(e.i, e.j, d.outsideI(e.s), d.outsideJ(e.t));
-            d.restore(tabu.run(d, sensory::leastSumOfSquares(P * (P - 1) / 2, J * R * (R - 1) / 2), untimed(), u));
-            walk.run(d, walk.stepsOfWork() / 6, distinct, untimed(), u, best);
+            e.load(given.get());
+            for (int n = 0; n < J * (round > 0); ++n) {
+                const int i = sensory::drawBelow(u, J), j = (i + 1 + sensory::drawBelow(u, J - 1)) % J;
+                e.listOutside(i, j);
+                const int m = static_cast<int>(e.outside());
+                if (m == 0) continue;
+                const int a = e.outsideI(at(sensory::drawBelow(u, m))), b = e.outsideJ(at(sensory::drawBelow(u, m)));
+                e.exchange(i, j, a, b);
+            }
+            e.restore(referenceTabu(e.blocks(), J, P, R, least, u));
+            EXPECT_TRUE(J == 13 || e.sumOfSquares() == least);  // pair concurrences within one
+            referenceWalk(e, J, P, R, critType, steps, true, u, best);
         }
         Rows cyclic;
-        if (sensory::CyclicFamily(J, P, R).best(critType, cyclic)) d.restore(cyclic), walk.run(d, walk.stepsOfWork() / 6, distinct, untimed(), u, best);
-        const double bestCrit = sensory::DesignScorer().score(critType, incidence(best.blocks, P, R).get(), J, P, R);
-        ASSERT_EQ(replaced, bestCrit > startCrit) << J;
-        EXPECT_EQ(crit, std::max(bestCrit, startCrit));
-        for (int j = 1; j <= J && replaced; ++j) EXPECT_EQ(stest::rowOf(*start, j, P), stest::rowOf(*incidence(best.blocks, P, R), j, P));
-        EXPECT_EQ(ours.draws.uniform(), u.uniform());
+        if (sensory::CyclicFamily(J, P, R).best(critType, cyclic)) e.restore(cyclic), referenceWalk(e, J, P, R, critType, steps, true, u, best);
+        ASSERT_TRUE(replaced) << J;
+        EXPECT_EQ(crit, sensory::DesignScorer().score(critType, incidence(best.blocks, P, R).get(), J, P, R));
+        for (int j = 1; j <= J; ++j) EXPECT_EQ(stest::rowOf(*start, j, P), stest::rowOf(*incidence(best.blocks, P, R), j, P)) << J;
+        EXPECT_EQ(ours.draws.uniform(), u.uniform()) << J;
     }
+    // A spent clock is read every 16 moves, and only when the host asks.
+    const sensory::TargetingClock spent({-1, -1.0}), unasked({0, -1.0});
+    EXPECT_EQ(std::tuple(spent.outOfTime(15), spent.outOfTime(16), unasked.outOfTime(16)), std::tuple(false, true, false));
 }
 
 TEST(DesignTargeting, ConnectsAnEvenStartAndKeepsItsReplications) {
@@ -304,19 +271,6 @@ TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
                                        {20, 30, 6, 0.87629, 0.87542}, {12, 18, 4, 0.815414, 0.812808}})
         for (int critType : {1, 2})
             EXPECT_GE(stest::Search(J, P, R, 0, 0, critType, 7).maxcrit, (critType == 1 ? D : A) - 5e-7) << P;
-    // Pairs of 6 products for 7 judges: the best of every such design with
-    // replications within one, scored one by one, is what the stage returns.
-    const auto pairs = stest::subsets(6, 2);
-    std::mt19937 gen(2);
-    for (int critType : {1, 2}) {
-        double best = num::kNoValue;
-        for (const auto& pick : stest::subsets(15, 7)) {
-            matrixInt M(7, 6, 0);
-            for (int j = 0; j < 7; ++j) for (int p : pairs[static_cast<std::size_t>(pick[static_cast<std::size_t>(j)] - 1)]) M.vbset(j + 1, p, 1);
-            if (stest::spread(stest::columnSums(M, 7, 6)) <= 1) best = std::max(best, sensory::DesignScorer().score(critType, &M, 7, 6, 2));
-        }
-        EXPECT_NEAR(target(stest::randomDesign(7, 6, 2, gen).get(), 7, 6, 2, critType, 7).second, best, 1e-12) << critType;
-    }
 }
 
 TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
