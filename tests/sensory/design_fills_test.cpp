@@ -53,13 +53,13 @@ TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
             EXPECT_EQ(rowOf(M, 23, 5), std::vector<int>{5});
         }
     }
-    // The last row takes what is still owed, beside what it held.
-    matrixInt last(2, 4, 0);
+    // The last row takes what is still owed, beside what it held; nothing owed is nothing taken.
+    matrixInt last(2, 5, 0);
     last.vbset(2, 2, 1);
-    matrix owed(4, 1, 0.0);
+    matrix owed(5, 1, 0.0);
     owed.vbset(1, 1.0), owed.vbset(3, -1.0), owed.vbset(4, 2.0);
-    GetLastRowJPMat(&owed, 2, 4, &last);
-    EXPECT_EQ(rowOf(last, 2, 4), (std::vector<int>{1, 2, 4}));
+    GetLastRowJPMat(&owed, 2, 5, &last);
+    EXPECT_EQ(rowOf(last, 2, 5), (std::vector<int>{1, 2, 4}));
     EXPECT_EQ(rowOf(last, 1, 4), std::vector<int>{});
 }
 
@@ -135,13 +135,14 @@ struct Replay {
     std::vector<double> left;
 };
 
-// The marginal fills, row by row. With one draw per row: one block among the
-// pool's subsets. By random trials: a trial takes the first entries of a
-// drawn permutation of the pool; it becomes the best when it is no worse in
-// mean overlap with the earlier rows and in the variance of the pair
-// concurrences, and strictly better in one of them or in the overlap
-// variance; a row ends after 100 trials in a row that are not.
-Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left, int seed) {
+// The marginal fills, row by row. With one draw per row (patience 0): one
+// block among the pool's subsets. By random trials: a trial takes the first
+// entries of a drawn permutation of the pool; it becomes the best when it is
+// no worse in mean overlap with the earlier rows and in the variance of the
+// pair concurrences, and strictly better in one of them or in the overlap
+// variance; a row ends after `patience` trials in a row that are not (100,
+// or 1 once the fill is out of time).
+Replay replayFill(int patience, int rows, int P, int R, std::vector<double> left, int seed) {
     stest::Stream seeds(seed);
     matrixInt permutation(P, 1, 0);
     Replay out;
@@ -149,14 +150,14 @@ Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left,
     const auto in = [](const std::vector<int>& row, int p) { return std::count(row.begin(), row.end(), p); };
     for (int j = 0; j < rows; ++j) {
         const Lists l(left, R);
-        std::vector<int> best = trials ? std::vector<int>{} : l.fixed;
-        if (!trials) {
+        std::vector<int> best = patience > 0 ? std::vector<int>{} : l.fixed;
+        if (patience == 0) {
             const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
             for (int i : choices[static_cast<std::size_t>(seeds.draws.uniform() * static_cast<double>(choices.size()))])
                 best.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
         }
         double bestMean = P, bestVar = static_cast<double>(P) * P, bestCo = rows;
-        for (int failures = 0; trials && failures < 100;) {
+        for (int failures = 0; failures < patience;) {
             seeds.draws.permutation(static_cast<int>(l.pool.size()), &permutation);
             std::vector<int> trial = l.fixed;
             for (int k = 1; k <= l.needed; ++k) trial.push_back(l.pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);
@@ -195,32 +196,35 @@ TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
         {5, 3, {4, 4, 4, 3}}, {2, 3, {0, 0, -1, -1, -1}}, {8, 3, {4, 4, 4, 3, 3, 3, 3}}};
     for (const auto& [rows, R, owed] : cases)
         for (int s = 1; s <= 3; ++s)
-            for (bool trials : {false, true}) {
+            for (int patience : {0, 100, 1}) {
                 int nRows = rows, P = static_cast<int>(owed.size()), iR = R;
                 stest::Stream seeds(s);
                 double crit = 0;
                 matrixInt rest(rows, P, 0);
                 matrix remaining(P, 1, 0.0);
+                sensory::DesignScorer scorer;
                 for (int p = 1; p <= P; ++p) remaining.vbset(p, owed[static_cast<std::size_t>(p - 1)]);
-                if (trials) {
+                if (patience == 1)  // out of time from the start
+                    crit = sensory::fillByMarginalTrials(1, rows, P, R, 2, &rest, &remaining, seeds.draws, scorer, [] { return true; });
+                else if (patience == 100)
                     RercursiveTableFill24(1, rows, P, R, 2, &rest, &remaining, &crit, &seeds.seed, &seeds.init, &seeds.out);
-                } else {
+                else
                     RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seeds.seed, &seeds.init,
                                           &seeds.out);
-                }
-                const Replay expected = replayFill(trials, rows, P, R, owed, s);
+                const Replay expected = replayFill(patience, rows, P, R, owed, s);
                 for (int j = 1; j <= rows; ++j)
-                    EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << trials << " seed " << s;
+                    EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << patience << " seed " << s;
                 for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), expected.left[static_cast<std::size_t>(p - 1)]);
                 EXPECT_TRUE(stest::sameBits(crit, sensory::DesignScorer().score(2, &rest, rows, P, R)));
             }
-    // Shapes no block fits and a missing criterion leave everything untouched.
+    // Shapes no block fits and a missing criterion or block table leave everything untouched.
     matrixInt rest(2, 3, 0);
     matrix remaining(3, 1, 1.0), table(1, 1, 0.0);
     StoreAllCombinesJPMat(&rest, 3, 4, 1);
     double crit = 5;
     stest::Stream seeds(1);
     distinctFill(1, 2, 3, 4, 0, &rest, &table, &crit, seeds);
+    distinctFill(1, 2, 3, 2, 3, &rest, nullptr, &crit, seeds);
     int nRest = 2, P = 3, R = 2;
     RercursiveTableFill23(0, 1, nRest, P, R, 0, 1, 0, &rest, &remaining, nullptr, &seeds.seed, &seeds.init, &seeds.out);
     EXPECT_EQ(crit, 5);

@@ -6,6 +6,7 @@
 #include "services/numeric.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -49,10 +50,14 @@ TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
     double maxcrit = 9;
     short found = 9, init = -1;
     int seed = 1, oSeed = 0;
-    EXPECT_EQ(GetJPMatForMarg(6, 4, 2, 1, 0, 0, &m, &JPMat, nullptr, &found, &seed, &init, &oSeed), 0);
-    EXPECT_EQ(GetJPMatForMarg(6, 4, 2, 1, 0, 0, &m, &JPMat, &maxcrit, &found, &seed, &init, nullptr), 0);
-    EXPECT_EQ(stest::columnSums(JPMat, 6, 4), std::vector<int>(4, 30));
+    for (int missing = 0; missing < 3; ++missing)  // a shape that searches, with no criterion, flag or seed out
+        GetJPMatForMarg(5, 4, 2, 1, 0, 0, &m, &JPMat, missing == 0 ? nullptr : &maxcrit, missing == 1 ? nullptr : &found, &seed, &init, missing == 2 ? nullptr : &oSeed);
     EXPECT_EQ(maxcrit, 9);
+    // No judge, or blocks of no product or of more than there are: no design and
+    // no value (read, then the marker put back).
+    for (const auto& [J, R] : {std::pair{0, 2}, {6, 0}, {6, 5}})
+        EXPECT_EQ((GetJPMatForMarg(J, 4, R, 1, 0, 0, &m, &JPMat, &maxcrit, &found, &seed, &init, &oSeed), std::exchange(maxcrit, 9)), num::kNoValue);
+    EXPECT_EQ(stest::columnSums(JPMat, 6, 4), std::vector<int>(4, 30));
     EXPECT_EQ(found, 9);
 }
 
@@ -62,10 +67,10 @@ TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {
     EXPECT_EQ(stest::columnSums(*Search(1, 7, 3, 0).JPMat, 1, 7), (std::vector<int>{1, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(stest::columnSums(*Search(3, 10, 3, 0).JPMat, 3, 10), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
     const int cases[][3] = {{5, 4, 3},  {10, 6, 3}, {13, 9, 4}, {12, 8, 2}, {30, 20, 6}, {9, 4, 2},
-                            {30, 25, 5}, {2, 9, 4},  {4, 13, 3}, {1, 2, 1},  {3, 8, 2}};
+                            {30, 25, 5}, {2, 9, 4},  {4, 13, 3}, {1, 2, 1},  {3, 8, 2}, {3, 1, 1}};
     for (const auto& c : cases)
         for (short timeStop : {0, -1}) {
-            Search s(c[0], c[1], c[2], timeStop, 0.1);
+            Search s(c[0], c[1], c[2], timeStop, timeStop == 0 ? 1e9 : 0.1);  // untimed: the budget is ignored
             stest::expectBlocksOfSize(*s.JPMat, c[0], c[1], c[2]);
             const std::vector<int> sums = stest::columnSums(*s.JPMat, c[0], c[1]);
             // The randomised fills follow the marginals; the fill over distinct blocks need not.
