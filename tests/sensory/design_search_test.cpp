@@ -44,7 +44,7 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     EXPECT_EQ(three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4), 1);
 }
 
-TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
+TEST(DesignSearch, RefusedCallsLeaveEverythingAndALoneJudgeTakesWhatIsOwed) {
     matrix m(4, 1, 3.0);
     matrixInt JPMat(6, 4, 5);
     double maxcrit = 9;
@@ -59,12 +59,14 @@ TEST(DesignSearch, MissingOutputsAreRefusedUntouched) {
         EXPECT_EQ((GetJPMatForMarg(J, 4, R, 1, 0, 0, &m, &JPMat, &maxcrit, &found, &seed, &init, &oSeed), std::exchange(maxcrit, 9)), num::kNoValue);
     EXPECT_EQ(stest::columnSums(JPMat, 6, 4), std::vector<int>(4, 30));
     EXPECT_EQ(found, 9);
+    // One judge owing products 3 and 4 takes them, and no disjoint group besides.
+    m.vbset(1, 0.0), m.vbset(2, 0.0);
+    GetJPMatForMarg(1, 4, 2, 1, 0, 0, &m, &JPMat, &maxcrit, &found, &seed, &init, &oSeed);
+    EXPECT_EQ(stest::rowOf(JPMat, 1, 4), (std::vector<int>{3, 4}));
 }
 
 TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {
-    // Every marginal 1: the last judge takes the lowest-numbered products
-    // still owed, after the disjoint groups before it.
-    EXPECT_EQ(stest::columnSums(*Search(1, 7, 3, 0).JPMat, 1, 7), (std::vector<int>{1, 1, 1, 0, 0, 0, 0}));
+    // Every marginal 1: the judges take disjoint groups in product order.
     EXPECT_EQ(stest::columnSums(*Search(3, 10, 3, 0).JPMat, 3, 10), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
     const int cases[][3] = {{5, 4, 3},  {10, 6, 3}, {13, 9, 4}, {12, 8, 2}, {30, 20, 6}, {9, 4, 2},
                             {30, 25, 5}, {2, 9, 4},  {4, 13, 3}, {1, 2, 1},  {3, 8, 2}, {3, 1, 1}};
