@@ -37,8 +37,7 @@ TEST(DesignSearch, RowsFixedWithoutSearch) {
     Search complete(3, 4, 4, 0);  // complete blocks: efficiency 1
     EXPECT_EQ(stest::columnSums(*complete.JPMat, 3, 4), std::vector<int>(4, 3));
     EXPECT_NEAR(complete.maxcrit, 1.0, 1e-12);
-    Search apart(2, 4, 2, 0);
-    EXPECT_EQ(apart.maxcrit, num::kNoValue);
+    EXPECT_EQ(Search(2, 4, 2, 0).maxcrit, num::kNoValue);  // two disjoint blocks: no connected design
     Search three(3, 4, 2, 0);
     EXPECT_EQ(three.JPMat->vbget(3, 1) + three.JPMat->vbget(3, 2), 1);  // one product of each disjoint group
     EXPECT_EQ(three.JPMat->vbget(3, 3) + three.JPMat->vbget(3, 4), 1);

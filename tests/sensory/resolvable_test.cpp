@@ -107,14 +107,16 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
     EXPECT_EQ(std::tie(single.resolv, single.groupSize), std::tuple(int16_t{-1}, 2));
     EXPECT_TRUE(single.groupsBalanced(2) && single.rowsMovedTogether());
     single.groupSize = -5;
-    Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
-                           &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
-    EXPECT_EQ(single.groupSize, 2);
+    Cpp_FindClosestResolve(0, 4, 4, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
+                           &single.seedInit, &single.oSeed);  // no judges and R = P, yet the group size is told
+    EXPECT_EQ(single.groupSize, 1);
 }
 
 TEST(Resolvable, RowShuffleMovesSecondMatrixOnlyWithTheSameRows) {
     Design d(6, 3, 2);
     const std::vector<int32_t> jr = d.jr;
+    matrixInt JP(6, 3, d.jp.data(), true);
+    RandomPerMuteRow(&JP, 6, 3, nullptr, 6, 2, &d.seed, &d.seedInit, &d.oSeed);  // no second matrix: refused, never read
     Cpp_RandomPerMuteRow(d.jp.data(), 6, 3, d.jr.data(), 4, 3, &d.seed, &d.seedInit, &d.oSeed);  // 4 x 3 of jr's 12
     EXPECT_EQ(d.jr, jr);
     EXPECT_FALSE(d.rowsMovedTogether());
@@ -130,13 +132,14 @@ TEST(Resolvable, FurtherOccasionsRotateEachGroupByOccasionMinusOne) {
     EXPECT_EQ(occasion(3), (std::vector<int32_t>{2, 3, 1, 5, 6, 4, 7}));
     EXPECT_EQ(occasion(4), std::vector<int32_t>(J, 0));  // beyond the group size
     EXPECT_EQ(std::vector<int32_t>(jp.begin() + J, jp.begin() + 2 * J), occasion(2));
-    // Orders holding more occasions than the incidence still receive theirs;
-    // a missing matrix leaves the other alone.
-    std::vector<int32_t> orders{1, 2, 3, 0, 0, 0, 0, 0, 0}, incidence{1, 1, 1};
-    matrixInt JR(3, 3, orders.data(), true), JP(3, 1, incidence.data(), true);
-    FindResolvableMulti(3, 1, 1, 3, &JR, &JP, 3);
-    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
-    FindResolvableMulti(3, 1, 1, 3, nullptr, &JP, 3);
-    FindResolvableMulti(3, 1, 1, 3, &JR, nullptr, 3);
-    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
+    // Orders holding more occasions than the incidence, or the incidence more
+    // than the orders, still receive theirs; a missing matrix leaves the other alone.
+    for (int ordersWider : {1, 0}) {
+        std::vector<int32_t> occasions[2] = {{1, 2, 3, 0, 0, 0, 0, 0, 0}, {1, 2, 3, 0, 0, 0}};
+        matrixInt wide(3, 3, occasions[0].data(), true), narrow(3, 2, occasions[1].data(), true);
+        FindResolvableMulti(3, 1, 1, 3, ordersWider ? &wide : &narrow, ordersWider ? &narrow : &wide, 3);
+        FindResolvableMulti(3, 1, 1, 3, nullptr, &wide, 3);
+        FindResolvableMulti(3, 1, 1, 3, &wide, nullptr, 3);
+        EXPECT_EQ(occasions[0], (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1})) << ordersWider;
+    }
 }
