@@ -95,7 +95,7 @@ TEST(DesignSearch, RefinementKeepsEveryColumnSum) {
         int seed = 99, oSeed = 0;
         MetropolisHastings(12, 7, 3, C, 2, 0, 0, 0, M.get(), &crit, &stop, 0, &seed, &init, &oSeed);
         EXPECT_EQ(stop, -1);  // untimed: one sweep
-        EXPECT_GE(crit, start);
+        EXPECT_GT(crit, start);  // these random starts are far from optimal: a sweep that moves improves them
         EXPECT_EQ(stest::columnSums(*M, 12, 7), before);
         EXPECT_EQ(crit, sensory::DesignScorer().score(2, M.get(), 12, 7, 3));
     }
