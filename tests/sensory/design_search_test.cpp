@@ -6,7 +6,6 @@
 #include "services/numeric.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 
