@@ -38,6 +38,8 @@ TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
         }
         sensory::writeRow(&row, 1, n, std::vector<int>(all[0].begin(), all[0].end() - 1));
         EXPECT_EQ(sensory::blockRank(&row, 1, n, k, &comb), 0.0);  // too few products
+        sensory::writeRow(&row, 1, n, subsets(n, n)[0]);             // more than a block: its first k, block 1
+        EXPECT_EQ(sensory::blockRank(&row, 1, n, k, &comb), 1.0);
     }
     // Whole replicates: every block in order, once per replicate; cells are
     // only set, and rows past the matrix are left out.
