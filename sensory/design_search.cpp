@@ -71,7 +71,9 @@ private:
             for (int p = 1; p <= iP_; ++p) remaining_->vbset(p, remaining_->vbget(p) - perProduct);
         }
         completeLastRow(nFull_, maxcrit);
-        const int groups = std::min(iP_ / iR_, nRest_);
+        // A last row just taken from the marginals gets no group on top of it:
+        // the two differ whenever the marginals do not favour the first products.
+        const int groups = nFull_ >= iJ_ - 1 ? 0 : std::min(iP_ / iR_, nRest_);
         for (int t = 1; t <= groups; ++t)
             for (int p = (t - 1) * iR_ + 1; p <= t * iR_; ++p) {
                 JPMat_->vbset(nFull_ + t, p, 1);

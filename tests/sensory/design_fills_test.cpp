@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 namespace {
 
@@ -39,6 +38,8 @@ TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
         }
         sensory::writeRow(&row, 1, n, std::vector<int>(all[0].begin(), all[0].end() - 1));
         EXPECT_EQ(sensory::blockRank(&row, 1, n, k, &comb), 0.0);  // too few products
+        sensory::writeRow(&row, 1, n, subsets(n, n)[0]);             // more than a block: its first k, block 1
+        EXPECT_EQ(sensory::blockRank(&row, 1, n, k, &comb), 1.0);
     }
     // Whole replicates: every block in order, once per replicate; cells are
     // only set, and rows past the matrix are left out.
@@ -53,13 +54,13 @@ TEST(DesignFills, BlocksAreTheSubsetsInLexicographicOrder) {
             EXPECT_EQ(rowOf(M, 23, 5), std::vector<int>{5});
         }
     }
-    // The last row takes what is still owed, beside what it held.
-    matrixInt last(2, 4, 0);
+    // The last row takes what is still owed, beside what it held; nothing owed is nothing taken.
+    matrixInt last(2, 5, 0);
     last.vbset(2, 2, 1);
-    matrix owed(4, 1, 0.0);
+    matrix owed(5, 1, 0.0);
     owed.vbset(1, 1.0), owed.vbset(3, -1.0), owed.vbset(4, 2.0);
-    GetLastRowJPMat(&owed, 2, 4, &last);
-    EXPECT_EQ(rowOf(last, 2, 4), (std::vector<int>{1, 2, 4}));
+    GetLastRowJPMat(&owed, 2, 5, &last);
+    EXPECT_EQ(rowOf(last, 2, 5), (std::vector<int>{1, 2, 4}));
     EXPECT_EQ(rowOf(last, 1, 4), std::vector<int>{});
 }
 
@@ -71,12 +72,10 @@ TEST(DesignFills, DistinctBlockFillUsesEveryBlockOnceAndBreaksTiesByDraws) {
     double crit = 0;
     stest::Stream seeds(4);
     const int firstFree = distinctFill(1, 20, 6, 3, 20, &all, &table, &crit, seeds);
-    std::set<std::vector<int>> blocks;
-    for (int j = 1; j <= 20; ++j) blocks.insert(rowOf(all, j, 6));
-    EXPECT_EQ(blocks.size(), 20u);
     EXPECT_EQ(rowOf(all, 1, 6), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(rowOf(all, 2, 6), (std::vector<int>{4, 5, 6}));
-    for (int j = 1; j < 20; ++j) EXPECT_EQ(table.vbget(static_cast<int>(sensory::blockRank(&all, j, 6, 3, &comb))), j);
+    // Each row's block is marked with that row, so no two rows share one; the last row marks none.
+    for (int j = 1; j <= 20; ++j) EXPECT_EQ(table.vbget(static_cast<int>(sensory::blockRank(&all, j, 6, 3, &comb))), j % 20);
     EXPECT_EQ(firstFree, sensory::blockRank(&all, 20, 6, 3, &comb));  // the one block left free
     EXPECT_NEAR(crit, 2.0 * 6 / (5.0 * 3), 1e-12);
     // Rows {1,2} and {3,4} hold blocks 1 and 6; the third row's four free
@@ -135,13 +134,14 @@ struct Replay {
     std::vector<double> left;
 };
 
-// The marginal fills, row by row. With one draw per row: one block among the
-// pool's subsets. By random trials: a trial takes the first entries of a
-// drawn permutation of the pool; it becomes the best when it is no worse in
-// mean overlap with the earlier rows and in the variance of the pair
-// concurrences, and strictly better in one of them or in the overlap
-// variance; a row ends after 100 trials in a row that are not.
-Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left, int seed) {
+// The marginal fills, row by row. With one draw per row (patience 0): one
+// block among the pool's subsets. By random trials: a trial takes the first
+// entries of a drawn permutation of the pool; it becomes the best when it is
+// no worse in mean overlap with the earlier rows and in the variance of the
+// pair concurrences, and strictly better in one of them or in the overlap
+// variance; a row ends after `patience` trials in a row that are not (100,
+// or 1 once the fill is out of time).
+Replay replayFill(int patience, int rows, int P, int R, std::vector<double> left, int seed) {
     stest::Stream seeds(seed);
     matrixInt permutation(P, 1, 0);
     Replay out;
@@ -149,14 +149,14 @@ Replay replayFill(bool trials, int rows, int P, int R, std::vector<double> left,
     const auto in = [](const std::vector<int>& row, int p) { return std::count(row.begin(), row.end(), p); };
     for (int j = 0; j < rows; ++j) {
         const Lists l(left, R);
-        std::vector<int> best = trials ? std::vector<int>{} : l.fixed;
-        if (!trials) {
+        std::vector<int> best = patience > 0 ? std::vector<int>{} : l.fixed;
+        if (patience == 0) {
             const auto choices = subsets(static_cast<int>(l.pool.size()), l.needed);
             for (int i : choices[static_cast<std::size_t>(seeds.draws.uniform() * static_cast<double>(choices.size()))])
                 best.push_back(l.pool[static_cast<std::size_t>(i - 1)]);
         }
         double bestMean = P, bestVar = static_cast<double>(P) * P, bestCo = rows;
-        for (int failures = 0; trials && failures < 100;) {
+        for (int failures = 0; failures < patience;) {
             seeds.draws.permutation(static_cast<int>(l.pool.size()), &permutation);
             std::vector<int> trial = l.fixed;
             for (int k = 1; k <= l.needed; ++k) trial.push_back(l.pool[static_cast<std::size_t>(permutation.vbget(k) - 1)]);
@@ -195,32 +195,35 @@ TEST(DesignFills, MarginalFillsServeTheMarginalsByTheirStatedChoices) {
         {5, 3, {4, 4, 4, 3}}, {2, 3, {0, 0, -1, -1, -1}}, {8, 3, {4, 4, 4, 3, 3, 3, 3}}};
     for (const auto& [rows, R, owed] : cases)
         for (int s = 1; s <= 3; ++s)
-            for (bool trials : {false, true}) {
+            for (int patience : {0, 100, 1}) {
                 int nRows = rows, P = static_cast<int>(owed.size()), iR = R;
                 stest::Stream seeds(s);
                 double crit = 0;
                 matrixInt rest(rows, P, 0);
                 matrix remaining(P, 1, 0.0);
+                sensory::DesignScorer scorer;
                 for (int p = 1; p <= P; ++p) remaining.vbset(p, owed[static_cast<std::size_t>(p - 1)]);
-                if (trials) {
+                if (patience == 1)  // out of time from the start
+                    crit = sensory::fillByMarginalTrials(1, rows, P, R, 2, &rest, &remaining, seeds.draws, scorer, [] { return true; });
+                else if (patience == 100)
                     RercursiveTableFill24(1, rows, P, R, 2, &rest, &remaining, &crit, &seeds.seed, &seeds.init, &seeds.out);
-                } else {
+                else
                     RercursiveTableFill23(0, 1, nRows, P, iR, 0, 2, 0, &rest, &remaining, &crit, &seeds.seed, &seeds.init,
                                           &seeds.out);
-                }
-                const Replay expected = replayFill(trials, rows, P, R, owed, s);
+                const Replay expected = replayFill(patience, rows, P, R, owed, s);
                 for (int j = 1; j <= rows; ++j)
-                    EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << trials << " seed " << s;
+                    EXPECT_EQ(rowOf(rest, j, P), expected.rows[static_cast<std::size_t>(j - 1)]) << patience << " seed " << s;
                 for (int p = 1; p <= P; ++p) EXPECT_EQ(remaining.vbget(p), expected.left[static_cast<std::size_t>(p - 1)]);
                 EXPECT_TRUE(stest::sameBits(crit, sensory::DesignScorer().score(2, &rest, rows, P, R)));
             }
-    // Shapes no block fits and a missing criterion leave everything untouched.
+    // Shapes no block fits and a missing criterion or block table leave everything untouched.
     matrixInt rest(2, 3, 0);
     matrix remaining(3, 1, 1.0), table(1, 1, 0.0);
     StoreAllCombinesJPMat(&rest, 3, 4, 1);
     double crit = 5;
     stest::Stream seeds(1);
     distinctFill(1, 2, 3, 4, 0, &rest, &table, &crit, seeds);
+    distinctFill(1, 2, 3, 2, 3, &rest, nullptr, &crit, seeds);
     int nRest = 2, P = 3, R = 2;
     RercursiveTableFill23(0, 1, nRest, P, R, 0, 1, 0, &rest, &remaining, nullptr, &seeds.seed, &seeds.init, &seeds.out);
     EXPECT_EQ(crit, 5);
@@ -236,7 +239,7 @@ TEST(DesignFills, CooccurrenceCountsAddUpAndTheirVarianceIsThePopulationOne) {
     GetCooccurrenceMat(M.get(), P, 1, J + 5, &all);  // rows past the matrix hold nothing
     GetCooccurrenceMat(M.get(), P, 1, 4, &parts);
     GetCooccurrenceMat(M.get(), P, 5, J, &parts);
-    GetCooccurrenceMat(M.get(), P, 6, 5, &parts);  // an empty range
+    GetCooccurrenceMat(nullptr, P, 1, J, &parts);  // no design: nothing added, nothing read
     std::vector<double> below;  // the counts below the diagonal
     for (int a = 1; a <= P; ++a)
         for (int b = 1; b <= P; ++b) {

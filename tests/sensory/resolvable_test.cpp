@@ -62,13 +62,14 @@ TEST(Resolvable, ConsecutiveReplicatesResolveAtOnceWithoutDrawing) {
 
 TEST(Resolvable, ShuffledDesignFindsItsGroupingAndMovesOrdersAlong) {
     // J / P whole: orders move with the judges. 6 x 3: r = 4, g = 2, groups of 3 holding every product twice.
-    // The closest arrangement of 12 x 6 groups judges sharing no product in threes.
-    for (auto [J, P, tries, closest] : {std::tuple{10, 5, 500, false}, {6, 3, 200, false}, {12, 6, 200, true}}) {
-        Design d(J, P, 2);
+    // The closest arrangement of 12 x 6 groups judges sharing no product in threes. 8 x 4 by 3: r = 6 is no
+    // multiple of 8, nor is 6/2, so g = 6/3 = 2 groups of 4, each tasting every product 3 times.
+    for (auto [J, P, R, tries, closest] : {std::tuple{10, 5, 2, 500, false}, {6, 3, 2, 200, false}, {12, 6, 2, 200, true}, {8, 4, 3, 200, false}}) {
+        Design d(J, P, R);
         d.shuffle();
         ASSERT_TRUE(d.rowsMovedTogether());
         if (closest)
-            Cpp_FindClosestResolve(J, P, 2, tries, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit,
+            Cpp_FindClosestResolve(J, P, R, tries, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit,
                                    &d.oSeed);
         else
             d.transResolve(tries);
@@ -84,8 +85,8 @@ TEST(Resolvable, InputsThatWouldDivideByZeroChangeNothing) {
     const std::vector<int32_t> jp = d.jp, jr = d.jr;
     Cpp_TransResolve(6, 0, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.resolv, &d.seed, &d.seedInit, &d.oSeed);
     EXPECT_EQ(d.resolv, 0);
-    for (int P : {0, 1})  // P = 1 < R: group size 0
-        Cpp_FindClosestResolve(6, P, 2, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
+    for (auto [P, R] : {std::pair{0, 2}, {1, 2}, {4, 0}})  // P = 1 < R: group size 0; R = 0: groups of P / 0
+        Cpp_FindClosestResolve(6, P, R, 5, d.jp.data(), d.jr.data(), &d.groupSize, &d.seed, &d.seedInit, &d.oSeed);
     Cpp_FindResolvableMulti(3, 4, 2, 2, d.jr.data(), d.jp.data(), 0);
     EXPECT_EQ(std::tie(d.jp, d.jr, d.groupSize), std::tuple(jp, jr, -5));
     d.transResolve(0);  // not resolvable: one try, then an honest answer
@@ -107,16 +108,19 @@ TEST(Resolvable, GroupCountsOfOneAndMorePositionsThanProductsAreNoArrangement) {
     EXPECT_EQ(std::tie(single.resolv, single.groupSize), std::tuple(int16_t{-1}, 2));
     EXPECT_TRUE(single.groupsBalanced(2) && single.rowsMovedTogether());
     single.groupSize = -5;
-    Cpp_FindClosestResolve(0, 4, 2, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
-                           &single.seedInit, &single.oSeed);  // no judges, yet the group size is told
-    EXPECT_EQ(single.groupSize, 2);
+    Cpp_FindClosestResolve(0, 4, 4, 5, single.jp.data(), single.jr.data(), &single.groupSize, &single.seed,
+                           &single.seedInit, &single.oSeed);  // no judges and R = P, yet the group size is told
+    EXPECT_EQ(single.groupSize, 1);
 }
 
 TEST(Resolvable, RowShuffleMovesSecondMatrixOnlyWithTheSameRows) {
     Design d(6, 3, 2);
-    const std::vector<int32_t> jr = d.jr;
+    matrixInt JP(6, 3, d.jp.data(), true);
+    for (bool noSecond : {true, false})  // no second matrix, or no seed out: refused, nothing moves
+        RandomPerMuteRow(&JP, 6, 3, noSecond ? nullptr : &JP, 6, 3, &d.seed, &d.seedInit, noSecond ? &d.oSeed : nullptr);
+    ASSERT_TRUE(d.rowsMovedTogether());
     Cpp_RandomPerMuteRow(d.jp.data(), 6, 3, d.jr.data(), 4, 3, &d.seed, &d.seedInit, &d.oSeed);  // 4 x 3 of jr's 12
-    EXPECT_EQ(d.jr, jr);
+    EXPECT_EQ(d.jr, Design(6, 3, 2).jr);
     EXPECT_FALSE(d.rowsMovedTogether());
 }
 
@@ -130,13 +134,14 @@ TEST(Resolvable, FurtherOccasionsRotateEachGroupByOccasionMinusOne) {
     EXPECT_EQ(occasion(3), (std::vector<int32_t>{2, 3, 1, 5, 6, 4, 7}));
     EXPECT_EQ(occasion(4), std::vector<int32_t>(J, 0));  // beyond the group size
     EXPECT_EQ(std::vector<int32_t>(jp.begin() + J, jp.begin() + 2 * J), occasion(2));
-    // Orders holding more occasions than the incidence still receive theirs;
-    // a missing matrix leaves the other alone.
-    std::vector<int32_t> orders{1, 2, 3, 0, 0, 0, 0, 0, 0}, incidence{1, 1, 1};
-    matrixInt JR(3, 3, orders.data(), true), JP(3, 1, incidence.data(), true);
-    FindResolvableMulti(3, 1, 1, 3, &JR, &JP, 3);
-    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
-    FindResolvableMulti(3, 1, 1, 3, nullptr, &JP, 3);
-    FindResolvableMulti(3, 1, 1, 3, &JR, nullptr, 3);
-    EXPECT_EQ(orders, (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1}));
+    // Orders holding more occasions than the incidence, or the incidence more
+    // than the orders, still receive theirs; a missing matrix leaves the other alone.
+    for (int ordersWider : {1, 0}) {
+        std::vector<int32_t> occasions[2] = {{1, 2, 3, 0, 0, 0, 0, 0, 0}, {1, 2, 3, 0, 0, 0}};
+        matrixInt wide(3, 3, occasions[0].data(), true), narrow(3, 2, occasions[1].data(), true);
+        FindResolvableMulti(3, 1, 1, 3, ordersWider ? &wide : &narrow, ordersWider ? &narrow : &wide, 3);
+        FindResolvableMulti(3, 1, 1, 3, nullptr, &wide, 3);
+        FindResolvableMulti(3, 1, 1, 3, &wide, nullptr, 3);
+        EXPECT_EQ(occasions[0], (std::vector<int32_t>{1, 2, 3, 3, 1, 2, 2, 3, 1})) << ordersWider;
+    }
 }
