@@ -6,7 +6,6 @@
 // design, the stage's rounds retraced on its pieces. Then what the stage
 // promises: the criteria it reaches and the properties of the route.
 #include "sensory/concurrence_searches.h"
-#include "sensory/concurrence_targeting.h"
 #include "sensory/cyclic_family.h"
 #include "sensory/even_counts.h"
 #include "services/numeric.h"
