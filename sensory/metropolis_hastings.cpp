@@ -69,7 +69,7 @@ private:
             return false;
         }
         readDifference(i);
-        const int j = nRows_ == 1 ? 0 : findPartner(i);
+        const int j = findPartner(i);  // 0 when no other row can take the difference back
         if (nRows_ > 1 && j == 0) {
             restoreRow(i, oldRow_);
             return false;
