@@ -13,7 +13,7 @@ void ComputeQuality(int iJ, int iP, int iR, matrixInt* JRMat, matrixInt* JPMat, 
 }
 
 void PrepareANOVAtable(int iJ, int iR, int NBS, matrixInt* values, matrix* table) {
-    if (values == nullptr || table == nullptr || NBS < 1 || iJ < 1 || iR < 1) return;
+    if (values == nullptr || table == nullptr) return;  // counts below one make no row
     const bool occasions = NBS >= 2;
     // Rows come in order, so the table's last row ends the work.
     long long row = 0;

@@ -109,7 +109,7 @@ std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& sta
                 for (int p = 1; p <= P; ++p) takes &= d(p) == 0 || now->vbget(r, p) == (d(p) > 0);
                 if (takes) j = r;
             }
-            if (shared == 0 || j == 0) continue;
+            if (shared == 0 || (j == 0 && J > 1)) continue;  // a lone row moves on its own
             for (int p = 1; p <= P; ++p) trial->vbset(j, p, now->vbget(j, p) - d(p));
             const double candidate = scorer.score(2, trial.get(), J, P, R);
             if (candidate >= current || !(s.draws.uniform() > std::min(1.0, 0.85 * (top - current) / (top - candidate + 1e-6))))
@@ -123,12 +123,14 @@ std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& sta
 // An untimed call makes one sweep, a timed one ten unless the budget runs
 // out; learned proposals (C = 35) keep every column sum too. Row 1 first
 // draws the block row 2 holds, disjoint from its own: no move. Blocks of one
-// product or of all of them still take their draws.
+// product or of all of them, and a design of one row, still take their
+// draws. No row, no block to draw, or nowhere to write: nothing moves.
 TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
     std::mt19937 gen(3);
     struct Case { int J, P, R; double C; short iTimeStop; };
     for (const auto& [J, P, R, C, iTimeStop] :
-         {Case{12, 7, 3, 35, 0}, {12, 7, 3, 5000, 0}, {12, 7, 3, 5000, -1}, {6, 4, 4, 5000, 0}, {6, 4, 1, 5000, 0}}) {
+         {Case{12, 7, 3, 35, 0}, {12, 7, 3, 5000, 0}, {12, 7, 3, 5000, -1}, {6, 4, 4, 5000, 0}, {6, 4, 1, 5000, 0},
+          {1, 7, 3, 5000, 0}}) {
         auto M = stest::randomDesign(J, P, R, gen);
         if (R == 3) {
             stest::Stream s(99);
@@ -144,13 +146,23 @@ TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
         MetropolisHastings(J, P, R, C, 2, sensory::clockNow(), iTimeStop, 3600, M.get(), &crit, &stop, 0, &seed, &init,
                            &oSeed);
         EXPECT_EQ(stop, iTimeStop == 0 ? -1 : 0);
-        EXPECT_TRUE(R != 3 || crit > first);  // these random starts are far from optimal: a sweep that moves improves them
+        EXPECT_TRUE(J != 12 || crit > first);  // these random starts are far from optimal: a sweep that moves improves them
         EXPECT_EQ(stest::columnSums(*M, J, P), stest::columnSums(*start, J, P));
         EXPECT_EQ(crit, sensory::DesignScorer().score(2, M.get(), J, P, R));
         if (C < 1000) continue;
         const auto [best, out] = replayRefinement(*start, J, P, R, iTimeStop == 0 ? 1 : 10);
         for (int j = 1; j <= J; ++j) EXPECT_EQ(stest::rowOf(*M, j, P), stest::rowOf(*best, j, P)) << j;
         EXPECT_EQ(out, oSeed);
+    }
+    const auto M = stest::randomDesign(4, 5, 2, gen), kept = stest::copyOf(*M);
+    for (int refused = 0; refused < 5; ++refused) {
+        double crit = 0.5;
+        short stop = 0, init = -1;
+        int seed = 99, oSeed = 0;
+        MetropolisHastings(refused == 0 ? 0 : 4, 5, 2, refused == 1 ? 0.5 : refused == 2 ? std::nan("") : 10, 2,
+                           sensory::clockNow(), -1, 3600, M.get(), refused == 3 ? nullptr : &crit,
+                           refused == 4 ? nullptr : &stop, 0, &seed, &init, &oSeed);
+        EXPECT_EQ(std::tuple(stest::columnSums(*M, 4, 5), stop, oSeed), std::tuple(stest::columnSums(*kept, 4, 5), refused < 3 ? -1 : 0, refused < 3 ? 99 : 0));
     }
 }
 
