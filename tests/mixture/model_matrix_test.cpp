@@ -14,7 +14,6 @@ using Labels = std::vector<std::string>;
 struct Model {
     Labels labels;  // "?" where nothing was written
     std::vector<std::vector<double>> runs;  // per run, every column
-    std::vector<double> firstRun;
 };
 
 // The model of the runs, components labelled A, B, C, ..., into `columns`
@@ -29,13 +28,12 @@ Model build(const std::vector<std::vector<double>>& runs, int degree, int type, 
     }
     for (int c = 1; c <= columns; ++c) termLabels.vbset(c, 1, u"?");
     DOEMixPredictorMatrix(&X, n, q, columns, &labels, degree, type, &model, &termLabels);
-    Model out{{}, std::vector<std::vector<double>>(static_cast<std::size_t>(n)), {}};
+    Model out{{}, std::vector<std::vector<double>>(static_cast<std::size_t>(n))};
     for (int c = 1; c <= columns; ++c) {
         const std::u16string label = termLabels.vbget(c, 1);
         out.labels.emplace_back(label.begin(), label.end());
         for (int r = 1; r <= n; ++r) out.runs[r - 1].push_back(model.vbget(r, c));
     }
-    out.firstRun = out.runs[0];
     return out;
 }
 
@@ -145,19 +143,6 @@ TEST(MixtureModel, EveryColumnMatchesTheTermTableAtEveryRun) {
                     EXPECT_EQ(DOEMixGetnCoef(q, degree, type), static_cast<int>(terms.size()));
                 }
             }
-}
-
-TEST(MixtureModel, ColumnValuesAtAKnownBlend) {
-    // (A, B, C) = (0.5, 0.3, 0.2), values worked by hand.
-    const Model full = build({{.5, .3, .2}}, 4, kFullMixtureModel, 15);
-    EXPECT_EQ(full.labels, (Labels{"A", "B", "C", "A*B", "A*C", "B*C", "A*B*(A-B)", "A*C*(A-C)", "B*C*(B-C)",
-                                   "A*B*(A-B)^2", "A*C*(A-C)^2", "B*C*(B-C)^2", "A^2 *B*C", "A*B^2 *C", "A*B*C^2"}));
-    const std::vector<double> values{.5, .3, .2, .15, .1, .06, .03, .03, .006, .006, .009, .0006, .015, .009, .006};
-    for (std::size_t t = 0; t < values.size(); ++t) EXPECT_NEAR(full.firstRun[t], values[t], 1e-15) << t;
-    EXPECT_NEAR(build({{.5, .3, .2}}, 3, kFullMixtureModel, 10).firstRun[9], .03, 1e-15) << "A*B*C";
-    // A vertex zeroes every term but its own linear one.
-    EXPECT_EQ(build({{0, 1, 0}}, 4, kFullMixtureModel, 15).firstRun,
-              (std::vector<double>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(MixtureModel, TermCountsByTheirClosedForms) {

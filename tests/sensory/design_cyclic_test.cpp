@@ -1,5 +1,5 @@
 // Cyclic designs: carry-over balanced squares, developed initial blocks,
-// partial squares, difference counts and the three-way container.
+// partial squares and difference counts.
 #include "design_support.h"
 #include "sensory/cyclic_designs.h"
 #include "services/matrix_ops.h"
@@ -78,18 +78,13 @@ TEST(CyclicDesigns, PairsStartFromTheFirstDifferenceAndJumpFromIt) {
             EXPECT_TRUE(two.rank(t * 7 + j, 1) == j && two.rank(t * 7 + j, 2) == (j - 1 + best[t]) % 7 + 1) << t << " " << j;
 }
 
-TEST(CyclicDesigns, DifferenceCountsAndSharedSlices) {
+TEST(CyclicDesigns, DifferenceCountsOfInitialBlocks) {
     matrix3D<matrixInt> blocks(2, 3, 1, 0);
     blocks.vbset(1, 2, 1), blocks.vbset(1, 3, 3);  // {0, 1, 3} and {0, 2, 3} mod 7
     blocks.vbset(2, 2, 2), blocks.vbset(2, 3, 3);
-    blocks.vbset(3, 1, 5);  // no such slice: ignored
     double ssq = 0;
     ComputeSumSqrLambdas(&blocks, 2, 3, 7, &ssq);
     EXPECT_EQ(ssq, 24.0);  // each difference 1..6 arises twice
-    matrix3D<matrixInt> shared(1, 1, 1, 0);
-    shared = blocks;  // shares, and only the last holder frees
-    EXPECT_EQ(shared.slices, blocks.slices);
-    EXPECT_EQ(shared.count, 2);
 }
 
 TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
