@@ -261,6 +261,16 @@ TEST(DesignTargeting, ConnectsAnEvenStartAndKeepsItsReplications) {
     // Two judges: pairs of 3 products can be connected, pairs of 4 never.
     EXPECT_TRUE(target(stest::fromBlocks(3, {{1, 2}, {1, 2}}).get(), 2, 3, 2, 1, 1).first);
     EXPECT_FALSE(target(stest::fromBlocks(4, {{1, 2}, {3, 4}}).get(), 2, 4, 2, 1, 1).first);
+    // One judge, blocks of one product or of all, or no criterion to write: refused before any draw.
+    for (int refused = 0; refused < 4; ++refused) {
+        stest::Stream s(1), fresh(1);
+        double crit = 0;
+        sensory::DesignScorer scorer;
+        const int J = refused == 0 ? 1 : 7, R = refused == 1 ? 1 : refused == 2 ? 7 : 2;
+        EXPECT_FALSE(sensory::targetConcurrences(J, 7, R, 1, {0, 0}, M.get(), refused == 3 ? nullptr : &crit, s.draws, scorer));
+        EXPECT_EQ(s.draws.uniform(), fresh.draws.uniform()) << refused;
+    }
+    EXPECT_EQ(blocksOf(*M, 1, 7, 7), cycle);
 }
 
 TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
@@ -280,5 +290,14 @@ TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
         for (int j = 1; j <= 10; ++j) EXPECT_EQ(stest::rowOf(*d.JPMat, j, 5), pairs[static_cast<std::size_t>(j - 1)]);
         EXPECT_EQ(blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
         EXPECT_LE(stest::spread(stest::columnSums(*d.JPMat, 14, 5)), 1);
+    }
+    // A walk told to keep distinct blocks keeps none of the repeated ones it passes through.
+    for (int seed = 1; seed <= 10; ++seed) {
+        ExchangeDesign e(5, 4, 2), kept(5, 4, 2);
+        e.load(stest::fromBlocks(4, {{1, 2}, {1, 2}, {3, 4}, {1, 3}, {2, 4}}).get());
+        sensory::BestDesign best;
+        stest::Stream s(seed);
+        sensory::CriterionWalk(5, 4, 2, 1).run(e, 4, true, sensory::TargetingClock({0, 0}), s.draws, best);
+        EXPECT_TRUE(best.blocks.empty() || (kept.restore(best.blocks), kept.distinctBlocks())) << seed;
     }
 }
