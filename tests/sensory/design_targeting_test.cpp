@@ -162,7 +162,7 @@ TEST(DesignTargeting, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
     // Among cyclic designs of least sum of squared concurrences, the best
     // criterion, each design scored from its eigenvalues; none when no
     // orbits fill J rows.
-    for (const auto& [J, P, R] : {std::tuple{18, 12, 4}, {15, 10, 4}, {20, 10, 4}, {7, 7, 2}, {12, 8, 3}})
+    for (const auto& [J, P, R] : {std::tuple{18, 12, 4}, {15, 10, 4}, {20, 10, 4}, {7, 7, 2}, {12, 8, 3}, {12, 8, 4}, {15, 10, 2}})
         for (int critType : {1, 2}) {
             std::vector<Rows> initial;
             for (Rows s : stest::subsets(P - 1, R - 1)) s.insert(s.begin(), 0), initial.push_back(s);
@@ -181,9 +181,11 @@ TEST(DesignTargeting, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
             EXPECT_NEAR(sensory::DesignScorer().score(critType, incidence(chosen, P, R).get(), J, P, R), best, 1e-12);
         }
     // The largest enumerated: 497420 initial blocks of 10 of 23 products
-    // hold 0; of 10 of 24, 817190 would.
+    // hold 0; of 10 of 24, 817190 would. Complete blocks are no candidate.
     Rows rows;
-    EXPECT_EQ(std::pair(sensory::CyclicFamily(23, 23, 10).best(1, rows), sensory::CyclicFamily(24, 24, 10).best(1, rows)), std::pair(true, false));
+    EXPECT_EQ(std::tuple(sensory::CyclicFamily(23, 23, 10).best(1, rows), sensory::CyclicFamily(24, 24, 10).best(1, rows),
+                         sensory::CyclicFamily(4, 4, 4).best(1, rows)),
+              std::tuple(true, false, false));
 }
 
 TEST(DesignTargeting, RetracesItsStatedSteps) {
