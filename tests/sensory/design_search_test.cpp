@@ -125,12 +125,13 @@ std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& sta
 // draws the block row 2 holds, disjoint from its own: no move. Blocks of one
 // product or of all of them, and a design of one row, still take their
 // draws. No row, no block to draw, or nowhere to write: nothing moves.
+// Distinct blocks asked for stay distinct.
 TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
     std::mt19937 gen(3);
-    struct Case { int J, P, R; double C; short iTimeStop; };
-    for (const auto& [J, P, R, C, iTimeStop] :
-         {Case{12, 7, 3, 35, 0}, {12, 7, 3, 5000, 0}, {12, 7, 3, 5000, -1}, {6, 4, 4, 5000, 0}, {6, 4, 1, 5000, 0},
-          {1, 7, 3, 5000, 0}}) {
+    struct Case { int J, P, R; double C; short iTimeStop; double budget; short distinct; };
+    for (const auto& [J, P, R, C, iTimeStop, budget, distinct] :
+         {Case{12, 7, 3, 35, 0, 0, 0}, {12, 7, 3, 35, 0, 0, 1}, {12, 7, 3, 5000, 0, 0, 0}, {12, 7, 3, 5000, -1, 3600, 0},
+          {12, 7, 3, 5000, -1, -1, 0}, {6, 4, 4, 5000, 0, 0, 0}, {6, 4, 1, 5000, 0, 0, 0}, {1, 7, 3, 5000, 0, 0, 0}}) {
         auto M = stest::randomDesign(J, P, R, gen);
         if (R == 3) {
             stest::Stream s(99);
@@ -143,14 +144,16 @@ TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
         const double first = crit;
         short stop = 0, init = -1;
         int seed = 99, oSeed = 0;
-        MetropolisHastings(J, P, R, C, 2, sensory::clockNow(), iTimeStop, 3600, M.get(), &crit, &stop, 0, &seed, &init,
-                           &oSeed);
-        EXPECT_EQ(stop, iTimeStop == 0 ? -1 : 0);
+        MetropolisHastings(J, P, R, C, 2, sensory::clockNow(), iTimeStop, budget, M.get(), &crit, &stop, distinct, &seed,
+                           &init, &oSeed);
+        const bool tenSweeps = iTimeStop == -1 && budget > 0;  // a spent budget still ends the sweep it is in
+        EXPECT_EQ(stop, tenSweeps ? 0 : -1);
+        EXPECT_GE(stest::blocksOf(*M, 1, J, P).size(), distinct * stest::blocksOf(*start, 1, J, P).size());
         EXPECT_TRUE(J != 12 || crit > first);  // these random starts are far from optimal: a sweep that moves improves them
         EXPECT_EQ(stest::columnSums(*M, J, P), stest::columnSums(*start, J, P));
         EXPECT_EQ(crit, sensory::DesignScorer().score(2, M.get(), J, P, R));
         if (C < 1000) continue;
-        const auto [best, out] = replayRefinement(*start, J, P, R, iTimeStop == 0 ? 1 : 10);
+        const auto [best, out] = replayRefinement(*start, J, P, R, tenSweeps ? 10 : 1);
         for (int j = 1; j <= J; ++j) EXPECT_EQ(stest::rowOf(*M, j, P), stest::rowOf(*best, j, P)) << j;
         EXPECT_EQ(out, oSeed);
     }

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <memory>
 #include <random>
+#include <set>
 #include <vector>
 
 namespace stest {
@@ -88,6 +89,13 @@ inline std::vector<int> rowOf(const matrixInt& M, int j, int P) {
     for (int p = 1; p <= P; ++p)
         if (M.vbget(j, p) == 1) r.push_back(p);
     return r;
+}
+
+// The distinct blocks of rows from..to.
+inline std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
+    std::set<std::vector<int>> blocks;
+    for (int j = from; j <= to; ++j) blocks.insert(rowOf(M, j, P));
+    return blocks;
 }
 
 // The k-subsets of 1..n, ascending within, in lexicographic order.

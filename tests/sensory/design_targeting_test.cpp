@@ -17,7 +17,6 @@
 #include <cmath>
 #include <numeric>
 #include <random>
-#include <set>
 #include <vector>
 
 namespace {
@@ -63,12 +62,6 @@ std::pair<bool, double> target(matrixInt* start, int J, int P, int R, int critTy
     sensory::DesignScorer scorer;
     const bool replaced = sensory::targetConcurrences(J, P, R, critType, {0, 0}, start, &crit, seeds.draws, scorer);
     return {replaced, crit};
-}
-
-std::set<std::vector<int>> blocksOf(const matrixInt& M, int from, int to, int P) {
-    std::set<std::vector<int>> blocks;
-    for (int j = from; j <= to; ++j) blocks.insert(stest::rowOf(M, j, P));
-    return blocks;
 }
 
 
@@ -254,9 +247,9 @@ TEST(DesignTargeting, ConnectsAnEvenStartAndKeepsItsReplications) {
     EXPECT_NEAR(crit, std::exp(logSum / 6), 1e-12);
     // Nothing scores above 1, the efficiency of complete blocks: nothing
     // replaced, the design left as it was.
-    const auto cycle = blocksOf(*M, 1, 7, 7);
+    const auto cycle = stest::blocksOf(*M, 1, 7, 7);
     EXPECT_EQ(target(M.get(), 7, 7, 2, 1, 4, 1.0), std::pair(false, 1.0));
-    EXPECT_EQ(blocksOf(*M, 1, 7, 7), cycle);
+    EXPECT_EQ(stest::blocksOf(*M, 1, 7, 7), cycle);
     // Four pairs of 3 products must repeat one: a start that repeats one,
     // if only in its last row, allows that (here scored below its worth).
     EXPECT_TRUE(target(stest::fromBlocks(3, {{1, 2}, {1, 3}, {2, 3}, {1, 2}}).get(), 4, 3, 2, 1, 1, 0.0).first);
@@ -272,7 +265,7 @@ TEST(DesignTargeting, ConnectsAnEvenStartAndKeepsItsReplications) {
         EXPECT_FALSE(sensory::targetConcurrences(J, 7, R, 1, {0, 0}, M.get(), refused == 3 ? nullptr : &crit, s.draws, scorer));
         EXPECT_EQ(s.draws.uniform(), fresh.draws.uniform()) << refused;
     }
-    EXPECT_EQ(blocksOf(*M, 1, 7, 7), cycle);
+    EXPECT_EQ(stest::blocksOf(*M, 1, 7, 7), cycle);
 }
 
 TEST(DesignTargeting, UntimedSearchReachesTheBestKnownCriteria) {
@@ -290,7 +283,7 @@ TEST(DesignTargeting, LeavesWholeReplicatesAndKeepsTheFillsDistinctBlocks) {
     for (int seed = 1; seed <= 6; ++seed) {
         const stest::Search d(14, 5, 2, 0, 0, 1 + seed % 2, seed);
         for (int j = 1; j <= 10; ++j) EXPECT_EQ(stest::rowOf(*d.JPMat, j, 5), pairs[static_cast<std::size_t>(j - 1)]);
-        EXPECT_EQ(blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
+        EXPECT_EQ(stest::blocksOf(*d.JPMat, 11, 14, 5).size(), 4u) << "seed " << seed;
         EXPECT_LE(stest::spread(stest::columnSums(*d.JPMat, 14, 5)), 1);
     }
     // A walk told to keep distinct blocks keeps none of the repeated ones it passes through.
