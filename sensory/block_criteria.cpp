@@ -69,7 +69,7 @@ double DesignScorer::score(int iCritType, const matrixInt* JPMat, int iJ, int iP
         if (r == 0.0) return num::kNoValue;
     }
     const int iRep = allEqual && std::fabs(first) < 2147483648.0 ? static_cast<int>(first) : 0;
-    return criterion(iCritType == 1 ? 1 : 2, JPMat, iJ, iP, iR, iRep);
+    return criterion(iCritType, JPMat, iJ, iP, iR, iRep);
 }
 
 }  // namespace sensory
