@@ -82,25 +82,40 @@ TEST(DesignSearch, DesignsServeTheMarginalsInBlocksOfR) {
         }
 }
 
-// The refinement's stated moves, replayed for random proposals (C past the
-// learned range): row i's proposal, the first R of a drawn permutation, is
-// tried when it shares a product with the old block and another row holds
-// every product i gained and none it dropped; the first such row takes the
-// difference back. The move stays when it scores no worse, or when a draw is
-// at most 0.85 (best - current) / (best - candidate + 1e-6). The best design
-// met is handed back, with the stream after every draw.
-std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& start, int J, int P, int R, int sweeps) {
+// The refinement's stated moves, replayed: row i's proposal is the first R
+// of a drawn permutation, or with few blocks (C < 1000, learned) block c of
+// the lexicographic order, the first c whose fresh draw is at most the
+// share of the row's weights up to c. It is tried when it shares a product
+// with the old block and another row holds every product i gained and none
+// it dropped; the first such row takes the difference back. The move stays
+// when it scores no worse (a learned proposal then weighs one more for row
+// i, as the partner's new block does for it), or when a draw is at most
+// 0.85 (best - current) / (best - candidate + 1e-6). The best design met is
+// handed back, with the stream after every draw.
+std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& start, int J, int P, int R, int sweeps,
+                                                            bool learned) {
     sensory::DesignScorer scorer;
     stest::Stream s(99);
     auto now = stest::copyOf(start), best = stest::copyOf(start);
     double current = scorer.score(2, now.get(), J, P, R), top = current;
     matrixInt perm(P, 1, 0);
+    const auto blocks = stest::subsets(P, R);
+    std::vector<std::vector<double>> weight(static_cast<std::size_t>(J) + 1, std::vector<double>(blocks.size() + 1, 1.0));
     for (int n = 0; n < sweeps * J; ++n)
         for (int i = n % J + 1, attempt = 1; attempt <= 10000; ++attempt) {
-            s.draws.permutation(P, &perm);
+            auto& w = weight[static_cast<std::size_t>(i)];
+            std::size_t block = blocks.size();
+            double sum = 0, upTo = 0;
+            for (std::size_t c = 1; c <= blocks.size(); ++c) sum += w[c];
+            for (std::size_t c = 1; c <= blocks.size() && learned; ++c)
+                if (s.draws.uniform() <= (upTo += w[c]) / sum) {
+                    block = c;
+                    break;
+                }
+            if (!learned) s.draws.permutation(P, &perm);
             auto trial = stest::copyOf(*now);
             for (int p = 1; p <= P; ++p) trial->vbset(i, p, 0);
-            for (int k = 1; k <= R; ++k) trial->vbset(i, perm.vbget(k), 1);
+            for (int k = 1; k <= R; ++k) trial->vbset(i, learned ? blocks[block - 1][static_cast<std::size_t>(k - 1)] : perm.vbget(k), 1);
             const auto d = [&](int p) { return trial->vbget(i, p) - now->vbget(i, p); };
             int shared = 0, j = 0;
             for (int p = 1; p <= P; ++p) shared += trial->vbget(i, p) * now->vbget(i, p);
@@ -112,6 +127,10 @@ std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& sta
             if (shared == 0 || (j == 0 && J > 1)) continue;  // a lone row moves on its own
             for (int p = 1; p <= P; ++p) trial->vbset(j, p, now->vbget(j, p) - d(p));
             const double candidate = scorer.score(2, trial.get(), J, P, R);
+            if (learned && candidate >= current) {
+                w[block] += 1;
+                if (j > 0) weight[static_cast<std::size_t>(j)][std::find(blocks.begin(), blocks.end(), stest::rowOf(*trial, j, P)) - blocks.begin() + 1] += 1;
+            }
             if (candidate >= current || !(s.draws.uniform() > std::min(1.0, 0.85 * (top - current) / (top - candidate + 1e-6))))
                 now = std::move(trial), current = candidate;
             if (candidate > top) top = candidate, best = stest::copyOf(*now);
@@ -120,19 +139,19 @@ std::pair<std::unique_ptr<matrixInt>, int> replayRefinement(const matrixInt& sta
     return {std::move(best), s.out};
 }
 
-// An untimed call makes one sweep, a timed one ten unless the budget runs
-// out; learned proposals (C = 35) keep every column sum too. Row 1 first
-// draws the block row 2 holds, disjoint from its own: no move. Blocks of one
-// product or of all of them, and a design of one row, still take their
-// draws. No row, no block to draw, blocks of no product, or nowhere to
-// write: nothing moves.
-// Distinct blocks asked for stay distinct.
+// An untimed call makes one sweep, a timed one ten unless its budget is
+// spent; learned proposals (C = 35) and random ones are replayed. Row 1
+// first draws the block row 2 holds, disjoint from its own: no move. Blocks
+// of one product or of all of them, and a design of one row, still take
+// their draws; distinct blocks asked for stay distinct. No row, no block to
+// draw, blocks of no product, or nowhere to write: nothing moves.
 TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
     std::mt19937 gen(3);
     struct Case { int J, P, R; double C; short iTimeStop; double budget; short distinct; };
     for (const auto& [J, P, R, C, iTimeStop, budget, distinct] :
-         {Case{12, 7, 3, 35, 0, 0, 0}, {12, 7, 3, 35, 0, 0, 1}, {12, 7, 3, 5000, 0, 0, 0}, {12, 7, 3, 5000, -1, 3600, 0},
-          {12, 7, 3, 5000, -1, -1, 0}, {6, 4, 4, 5000, 0, 0, 0}, {6, 4, 1, 5000, 0, 0, 0}, {1, 7, 3, 5000, 0, 0, 0}}) {
+         {Case{12, 7, 3, 35, 0, 0, 0}, {12, 7, 3, 35, -1, 3600, 0}, {12, 7, 3, 35, 0, 0, 1}, {12, 7, 3, 5000, 0, 0, 0},
+          {12, 7, 3, 5000, -1, 3600, 0}, {12, 7, 3, 5000, -1, -1, 0}, {6, 4, 4, 5000, 0, 0, 0}, {6, 4, 1, 5000, 0, 0, 0},
+          {1, 7, 3, 5000, 0, 0, 0}}) {
         auto M = stest::randomDesign(J, P, R, gen);
         if (R == 3) {
             stest::Stream s(99);
@@ -153,8 +172,8 @@ TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
         EXPECT_TRUE(J != 12 || crit > first);  // these random starts are far from optimal: a sweep that moves improves them
         EXPECT_EQ(stest::columnSums(*M, J, P), stest::columnSums(*start, J, P));
         EXPECT_EQ(crit, sensory::DesignScorer().score(2, M.get(), J, P, R));
-        if (C < 1000) continue;
-        const auto [best, out] = replayRefinement(*start, J, P, R, tenSweeps ? 10 : 1);
+        if (distinct) continue;
+        const auto [best, out] = replayRefinement(*start, J, P, R, tenSweeps ? 10 : 1, C < 1000);
         for (int j = 1; j <= J; ++j) EXPECT_EQ(stest::rowOf(*M, j, P), stest::rowOf(*best, j, P)) << j;
         EXPECT_EQ(out, oSeed);
     }
