@@ -164,8 +164,9 @@ TEST(DesignSearch, RefinementFollowsItsStatedMovesAndKeepsEveryColumnSum) {
         const double first = crit;
         short stop = 0, init = -1;
         int seed = 99, oSeed = 0;
-        MetropolisHastings(J, P, R, C, 2, sensory::clockNow(), iTimeStop, budget, M.get(), &crit, &stop, distinct, &seed,
-                           &init, &oSeed);
+        EXPECT_EQ(MetropolisHastings(J, P, R, C, 2, sensory::clockNow(), iTimeStop, budget, M.get(), &crit, &stop,
+                                     distinct, &seed, &init, &oSeed),
+                  0);
         const bool tenSweeps = iTimeStop == -1 && budget > 0;  // a spent budget still ends the sweep it is in
         EXPECT_EQ(stop, tenSweeps ? 0 : -1);
         EXPECT_GE(stest::blocksOf(*M, 1, J, P).size(), distinct * stest::blocksOf(*start, 1, J, P).size());
