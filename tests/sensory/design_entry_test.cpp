@@ -61,8 +61,10 @@ TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
             EXPECT_EQ(c.result, 0) << s[0] << " " << s[1] << " " << s[2];
             EXPECT_TRUE(c.arraysUntouched(VX_NO_VALUE));
         }
-    for (int missing = 0; missing < 6; ++missing)  // a shape with a design, but somewhere to write it missing
-        EXPECT_TRUE(HostCall(6, 4, 2).run(1, 0, -1, 1e9, missing).arraysUntouched(3)) << missing;
+    for (int missing = 0; missing < 6; ++missing) {  // a shape with a design, but somewhere to write it missing
+        const HostCall c = HostCall(6, 4, 2).run(1, 0, -1, 1e9, missing);
+        EXPECT_TRUE(c.arraysUntouched(3) && c.result == 0) << missing;
+    }
 }
 
 TEST(SensoryEntry, MoreProductsThanTheCriteriaAffordAreRefusedUntouched) {

@@ -24,6 +24,8 @@ TEST(DesignSearch, MarginalsSplitServingsMostEvenly) {
     EXPECT_EQ(marginals(15, 4), (std::vector<double>{4, 4, 4, 3}));
     EXPECT_EQ(marginals(12, 4), (std::vector<double>{3, 3, 3, 3}));
     EXPECT_EQ(marginals(3, 5), (std::vector<double>{1, 1, 1, 1, 1}));  // fewer servings than products
+    EXPECT_EQ(marginals(5, 1), std::vector<double>{5});
+    GetBestMarginals(12, 4, nullptr);  // nowhere to write: nothing done
 }
 
 TEST(DesignSearch, RowsFixedWithoutSearch) {
