@@ -59,6 +59,8 @@ TEST(OrderBalance, BoundsOfWholeCounts) {
     carry = -1;
     ComputeEAM(3, 2, 6, positions, narrow, &pos, &carry);
     EXPECT_EQ(carry, 0.0);
+    ComputeEAM(0, 2, 6, positions, narrow, &pos, &carry);  // no product: no cells to deviate
+    EXPECT_EQ(std::pair(pos, carry), zero);
     pos = carry = -1;
     ComputeEAM(3, 2, 6, positions, nullptr, &pos, &carry);  // no counts, nothing written
     ComputeEAM(3, 2, 6, nullptr, narrow, &pos, &carry);
@@ -91,6 +93,10 @@ TEST(OrderBalance, SwapScoreOfProductNumbersAtTheTopOfTheIntRangeStaysDefined) {
     double predicted = 0;
     UpdateCrit(2, order, positions, carryOver, 1, 1, 2, pos, carry, 0.5, &predicted);
     EXPECT_TRUE(std::isfinite(predicted));
+    double untouched = -1;  // counts missing: nothing scored
+    UpdateCrit(2, order, positions, nullptr, 1, 1, 2, pos, carry, 0.5, &untouched);
+    UpdateCrit(2, order, nullptr, carryOver, 1, 1, 2, pos, carry, 0.5, &untouched);
+    EXPECT_EQ(untouched, -1);
 }
 
 TEST(OrderBalance, SwapScoresAndTheCachesFirstLeastSwapMatchAFullRecountStepByStep) {

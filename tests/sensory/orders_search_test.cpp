@@ -68,6 +68,10 @@ TEST(OrdersSearch, EamBelowItsBoundIsMarkedHereAndKeptByTheQualityReport) {
     x.rank(0.5, 1, -1);
     EXPECT_DOUBLE_EQ(x.md[1], 1.0 / 3);
     EXPECT_TRUE(orders_test::isNoValue(x.md[3]));
+    // Counts 1, 1, 0 at each position against 2/3: position EAM 4/9, at its bound.
+    EXPECT_DOUBLE_EQ(x.md[0], 4.0 / 9);
+    EXPECT_DOUBLE_EQ(x.md[2], 4.0 / 9);
+    EXPECT_EQ(x.smat, (std::vector<int32_t>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));  // last places; nothing follows itself
     Cpp_ComputeQuality(2, 3, 2, x.jr.data(), q.jp.data(), q.rmat.data(), q.smat.data(), q.md.data(), q.conc.data());
     EXPECT_DOUBLE_EQ(q.md[3], 4.0 / 9);
 }
