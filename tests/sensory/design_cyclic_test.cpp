@@ -7,6 +7,7 @@
 #include "services/random.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST(CyclicDesigns, CarryOverBalancedSquares) {
 
 TEST(CyclicDesigns, JudgesAfterTheLastWholeSquareGetValidBlocks) {
     // Every judge gets a valid block whose presentation order lists its products.
-    const int cases[][3] = {{10, 7, 3}, {4, 7, 3}, {5, 4, 4}, {11, 4, 4}, {14, 7, 3}};
+    const int cases[][3] = {{10, 7, 3}, {4, 7, 3}, {5, 4, 4}, {11, 4, 4}, {14, 7, 3}, {2, 3, 1}};
     for (const auto& [J, P, R] : cases) {
         Cyclic d(J, P, R);
         const matrixInt JPMat(J, P, d.jp.data(), true);
@@ -82,9 +83,11 @@ TEST(CyclicDesigns, DifferenceCountsOfInitialBlocks) {
     matrix3D<matrixInt> blocks(2, 3, 1, 0);
     blocks.vbset(1, 2, 1), blocks.vbset(1, 3, 3);  // {0, 1, 3} and {0, 2, 3} mod 7
     blocks.vbset(2, 2, 2), blocks.vbset(2, 3, 3);
-    double ssq = 0;
+    double ssq = 0, first = 0, one = -1;
     ComputeSumSqrLambdas(&blocks, 2, 3, 7, &ssq);
-    EXPECT_EQ(ssq, 24.0);  // each difference 1..6 arises twice
+    ComputeSumSqrLambdas(&blocks, 1, 3, 7, &first);
+    ComputeSumSqrLambdas(&blocks, 2, 3, 1, &one);  // one product: no difference to count
+    EXPECT_EQ(std::tuple(ssq, first, one), std::tuple(24.0, 6.0, 0.0));  // each difference 1..6 twice, then once
 }
 
 TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
@@ -93,8 +96,9 @@ TEST(CyclicDesigns, FixedSequencesAreCarryOverBalancedAndDevelopByAddingOne) {
     for (int P : {4, 5, 6, 7, 8}) {
         std::vector<int> counts(static_cast<std::size_t>(P), 0);
         for (int type : {1, 2}) {
-            matrix seq(P, 1, -1.0);
+            matrix seq(P + 1, 1, -1.0);
             GetInitialSeqTrivial(P, P, &seq, type);
+            EXPECT_EQ(seq.vbget(P + 1), -1.0);  // P entries, no more
             EXPECT_EQ(seq.vbget(1), 0.0);
             EXPECT_EQ(seq.vbget(2), type == 1 ? 1.0 : P - 1.0);
             for (int c = 1; c < P; ++c)
@@ -133,6 +137,12 @@ TEST(CyclicDesigns, InitialSequencesReportTheSeedTheirDrawsCanBeReplayedFrom) {
     stest::Stream again(seed);
     EXPECT_EQ(sequences(2, &again.seed, &again.init, &again.out), fresh);
     EXPECT_EQ(again.out, oSeed);
+    // Nowhere to report the stream, or no criterion to write: nothing done.
+    EXPECT_EQ(sequences(2, &seed, &init, nullptr), std::vector<double>(6, -1.0));
+    EXPECT_EQ(sequences(2, &seed, nullptr, &oSeed), std::vector<double>(6, -1.0));
+    matrixInt JP(2, 3, 9), JR(2, 2, 9);
+    GenerateBasicCyclicDesigns(1, 2, 3, 2, &JP, &JR, nullptr, &seed, &init, &oSeed);
+    EXPECT_EQ(std::pair(JP.vbget(1, 1), JR.vbget(1, 1)), std::pair(9, 9));
 }
 
 }  // namespace
