@@ -166,4 +166,7 @@ TEST(OrderBalance, SwapCacheServesOnlyExactWeightsDistinctProductsAndBoundedTabl
         for (int r = 1; r <= P; ++r) all.vbset(1, r, r);
         EXPECT_EQ(orders::SwapCache::serves(P, P, 1, 0.5, &all), P * (P - 1LL) / 2 <= (1LL << 25)) << P;
     }
+    matrixInt single(2, 1, 1);  // one position: no swap to offer
+    double best = -1;
+    EXPECT_FALSE(orders::SwapCache(2, 1, 2, 0.5).steepest(&single, &best).found());
 }
