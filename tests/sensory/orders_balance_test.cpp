@@ -44,6 +44,8 @@ TEST(OrderBalance, BoundsOfWholeCounts) {
     EXPECT_EQ(std::pair(pos, carry), zero);
     OptimalEAMCompute(3, 2, 2, &pos, &carry);  // carry-over: 2 of 6 cells at 1, mean 1/3
     EXPECT_DOUBLE_EQ(carry, 4.0 / 9);
+    OptimalEAMCompute(2, 2, 3, &pos, &carry);  // 3 per position, 3 ordered pairs over 2 cells: 2 and 1
+    EXPECT_EQ(std::pair(pos, carry), std::pair(0.5, 0.5));
     // A single product has no ordered pair: no division by zero, carry-over 0.
     OptimalEAMCompute(1, 1, 5, &pos, &carry);
     EXPECT_EQ(std::pair(pos, carry), zero);

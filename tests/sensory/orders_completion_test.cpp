@@ -177,6 +177,12 @@ TEST(OrdersCompletion, StopsAtBothBoundsAndLeavesAnOrderAlreadyThereAlone) {
     const Blocks done = rowsOf(*M);
     EXPECT_FALSE(orders::completeOrder(7, 2, 21, 0.5, M.get(), limits));
     EXPECT_EQ(rowsOf(*M), done);
+    // Six judges tasting all of 3 products: more ordered pairs than cells,
+    // each followed twice at the bound, and reached without the budget.
+    const auto all = orderOf(Blocks(6, std::vector<int>{1, 2, 3}));
+    orders::completeOrder(3, 3, 6, 0.5, all.get(), limits);
+    EXPECT_TRUE(counts(*all, 3, 3, 6).atBounds());
+    EXPECT_EQ(consulted, 0);
 }
 
 TEST(OrdersCompletion, ArrangementTakesOrdersUpToOneHundredThousandCells) {
