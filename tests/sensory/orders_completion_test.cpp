@@ -142,6 +142,10 @@ TEST(OrdersCompletion, NeverReturnsAWorseOrderAndLeavesUnreadableOnesAlone) {
     EXPECT_EQ(rowsOf(*one), (Blocks{{1}, {1}}));
     EXPECT_TRUE(orders::arrangePositions(3, 3, 1, judge.get(), nullptr));
     EXPECT_FALSE(orders::arrangePositions(3, 3, 1, nullptr, nullptr));
+    EXPECT_FALSE(orders::completeOrder(3, 3, 1, 0.5, nullptr, t.limits()));
+    // Tables of P x P counts up to a million cells: 1000 products, not 1001.
+    EXPECT_EQ(std::pair(orders::arrangePositions(1000, 1, 2, one.get(), nullptr), orders::arrangePositions(1001, 1, 2, one.get(), nullptr)),
+              std::pair(true, false));
     // Two products, two judges: the second judge reversed meets both bounds.
     EXPECT_TRUE(orders::completeOrder(2, 2, 2, 0.5, two.get(), t.limits()));
     EXPECT_EQ(counts(*two, 2, 2, 2).positionSS, 4);
