@@ -1,6 +1,7 @@
 // The balancing stage: balanced incomplete block designs the exchange
 // stalls below are found and proved, and a balanced design is left as it is.
 #include "design_support.h"
+#include "exchange_reference.h"
 #include "sensory/balancing_search.h"
 #include "services/numeric.h"
 
@@ -56,20 +57,34 @@ TEST(DesignBalancing, OnlyArithmeticallyBalanceableShapesAreSearched) {
     EXPECT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, fano.get(), kept.draws));
     EXPECT_EQ(kept.out, 5);
     EXPECT_EQ(cellsOf(*fano), plane);
-    // A start of one block repeated is replaced by the cyclic one and
-    // balanced from there; an impossible shape leaves the design alone.
-    const auto same = stest::fromBlocks(7, {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}});
-    stest::Stream seeds(2);
-    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, same.get(), seeds.draws));
-    expectBalanced(*same, 7, 7, 3, true);
-    const std::vector<int> balanced = cellsOf(*same);
-    EXPECT_FALSE(sensory::balanceDesign(7, 7, 2, {0, 0.0}, same.get(), seeds.draws));
-    EXPECT_EQ(cellsOf(*same), balanced);
-    // Any other unusable start is replaced by the same cyclic one: the same draws give the same design.
-    const auto other = stest::fromBlocks(7, {{4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}, {4, 5, 6}});
-    stest::Stream seeds2(2);
-    ASSERT_TRUE(sensory::balanceDesign(7, 7, 3, {0, 0.0}, other.get(), seeds2.draws));
-    EXPECT_EQ(cellsOf(*other), balanced);
+    // A shape no balanced design fits leaves the design alone.
+    EXPECT_FALSE(sensory::balanceDesign(7, 7, 2, {0, 0.0}, fano.get(), kept.draws));
+    EXPECT_EQ(cellsOf(*fano), plane);
+}
+
+TEST(DesignBalancing, RetracesTheTabuSearchItStates) {
+    // A start of one block repeated is neither distinct nor evenly served:
+    // the search sets out from the cyclic design (row j takes the R products
+    // after those of row j - 1, mod P) with no blocks to keep distinct, and
+    // is the plain tabu search down to λ on every pair.
+    for (const auto& [P, J, R] : {std::tuple{7, 7, 3}, {13, 13, 4}, {9, 12, 3}, {6, 10, 3}, {16, 16, 6}}) {
+        matrixInt same(J, P, 0);
+        for (int j = 1; j <= J; ++j)
+            for (int p = 1; p <= R; ++p) same.vbset(j, p, 1);
+        stest::Rows cyclic;
+        for (int c = 0; c < J * R; ++c) cyclic.push_back(c % P);
+        const long long lambda = static_cast<long long>(J) * R * (R - 1) / (P * (P - 1));
+        stest::Stream ours(3), theirs(3);
+        ASSERT_TRUE(sensory::balanceDesign(J, P, R, {0, 0.0}, &same, ours.draws)) << P;
+        const stest::Rows reached = stest::referenceTabu(cyclic, J, P, R, P * (P - 1) / 2 * lambda * lambda, theirs.draws);
+        for (int j = 0; j < J; ++j) {
+            std::vector<int> row(reached.begin() + j * R, reached.begin() + (j + 1) * R);
+            std::sort(row.begin(), row.end());
+            for (int& p : row) ++p;
+            EXPECT_EQ(stest::rowOf(same, j + 1, P), row) << P << " judge " << j + 1;
+        }
+        EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform()) << P;
+    }
 }
 
 }  // namespace
