@@ -85,6 +85,15 @@ TEST(DesignBalancing, RetracesTheTabuSearchItStates) {
         }
         EXPECT_EQ(ours.draws.uniform(), theirs.draws.uniform()) << P;
     }
+    // A budget already spent ends the search at its first reading of the
+    // clock, short of a balanced design: nothing is written.
+    matrixInt same(16, 16, 0);
+    for (int j = 1; j <= 16; ++j)
+        for (int p = 1; p <= 6; ++p) same.vbset(j, p, 1);
+    const std::vector<int> given = cellsOf(same);
+    stest::Stream seeds(3);
+    EXPECT_FALSE(sensory::balanceDesign(16, 16, 6, {-1, -1.0}, &same, seeds.draws));
+    EXPECT_EQ(cellsOf(same), given);
 }
 
 }  // namespace
