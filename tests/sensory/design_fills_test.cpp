@@ -256,6 +256,8 @@ TEST(DesignFills, CooccurrenceCountsAddUpAndTheirVarianceIsThePopulationOne) {
     matrix first(P, P, 0.0);
     GetCooccurrenceMat(M.get(), P, 1, J - 1, &first);
     ResetCooccurrenceMat(M.get(), P, J, &all);
+    ResetCooccurrenceMat(nullptr, P, J - 1, &all);  // no design, or no counts: nothing taken
+    ResetCooccurrenceMat(M.get(), P, J - 1, nullptr);
     for (int a = 1; a <= P; ++a)
         for (int b = 1; b <= P; ++b) EXPECT_EQ(all.vbget(a, b), first.vbget(a, b));
     GetVarCoMat(&all, 1, &var);
