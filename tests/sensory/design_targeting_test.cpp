@@ -43,7 +43,6 @@ std::pair<bool, double> target(matrixInt* start, int J, int P, int R, int critTy
     return {replaced, crit};
 }
 
-
 // The walk's stated steps from e's design on the tracked criterion:
 // random exchanges that keep the sum of squares (recounted), accepted
 // downhill at a falling temperature; the best design seen into best.
@@ -102,7 +101,8 @@ TEST(DesignTargeting, CyclicCandidateIsTheBestOfEveryCyclicDesign) {
     // Among cyclic designs of least sum of squared concurrences, the best
     // criterion, each design scored from its eigenvalues; none when no
     // orbits fill J rows.
-    for (const auto& [J, P, R] : {std::tuple{18, 12, 4}, {15, 10, 4}, {20, 10, 4}, {7, 7, 2}, {12, 8, 3}, {12, 8, 4}, {15, 10, 2}})
+    for (const auto& [J, P, R] :
+         {std::tuple{18, 12, 4}, {15, 10, 4}, {20, 10, 4}, {7, 7, 2}, {12, 8, 3}, {12, 8, 4}, {15, 10, 2}})
         for (int critType : {1, 2}) {
             std::vector<Rows> initial;
             for (Rows s : stest::subsets(P - 1, R - 1)) s.insert(s.begin(), 0), initial.push_back(s);
