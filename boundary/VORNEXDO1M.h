@@ -139,8 +139,10 @@ VX_API int32_t VX_CALL Cpp_PlanDimension(VX_IN int32_t Mode, VX_IN int32_t PlanI
                                          int32_t* onblock);
 
 /* Writes the run sheet sized by Cpp_PlanDimension into ioplan (nplan x
-   pplan): run order, standard order, replicate, centre flag, the nFac
-   factors, then nRes responses holding the no-value constant. MinF and
+   pplan): run order, standard order, replicate, centre flag (1 on the
+   centre runs: every factor at 0; the flag goes with its run when the order
+   is randomised), the nFac factors, then nRes responses holding the
+   no-value constant. MinF and
    MaxF are nFac x 1. IsRand, DoRound and DoOrigScale are tested for -1:
    DoOrigScale converts the coded levels to centre + half-range x level,
    DoRound then rounds them to whole numbers; IsRand puts the runs of one

@@ -49,7 +49,9 @@ void ConvertToFactorScales(const runsheet::Sheet& sheet, const matrix* MinF, con
 }
 
 // Column 4 marks the centre runs: all of them in a central composite design,
-// the last run of one replicate in the other designs.
+// the run with every factor at 0 in the three-level factorial (its middle
+// row, flagged before randomisation so the flag travels with the run), the
+// last run of one replicate in the other designs.
 void FlagCentreRuns(const runsheet::Sheet& sheet, int PlanID, int nCenter) {
     constexpr int column = runsheet::kCentreFlagColumn;
     switch (PlanID) {
@@ -59,7 +61,11 @@ void FlagCentreRuns(const runsheet::Sheet& sheet, int PlanID, int nCenter) {
             for (long long r = std::max(first, 1LL); r <= last; ++r) sheet.plan->vbset(static_cast<int>(r), column, 1);
             break;
         }
-        case rsm::kFactorial3:
+        case rsm::kFactorial3: {
+            const long long centre = rsm::Factorial3CentreRow(sheet.nFac);
+            if (centre <= sheet.nblock) sheet.plan->vbset(static_cast<int>(centre), column, 1);
+            break;
+        }
         case rsm::kBoxBehnken:
         case rsm::kDoehlert:
             sheet.plan->vbset(sheet.nblock, column, 1);

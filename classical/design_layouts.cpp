@@ -53,6 +53,14 @@ void LayCentralComposite(matrix* plan, int k) {
 
 long long FirstCentralCompositeCentre(int k) { return static_cast<long long>(TwoToThe(k)) + 2LL * k + 1; }
 
+long long Factorial3CentreRow(int k) {
+    // Every factor at 0 is the digit 1 in each of the k places of r - 1.
+    constexpr long long kPastAnySheet = 1LL << 40;
+    long long below = 0;
+    for (int f = 0; f < k && below < kPastAnySheet; ++f) below = 3 * below + 1;
+    return below + 1;
+}
+
 // Box-Behnken and Doehlert place their rows by all k factors, so a sheet
 // narrower than the design still holds every cell that fits; the loops end
 // with the sheet's last row.

@@ -13,6 +13,10 @@ namespace rsm {
 // All 3^k runs at levels -1, 0, 1; factor 1 varies fastest.
 void LayFactorial3(matrix* plan, int k);
 
+// Row of the run with every factor at 0 in that order: (3^k + 1) / 2, the
+// middle row (1 for k = 0; past any sheet when 3^k is).
+long long Factorial3CentreRow(int k);
+
 // The 2^k factorial corners (bit f-1 of r-1 gives factor f's sign), then for
 // each factor f an axial pair at -alpha and +alpha, alpha = 2^(k/4), which
 // makes the design rotatable. The centre runs after them are not written.

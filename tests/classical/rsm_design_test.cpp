@@ -149,17 +149,21 @@ TEST(RsmDimensions, OtherModesUnknownDesignsAndSaturation) {
     EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [](double v) { return v == 7.0; }));
 }
 
-TEST(RsmDesigns, ThreeLevelFactorialHasEveryLevelCombinationOnce) {
-    for (int k = 2; k <= 5; ++k) {
-        const Sheet s = Generate({.planID = kFactorial3, .k = k});
-        std::set<std::vector<double>> points;
-        for (int r = 1; r <= s.nblock; ++r) {
-            for (double v : s.point(r)) EXPECT_TRUE(v == -1 || v == 0 || v == 1);
-            points.insert(s.point(r));
-            EXPECT_EQ(s.at(r, 4), r == s.nblock ? 1 : 0) << "only the last run is flagged";
+TEST(RsmDesigns, ThreeLevelFactorialHasEveryLevelCombinationOnceAndFlagsItsCentre) {
+    for (int k = 1; k <= 5; ++k)
+        for (VARIANT_BOOL isRand : {0, -1}) {
+            SCOPED_TRACE(::testing::Message() << "k = " << k << ", IsRand = " << isRand);
+            const Sheet s = Generate({.planID = kFactorial3, .k = k, .isRand = isRand});
+            std::set<std::vector<double>> points;
+            for (int r = 1; r <= s.nblock; ++r) {
+                for (double v : s.point(r)) EXPECT_TRUE(v == -1 || v == 0 || v == 1);
+                points.insert(s.point(r));
+                // The flag travels with the run at the centre, wherever the
+                // random order puts it.
+                EXPECT_EQ(s.at(r, 4), s.nonZero(r) == 0 ? 1 : 0) << "run " << r;
+            }
+            EXPECT_EQ(static_cast<int>(points.size()), s.nblock);
         }
-        EXPECT_EQ(static_cast<int>(points.size()), s.nblock);
-    }
     const Sheet s = Generate({.planID = kFactorial3, .k = 2});
     EXPECT_EQ(s.point(2), (std::vector<double>{0, -1})) << "factor 1 varies fastest";
     EXPECT_EQ(s.point(4), (std::vector<double>{-1, 0}));
@@ -246,7 +250,7 @@ TEST(RsmRunSheet, OnlyMinusOneRandomisesAndTheSeedReproducesTheOrder) {
         order.insert(standard);
         EXPECT_EQ(fresh.at(r, 1), r);
         EXPECT_EQ(fresh.point(r), plain.point(standard)) << "a run keeps its levels";
-        EXPECT_EQ(fresh.at(r, 4), standard == 27 ? 1 : 0) << "and its centre flag";
+        EXPECT_EQ(fresh.at(r, 4), standard == 14 ? 1 : 0) << "and its centre flag, (0, 0, 0) in row 14 unrandomised";
     }
     EXPECT_EQ(order.size(), 27u);
     EXPECT_NE(fresh.cells, plain.cells);
