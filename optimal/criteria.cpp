@@ -55,7 +55,9 @@ double magnitude(double a, double b, Scale s) {
 
 bool Tied(double a, double b, Scale s) { return std::fabs(a - b) <= kTieTolerance * magnitude(a, b, s); }
 
-bool Exceeds(double a, double b, Scale s) { return a - b > kTieTolerance * magnitude(a, b, s); }
+bool Exceeds(double a, double b, Scale s) {
+    return s == Scale::Relative ? num::ExceedsBeyondTie(a, b) : a - b > kTieTolerance * magnitude(a, b, s);
+}
 
 double ExchangeRatio(double dAdd, double dRem) {
     if (dAdd == kSingular || dAdd == kSingularTwin || dRem == kSingular || dRem >= 1.0) return 1.0;

@@ -27,7 +27,7 @@ inline constexpr short kFalse = 0;
 // larger magnitude (of 1 at least for log10 values, whose rounding is
 // absolute near 0). Every choice of the search that asks for a tie or for a
 // strict gain asks through Tied and Exceeds.
-inline constexpr double kTieTolerance = 1e-12;
+inline constexpr double kTieTolerance = num::kTieTolerance;
 enum class Scale { Relative, Log10 };
 bool Tied(double a, double b, Scale s = Scale::Relative);
 // a above b by more than a tie.

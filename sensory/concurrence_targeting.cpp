@@ -3,6 +3,7 @@
 #include "sensory/concurrence_searches.h"
 #include "sensory/cyclic_family.h"
 #include "sensory/even_counts.h"
+#include "services/numeric.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -86,7 +87,7 @@ bool targetConcurrences(int nRows, int iP, int iR, int iCritType, const Targetin
     ConcurrenceTargeting search(nRows, iP, iR, iCritType, time, seeds);
     if (!search.run(&candidate, hasDistinctRows(nRows, iP, design))) return false;
     const double reached = scorer.score(iCritType, &candidate, nRows, iP, iR);
-    if (!(reached > *crit)) return false;
+    if (!num::ExceedsBeyondTie(reached, *crit)) return false;  // a relabelling of `design` gains nothing
     candidate.copyMatTo(design);
     *crit = reached;
     return true;

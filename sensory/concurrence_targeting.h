@@ -23,8 +23,8 @@ struct TargetingBudget {
 // iCritType (1: D-type, otherwise A-type). It starts from `design` when its
 // replications are within one, otherwise from the cyclic design that
 // serves the products in turn. When the best design found scores above
-// *crit (the criterion of `design` as DesignScorer scores it) it replaces
-// `design` and *crit, and the result is true; a design whose blocks are
+// *crit (the criterion of `design` as DesignScorer scores it) by more than
+// a tie, it replaces `design` and *crit, and the result is true; a design whose blocks are
 // distinct is only replaced by one whose blocks are distinct. Bounded by a
 // fixed amount of work, and with iTimeStop -1 by the budget as well; draws
 // continue `seeds`.

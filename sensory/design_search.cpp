@@ -41,20 +41,19 @@ public:
         startSearch(filled);
         found_ = FoundExact;
         *found_ = 0;
-        double crit = fillRest(filled - nFull_ + 1);
-        double bestCrit = crit;
-        if (provedOptimal(crit)) *found_ = stop_ = -1;
+        bestCrit_ = fillRest(filled - nFull_ + 1);
+        if (provedOptimal(bestCrit_)) *found_ = stop_ = -1;
         keepBest();
         // A timed search tries the balancing before its exchanges: where a
         // balanced design exists the exchange stalls short of it and would
         // only wait out the budget.
         if (timeStop_ == -1) {
             balance();
-            targetConcurrences(crit, bestCrit);
+            targetConcurrences();
         }
-        if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine(crit, bestCrit);
+        if (stop_ == 0 && C_ < kRefinableBlocks && timeStop_ == -1) refine();
         balance();
-        targetConcurrences(crit, bestCrit);
+        targetConcurrences();
         for (int r = 1; r <= nRest_; ++r)
             for (int p = 1; p <= iP_; ++p) JPMat_->vbset(nFull_ + r, p, best_->vbget(r, p));
         // The host reads the criterion of the design it gets, replicates included.
@@ -118,38 +117,39 @@ private:
     // fill that reaches the bound cannot be beaten, so filling ends there.
     double repeatFills(int first) {
         const std::unique_ptr<matrix> owed(V_Duplicate(remaining_.get(), iP_));
-        double bestCrit = 0.0;
         // Even the first fill watches the budget of a timed search.
         std::function<bool()> outOfTime;
         if (timeStop_ == -1) outOfTime = [this] { return sensory::scaledElapsedSince(start_) > budget_; };
         for (bool firstFill = true;; firstFill = false) {
             const double crit = sensory::fillByMarginalTrials(first, nRest_, iP_, iR_, iCritType_, rest_.get(),
                                                               remaining_.get(), seeds_, scorer_, outOfTime);
-            if (firstFill || crit > bestCrit) {
-                bestCrit = crit;
+            if (firstFill || crit > bestCrit_) {
+                bestCrit_ = crit;
                 keepBest();
             }
             if (timeStop_ == 0 || (firstFill && balance())) break;
-            if (sensory::scaledElapsedSince(start_) > budget_ || provedOptimal(bestCrit)) break;
+            if (sensory::scaledElapsedSince(start_) > budget_ || provedOptimal(bestCrit_)) break;
             for (int r = first; r <= nRest_; ++r)
                 for (int p = 1; p <= iP_; ++p) rest_->vbset(r, p, 0);
             owed->copyMatTo(remaining_.get());
         }
         best_->copyMatTo(rest_.get());
-        return bestCrit;
+        return bestCrit_;
     }
 
-    // Refinement calls until the budget is spent or the bound is reached;
-    // each call continues the random stream of the one before.
-    void refine(double crit, double bestCrit) {
+    // Refinement calls from the best rest until the budget is spent or the
+    // bound is reached; each call continues the random stream of the one
+    // before.
+    void refine() {
         const sensory::RefineBudget time{start_, timeStop_, budget_};
+        double crit = bestCrit_;
         while (stop_ != -1) {
             sensory::metropolisHastings(nRest_, iP_, iR_, C_, iCritType_, time, rest_.get(), &crit, &stop_, false,
                                         seeds_, scorer_);
-            if (crit <= bestCrit) continue;
-            bestCrit = crit;
+            if (crit <= bestCrit_) continue;
+            bestCrit_ = crit;
             keepBest();
-            if (provedOptimal(bestCrit) || std::fabs(1.0 - bestCrit) < kTolerance) *found_ = stop_ = -1;
+            if (provedOptimal(bestCrit_) || std::fabs(1.0 - bestCrit_) < kTolerance) *found_ = stop_ = -1;
         }
     }
 
@@ -162,28 +162,42 @@ private:
     void keepBest() { rest_->copyMatTo(best_.get()); }
 
     // A best rest left unproved that could be balanced gets one balancing
-    // search, which proves it when it finds a balanced design. Returns
-    // whether the best rest is proved optimal.
+    // search, which proves its design optimal when it finds a balanced one
+    // that beats the best rest by more than a tie. Returns whether the best
+    // rest is proved optimal.
     bool balance() {
         if (*found_ != -1 && !balanceTried_) {
             balanceTried_ = true;
-            if (sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, best_.get(), seeds_))
+            matrixInt balanced(nRest_, iP_, 0);
+            best_->copyMatTo(&balanced);
+            if (sensory::balanceDesign(nRest_, iP_, iR_, {timeStop_, budget_}, &balanced, seeds_) &&
+                keepIfBetter(balanced))
                 *found_ = stop_ = -1;
         }
         return *found_ == -1;
     }
 
     // A best rest left unproved gets one concurrence-targeting search (the
-    // most even concurrences, then the best criterion among them). A better
-    // design it finds becomes the best rest and where the exchange goes on.
-    void targetConcurrences(double& crit, double& bestCrit) {
+    // most even concurrences, then the best criterion among them). A design
+    // it finds that beats the best rest by more than a tie becomes the best
+    // rest and where the exchange goes on.
+    void targetConcurrences() {
         if (*found_ == -1 || targetTried_) return;
         targetTried_ = true;
-        if (!sensory::targetConcurrences(nRest_, iP_, iR_, iCritType_, {timeStop_, budget_}, best_.get(), &bestCrit,
-                                         seeds_, scorer_))
-            return;
-        best_->copyMatTo(rest_.get());
-        crit = bestCrit;
+        if (sensory::targetConcurrences(nRest_, iP_, iR_, iCritType_, {timeStop_, budget_}, best_.get(), &bestCrit_,
+                                        seeds_, scorer_))
+            best_->copyMatTo(rest_.get());
+    }
+
+    // A design a later stage found replaces the best rest only for a gain
+    // beyond a tie: an isomorphic design scores the same but for its last
+    // bits, and taking it would make the result depend on the seed alone.
+    bool keepIfBetter(const matrixInt& design) {
+        const double crit = scorer_.score(iCritType_, &design, nRest_, iP_, iR_);
+        if (!num::ExceedsBeyondTie(crit, bestCrit_)) return false;
+        design.copyMatTo(best_.get());
+        bestCrit_ = crit;
+        return true;
     }
 
     int iJ_, iP_, iR_, iCritType_;
@@ -200,6 +214,7 @@ private:
     bool balanceTried_ = false;
     bool targetTried_ = false;
     double start_ = 0.0;
+    double bestCrit_ = 0.0;  // criterion of the best rest, scored as a design of nRest_ rows
     sensory::DesignScorer scorer_;
     std::unique_ptr<matrix> remaining_, blockTable_;
     std::unique_ptr<matrixInt> rest_, best_;

@@ -1,5 +1,6 @@
 #include "services/numeric.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace num {
@@ -51,6 +52,10 @@ double IntPower(double b, int n) {
         if (e & 1) result *= square;
     }
     return reciprocal ? 1.0 / result : result;
+}
+
+bool ExceedsBeyondTie(double a, double b) {
+    return a - b > kTieTolerance * std::max(std::fabs(a), std::fabs(b));
 }
 
 }  // namespace num

@@ -37,4 +37,12 @@ inline int countedOnce(int count) { return wrappedSum(count, 1); }
 inline constexpr double kNoValue = -1.79769313486231e308;
 inline constexpr double kNoValuePositive = 1.79769313486231e308;
 
+// Ties of computed criteria. One criterion reached along two summation
+// orders (a design and its relabelling, a determinant by two routes)
+// differs in its last bits, so a value beats another only when it exceeds
+// it by more than this share of the larger magnitude. Every search that
+// keeps a result only for a gain asks through this one tolerance.
+inline constexpr double kTieTolerance = 1e-12;
+bool ExceedsBeyondTie(double a, double b);
+
 }  // namespace num

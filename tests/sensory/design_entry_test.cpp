@@ -51,6 +51,28 @@ TEST(SensoryEntry, SeedReproducesTheDesign) {
     }
 }
 
+// Three judges, four products, two each: the disjoint pairs {1, 2} and
+// {3, 4}, then a pair that meets both. Every such design is a relabelling of
+// every other and scores the same but for its last bits, so no stage after
+// the fill may swap the fill's design for one of them, whatever the seed.
+TEST(SensoryEntry, LaterStagesKeepTheFillsDesignOnATie) {
+    for (int crit : {1, 2})
+        for (int32_t seed = 1; seed <= 24; ++seed) {
+            const HostCall c = HostCall(3, 4, 2, seed, -1, 0).run(crit, 0, 0, 0);
+            auto row = [&c](int j) {
+                std::vector<int> products;
+                for (int p = 0; p < 4; ++p)
+                    if (c.jp[static_cast<std::size_t>(p * 3 + j)] == 1) products.push_back(p + 1);
+                return products;
+            };
+            EXPECT_EQ(row(0), (std::vector<int>{1, 2})) << "criterion " << crit << ", seed " << seed;
+            EXPECT_EQ(row(1), (std::vector<int>{3, 4})) << "criterion " << crit << ", seed " << seed;
+            const std::vector<int> third = row(2);
+            ASSERT_EQ(third.size(), 2u);
+            EXPECT_TRUE(third[0] <= 2 && third[1] >= 3) << "the last pair meets both";
+        }
+}
+
 TEST(SensoryEntry, ShapesWithoutADesignReturnAtOnceWithNoValueCriteria) {
     const int shapes[][3] = {{0, 4, 2},          {-3, 4, 2},          {4, 0, 2},          {4, 3, 5},
                              {4, 3, 0},          {0, 2147483647, 0},  {-1000000000, 2147480844, 0},

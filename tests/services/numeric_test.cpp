@@ -29,6 +29,20 @@ TEST(Numeric, CountingFunctions) {
     EXPECT_EQ(num::Mod(INT32_MIN, -1), 0);
 }
 
+TEST(Numeric, AGainCountsOnlyBeyondATieOfTheLargerMagnitude) {
+    const double d = 0.572357121276666;  // a criterion and its value along another summation order
+    EXPECT_FALSE(num::ExceedsBeyondTie(std::nextafter(d, 1.0), d));
+    EXPECT_FALSE(num::ExceedsBeyondTie(d, d));
+    EXPECT_TRUE(num::ExceedsBeyondTie(d + 1e-9, d));
+    EXPECT_FALSE(num::ExceedsBeyondTie(d, d + 1e-9));
+    // The share is of the larger magnitude: 1e-9 apart is a tie at 1e4, a gain at 1.
+    EXPECT_FALSE(num::ExceedsBeyondTie(1e4 + 1e-9, 1e4));
+    EXPECT_TRUE(num::ExceedsBeyondTie(-1.0 + 1e-9, -1.0));
+    // Any design beats one that cannot be scored, and that one beats nothing.
+    EXPECT_TRUE(num::ExceedsBeyondTie(1e-6, num::kNoValue));
+    EXPECT_FALSE(num::ExceedsBeyondTie(num::kNoValue, num::kNoValue));
+}
+
 TEST(Numeric, WholeNumberTestsRoundingAndPowers) {
     EXPECT_EQ(num::IsEven(4), -1);
     EXPECT_EQ(num::IsEven(3), 0);
