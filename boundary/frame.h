@@ -42,10 +42,18 @@ public:
 
 private:
     template <class C>
-    C* own(C* c) {
-        containers_.emplace_back(c, [](void* p) { delete static_cast<C*>(p); });
-        return c;
+    static void destroy(void* p) {
+        delete static_cast<C*>(p);
     }
+    // The container has an owner before anything can throw: should the list
+    // fail to grow, `owner` frees it on the way out.
+    template <class C>
+    C* own(C* c) {
+        std::unique_ptr<C> owner(c);
+        containers_.emplace_back(owner.get(), &destroy<C>);
+        return owner.release();
+    }
+    // `c` is owned already, so a list that fails to grow here loses nothing.
     template <class C, class H>
     C* withCopyBack(C* c, H* host) {
         copyBacks_.emplace_back([c, host] { c->copyMatTo(host); });
