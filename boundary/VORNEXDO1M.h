@@ -448,15 +448,16 @@ VX_API int32_t VX_CALL Cpp_DOEMixGetnCoef(VX_IN int32_t ipX, VX_IN int32_t inX, 
                                           VX_IN int32_t iTypeModel);
 
 /* Model matrix of the design iX (inX runs x ipX components, read in place)
-   written straight into oXMat (inX x nCoef), with the term labels, built
-   from the component labels iFactLabel (ipX x 1), copied back into
-   oFactLabel (nCoef x 1); nCoef as Cpp_DOEMixGetnCoef gives it. Columns:
-   the linear terms x_i ("A"); the products x_i x_j ("A*B"); for the full
-   model (type 0) the differences x_i x_j (x_i - x_j) ("A*B*(A-B)"); at
-   degree 3 the triples x_i x_j x_k ("A*B*C"); for the full quartic the
-   x_i x_j (x_i - x_j)^2 ("A*B*(A-B)^2"); at degree 4 the squared triples
-   x_i^2 x_j x_k, x_i x_j^2 x_k, x_i x_j x_k^2 ("A^2 *B*C", "A*B^2 *C",
-   "A*B*C^2"); and last, for the full quartic, x_i x_j x_k x_l
+   written into oXMat (inX x nCoef) once it is complete (oXMat may be iX
+   itself, its first ipX columns then the linear terms), with the term
+   labels, built from the component labels iFactLabel (ipX x 1), copied
+   back into oFactLabel (nCoef x 1); nCoef as Cpp_DOEMixGetnCoef gives it.
+   Columns: the linear terms x_i ("A"); the products x_i x_j ("A*B"); for
+   the full model (type 0) the differences x_i x_j (x_i - x_j)
+   ("A*B*(A-B)"); at degree 3 the triples x_i x_j x_k ("A*B*C"); for the
+   full quartic the x_i x_j (x_i - x_j)^2 ("A*B*(A-B)^2"); at degree 4 the
+   squared triples x_i^2 x_j x_k, x_i x_j^2 x_k, x_i x_j x_k^2 ("A^2 *B*C",
+   "A*B^2 *C", "A*B*C^2"); and last, for the full quartic, x_i x_j x_k x_l
    ("A*B*C*D"); index tuples in lexicographic order. Any other type writes
    the linear columns only. Cells no term reaches keep their values. */
 VX_API void VX_CALL Cpp_DOEMixPredictorMatrix(VX_IN double* iX, VX_IN int32_t inX, VX_IN int32_t ipX,
@@ -476,12 +477,13 @@ VX_API void VX_CALL Cpp_DOEMixGetSizeoSimplex(VX_IN int32_t iNbFactor, VX_IN int
 
 /* Maps pseudo-component proportions to real quantities in place:
    ioplan(i, k) := (ioplan(i, k) * iRab + iLI(k)) * iTotalMix for the
-   iNplan x iPplan plan and the iPplan lower bounds iLI. Returns 0. */
+   iNplan x iPplan plan and the iPplan lower bounds iLI. Returns 0;
+   VX_E_INTERNAL leaves ioplan as it was. */
 VX_API int32_t VX_CALL Cpp_DOEMixRealCoord(double* ioplan, VX_IN int32_t iNplan, VX_IN int32_t iPplan,
                                            VX_IN double* iLI, VX_IN double iRab, VX_IN double iTotalMix);
 
-/* Writes the simplex design sized by Cpp_DOEMixGetSizeoSimplex straight
-   into oSimplex (iNbLineSimplex x iNbColSimplex), one run per row, the
+/* Writes the simplex design sized by Cpp_DOEMixGetSizeoSimplex into
+   oSimplex (iNbLineSimplex x iNbColSimplex), one run per row, the
    proportions of its iNbFactor components summing to 1. Lattice: every
    (a_1/m, ..., a_q/m) with whole a_i >= 0 summing to m, in decreasing
    lexicographic order of (a_1, ..., a_q); two components of degree 1 to 4

@@ -1,6 +1,9 @@
-// Entry points of the mixture designs. The design, the plan and the model
-// matrix are worked on directly in the host's arrays; only the term labels
-// are copied back.
+// Entry points of the mixture designs. The design and the model matrix are
+// built in copies and reach the host only once the call has succeeded: their
+// cores allocate between writes, and memory running out midway must not
+// leave a void call's arrays half written. The design read (iX) is used in
+// place. DOEMixRealCoord works on the plan in place: every allocation it
+// makes comes before its first write, so a failure there changes nothing.
 #include "boundary/frame.h"
 #include "mixture/coordinates.h"
 #include "mixture/model_matrix.h"
@@ -16,7 +19,7 @@ VX_API void VX_CALL Cpp_DOEMixGetSizeoSimplex(int32_t iNbFactor, int32_t iDegree
 VX_API void VX_CALL Cpp_DOEMixSimplex(int32_t iNbFactor, int32_t iDegree, int32_t iTypeSimplex, double* oSimplex,
                                       int32_t iNbLineSimplex, int32_t iNbColSimplex) {
     boundary::enter([&](boundary::Frame& f) {
-        DOEMixSimplex(iNbFactor, iDegree, iTypeSimplex, f.inPlace(iNbLineSimplex, iNbColSimplex, oSimplex));
+        DOEMixSimplex(iNbFactor, iDegree, iTypeSimplex, f.back(iNbLineSimplex, iNbColSimplex, oSimplex));
     });
 }
 
@@ -32,7 +35,7 @@ VX_API void VX_CALL Cpp_DOEMixPredictorMatrix(double* iX, int32_t inX, int32_t i
     boundary::enter([&](boundary::Frame& f) {
         matrix* X = f.inPlace(inX, ipX, iX);
         Smatrix* labels = f.copy(ipX, 1, iFactLabel);
-        matrix* model = f.inPlace(inX, nCoef, oXMat);
+        matrix* model = f.back(inX, nCoef, oXMat);
         Smatrix* termLabels = f.back(nCoef, 1, oFactLabel);
         DOEMixPredictorMatrix(X, inX, ipX, nCoef, labels, iDegreModel, iTypeModel, model, termLabels);
     });

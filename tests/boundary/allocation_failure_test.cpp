@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -131,6 +132,8 @@ void FailEachAllocation(Completed checkCompleted) {
 double At(const std::vector<double>& a, int rows, int r, int c) {
     return a[static_cast<std::size_t>(c - 1) * rows + (r - 1)];
 }
+
+std::u16string Text(BSTR b) { return b == nullptr ? std::u16string() : std::u16string(b, SysStringLen(b)); }
 
 // ----- one call of each family --------------------------------------------------------
 
@@ -260,6 +263,83 @@ TEST(AllocationFailure, SensoryReport) {
         EXPECT_EQ(At(h.conc, 3, 2, 1), 1) << "products 1 and 2 meet at judge 1";
         EXPECT_EQ(At(h.conc, 3, 3, 1), 0) << "products 1 and 3 never meet";
         EXPECT_EQ(At(h.conc, 3, 1, 2), VX_NO_VALUE);
+    });
+}
+
+// ----- the mixture entry points, which write into the host's design arrays ----------
+
+// The full cubic model over 3 components at the blends (0.2, 0.3, 0.5) and
+// (1, 0, 0): 10 terms.
+struct MixtureModel {
+    static constexpr bool kReturnsCode = false;
+    static constexpr int32_t kRuns = 2, kTerms = 10;
+    std::vector<double> X{0.2, 1, 0.3, 0, 0.5, 0}, model = std::vector<double>(kRuns * kTerms, -7.0);
+    std::vector<BSTR> names{SysAllocString(u"A"), SysAllocString(u"B"), SysAllocString(u"C")};
+    std::vector<BSTR> terms = std::vector<BSTR>(kTerms, nullptr);
+    MixtureModel() { terms[0] = SysAllocString(u"old"); }
+    MixtureModel(const MixtureModel&) = delete;
+    ~MixtureModel() {
+        for (BSTR b : names) SysFreeString(b);
+        for (BSTR b : terms) SysFreeString(b);
+    }
+    int32_t call() {
+        Cpp_DOEMixPredictorMatrix(X.data(), kRuns, 3, kTerms, names.data(), 3, 0, model.data(), terms.data());
+        return 0;
+    }
+    // The labels' text: a host string the call freed without storing its
+    // successor is read after its release (and freed twice at the end).
+    auto state() const {
+        std::vector<std::u16string> text;
+        for (BSTR b : terms) text.push_back(Text(b));
+        return std::tuple(X, model, text);
+    }
+};
+
+TEST(AllocationFailure, MixtureModelMatrix) {
+    FailEachAllocation<MixtureModel>([](const MixtureModel& h, int32_t) {
+        EXPECT_EQ(At(h.model, 2, 1, 4), 0.2 * 0.3);  // A*B
+        EXPECT_EQ(Text(h.terms[3]), u"A*B");
+        EXPECT_EQ(At(h.model, 2, 1, 10), 0.2 * 0.3 * 0.5);  // A*B*C, last
+        EXPECT_EQ(At(h.model, 2, 2, 10), 0);
+        EXPECT_EQ(Text(h.terms[0]), u"A");
+    });
+}
+
+// The simplex centroid of 3 components: 7 blends.
+struct Centroid {
+    static constexpr bool kReturnsCode = false;
+    std::vector<double> design = std::vector<double>(7 * 3, -7.0);
+    int32_t call() {
+        Cpp_DOEMixSimplex(3, 1, 2, design.data(), 7, 3);
+        return 0;
+    }
+    auto state() const { return design; }
+};
+
+TEST(AllocationFailure, MixtureSimplex) {
+    FailEachAllocation<Centroid>([](const Centroid& h, int32_t) {
+        for (int r = 1; r <= 7; ++r) {
+            double sum = 0;
+            for (int c = 1; c <= 3; ++c) sum += At(h.design, 7, r, c);
+            EXPECT_NEAR(sum, 1, 1e-15) << "blend " << r;
+        }
+        EXPECT_EQ(At(h.design, 7, 7, 2), 1.0 / 3);  // the overall centroid, last
+    });
+}
+
+// An INT entry point of the mixture family that also writes into the
+// host's array: a failure leaves it as it was.
+struct RealQuantities {
+    static constexpr bool kReturnsCode = true;
+    std::vector<double> plan{0.5, 1, 0.5, 0}, lower{0.25, 0.5};
+    int32_t call() { return Cpp_DOEMixRealCoord(plan.data(), 2, 2, lower.data(), 0.5, 4); }
+    auto state() const { return std::tuple(plan, lower); }
+};
+
+TEST(AllocationFailure, MixtureRealCoordinates) {
+    FailEachAllocation<RealQuantities>([](const RealQuantities& h, int32_t result) {
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(h.plan, (std::vector<double>{2, 3, 3, 2}));  // (x / 2 + lower) * 4
     });
 }
 

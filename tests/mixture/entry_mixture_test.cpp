@@ -1,5 +1,5 @@
-// The mixture entry points as the host calls them: flat column-major arrays
-// worked on in place, BSTR labels copied back.
+// The mixture entry points as the host calls them: flat column-major arrays,
+// BSTR labels copied back.
 #include "boundary/VORNEXDO1M.h"
 #include "mixture/coordinates.h"
 #include "services/bstr.h"
@@ -25,6 +25,20 @@ TEST(MixtureEntry, DesignAndModelMatrixInTheHostsArrays) {
     Cpp_DOEMixPredictorMatrix(design.data(), rows, cols, nCoef, names.data(), 3, 1, model.data(), labels.data());
     EXPECT_EQ(model[69], design[9] * design[19] * design[29]);
     EXPECT_EQ(bstrToString(labels[6]), u"Water*Oil*Salt");
+    for (BSTR b : names) SysFreeString(b);
+    for (BSTR b : labels) SysFreeString(b);
+}
+
+// A host may have the model written over the design it is made from: the
+// design's columns are the linear terms, and every later column is made
+// from the design as it came.
+TEST(MixtureEntry, ModelMatrixOverItsOwnDesign) {
+    std::vector<double> sheet{0.25, 0.5, 0.75, 0.5, -1, -1, -1, -1};  // runs (0.25, 0.75), (0.5, 0.5)
+    std::vector<BSTR> names{stringToBstr(u"A"), stringToBstr(u"B")};
+    std::vector<BSTR> labels(4, nullptr);
+    Cpp_DOEMixPredictorMatrix(sheet.data(), 2, 2, 4, names.data(), 3, 0, sheet.data(), labels.data());
+    EXPECT_EQ(sheet, (std::vector<double>{0.25, 0.5, 0.75, 0.5, 0.1875, 0.25, -0.09375, 0}));  // A*B, A*B*(A-B)
+    EXPECT_EQ(bstrToString(labels[3]), u"A*B*(A-B)");
     for (BSTR b : names) SysFreeString(b);
     for (BSTR b : labels) SysFreeString(b);
 }
