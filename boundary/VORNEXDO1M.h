@@ -192,13 +192,25 @@ VX_API int32_t VX_CALL Cpp_GetFullPlanLines(VX_IN int32_t nbFact, int32_t* FactM
    nfullplan exceeds the full factorial, or nfullplan leaves a factor's last
    level out of reach (its first code, (L_j - 1) L_1 ... L_(j-1), is not
    below nfullplan), and -2 when 20000 random draws, or 200 draws with a
-   singular information matrix (nalgo 1), or 10 random starts (nalgo 2) gave
+   singular information matrix, or draws whose work passed 6e9 steps
+   (nthres x nbFact per draw, nthres nPlanLine^2 + nPlanLine^3 per singular
+   one: about 2 s; nalgo 1), or 10 random starts (nalgo 2) gave
    no plan showing every level with a computable criterion (the arrays hold
    the last try). The largest candidate set is 2147483647 codes (nfullplan
    is a 32-bit int); a count of Cpp_GetFullPlanLines that stopped short of
    the full factorial leaves the later factors' last levels out of reach and
    is refused, so 29 or more two-level factors are. Every step of nalgo 2,
-   and every exchange pass, scans all nfullplan candidates. */
+   and every exchange pass, scans all nfullplan candidates, so the largest
+   scan is refused with -1 as well (nothing drawn, nothing written): for
+   nalgo 1 and 2 when nthres x nfullplan exceeds
+   VX_OPTIMAL_MOST_EXCHANGE_PAIRS (no exchange pass could start from the
+   plan), and for nalgo 2 when the sequential start's scans, nthres x
+   nfullplan (each pair counting nPlanLine pairs when DoChol is -1 and
+   accelerate 0: a triangular solve through Chol per candidate), exceed
+   VX_OPTIMAL_MOST_SEQUENTIAL_PAIRS. On the machine the figures were taken
+   on, a start at that size takes about 8 s. */
+#define VX_OPTIMAL_MOST_EXCHANGE_PAIRS 8e9
+#define VX_OPTIMAL_MOST_SEQUENTIAL_PAIRS 2.5e8
 VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes, BSTR* Cats,
                                         BSTR* CatLabels, VX_IN VARIANT_BOOL UseCategories, VX_NODIR int32_t NbMaxCat,
                                         VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
@@ -223,7 +235,16 @@ VX_API int32_t VX_CALL Cpp_OptiplanInit(VX_IN int32_t nbFact, int32_t* FactMod, 
    again); level counts that code into other than nPlanLine model columns,
    or an nfullplan that leaves a factor's last level out of reach (as
    Cpp_OptiplanInit refuses), accept nothing. ioSeed, iSeedInit, oSeed and nbrOpt are not read.
-   Returns 0. */
+   One pass scores up to nthres x (candidates, at most the full factorial)
+   pairs of run and candidate; a pass that would score more than
+   VX_OPTIMAL_MOST_EXCHANGE_PAIRS is refused with -1 before any work,
+   *onbrIter 0 and every array as passed. A pair counts nPlanLine pairs for
+   nalgo 12 with DoChol -1 and accelerate 0 (every candidate solved through
+   Chol), and nPlanLine^3 pairs for nalgo 11 when neither Vopt nor Chol is
+   used (accelerate 0 and DoChol 0, or the flag delta(nthres) true: every
+   pair takes a determinant). At that size a pass takes about 2 to 5 s on
+   the machine the figures were taken on.
+   Returns 0 or -1. */
 VX_API int32_t VX_CALL Cpp_OptiplanIterate(VX_IN int32_t nbFact, int32_t* FactMod, VX_IN int32_t nbRes,
                                            VX_IN int32_t icode, VX_IN int32_t icrit, VX_IN VARIANT_BOOL accelerate,
                                            VX_IN VARIANT_BOOL DoChol, VX_IN int32_t nalgo, VX_IN int32_t nthres,

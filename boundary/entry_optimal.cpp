@@ -5,6 +5,11 @@
 #include "optimal/optiplan_init.h"
 #include "optimal/optiplan_iterate.h"
 #include "optimal/screening_design.h"
+#include "optimal/search_state.h"
+
+static_assert(VX_OPTIMAL_MOST_EXCHANGE_PAIRS == optimal::kMostExchangePairs &&
+              VX_OPTIMAL_MOST_SEQUENTIAL_PAIRS == optimal::kMostSequentialPairs &&
+              optimal::kScanTooLarge == optimal::kImpossibleSizes);
 
 namespace {
 

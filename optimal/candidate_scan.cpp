@@ -260,6 +260,34 @@ LevelCoverage::LevelCoverage(const CandidateCoding& coding, const matrixInt* Fac
     for (int j = 1; j <= coding.factors(); ++j) required_.push_back(FactMod->vbget(j, 1));
 }
 
+LevelCoverage::LevelCoverage(const CandidateCoding& coding, const matrixInt* FactMod, const LevelCounts& counts,
+                             const matrix* PlanDisp, int skipped)
+    : LevelCoverage(coding, FactMod) {
+    for (int j = 0; j < coding_.factors(); ++j) {
+        const LevelCounts::Factor& f = counts.factors_[static_cast<std::size_t>(j)];
+        const double own = PlanDisp->vbget(skipped, j + 5);
+        auto& s = shown_[static_cast<std::size_t>(j)];
+        for (const auto& [value, n] : f.counts)
+            if (n > 1 || value != own) s.push_back(value);
+        s.insert(s.end(), static_cast<std::size_t>(std::max(0, f.unordered - (std::isnan(own) ? 1 : 0))),
+                 std::nan(""));
+    }
+}
+
+LevelCounts::LevelCounts(const CandidateCoding& coding, const matrix* PlanDisp, int N)
+    : factors_(static_cast<std::size_t>(coding.factors())) {
+    for (int j = 0; j < coding.factors(); ++j) {
+        Factor& f = factors_[static_cast<std::size_t>(j)];
+        for (int r = 1; r <= N; ++r) {
+            const double v = PlanDisp->vbget(r, j + 5);
+            if (std::isnan(v))
+                ++f.unordered;
+            else
+                ++f.counts[v];
+        }
+    }
+}
+
 void LevelCoverage::addValue(int j, double v) {
     auto& s = shown_[j];
     if (std::find(s.begin(), s.end(), v) == s.end()) s.push_back(v);

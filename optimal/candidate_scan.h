@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -116,6 +117,10 @@ private:
 class LevelCoverage {
 public:
     LevelCoverage(const CandidateCoding& coding, const matrixInt* FactMod);
+    // The levels rows 1..N show but for row `skipped`, from their counts:
+    // one pass over the levels shown rather than over the other rows.
+    LevelCoverage(const CandidateCoding& coding, const matrixInt* FactMod, const class LevelCounts& counts,
+                  const matrix* PlanDisp, int skipped);
     void addDisplayRow(const matrix* PlanDisp, int r);
     void addDigits(const std::vector<int>& digits);
     // Fixes the shown levels; false when no single candidate can complete them.
@@ -128,6 +133,22 @@ private:
     std::vector<int> required_;
     std::vector<std::vector<double>> shown_;
     std::vector<std::pair<int, std::vector<char>>> missingOne_;  // factor, digits that add its missing level
+};
+
+// How often each level value stands in rows 1..N of a display plan, per
+// factor. Values are compared as stored, as ValidPlan compares them; a value
+// that is not a number equals none, so each one counts apart.
+class LevelCounts {
+public:
+    LevelCounts(const CandidateCoding& coding, const matrix* PlanDisp, int N);
+
+private:
+    friend class LevelCoverage;
+    struct Factor {
+        std::map<double, int> counts;
+        int unordered = 0;  // values that are not numbers
+    };
+    std::vector<Factor> factors_;
 };
 
 template <class F>

@@ -10,8 +10,6 @@
 
 namespace {
 
-int levelCount(const matrixInt* FactMod, int j) { return std::max(1, FactMod->vbget(j, 1)); }
-
 // The factor's columns c .. c + L - 2 for level l under the coding icode.
 void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
     const bool reference = (icode == 1 && l == L) || (icode == 2 && l == 1);
@@ -56,16 +54,17 @@ void EnumToExp(int nbFact, matrixInt* FactMod, int icode, int code, matrix* X, m
                int row, int p) {
     X->vbset(row, 1, 1.0);
     for (int c = 2; c <= p; ++c) X->vbset(row, c, 0.0);
-    int rest = code, c = 2;
-    for (int j = 1; j <= nbFact; ++j) {
-        const int L = levelCount(FactMod, j);
-        const int l = num::Mod(rest, L) + 1;
+    int c = 2;
+    optimal::ForEachLevelOf(nbFact, FactMod, code, [&](int j, int L, int l) {
         writeFactorColumns(X, row, c, L, l, icode);
         levels->vbset(j, 1, l);
         PlanDisp->vbset(row, j + 4, l);
         c = static_cast<int>(std::min<long long>(c + (L - 1LL), INT32_MAX));
-        rest /= levelCount(FactMod, j);
-    }
+    });
+}
+
+void optimal::DecodeLevels(int nbFact, const matrixInt* FactMod, int code, matrix* PlanDisp, int row) {
+    ForEachLevelOf(nbFact, FactMod, code, [&](int j, int, int l) { PlanDisp->vbset(row, j + 4, l); });
 }
 
 void PlanToComb(int nbFact, matrixInt* FactMod, short UseCategories, Smatrix* Cats, int nRows, Smatrix* Q,

@@ -14,6 +14,24 @@
 VX_CORE void EnumToExp(int nbFact, matrixInt* FactMod, int icode, int code, matrix* X, matrix* levels,
                        matrix* PlanDisp, int row, int p);
 
+namespace optimal {
+// Visits the level l (1..L) of every factor j = 1..nbFact of candidate
+// `code`: its digits in the mixed radix of the level counts, factor 1 least
+// significant; a level count below 1 counts as one level, and a negative
+// code's remainders give levels below 1 as they are. visit(j, L, l).
+template <class Visit>
+void ForEachLevelOf(int nbFact, const matrixInt* FactMod, int code, Visit visit) {
+    int rest = code;
+    for (int j = 1; j <= nbFact; ++j) {
+        const int L = FactMod->vbget(j, 1) < 1 ? 1 : FactMod->vbget(j, 1);
+        visit(j, L, rest % L + 1);
+        rest /= L;
+    }
+}
+// Only the level columns 5.. of row `row` of PlanDisp, as EnumToExp writes them.
+void DecodeLevels(int nbFact, const matrixInt* FactMod, int code, matrix* PlanDisp, int row);
+}  // namespace optimal
+
 // codes(r) := the candidate code (0..nfullplan-1) of run r of the labelled
 // plan Q (nRows x nbFact). Labels are Cats(j, l) when UseCategories is -1,
 // else the decimal level number; a label matching no level adds nothing.

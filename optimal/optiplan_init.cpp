@@ -61,6 +61,17 @@ bool impossibleSizes(const PlanArrays& a) {
     return a.nfullplan > product || !a.reachesEveryLevel();
 }
 
+// A plan too large for one exchange pass is refused before it is started,
+// and the sequential start's own scans are bounded as well: through L every
+// candidate of every added run costs a triangular solve.
+bool scanTooLarge(const PlanArrays& a, int nalgo) {
+    if (!ScanFits(a.N, a.nfullplan, PairCost::ThroughInverse, a.p, kMostExchangePairs)) return true;
+    if (nalgo != kSequential) return false;
+    const bool throughL = routeOf(a.accelerate, a.DoChol, 2, kFalse) == Route::ThroughL;
+    return !ScanFits(a.N, a.nfullplan, throughL ? PairCost::ThroughFactor : PairCost::ThroughInverse, a.p,
+                     kMostSequentialPairs);
+}
+
 struct History {
     matrix* critvalopt;
     matrixInt* nbrOpt;
@@ -193,12 +204,20 @@ private:
 
 int randomPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
     const PlanArrays& a = plan.arrays();
-    for (int attempt = 0, singular = 0; attempt < kMaxRandomDraws && singular < kMaxSingularDraws; ++attempt) {
-        const std::vector<int> codes = draws.draw(a.nfullplan, a.N);
-        for (int r = 1; r <= a.N; ++r) plan.place(codes[r - 1], r);
+    const double levelWork = static_cast<double>(a.N) * std::max(a.nbFact, 1);
+    const double criterionWork = static_cast<double>(a.N) * a.p * a.p + static_cast<double>(a.p) * a.p * a.p;
+    double work = 0.0;
+    std::vector<int> codes;
+    for (int attempt = 0, singular = 0;
+         attempt < kMaxRandomDraws && singular < kMaxSingularDraws && work <= kMaxRandomDrawWork; ++attempt) {
+        codes = draws.draw(a.nfullplan, a.N);
+        for (int r = 1; r <= a.N; ++r) plan.placeLevels(codes[r - 1], r);
+        work += levelWork;
         if (!ValidPlan(a.nbFact, a.FactMod, a.PlanDisp, a.N - 1)) continue;
+        for (int r = 1; r <= a.N; ++r) plan.place(codes[r - 1], r);
         short f = kTrue;
         double crit = 0.0;
+        work += criterionWork;
         UpdateDelta(a.icrit, a.DoChol, a.PlanOpt, a.p, a.N, a.Vopt, &crit, &f, a.Chol);
         if (crit == kSingular) {
             ++singular;
@@ -208,6 +227,8 @@ int randomPlan(SearchPlan& plan, RepeatedDraws& draws, const History& h) {
         h.critvalopt->vbset(a.N, 1, crit);
         return 0;
     }
+    // The arrays hold the last try, its model rows too.
+    for (int r = 1; r <= static_cast<int>(codes.size()); ++r) plan.place(codes[r - 1], r);
     return kNoPlanFound;
 }
 
@@ -250,7 +271,7 @@ int OptiplanInit(int nbFact, matrixInt* FactMod, Smatrix* Cats, short UseCategor
         return 0;
     }
     if (nalgo != kRandom && nalgo != kSequential) return 0;
-    if (impossibleSizes(a)) return kImpossibleSizes;
+    if (impossibleSizes(a) || scanTooLarge(a, nalgo)) return kImpossibleSizes;
     SearchPlan plan(a);
     RepeatedDraws draws(ioSeed, iSeedInit, oSeed);
     return nalgo == kRandom ? randomPlan(plan, draws, h) : sequentialPlan(plan, draws, h);

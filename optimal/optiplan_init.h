@@ -17,6 +17,11 @@ inline constexpr int kNoPlanFound = -2;
 // plan that these miss is vanishingly unlikely.
 inline constexpr int kMaxRandomDraws = 20000;
 inline constexpr int kMaxSingularDraws = 200;
+// The random draws stop as well once their work passes this many steps:
+// N x nbFact per draw checked for levels, N p^2 + p^3 per information
+// matrix computed. Only plans of hundreds of model columns reach it (about
+// 2 s here), where 200 singular draws would take minutes.
+inline constexpr double kMaxRandomDrawWork = 6e9;
 inline constexpr int kMaxSequentialStarts = 10;
 }  // namespace optimal
 
@@ -32,7 +37,9 @@ inline constexpr int kMaxSequentialStarts = 10;
 // nthres < 1, nthres > nfullplan, nthres < nPlanLine, a level count is below
 // 1, the level counts code into other than nPlanLine model columns,
 // nfullplan exceeds the full factorial or falls short of a factor's last
-// level (as the run count does once it stops short of the full factorial);
+// level (as the run count does once it stops short of the full factorial),
+// or nthres x nfullplan pairs exceed kMostExchangePairs (nalgo 2:
+// kMostSequentialPairs, each pair through L counting nPlanLine pairs);
 // kNoPlanFound when the bound on redraws or restarts is reached.
 VX_CORE int OptiplanInit(int nbFact, matrixInt* FactMod, Smatrix* Cats, short UseCategories, int icode, int icrit,
                          short accelerate, short DoChol, int nalgo, int nthres, int nfullplan, int nPlanLine,

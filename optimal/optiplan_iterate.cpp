@@ -171,12 +171,10 @@ public:
     // equals in the scan order (runs 1 up, candidates nfullplan down).
     std::optional<Single> run(double current) {
         ExcludedCodes excluded(a_.iopt, a_.N, a_.nfullplan);
+        const LevelCounts counts(plan_.coding(), a_.PlanDisp, a_.N);
         std::vector<LevelCoverage> without;
-        for (int i = 1; i <= a_.N; ++i) {
-            without.emplace_back(plan_.coding(), a_.FactMod);
-            for (int r = 1; r <= a_.N; ++r)
-                if (r != i) without.back().addDisplayRow(a_.PlanDisp, r);
-        }
+        without.reserve(static_cast<std::size_t>(a_.N));
+        for (int i = 1; i <= a_.N; ++i) without.emplace_back(plan_.coding(), a_.FactMod, counts, a_.PlanDisp, i);
         if (route_ == Route::Full) return scanFull(current, excluded, without);
         return scanIncremental(current, excluded, without);
     }
@@ -352,6 +350,17 @@ short flagOf(const matrix* delta, int N) {
     return std::isfinite(v) && std::fabs(v) < 32768.0 ? static_cast<short>(static_cast<int>(v)) : kTrue;
 }
 
+// What each scanned pair of a pass costs: the Fedorov exchange through L
+// solves for every candidate, the exhaustive exchange on the full route
+// takes a determinant for every pair.
+PairCost pairCostOf(const PlanArrays& a, int nalgo, short flag) {
+    if (nalgo == kFedorov)
+        return routeOf(a.accelerate, a.DoChol, a.N + 1, flag) == Route::ThroughL ? PairCost::ThroughFactor
+                                                                                 : PairCost::ThroughInverse;
+    return routeOf(a.accelerate, a.DoChol, a.N, flag) == Route::Full ? PairCost::FullDeterminant
+                                                                     : PairCost::ThroughInverse;
+}
+
 }  // namespace
 
 int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short accelerate, short DoChol, int nalgo,
@@ -363,8 +372,13 @@ int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short 
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     int k = 0;
     const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold() && a.reachesEveryLevel();
+    const short flag = flagOf(delta, nthres);
+    if (runs && !ScanFits(a.N, a.nfullplan, pairCostOf(a, nalgo, flag), a.p, kMostExchangePairs)) {
+        if (onbrIter) *onbrIter = 0;
+        return kScanTooLarge;
+    }
     if (runs) {
-        Iteration iteration(a, flagOf(delta, nthres));
+        Iteration iteration(a, flag);
         double current = critvalopt->vbget(StartIter, 1);
         while (const std::optional<double> next = iteration.pass(nalgo, current, Convergence)) {
             current = *next;

@@ -13,7 +13,11 @@
 // iopt, Vopt and Chol are left describing the final plan. An nfullplan
 // beyond the full factorial counts as its size: the codes past it name the
 // same candidates again; one that leaves a factor's last level out of
-// reach accepts nothing. Returns 0.
+// reach accepts nothing. Returns 0, or kScanTooLarge, with nothing
+// changed, when one pass would score more pairs than kMostExchangePairs.
+namespace optimal {
+inline constexpr int kScanTooLarge = -1;
+}
 VX_CORE int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short accelerate, short DoChol,
                             int nalgo, int nthres, int nfullplan, int nPlanLine, int MaxIter, int StartIter,
                             double Convergence, int* onbrIter, matrix* PlanOpt, matrix* PlanDisp, matrixInt* iopt,

@@ -35,6 +35,25 @@ long long modelColumnsOf(int nbFact, const matrixInt* FactMod) {
 // Besides the arrays, the level counts must code into exactly p model
 // columns: the candidate tables are sized by the levels, and counts that
 // disagree with p describe no plan the arrays hold.
+double ScanWeight(PairCost cost, int p) {
+    const double width = std::max(1, p);
+    switch (cost) {
+        case PairCost::ThroughFactor:
+            return width;
+        case PairCost::FullDeterminant:
+            return width * width * width;
+        case PairCost::ThroughInverse:
+            break;
+    }
+    return 1.0;
+}
+
+bool ScanFits(int N, long long candidates, PairCost cost, int p, double most) {
+    return static_cast<double>(std::max(N, 0)) * static_cast<double>(std::max(candidates, 0LL)) *
+               ScanWeight(cost, p) <=
+           most;
+}
+
 bool PlanArrays::shapesHold() const {
     return N >= 1 && p >= 1 && FactMod != nullptr && FactMod->rows() >= nbFact && iopt != nullptr &&
            modelColumnsOf(nbFact, FactMod) == p &&
@@ -68,6 +87,11 @@ std::vector<double> SearchPlan::runRow(int r) const {
 
 void SearchPlan::place(int code, int r) {
     EnumToExp(a_.nbFact, a_.FactMod, a_.icode, code, a_.PlanOpt, levels_.get(), a_.PlanDisp, r, a_.p);
+    a_.iopt->vbset(r, 1, code);
+}
+
+void SearchPlan::placeLevels(int code, int r) {
+    DecodeLevels(a_.nbFact, a_.FactMod, code, a_.PlanDisp, r);
     a_.iopt->vbset(r, 1, code);
 }
 

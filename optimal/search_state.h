@@ -11,6 +11,23 @@
 
 namespace optimal {
 
+// The largest scan one call may make, in (run, candidate) pairs. An exchange
+// pass scores up to N x candidates pairs and the sequential start scans
+// every candidate for each run it adds; nothing else bounds what one pass
+// or one start costs, so larger requests are refused before any work. A
+// pair through the inverse costs a few nanoseconds at most; the routes that
+// cost more count as more pairs (ScanWeight).
+inline constexpr double kMostExchangePairs = 8e9;
+inline constexpr double kMostSequentialPairs = 2.5e8;
+
+// What one scanned pair costs on a route, in pairs through the inverse: a
+// triangular solve through L per candidate counts p, a full determinant of
+// the exchanged plan p^3.
+enum class PairCost { ThroughInverse, ThroughFactor, FullDeterminant };
+double ScanWeight(PairCost cost, int p);
+// Whether N runs against `candidates` candidates at that cost stay within `most`.
+bool ScanFits(int N, long long candidates, PairCost cost, int p, double most);
+
 struct PlanArrays {
     int nbFact;
     matrixInt* FactMod;
@@ -41,6 +58,9 @@ public:
     std::vector<double> runRow(int r) const;
     // Decodes code into row r of PlanOpt and PlanDisp and sets iopt(r).
     void place(int code, int r);
+    // Only its levels into PlanDisp, and iopt(r): a draw is judged on its
+    // levels before its model rows are worth writing.
+    void placeLevels(int code, int r);
     // The model row of code as a 1 x p matrix (decoded by EnumToExp).
     const matrix* candidateRow(int code);
 

@@ -1,5 +1,6 @@
 // Exchange iterations in each of the ways V and L can be kept.
 #include "optimal_host.h"
+#include "optimal/search_state.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,70 @@ TEST(OptimalExchange, LabelledPlanHoldingEveryCandidateHasNothingToExchange) {
     EXPECT_EQ(h.iterate(12, 5, -1.0), 0);
     EXPECT_EQ(h.iopt, (std::vector<int32_t>{0, 1, 2, 3}));
     for (BSTR b : h.q) SysFreeString(b);
+}
+
+// One exchange pass scores up to runs x candidates pairs, and nothing else
+// bounds what it costs: a larger request is refused before any work, its
+// arrays as the host passed them.
+TEST(OptimalScanLimit, ScansPastTheLargestAreRefusedUntouched) {
+    struct Request {
+        std::vector<int32_t> levels;
+        int32_t runs, nfullplan;
+        VARIANT_BOOL accelerate, doChol;
+        int32_t nalgo;  // of the refused exchange
+    };
+    const Request refused[] = {
+        {std::vector<int32_t>(6, 30), 175, 728999997, -1, 0, 12},  // 1.3e11 pairs: hours of one exchange
+        {{14, 14, 14, 14, 14, 14, 11}, 118, 78675965, -1, 0, 12},  // 9.3e9 pairs
+        {{14, 14, 14, 14, 14, 14, 11}, 118, 78675965, -1, 0, 11},
+        {{10, 10, 10, 10}, 60, 10000, 0, 0, 11},   // a determinant per pair: 6e5 x 37^3 = 3.0e10
+        {std::vector<int32_t>(6, 10), 150, 1000000, 0, -1, 12},  // a solve through L: 1.5e8 x 55 = 8.25e9
+    };
+    for (const Request& r : refused) {
+        SCOPED_TRACE(::testing::Message() << r.runs << " runs of " << r.nfullplan << ", nalgo " << r.nalgo);
+        HostPlan h(r.levels, r.runs, 7, r.accelerate, r.doChol);
+        h.nfullplan = r.nfullplan;
+        std::fill(h.planOpt.begin(), h.planOpt.end(), 5.0);
+        std::fill(h.iopt.begin(), h.iopt.end(), 3);
+        std::fill(h.delta.begin(), h.delta.end(), VARIANT_BOOL{0});
+        h.critvalopt.assign(static_cast<std::size_t>(h.N) + 1, 2.0);
+        const HostPlan before = h;
+        int32_t accepted = 9;
+        EXPECT_EQ(Cpp_OptiplanIterate(h.factors(), h.levels.data(), 0, h.icode, h.icrit, h.accelerate, h.doChol,
+                                      r.nalgo, h.N, h.nfullplan, h.p, nullptr, 0, nullptr, 1, h.N, 1e-9, &accepted,
+                                      h.planOpt.data(), h.planDisp.data(), h.iopt.data(), h.critvalopt.data(),
+                                      h.nbrOpt.data(), h.delta.data(), h.vopt.data(), h.chol.data()),
+                  -1);
+        EXPECT_EQ(accepted, 0);
+        EXPECT_TRUE(h.planOpt == before.planOpt && h.iopt == before.iopt && h.critvalopt == before.critvalopt &&
+                    h.vopt == before.vopt && h.planDisp == before.planDisp);
+    }
+    // A plan no pass could exchange is not started, and the sequential start
+    // is bounded by its own scans: 1e6 candidates for each of 251 runs.
+    for (const Request& r : {refused[0], refused[1]})
+        for (int32_t nalgo : {1, 2}) {
+            HostPlan h(r.levels, r.runs, 7, r.accelerate, r.doChol);
+            h.nfullplan = r.nfullplan;
+            const HostPlan before = h;
+            EXPECT_EQ(h.init(nalgo), -1);
+            EXPECT_TRUE(h.planOpt == before.planOpt && h.iopt == before.iopt && h.ioSeed == before.ioSeed &&
+                        h.oSeed == before.oSeed && h.critvalopt == before.critvalopt);
+        }
+    HostPlan sequential(std::vector<int32_t>(6, 10), 251);
+    EXPECT_EQ(sequential.init(2), -1);
+    EXPECT_EQ(sequential.init(1), 0) << "a random start scans nothing";
+
+    // The bounds themselves, at their edges: 8e9 = 80000 x 100000.
+    using optimal::PairCost;
+    using optimal::ScanFits;
+    EXPECT_TRUE(ScanFits(80000, 100000, PairCost::ThroughInverse, 99, optimal::kMostExchangePairs));
+    EXPECT_FALSE(ScanFits(80001, 100000, PairCost::ThroughInverse, 99, optimal::kMostExchangePairs));
+    EXPECT_TRUE(ScanFits(8000, 100000, PairCost::ThroughFactor, 10, optimal::kMostExchangePairs));
+    EXPECT_FALSE(ScanFits(8000, 100001, PairCost::ThroughFactor, 10, optimal::kMostExchangePairs));
+    EXPECT_TRUE(ScanFits(8, 1000000, PairCost::FullDeterminant, 10, optimal::kMostExchangePairs));
+    EXPECT_FALSE(ScanFits(8, 1000001, PairCost::FullDeterminant, 10, optimal::kMostExchangePairs));
+    EXPECT_TRUE(ScanFits(250, 1000000, PairCost::ThroughInverse, 55, optimal::kMostSequentialPairs));
+    EXPECT_TRUE(ScanFits(-5, INT32_MAX, PairCost::FullDeterminant, INT32_MAX, optimal::kMostExchangePairs));
 }
 
 }  // namespace

@@ -345,4 +345,35 @@ TEST(IncrementalUpdates, LevelCoverageAsksForTheMissingLevelOnly) {
     EXPECT_FALSE(one.prepare());
 }
 
+// The coverage of every run but one, taken from the level counts, is the
+// coverage of those runs added one by one: on plans that repeat levels, show
+// values no level has and values that are not numbers.
+TEST(IncrementalUpdates, CoverageWithoutOneRunFollowsFromTheCounts) {
+    matrixInt levels(3, 1, 3);
+    levels.vbset(3, 1, 2);
+    const optimal::CandidateCoding coding(3, &levels, 1, 6);
+    std::mt19937 gen(11);
+    const double values[] = {1, 2, 3, 1, 2, 7, std::nan("")};
+    for (int trial = 0; trial < 200; ++trial) {
+        const int N = 1 + trial % 6;
+        matrix disp(N, 7, 0.0);
+        for (int r = 1; r <= N; ++r)
+            for (int j = 5; j <= 7; ++j) disp.vbset(r, j, values[gen() % std::size(values)]);
+        const optimal::LevelCounts counts(coding, &disp, N);
+        for (int skipped = 1; skipped <= N; ++skipped) {
+            optimal::LevelCoverage fromCounts(coding, &levels, counts, &disp, skipped), byRows(coding, &levels);
+            for (int r = 1; r <= N; ++r)
+                if (r != skipped) byRows.addDisplayRow(&disp, r);
+            const bool open = byRows.prepare();
+            ASSERT_EQ(fromCounts.prepare(), open) << "trial " << trial << ", run " << skipped;
+            if (!open) continue;
+            for (int a = 0; a < 3; ++a)
+                for (int b = 0; b < 3; ++b)
+                    for (int c = 0; c < 2; ++c)
+                        ASSERT_EQ(fromCounts.completedBy({a, b, c}), byRows.completedBy({a, b, c}))
+                            << "trial " << trial << ", run " << skipped;
+        }
+    }
+}
+
 }  // namespace
