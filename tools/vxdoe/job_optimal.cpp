@@ -192,7 +192,15 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, std::ostream& out) {
 
 void sayWhyNoStart(std::ostream& err, int32_t rc, const vxhost::LibraryPlan& pl) {
     err << "vxdoe: cannot start: ";
-    if (rc == -1)
+    const double pairs = static_cast<double>(pl.N) * pl.nfullplan;
+    if (rc == -1 && pl.p <= pl.N && pl.N <= pl.nfullplan)
+        err << pl.N << " runs x " << pl.nfullplan << " candidates = " << pairs
+            << " pairs to scan, more than the library scans in one call ("
+            << (pairs > VX_OPTIMAL_MOST_EXCHANGE_PAIRS ? VX_OPTIMAL_MOST_EXCHANGE_PAIRS
+                                                       : VX_OPTIMAL_MOST_SEQUENTIAL_PAIRS)
+            << (pairs > VX_OPTIMAL_MOST_EXCHANGE_PAIRS ? "; fewer factors or levels" : " for a sequential start; try --start random")
+            << ")\n";
+    else if (rc == -1)
         err << pl.N << " runs for " << pl.nfullplan << " candidates and " << pl.p
             << " model columns (need columns <= runs <= candidates)\n";
     else
