@@ -2,6 +2,9 @@
 
 #include "sensory/order_balance.h"
 
+#include <algorithm>
+#include <cstdint>
+
 void ComputeQuality(int iJ, int iP, int iR, matrixInt* JRMat, matrixInt* JPMat, matrixInt* Rmat, matrixInt* Smat,
                     matrix* MDMat, matrix* ConcMat) {
     if (JRMat == nullptr || JPMat == nullptr || Rmat == nullptr || Smat == nullptr || MDMat == nullptr ||
@@ -13,19 +16,22 @@ void ComputeQuality(int iJ, int iP, int iR, matrixInt* JRMat, matrixInt* JPMat, 
 }
 
 void PrepareANOVAtable(int iJ, int iR, int NBS, matrixInt* values, matrix* table) {
-    if (values == nullptr || table == nullptr) return;  // counts below one make no row
+    if (values == nullptr || table == nullptr || iJ < 1 || iR < 1 || NBS < 1) return;  // no row to make
     const bool occasions = NBS >= 2;
-    // Rows come in order, so the table's last row ends the work.
-    long long row = 0;
-    for (int s = 1; s <= NBS; ++s)
-        for (int j = 1; j <= iJ; ++j)
-            for (int r = 1; r <= iR; ++r) {
-                if (++row > table->rows()) return;
-                const int at = static_cast<int>(row);
-                const int first = occasions ? 2 : 1;
-                if (occasions) table->vbset(at, 1, s);
-                table->vbset(at, first, j);
-                table->vbset(at, first + 1, r);
-                table->vbset(at, first + 2, values->vbget(j, static_cast<int>((s - 1LL) * iR + r)));
-            }
+    const int first = occasions ? 2 : 1;
+    // Row k + 1 is observation k = ((s-1)J + j-1)R + r-1. The table's rows
+    // bound the loop, not the counts: a table of no row (INT32_MAX judges of
+    // no position, or a count product past 32 bits) ends the call at once.
+    const long long perOccasion = static_cast<long long>(iJ) * iR;
+    for (long long k = 0; k < table->rows() && k / perOccasion < NBS; ++k) {
+        const int at = static_cast<int>(k + 1);
+        const long long s = k / perOccasion + 1;
+        const int j = static_cast<int>(k % perOccasion / iR) + 1;
+        const int r = static_cast<int>(k % iR) + 1;
+        const long long column = (s - 1) * iR + r;
+        if (occasions) table->vbset(at, 1, static_cast<double>(s));
+        table->vbset(at, first, j);
+        table->vbset(at, first + 1, r);
+        table->vbset(at, first + 2, values->vbget(j, static_cast<int>(std::min<long long>(column, INT32_MAX))));
+    }
 }

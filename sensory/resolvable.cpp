@@ -204,7 +204,9 @@ void FindClosestResolve(int iJ, int iP, int iR, int iNbIter, matrixInt* JPMat, m
             return std::all_of(products.begin(), products.end(), [&](int p) { return counts->vbget(p) == 0; });
         },
         [&](const matrix* counts) { return V_Sum2(counts, iP) == full; });
-    GroupSearch(iJ, iP, iR, JPMat, JRMat).run(iNbIter, rule, draws);
+    // No judge, no group to search: the search would still size its counts
+    // by iP, which beside no judge may be anything up to INT32_MAX.
+    if (iJ > 0) GroupSearch(iJ, iP, iR, JPMat, JRMat).run(iNbIter, rule, draws);
     *oGroupeSize = G;
 }
 
@@ -213,10 +215,11 @@ void FindResolvableMulti(int iJ, int iP, int iR, int NBS, matrixInt* JRMat, matr
     const int judges = std::min(iJ, std::max(JRMat->rows(), JPMat->rows()));
     // Occasion s of a design with `width` columns per occasion: row `to`
     // receives occasion 1 of row `from`.
-    auto copyOccasion = [](matrixInt* M, int width, int s, int from, int to) {
-        M_Duplicate(M, 1, width, M, from, 1, to, static_cast<int>((s - 1LL) * width + 1));
+    auto copyOccasion = [](matrixInt* M, int width, long long s, int from, int to) {
+        M_Duplicate(M, 1, width, M, from, 1, to, static_cast<int>((s - 1) * width + 1));
     };
-    for (int s = 2; s <= std::min(NBS, GroupSize); ++s) {
+    // 64-bit: one judge of INT32_MAX one-column occasions takes s to INT32_MAX.
+    for (long long s = 2; s <= std::min(NBS, GroupSize); ++s) {
         if ((s - 1LL) * iP >= JPMat->cols() && (s - 1LL) * iR >= JRMat->cols()) break;
         for (long long o = 0; o < judges; o += GroupSize) {
             // The last group may be short; it rotates within its own size.

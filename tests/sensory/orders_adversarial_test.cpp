@@ -44,6 +44,41 @@ TEST(OrdersAdversarial, CountsThatLeaveNothingToDo) {
     EXPECT_EQ(resolv, 0);
 }
 
+// A huge count beside a zero describes no cell: every call returns at once
+// and leaves the arrays as passed. Before, the loops ran to the huge count
+// over nothing, and their counters overflowed at INT32_MAX (a failure of
+// the sanitizer build), or sized a count vector by it (16 GB for iP).
+TEST(OrdersAdversarial, AHugeCountBesideAZeroDescribesNoCellAndReturnsAtOnce) {
+    const std::vector<int32_t> ints0(8, 3);
+    const std::vector<double> doubles0(8, 0.25);
+    std::vector<int32_t> ints = ints0, seed{7, 0}, group{-1};
+    std::vector<double> doubles = doubles0;
+    VARIANT_BOOL init = -1, resolv = 3;
+    for (int32_t huge : {INT_MAX, 46341}) {
+        for (int32_t NBS : {1, 2, huge}) {
+            Cpp_PrepareANOVAtable(huge, 5, 0, NBS, ints.data(), doubles.data());  // judges of no position
+            Cpp_PrepareANOVAtable(0, 5, huge, NBS, ints.data(), doubles.data());  // positions of no judge
+        }
+        Cpp_PrepareANOVAtable(huge, 5, huge, 1, ints.data(), doubles.data());  // J R past 32 bits: no table
+        std::vector<double> md(4, 0.25);  // EAMs and bounds of no cell: 0, written whatever the shape
+        Cpp_ComputeQuality(huge, 0, 0, ints.data(), ints.data(), ints.data(), ints.data(), md.data(),
+                           doubles.data());
+        EXPECT_EQ(md, std::vector<double>(4, 0.0));
+        Cpp_TransResolve(huge, 0, 0, huge, ints.data(), ints.data(), &group[0], &resolv, &seed[0], &init, &seed[1]);
+        Cpp_FindResolvableMulti(huge, 0, 0, huge, ints.data(), ints.data(), huge);
+        Cpp_RandomPerMuteRow(ints.data(), huge, 0, ints.data(), huge, 0, &seed[0], &init, &seed[1]);
+        Cpp_GetBestRanking(huge, 0, huge, ints.data(), 0.5, huge, 0, 0, 0, ints.data(), ints.data(), ints.data(),
+                           doubles.data(), doubles.data(), &seed[0], &init, &seed[1]);
+        EXPECT_EQ(std::tie(ints, doubles), std::tie(ints0, doubles0)) << huge;
+        EXPECT_EQ(resolv, 0);  // no product: not resolvable, as the header says
+        resolv = 3;
+    }
+    // No judge to place: the group size G = floor(iP / iR) is still told.
+    Cpp_FindClosestResolve(0, INT_MAX, 1, 5, ints.data(), ints.data(), &group[0], &seed[0], &init, &seed[1]);
+    EXPECT_EQ(group[0], INT_MAX);
+    EXPECT_EQ(std::tie(ints, doubles), std::tie(ints0, doubles0));
+}
+
 TEST(OrdersAdversarial, StartOrdersHoldingNoProductNumbersOnlyMoveWithinRows) {
     orders_test::Ranking x(4, 3, 3, orders_test::cyclicIncidence(4, 3, 3));
     x.jr = {0, 99, -5, 1, 2, 3, 3, 2, 1, 0, 0, 0};

@@ -34,9 +34,23 @@ TEST(Quality, AnovaTableRowsRunOccasionJudgePosition) {
     for (int i = 0; i < 12; ++i) values[static_cast<std::size_t>(i)] = 100 + i;
     std::vector<double> table(12 * 4, -7);
     Cpp_PrepareANOVAtable(2, 99, 3, 2, values.data(), table.data());
-    auto cell = [&](int row, int col) { return table[static_cast<std::size_t>(col - 1) * 12 + row - 1]; };
-    EXPECT_EQ((std::vector<double>{cell(7, 1), cell(7, 2), cell(7, 3), cell(7, 4)}),
-              (std::vector<double>{2, 1, 1, 106}));  // judge 1, column 4
+    // Every row against the layout the header states: row ((s-1)J + j-1)R + r
+    // holds s, j, r and the value in column (s-1)R + r of judge j.
+    std::vector<double> expected(12 * 4);
+    for (int s = 1; s <= 2; ++s)
+        for (int j = 1; j <= 2; ++j)
+            for (int r = 1; r <= 3; ++r) {
+                const int row = ((s - 1) * 2 + j - 1) * 3 + r;
+                const double cells[] = {double(s), double(j), double(r), double(100 + ((s - 1) * 3 + r - 1) * 2 + j - 1)};
+                for (int c = 0; c < 4; ++c) expected[static_cast<std::size_t>(c) * 12 + row - 1] = cells[c];
+            }
+    EXPECT_EQ(table, expected);
+    // A table of fewer rows than observations takes the first ones, in order.
+    matrixInt held(2, 6, values.data(), true);
+    matrix five(5, 4, -7.0);
+    PrepareANOVAtable(2, 3, 2, &held, &five);
+    for (int row = 1; row <= 5; ++row)
+        for (int c = 1; c <= 4; ++c) EXPECT_EQ(five.vbget(row, c), expected[static_cast<std::size_t>(c - 1) * 12 + row - 1]);
     std::vector<double> three(6 * 3, -7);
     Cpp_PrepareANOVAtable(2, 0, 3, 1, values.data(), three.data());
     EXPECT_EQ(three[6 * 2 + 5], 105);  // judge 2, position 3
