@@ -365,12 +365,12 @@ VX_API int32_t VX_CALL Cpp_RunGetOptimalDesign(VX_IN int32_t iJ, VX_IN int32_t i
    Work: iTimeStop is tested for -1: then a descent stops at its first step
    after iMaxSeconds seconds (clock days x 100000) have passed, and no pass
    starts after that. Whatever the flags, the search ends at the first
-   step after it has done the work of 2.5 x 10^8 candidate swaps, counting
-   iJ iR (iR - 1) / 2 for every descent step (four times that for a step
-   that recounts the order: any iLambda other than a multiple of 2^-10, or
-   product numbers outside 1..iP) and at least 1000 for every pass, so that
-   neither a huge `iter` nor a panel of many thousand judges can keep the
-   host waiting.
+   step after it has done the work of 1000 iJ iR iP candidate swaps (at
+   most 2.5 x 10^8), counting iJ iR (iR - 1) / 2 for every descent step
+   (four times that for a step that recounts the order: any iLambda other
+   than a multiple of 2^-10, or product numbers outside 1..iP) and at least
+   1000 for every pass, so that neither a huge `iter` nor a panel of many
+   thousand judges can keep the host waiting.
    Written back: the best order in ioJRMat, its position counts oRmat
    (iP x iR), its carry-over counts oSmat (iP x (iP + 1); column 1 the
    last-position counts, column q + 1 the times each product is directly

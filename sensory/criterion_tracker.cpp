@@ -16,7 +16,7 @@ constexpr double kZeroPivot = 1e-12;
 }  // namespace
 
 CriterionTracker::CriterionTracker(int P, int R, int iCritType)
-    : P_(P), R_(R), iCritType_(iCritType), inverse_(at(static_cast<long long>(P) * P)), scale_(at(P)), x_(at(2LL * P)) {}
+    : P_(P), R_(R), iCritType_(iCritType), inverse_(P, P), scale_(at(P)), x_(at(2LL * P)) {}
 
 bool CriterionTracker::reset(const ExchangeDesign& d) {
     double total = 0;
@@ -85,8 +85,8 @@ double CriterionTracker::criterionOf(double logDet, double trace) const {
     return iCritType_ == 1 ? std::exp(logDet / (P_ - 1)) : (P_ - 1) / (trace - 1.0);
 }
 
-double& CriterionTracker::cell(int p, int q) { return inverse_[at(static_cast<long long>(p) * P_ + q)]; }
-double CriterionTracker::cell(int p, int q) const { return inverse_[at(static_cast<long long>(p) * P_ + q)]; }
+double& CriterionTracker::cell(int p, int q) { return inverse_(p, q); }
+double CriterionTracker::cell(int p, int q) const { return inverse_(p, q); }
 double& CriterionTracker::x(int p, int c) { return x_[at(2LL * p + c)]; }
 
 // X = M^-1 U from the support of U.
@@ -105,21 +105,14 @@ void CriterionTracker::solveColumns() {
 // M (in inverse_) replaced by its inverse through its Cholesky factor;
 // also sets the log-determinant and the trace.
 bool CriterionTracker::invert() {
-    std::vector<double>& L = inverse_;
-    auto l = [&](int i, int j) -> double& { return L[at(static_cast<long long>(i) * P_ + j)]; };
     logDet_ = 0;
-    for (int j = 0; j < P_; ++j) {
-        double d = l(j, j);
-        for (int k = 0; k < j; ++k) d -= l(j, k) * l(j, k);
-        if (!(d > kZeroPivot)) return false;
-        l(j, j) = std::sqrt(d);
-        logDet_ += std::log(d);
-        for (int i = j + 1; i < P_; ++i) {
-            double s = l(i, j);
-            for (int k = 0; k < j; ++k) s -= l(i, k) * l(j, k);
-            l(i, j) = s / l(j, j);
-        }
-    }
+    const auto connected = [this](int, double pivot, double) {
+        if (!(pivot > kZeroPivot)) return false;
+        logDet_ += std::log(pivot);
+        return true;
+    };
+    if (linalg::CholeskyInPlace(inverse_, connected) < P_) return false;
+    auto l = [this](int i, int j) -> double& { return inverse_(i, j); };
     // L^-1 into the upper triangle's mirror: column c of L^-1 solved forward.
     inverseFactor_.assign(at(static_cast<long long>(P_) * P_), 0.0);
     auto li = [&](int i, int j) -> double& { return inverseFactor_[at(static_cast<long long>(i) * P_ + j)]; };

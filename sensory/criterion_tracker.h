@@ -12,6 +12,7 @@
 #pragma once
 
 #include "sensory/exchange_design.h"
+#include "services/dense.h"
 
 #include <vector>
 
@@ -52,7 +53,8 @@ private:
     bool invert();
 
     int P_, R_, iCritType_;
-    std::vector<double> inverse_, scale_, x_, inverseFactor_;
+    linalg::Dense inverse_;  // M, then M^-1
+    std::vector<double> scale_, x_, inverseFactor_;
     std::vector<Entry> support_;
     double logDet_ = 0, trace_ = 0, nextLogDet_ = 0, nextTrace_ = 0;
     double s00_ = 0, s01_ = 0, s11_ = 0, det_ = 0;

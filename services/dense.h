@@ -7,6 +7,7 @@
 
 #include "services/matrix.h"
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -43,6 +44,32 @@ private:
         return static_cast<std::size_t>(c) * static_cast<std::size_t>(rows) + static_cast<std::size_t>(r);
     }
 };
+
+// Overwrites the lower triangle of the symmetric n x n matrix a, read from
+// its lower triangle alone, with its Cholesky factor L (a = L L'), one
+// column at a time; the upper triangle is left as it was. Before column j
+// is divided by the square root of its pivot, accept(j, pivot, diagonal)
+// judges that pivot (diagonal: a(j, j) as it came); a false stops the
+// factor there. Returns the number of columns factored, n on success.
+template <class Accept>
+int CholeskyInPlace(Dense& a, Accept accept) {
+    const int n = a.rows;
+    for (int j = 0; j < n; ++j) {
+        double* aj = a.column(j);
+        const double diagonal = aj[j];
+        // Column j less the contributions of the columns already done.
+        for (int k = 0; k < j; ++k) {
+            const double t = a(j, k);
+            const double* ak = a.column(k);
+            for (int i = j; i < n; ++i) aj[i] -= ak[i] * t;
+        }
+        if (!accept(j, aj[j], diagonal)) return j;
+        const double ljj = std::sqrt(aj[j]);
+        aj[j] = ljj;
+        for (int i = j + 1; i < n; ++i) aj[i] /= ljj;
+    }
+    return n;
+}
 
 // The magnitude at or below which a pivot of an n x n elimination, in a
 // column whose entries are of size `scale`, cannot be told apart from
