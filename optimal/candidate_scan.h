@@ -4,6 +4,7 @@
 // evaluated cheaply while the walk moves.
 #pragma once
 
+#include "optimal/candidates.h"
 #include "services/matrix.h"
 
 #include <algorithm>
@@ -157,17 +158,10 @@ void CandidateCoding::forEachEntry(int j, int d, F f) const {
         if (p_ >= 1) f(0, 1.0);
         return;
     }
-    const int L = levels_[j], c = firstColumn_[j];
-    auto put = [&](int col, double v) {
-        if (col < p_) f(col, v);
-    };
-    const bool reference = (icode_ == 1 && d == L - 1) || (icode_ == 2 && d == 0);
-    if (icode_ != 1 && icode_ != 2) return;
-    if (reference) {
-        for (int k = 0; k < L - 1; ++k) put(c + k, -1.0);
-    } else {
-        put(icode_ == 1 ? c + d : c + d - 1, 1.0);
-    }
+    const int c = firstColumn_[j];
+    ForEachCodedEntry(levels_[j], d + 1, icode_, [&](int k, double v) {
+        if (c + k < p_) f(c + k, v);
+    });
 }
 
 // x'Wx of a dense row (p x p W), and z'z with L z = x.

@@ -11,15 +11,14 @@
 namespace {
 
 // The factor's columns c .. c + L - 2 for level l under the coding icode.
+// Columns past X's edge hold nothing: stop there, whatever L the host named.
 void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
-    const bool reference = (icode == 1 && l == L) || (icode == 2 && l == 1);
     if (icode != 1 && icode != 2) return;
-    // Columns past X's edge hold nothing: stop there, whatever L the host named.
     const int own = std::min(L - 1, X->cols() - c + 1);
-    for (int k = 0; k < own; ++k) {
-        const int hot = icode == 1 ? l - 1 : l - 2;
-        X->vbset(row, c + k, reference ? -1.0 : (k == hot ? 1.0 : 0.0));
-    }
+    for (int k = 0; k < own; ++k) X->vbset(row, c + k, 0.0);
+    optimal::ForEachCodedEntry(L, l, icode, [&](int k, double v) {
+        if (k < own) X->vbset(row, c + k, v);
+    });
 }
 
 std::u16string levelLabel(short UseCategories, const Smatrix* Cats, int j, int l) {
