@@ -20,9 +20,17 @@ namespace {
 
 constexpr double kNone = std::numeric_limits<double>::infinity();
 // The search ends once it has done this much work, counted as candidate
-// swaps a full scan scores (each step) and cells counted (each pass). The
-// count is checked after every step, not only between passes: one pass on a
-// panel of many thousand judges would otherwise run for minutes.
+// swaps a full scan scores (each step) and cells counted (each pass): a
+// thousand times the J R P candidate swaps the call's arrays describe (each
+// judge's R positions against the P products; a full scan scores J R (R-1)/2
+// <= J R P / 2 of them), and never more than kMostScoredSwaps. Twenty passes
+// on the shapes of the benchmarks take at most 540 times J R P (120 judges of
+// 8 among 20 products), so the bound leaves them alone, while a small panel
+// with a huge `iter` stops after about J R P passes rather than after the
+// 250,000 a fixed bound allowed. The count is checked after every step, not
+// only between passes: one pass on a panel of many thousand judges would
+// otherwise run for minutes.
+constexpr double kWorkPerCandidateSwap = 1000.0;
 constexpr double kMostScoredSwaps = 2.5e8;
 // A step the swap cache cannot serve recounts the order and scores every swap
 // afresh, several times the time of a cached step (and most for product
@@ -31,17 +39,19 @@ constexpr double kMostScoredSwaps = 2.5e8;
 constexpr double kRecountedSwapCost = 4.0;
 // A pass costs at least its draw, its count and its bookkeeping, about the
 // time of this many cached swaps, however small the panel: without the floor
-// a panel of one position (no swaps at all) would run millions of passes.
+// a panel of one position (no swaps at all) would run a pass per unit of work.
 constexpr double kLeastPassCost = 1000.0;
 
 // The work the search may still do, in the units of kMostScoredSwaps.
 class WorkBudget {
 public:
+    WorkBudget(int P, int R, int J)
+        : left_(std::min(kWorkPerCandidateSwap * static_cast<double>(J) * R * P, kMostScoredSwaps)) {}
     void spend(double work) { left_ -= work; }
     bool exhausted() const { return left_ < 0.0; }
 
 private:
-    double left_ = kMostScoredSwaps;
+    double left_;
 };
 
 void swapCells(matrixInt* M, int j, int r1, int r2) {
@@ -329,7 +339,7 @@ void rankOrders(int iP, int iR, int iJ, matrixInt* JPMat, double iLambda, int it
         writeWilliamsSquares(iP, iJ, JRMat);
         best.store(JRMat, iJ, iR, orders::criterion(orders::countOrder(iP, iR, iJ, JRMat, positions.p, carryOver.p), iLambda));
     }
-    WorkBudget work;
+    WorkBudget work(iP, iR, iJ);
     Descent descent(iP, iR, iJ, iLambda, JRMat, seed, work);
     const double countingPerPass = std::max(static_cast<double>(iJ) * iR + static_cast<double>(iP) * iP, kLeastPassCost);
     for (int pass = 0; !constructed;) {

@@ -146,6 +146,22 @@ TEST(OrdersSearch, UntimedSearchWithCountlessPassesEndsOnItsWork) {
     expectRowsArePermutations(x);
 }
 
+TEST(OrdersSearch, ASmallPanelsWorkIsBoundByItsCandidateSwaps) {
+    // Four judges tasting products 1 and 2 of 3: product 3 is never placed,
+    // so the position counts cannot reach their bound and only the work ends
+    // the passes. The work allowed is 1000 J R P = 24,000 and every pass
+    // costs at least 1000, so at most 25 passes run: a countless `iter` ends
+    // in the seed stream's state after 25 passes at most (under a fixed
+    // bound it ran some 200,000 passes). Each pass draws its restart.
+    auto after = [](int iter) {
+        Ranking x(4, 3, 2, {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0});
+        orders_test::rankByPassesOnly(x, 0.5, iter);
+        return x.oSeed;
+    };
+    EXPECT_EQ(after(std::numeric_limits<int>::max()), after(25));
+    EXPECT_NE(after(25), after(1));
+}
+
 TEST(OrdersSearch, OrderArraysTooSmallForTheJudgesOrPositionsLeaveEverythingAlone) {
     for (auto [rows, cols] : {std::pair{6, 3}, {5, 4}}) {
         Ranking x(6, 5, 4, orders_test::cyclicIncidence(6, 5, 4)), before = x;
