@@ -1,4 +1,5 @@
 #include "classical/full_factorial.h"
+#include "services/counting.h"
 
 #include <cstdint>
 
@@ -14,15 +15,17 @@ int saturate(int64_t v) {
 }
 }  // namespace
 
+// The level counts FactMod holds bound the loops: nbFact from the host may
+// be INT32_MAX, one column of that many counts.
 int GetnColPlan(int nbFact, matrixInt* FactMod) {
     int64_t columns = 1;
-    for (int i = 1; i <= nbFact; ++i) columns += static_cast<int64_t>(FactMod->vbget(i)) - 1;
+    for (int i : oneTo(rowsHeld(FactMod, nbFact))) columns += static_cast<int64_t>(FactMod->vbget(i)) - 1;
     return saturate(columns);
 }
 
 int GetFullPlanLines(int nbFact, matrixInt* FactMod) {
     int64_t runs = 1;
-    for (int i = 1; i <= nbFact; ++i) {
+    for (int i : oneTo(rowsHeld(FactMod, nbFact))) {
         runs *= FactMod->vbget(i);
         if (runs > kStopProduct || runs < INT32_MIN) return saturate(runs);
     }

@@ -1,4 +1,5 @@
 #include "mixture/coordinates.h"
+#include "services/counting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,9 +17,9 @@ int DOEMixRealCoord(matrix* plan, int n, int p, matrix* lower, double rab, doubl
     if (plan == nullptr || lower == nullptr) return 0;
     const int runs = rowsHeld(plan, n);
     const int components = colsHeld(plan, p);
-    for (int k = 1; k <= components; ++k) {
+    for (int k : oneTo(components)) {
         const double bound = lower->vbget(k);
-        for (int i = 1; i <= runs; ++i) plan->vbset(i, k, (plan->vbget(i, k) * rab + bound) * total);
+        for (int i : oneTo(runs)) plan->vbset(i, k, (plan->vbget(i, k) * rab + bound) * total);
     }
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "response/desirability.h"
+#include "services/counting.h"
 
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
@@ -60,9 +61,13 @@ void Ymulticrit(matrix* Y, int n, int nRes, matrix* Goal, matrix* Lower, matrix*
                 matrix* weight, matrix* Yagg) {
     // The product starts at 1 in the caller's own container: replacing it
     // would leave the caller holding a freed one.
-    for (int i = 1; i <= n; ++i) Yagg->vbset(i, 1, 1.0);
+    // The runs Yagg holds bound the work: with none (a huge nRes beside no
+    // run, say) there is nothing to write.
+    const int runs = rowsHeld(Yagg, n);
+    if (runs == 0) return;
+    for (int i : oneTo(runs)) Yagg->vbset(i, 1, 1.0);
     const bool weighted = isweight == -1;
-    for (int j = 1; j <= nRes; ++j) {
+    for (int j : oneTo(nRes)) {
         const ResponseGoal goal{std::trunc(Goal->vbget(j)),
                                 Lower->vbget(j),
                                 LeftTarget->vbget(j),
@@ -72,12 +77,12 @@ void Ymulticrit(matrix* Y, int n, int nRes, matrix* Goal, matrix* Lower, matrix*
                                 IstPara == -1,
                                 spara->vbget(j),
                                 tpara->vbget(j)};
-        for (int i = 1; i <= n; ++i) {
+        for (int i : oneTo(runs)) {
             double d = goal.desirability(Y->vbget(i, j));
             if (weighted) d = num::pow(d, weight->vbget(j));
             Yagg->vbset(i, 1, Yagg->vbget(i, 1) * d);
         }
     }
     const double totalWeight = weighted ? V_Sum2(weight, nRes) : nRes;
-    for (int i = 1; i <= n; ++i) Yagg->vbset(i, 1, num::pow(Yagg->vbget(i, 1), 1.0 / totalWeight));
+    for (int i : oneTo(runs)) Yagg->vbset(i, 1, num::pow(Yagg->vbget(i, 1), 1.0 / totalWeight));
 }

@@ -1,4 +1,5 @@
 #include "response/plan_update.h"
+#include "services/counting.h"
 
 #include "services/run_sheet.h"
 
@@ -161,13 +162,13 @@ void ComparePlan(int nplan, int nFac, matrix* X, matrix* Xbis, int pxbis, Smatri
 // spin for minutes (or overflow its counter) writing nothing.
 void UpdatePlan(int nplan, int nFac, int nRes, matrix* Y, matrix* X, matrix* Xnorm, matrix* MinF, matrix* MaxF) {
     const int runs = rowsHeld(Xnorm, nplan);
-    for (int f = 1; f <= colsHeld(Xnorm, nFac); ++f) {
+    for (int f : oneTo(colsHeld(Xnorm, nFac))) {
         const double centre = (MinF->vbget(f) + MaxF->vbget(f)) * 0.5;
         const double halfRange = (MaxF->vbget(f) - MinF->vbget(f)) * 0.5;
-        for (int i = 1; i <= runs; ++i)
+        for (int i : oneTo(runs))
             Xnorm->vbset(i, f, (X->vbget(i, runsheet::FactorColumn(f)) - centre) / halfRange);
     }
     const int sheetRuns = rowsHeld(X, nplan);
-    for (int r = 1; r <= runsheet::ResponsesInSheet(X, nFac, nRes); ++r)
-        for (int i = 1; i <= sheetRuns; ++i) X->vbset(i, runsheet::ResponseColumn(nFac, r), Y->vbget(i, r));
+    for (int r : oneTo(runsheet::ResponsesInSheet(X, nFac, nRes)))
+        for (int i : oneTo(sheetRuns)) X->vbset(i, runsheet::ResponseColumn(nFac, r), Y->vbget(i, r));
 }

@@ -1,4 +1,5 @@
 #include "boundary/VORNEXDO1M.h"
+#include "classical/full_factorial.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,12 @@ TEST(FullFactorialCounts, RunsAndColumns) {
         EXPECT_EQ(Cpp_GetFullPlanLines(n, nullptr), 1);
         EXPECT_EQ(Cpp_GetnColPlan(n, nullptr), 1);
     }
+    // A count past the levels held stops at them: the loop neither runs on
+    // over nothing nor overflows its counter at INT32_MAX.
+    std::vector<int32_t> levels{3, 4};
+    matrixInt held(2, 1, levels.data(), true);
+    EXPECT_EQ(GetnColPlan(INT32_MAX, &held), 1 + 2 + 3);
+    EXPECT_EQ(GetFullPlanLines(INT32_MAX, &held), 12);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Aggregated desirability through the host's entry point.
 #include "boundary/VORNEXDO1M.h"
+#include "response/desirability.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,21 @@ TEST(Desirability, WeightedGeometricMeanAndEmptyInputs) {
     double y = 0, g = 2, agg = -9;
     Cpp_Ymulticrit(&y, 1, 0, &g, &g, &g, &g, &g, 0, 0, 0, &g, &g, &g, &agg);
     EXPECT_EQ(agg, 1) << "an empty product";
+}
+
+TEST(Desirability, CountsPastTheRunsHeldStopAtThemAndNoRunMeansNoWork) {
+    // Two runs held, one response: the aggregate is that response's
+    // desirability, (y - 0) / (4 - 0) on a larger-is-better goal, whatever n says.
+    std::vector<double> y{1, 2}, out(2, -9), goal{2}, lower{0}, target{4}, zero{0}, one{1};
+    matrix Y(2, 1, y.data(), true), Yagg(2, 1, out.data(), true), G(1, 1, goal.data(), true),
+        L(1, 1, lower.data(), true), T(1, 1, target.data(), true), Z(1, 1, zero.data(), true),
+        W(1, 1, one.data(), true);
+    Ymulticrit(&Y, INT32_MAX, 1, &G, &L, &T, &Z, &Z, 0, 0, 0, &W, &W, &W, &Yagg);
+    EXPECT_EQ(out, (std::vector<double>{0.25, 0.5}));
+    // No run to write: a response count of INT32_MAX is not walked.
+    matrix none(0, 1, 0.0);
+    Ymulticrit(&Y, 0, INT32_MAX, &G, &L, &T, &Z, &Z, 0, 0, 0, &W, &W, &W, &none);
+    EXPECT_EQ(out, (std::vector<double>{0.25, 0.5}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "services/bstr.h"
+#include "services/counting.h"
 #include "services/matrix.h"
 #include "services/matrix3d.h"
 
@@ -83,6 +84,19 @@ TEST(Containers, EmptyForZeroOrNegativeSizes) {
     }
     matrix inPlaceOnNull(3, 3, static_cast<double*>(nullptr), true);
     EXPECT_EQ(inPlaceOnNull.count(), 0);
+}
+
+TEST(Containers, IndexRangeRunsOneToNAndEndsAfterInt32Max) {
+    std::vector<int> seen;
+    for (int i : oneTo(3)) seen.push_back(i);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    for (int n : {0, -1, INT32_MIN}) EXPECT_FALSE(oneTo(n).begin() != oneTo(n).end()) << n;
+    // The step after index INT32_MAX is the end, not INT32_MIN.
+    const oneTo all(INT32_MAX);
+    oneTo::iterator last(INT32_MAX);
+    EXPECT_EQ(*last, INT32_MAX);
+    EXPECT_TRUE(last != all.end());
+    EXPECT_FALSE(++last != all.end());
 }
 
 TEST(Containers, CopyBetweenContainersAndKindsWithSixteenBitFlagsRoundTripping) {
