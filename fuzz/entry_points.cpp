@@ -43,27 +43,33 @@ constexpr int64_t kMaxArray = 1 << 18;  // elements of one array
 constexpr int64_t kMaxTotal = 1 << 20;  // elements of all arrays of a call
 
 // Calls that ask for more than this are not made (counted as skipped): the
-// arrays a host could hold, and the work the caller asked for.
+// arrays a host could hold, and the work the caller asked for. A call whose
+// arrays hold no cell at all is made whatever its counts ask: a huge count
+// beside a zero (INT32_MAX judges of no rank) describes no work, and the
+// library must see that and return at once.
 class Budget {
 public:
     Budget& arrays(std::initializer_list<int64_t> sizes) {
         for (int64_t s : sizes) {
-            if (s > kMaxArray) over_ = true;
-            if (over_) break;  // the sum of huge sizes would overflow
+            if (s > 0) cells_ = true;
+            if (s > kMaxArray) tooLarge_ = true;
+            if (tooLarge_) break;  // the sum of huge sizes would overflow
             total_ += s;
-            over_ = total_ > kMaxTotal;
+            tooLarge_ = total_ > kMaxTotal;
         }
         return *this;
     }
     Budget& atMost(int64_t value, int64_t cap) {
-        if (value > cap) over_ = true;
+        if (value > cap) tooMuchWork_ = true;
         return *this;
     }
-    bool over() const { return over_; }
+    bool over() const { return tooLarge_ || (tooMuchWork_ && cells_); }
 
 private:
     int64_t total_ = 0;
-    bool over_ = false;
+    bool cells_ = false;
+    bool tooLarge_ = false;
+    bool tooMuchWork_ = false;
 };
 
 template <class F>

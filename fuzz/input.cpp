@@ -21,6 +21,10 @@ constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr std::array<int32_t, 20> kHostileCounts{0,      -1,       kMin,     kMax,        kMax - 1,    kMin + 1, 65536,
                                                  100000, 1 << 20,  46341,    -100,        2047,        65535,    200,
                                                  46340,  1 << 22,  500,      501,         1000000000,  -1000000000};
+// The edges every count is tried at on a route of its own: the ends of the
+// 32-bit range, the values beside zero, and the two sides of the square
+// root of INT32_MAX, where a product of two counts starts to overflow.
+constexpr std::array<int32_t, 7> kEdgeCounts{0, 1, -1, kMax, kMin, 46340, 46341};
 constexpr std::array<int32_t, 12> kHostileSeeds{0, 1, -1, kMax, kMin, kMin + 1, kMax - 1, 2147483646, 16807, 42, -42,
                                                 127773};
 constexpr std::array<int16_t, 8> kFlags{0, -1, 0, -1, 1, 2, 32767, -32768};
@@ -34,7 +38,8 @@ int32_t Input::integer(IntKind kind) {
     const uint8_t route = p_.ConsumeIntegral<uint8_t>();
     switch (kind) {
         case IntKind::count:
-            if (route < 170) return p_.ConsumeIntegralInRange<int32_t>(0, 8);
+            if (route < 64) return pick(p_, kEdgeCounts);  // a quarter of all counts
+            if (route < 175) return p_.ConsumeIntegralInRange<int32_t>(0, 8);
             if (route < 215) return p_.ConsumeIntegralInRange<int32_t>(0, 64);
             if (route < 245) return pick(p_, kHostileCounts);
             return p_.ConsumeIntegral<int32_t>();

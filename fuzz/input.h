@@ -14,7 +14,8 @@
 namespace vxfuzz {
 
 enum class IntKind {
-    count,  // a dimension or count: small mostly, now and then zero, negative or huge
+    count,  // a dimension or count: a quarter at the edges (0, +-1, the ends of the range, near its
+            // square root), small mostly otherwise, now and then negative or huge
     level,  // an array element: small level codes, sometimes out of range
     seed,   // a seed: the ends of the 32-bit range and the special values
     any,    // anything
