@@ -70,7 +70,7 @@ std::vector<int> drawnOrder(int n, const std::function<double()>& uniform) {
 // which has no edge of colour a.
 class EquitableColouring {
 public:
-    EquitableColouring(int P, int R, int J, const std::vector<int>& cells) : R_(R), J_(J), cells_(cells) {
+    EquitableColouring(int P, int R, int J, const std::vector<int>& cells) : R_(R), cells_(cells) {
         std::vector<int> replication(at(P) + 1, 0);
         for (int p : cells) ++replication[at(p)];
         firstCopy_.assign(at(P) + 1, 0);
@@ -133,7 +133,7 @@ private:
         for (int e : path_) setColour(e, colour_[at(e)] == a ? b : a);
     }
 
-    int R_, J_;
+    int R_;
     const std::vector<int>& cells_;
     std::vector<int> firstCopy_;  // vertex of each product's first copy
     std::vector<int> edgeAt_;     // vertex x colour: the edge of that colour, -1 when free
