@@ -3,7 +3,7 @@
 // composite design.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // The run sheet of a response-surface design.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Writes the design sized by PlanDimension into plan (nplan x pplan, pplan =

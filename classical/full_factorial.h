@@ -2,7 +2,7 @@
 // the host uses to size the arrays of the optimal-design calls.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Columns of the main-effects model: the constant plus FactMod(i) - 1 per

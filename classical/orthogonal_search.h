@@ -7,7 +7,7 @@
 // read. Cells go out as doubles, levels coded 1..s.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 namespace ortho {

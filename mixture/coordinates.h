@@ -2,7 +2,7 @@
 // a plotting range.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // plan(i, k) := (plan(i, k) * rab + lower(k)) * total for the n x p plan, in

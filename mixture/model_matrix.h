@@ -3,7 +3,7 @@
 // component proportions themselves.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Model types.

@@ -2,7 +2,7 @@
 // {q, m}, the simplex centroid and the augmented simplex centroid.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 #include <cstdint>

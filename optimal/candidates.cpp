@@ -13,7 +13,7 @@ namespace {
 // The factor's columns c .. c + L - 2 for level l under the coding icode.
 // Columns past X's edge hold nothing: stop there, whatever L the host named.
 void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
-    if (icode != 1 && icode != 2) return;
+    if (!optimal::IsCoding(icode)) return;
     const int own = std::min(L - 1, X->cols() - c + 1);
     for (int k = 0; k < own; ++k) X->vbset(row, c + k, 0.0);
     optimal::ForEachCodedEntry(L, l, icode, [&](int k, double v) {

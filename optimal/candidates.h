@@ -3,7 +3,8 @@
 // and level labels.
 #pragma once
 
-#include "boundary/export.h"
+#include "optimal/selectors.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Decodes candidate code `code` (mixed radix of the level counts FactMod,
@@ -34,12 +35,12 @@ void ForEachLevelOf(int nbFact, const matrixInt* FactMod, int code, Visit visit)
 // first; any other level has a single 1. Other icodes code nothing.
 template <class Visit>
 void ForEachCodedEntry(int L, int l, int icode, Visit visit) {
-    if (icode != 1 && icode != 2) return;
-    if ((icode == 1 && l == L) || (icode == 2 && l == 1)) {
+    if (!IsCoding(icode)) return;
+    if ((icode == kLastLevelNegative && l == L) || (icode == kFirstLevelNegative && l == 1)) {
         for (int k = 0; k < L - 1; ++k) visit(k, -1.0);
         return;
     }
-    const int hot = icode == 1 ? l - 1 : l - 2;
+    const int hot = icode == kLastLevelNegative ? l - 1 : l - 2;
     if (hot >= 0 && hot < L - 1) visit(hot, 1.0);
 }
 // Only the level columns 5.. of row `row` of PlanDisp, as EnumToExp writes them.

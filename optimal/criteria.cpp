@@ -26,7 +26,7 @@ void GramOfRows(const matrix* X, int n, int p, matrix*& M) {
 }
 
 double CriterionOf(const matrix* M, int icrit, bool* singular) {
-    if (icrit == 1) return M_Determinant(M, singular);
+    if (icrit == kDeterminant) return M_Determinant(M, singular);
     const double lnDet = M_LogDeterminant(M, singular);
     return *singular ? kSingular : lnDet / std::numbers::ln10;
 }
@@ -165,20 +165,20 @@ double VerifyCritval(matrix* X, int n, int p, int icrit) {
     matrix* M = nullptr;
     GramOfRows(X, n, p, M);
     bool singular = false;
-    const double c = CriterionOf(M, icrit == 1 ? 1 : 2, &singular);
+    const double c = CriterionOf(M, icrit == kDeterminant ? kDeterminant : kLog10Determinant, &singular);
     delete M;
     return c;
 }
 
 void CalcCrit(int icrit, short accelerate, short DoChol, matrix* X, int p, int n, matrix* V, matrix* critvalopt,
               double* crit, short* flag, matrix* L) {
-    if (icrit != 1 && icrit != 2) return;
+    if (!IsCriterion(icrit)) return;
     const Route route = routeOf(accelerate, DoChol, n, *flag);
     if (route == Route::Full) return fullEvaluation(X, n, p, icrit, crit, flag);
     const auto x = rowOf(X, n, p);
     if (route == Route::ThroughL) {
         const double d = VarianceThroughL(L, x.get(), p);
-        *crit = icrit == 1 ? d : num::Log10(d);
+        *crit = icrit == kDeterminant ? d : num::Log10(d);
         return;
     }
     const double q = M_ProductTrVBV(x.get(), V);
@@ -186,12 +186,12 @@ void CalcCrit(int icrit, short accelerate, short DoChol, matrix* X, int p, int n
     if (!(q > 0.0))
         *crit -= 1.0;
     else
-        *crit = icrit == 1 ? (q + 1.0) * previous : num::Log10(q + 1.0) + previous;
+        *crit = icrit == kDeterminant ? (q + 1.0) * previous : num::Log10(q + 1.0) + previous;
 }
 
 void CalcCritDelta(int icrit, short accelerate, short DoChol, matrix* X, int p, int n, matrix* V, double* out,
                    short* flag, matrix* L, short useCand, matrix* cand) {
-    if (icrit != 1 && icrit != 2) return;
+    if (!IsCriterion(icrit)) return;
     const Route route = routeOf(accelerate, DoChol, n, *flag);
     if (route == Route::Full) return fullEvaluation(X, n, p, icrit, out, flag);
     const auto x = useCand == kTrue ? rowOf(cand, 1, p) : rowOf(X, n, p);
@@ -205,7 +205,7 @@ void CalcCritDelta(int icrit, short accelerate, short DoChol, matrix* X, int p, 
 
 double CalcCritShort(int icrit, double dAdd, double dRem, double crit) {
     const double r = ExchangeRatio(dAdd, dRem);
-    return icrit == 1 ? r * crit : num::Log10(r) + crit;
+    return icrit == kDeterminant ? r * crit : num::Log10(r) + crit;
 }
 
 void M_AddDelta2(matrix* M, int n, double d) {

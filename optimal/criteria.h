@@ -8,7 +8,8 @@
 // only as exactly -1 (true) or 0 (false), anything else takes the full route.
 #pragma once
 
-#include "boundary/export.h"
+#include "optimal/selectors.h"
+#include "services/export.h"
 #include "services/matrix.h"
 #include "services/numeric.h"
 
@@ -33,7 +34,7 @@ bool Tied(double a, double b, Scale s = Scale::Relative);
 // a above b by more than a tie.
 bool Exceeds(double a, double b, Scale s = Scale::Relative);
 // The scale of a criterion under icrit.
-inline Scale ScaleOf(int icrit) { return icrit == 1 ? Scale::Relative : Scale::Log10; }
+inline Scale ScaleOf(int icrit) { return icrit == kDeterminant ? Scale::Relative : Scale::Log10; }
 
 // The route the incremental evaluations take for a plan of n runs.
 enum class Route { Full, ThroughV, ThroughL };

@@ -22,7 +22,7 @@ void storeInto(matrix*& scratch, matrix* target) {
 }
 
 bool tooSingularToInvert(int icrit, double crit, bool singular) {
-    return icrit == 1 ? (crit == 0.0 || singular) : crit <= kLog10DetFloor;
+    return icrit == kDeterminant ? (crit == 0.0 || singular) : crit <= kLog10DetFloor;
 }
 
 void invertInto(const matrix* M, int p, matrix* V, short* flag) {
@@ -54,7 +54,7 @@ bool guarded(double a, double r) { return a == kSingular || a == kSingularTwin |
 
 void UpdateDelta(int icrit, short DoChol, matrix* X, int p, int n, matrix* V, double* crit, short* flag, matrix* L) {
     matrix* M = nullptr;
-    if ((icrit == 1 || icrit == 2) && *flag != kFalse) {
+    if (IsCriterion(icrit) && *flag != kFalse) {
         GramOfRows(X, n, p, M);
         bool singular = false;
         *crit = CriterionOf(M, icrit, &singular);

@@ -3,7 +3,7 @@
 // Cholesky factor L (L L' = M), and the determinant ratios of exchanges.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Full recomputation for rows 1..n of X: with the flag true (and icrit 1 or

@@ -13,10 +13,6 @@ using namespace optimal;
 
 namespace {
 
-constexpr int kRandom = 1;
-constexpr int kSequential = 2;
-constexpr int kFromLabels = 3;
-
 // Repeated draws under one seed: the first takes the caller's flag, later
 // ones continue the stream; at the end oSeed receives the seed that ioSeed
 // held after the first draw.
@@ -51,7 +47,7 @@ private:
 };
 
 bool impossibleSizes(const PlanArrays& a) {
-    if ((a.icrit != 1 && a.icrit != 2) || a.N < 1 || a.N > a.nfullplan || a.N < a.p || !a.shapesHold()) return true;
+    if (!IsCriterion(a.icrit) || a.N < 1 || a.N > a.nfullplan || a.N < a.p || !a.shapesHold()) return true;
     long long product = 1;
     for (int j = 1; j <= a.nbFact; ++j) {
         const int L = a.FactMod->vbget(j, 1);
@@ -66,7 +62,7 @@ bool impossibleSizes(const PlanArrays& a) {
 // candidate of every added run costs a triangular solve.
 bool scanTooLarge(const PlanArrays& a, int nalgo) {
     if (!ScanFits(a.N, a.nfullplan, PairCost::ThroughInverse, a.p, kMostExchangePairs)) return true;
-    if (nalgo != kSequential) return false;
+    if (nalgo != kSequentialStart) return false;
     const bool throughL = routeOf(a.accelerate, a.DoChol, 2, kFalse) == Route::ThroughL;
     return !ScanFits(a.N, a.nfullplan, throughL ? PairCost::ThroughFactor : PairCost::ThroughInverse, a.p,
                      kMostSequentialPairs);
@@ -138,7 +134,7 @@ private:
     }
 
     double value(const Valuation& v, double q) const {
-        const bool log = a_.icrit == 2;
+        const bool log = a_.icrit == kLog10Determinant;
         if (v.route == Route::ThroughL) return log ? num::Log10(q) : q;
         return log ? v.base + num::Log10(1.0 + q) : v.base * (1.0 + q);
     }
@@ -265,14 +261,14 @@ int OptiplanInit(int nbFact, matrixInt* FactMod, Smatrix* Cats, short UseCategor
     const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, nfullplan, nPlanLine,
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     const History h{critvalopt, nbrOpt, delta};
-    if (nalgo == kFromLabels) {
+    if (nalgo == kStartFromLabels) {
         SearchPlan plan(a);
         labelledPlan(plan, UseCategories, Cats, Q, h);
         return 0;
     }
-    if (nalgo != kRandom && nalgo != kSequential) return 0;
+    if (nalgo != kRandomStart && nalgo != kSequentialStart) return 0;
     if (impossibleSizes(a) || scanTooLarge(a, nalgo)) return kImpossibleSizes;
     SearchPlan plan(a);
     RepeatedDraws draws(ioSeed, iSeedInit, oSeed);
-    return nalgo == kRandom ? randomPlan(plan, draws, h) : sequentialPlan(plan, draws, h);
+    return nalgo == kRandomStart ? randomPlan(plan, draws, h) : sequentialPlan(plan, draws, h);
 }

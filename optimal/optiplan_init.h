@@ -2,7 +2,7 @@
 // short random start, or given by the user as level labels.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 namespace optimal {

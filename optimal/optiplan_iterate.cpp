@@ -15,9 +15,6 @@ namespace {
 
 static_assert(kTieTolerance < 1e-10, "the pruning slack of the exhaustive scan must exceed a tie");
 
-constexpr int kExhaustive = 11;
-constexpr int kFedorov = 12;
-
 // A candidate chosen to enter, with its variance.
 struct Entering {
     int code = 0;
@@ -242,7 +239,7 @@ private:
                                }
                            });
         if (!best) return best;
-        best->criterion = a_.icrit == 1 ? current * bestRatio : current + num::Log10(bestRatio);
+        best->criterion = a_.icrit == kDeterminant ? current * bestRatio : current + num::Log10(bestRatio);
         if (!(best->criterion > current)) best.reset();
         return best;
     }
@@ -295,7 +292,7 @@ public:
 
     // One pass; the new criterion when it accepted an exchange.
     std::optional<double> pass(int nalgo, double current, double convergence) {
-        if (nalgo == kFedorov) return fedorov(current, convergence);
+        if (nalgo == kFedorovExchange) return fedorov(current, convergence);
         return exhaustive(current, convergence);
     }
 
@@ -354,7 +351,7 @@ short flagOf(const matrix* delta, int N) {
 // solves for every candidate, the exhaustive exchange on the full route
 // takes a determinant for every pair.
 PairCost pairCostOf(const PlanArrays& a, int nalgo, short flag) {
-    if (nalgo == kFedorov)
+    if (nalgo == kFedorovExchange)
         return routeOf(a.accelerate, a.DoChol, a.N + 1, flag) == Route::ThroughL ? PairCost::ThroughFactor
                                                                                  : PairCost::ThroughInverse;
     return routeOf(a.accelerate, a.DoChol, a.N, flag) == Route::Full ? PairCost::FullDeterminant
@@ -371,7 +368,7 @@ int OptiplanIterate(int nbFact, matrixInt* FactMod, int icode, int icrit, short 
     const PlanArrays a{nbFact, FactMod, icode, icrit, accelerate, DoChol, nthres, candidates, nPlanLine,
                        PlanOpt, PlanDisp, iopt, Vopt, Chol};
     int k = 0;
-    const bool runs = (nalgo == kExhaustive || nalgo == kFedorov) && (icrit == 1 || icrit == 2) && a.shapesHold() && a.reachesEveryLevel();
+    const bool runs = (nalgo == kExhaustiveExchange || nalgo == kFedorovExchange) && IsCriterion(icrit) && a.shapesHold() && a.reachesEveryLevel();
     const short flag = flagOf(delta, nthres);
     if (runs && !ScanFits(a.N, a.nfullplan, pairCostOf(a, nalgo, flag), a.p, kMostExchangePairs)) {
         if (onbrIter) *onbrIter = 0;

@@ -3,7 +3,7 @@
 // simultaneous exchanges (nalgo 12).
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Accepts exchanges while one gains at least Convergence, at most MaxIter

@@ -1,7 +1,7 @@
 // The run sheet of a screening design of qualitative factors.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // For Mode 1 only: with PlanID 1 fills the factor columns of every row of

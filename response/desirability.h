@@ -1,7 +1,7 @@
 // Aggregated desirability of several responses.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Maps every response value Y(i, j) (n x nRes) to an individual desirability

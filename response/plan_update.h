@@ -2,7 +2,7 @@
 // measured responses and the coded factor values.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Result codes of ComparePlan.

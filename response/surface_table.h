@@ -1,7 +1,7 @@
 // The table behind a response-surface chart of two factors.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Tabulates the second-order model Coeff (x1, x2, x1^2, x2^2, x1*x2,

@@ -52,9 +52,9 @@ double DesignScorer::criterion(int iCritType, const matrixInt* JPMat, int iJ, in
     double sum = 0.0;
     for (int i = 0; i < iP - 1; ++i) {
         const double e = eigen_.d[static_cast<std::size_t>(i)];
-        sum += iCritType == 1 ? std::log(e) : 1.0 / e;
+        sum += iCritType == kDType ? std::log(e) : 1.0 / e;
     }
-    return iCritType == 1 ? std::exp(sum / (iP - 1)) : (iP - 1) / sum;
+    return iCritType == kDType ? std::exp(sum / (iP - 1)) : (iP - 1) / sum;
 }
 
 double DesignScorer::score(int iCritType, const matrixInt* JPMat, int iJ, int iP, int iR) {

@@ -4,7 +4,7 @@
 // A = I - (1/k) S^-1 Lambda S^-1, Lambda = JPMat' JPMat, S = diag(s).
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 #include "services/symmetric_eigen.h"
 
@@ -27,6 +27,11 @@ VX_CORE void GetMeanVarScalarProducts(matrixInt* JPMat, int nCols, int iFirst, i
                                       double* var);
 
 namespace sensory {
+
+// iCritType, as the host passes it: 1 names the D-type criterion; the
+// A-type one is 2, and every other value reads as it too.
+enum CriterionType : int { kDType = 1, kAType = 2 };
+inline bool IsCriterionType(int iCritType) { return iCritType == kDType || iCritType == kAType; }
 
 // The criteria on storage kept across calls: a search that scores one
 // design after another allocates once, not per design.

@@ -1,5 +1,6 @@
 #include "sensory/concurrence_searches.h"
 
+#include "sensory/block_criteria.h"
 #include "sensory/search_clock.h"
 
 #include <algorithm>
@@ -92,7 +93,7 @@ void CriterionWalk::run(ExchangeDesign& d, long long steps, bool keepDistinct, c
     if (!tracker_.reset(d)) return;
     double current = tracker_.value();
     if (!keepDistinct || d.distinctBlocks()) best.keepIfBetter(current, d);
-    double temperature = iCritType_ == 1 ? kFirstTemperatureD : kFirstTemperatureA;
+    double temperature = iCritType_ == kDType ? kFirstTemperatureD : kFirstTemperatureA;
     const double cooling = std::pow(kLastTemperature / temperature, 1.0 / static_cast<double>(steps));
     long long attempts = 0;
     for (long long n = 0; n < steps && attempts < 8 * steps && !clock.outOfTime(attempts); ++attempts) {

@@ -2,7 +2,7 @@
 // matrix, and the concurrence variance that scores how evenly pairs meet.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Adds the co-occurrences of rows firstRow..lastRow of JPMat into the lower

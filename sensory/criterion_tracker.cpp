@@ -1,5 +1,7 @@
 #include "sensory/criterion_tracker.h"
 
+#include "sensory/block_criteria.h"
+
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -53,7 +55,7 @@ double CriterionTracker::tryExchange(const ExchangeDesign& d, int a, int b) {
     if (!(-det_ > kZeroPivot)) return -std::numeric_limits<double>::infinity();
     nextLogDet_ = logDet_ + std::log(-det_);
     nextTrace_ = trace_;
-    if (iCritType_ != 1) {
+    if (iCritType_ != kDType) {
         solveColumns();
         double t00 = 0, t01 = 0, t11 = 0;
         for (int p = 0; p < P_; ++p) {
@@ -71,7 +73,7 @@ void CriterionTracker::accept(const ExchangeDesign& d) {
         reset(d);
         return;
     }
-    if (iCritType_ == 1) solveColumns();  // the A-type score solved them already
+    if (iCritType_ == kDType) solveColumns();  // the A-type score solved them already
     const double i00 = s11_ / det_, i01 = -s01_ / det_, i11 = s00_ / det_;
     for (int p = 0; p < P_; ++p) {
         const double y0 = x(p, 0) * i00 + x(p, 1) * i01, y1 = x(p, 0) * i01 + x(p, 1) * i11;
@@ -82,7 +84,7 @@ void CriterionTracker::accept(const ExchangeDesign& d) {
 }
 
 double CriterionTracker::criterionOf(double logDet, double trace) const {
-    return iCritType_ == 1 ? std::exp(logDet / (P_ - 1)) : (P_ - 1) / (trace - 1.0);
+    return iCritType_ == kDType ? std::exp(logDet / (P_ - 1)) : (P_ - 1) / (trace - 1.0);
 }
 
 double& CriterionTracker::cell(int p, int q) { return inverse_(p, q); }

@@ -5,7 +5,7 @@
 // whose developed design has the most even pair concurrences found.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 #include "services/matrix3d.h"
 

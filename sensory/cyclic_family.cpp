@@ -1,5 +1,6 @@
 #include "sensory/cyclic_family.h"
 
+#include "sensory/block_criteria.h"
 #include "services/numeric.h"
 
 #include <cmath>
@@ -140,9 +141,9 @@ double CyclicFamily::criterion(int iCritType, const std::vector<int>& lambda, do
         for (int d = 1; d < P_; ++d) mu += lambda[at(d)] * cosines_[at(static_cast<long long>(j) * P_ + d)];
         const double e = 1.0 - mu / (R_ * r);
         if (!(e > kZeroPivot)) return -std::numeric_limits<double>::infinity();
-        sum += iCritType == 1 ? std::log(e) : 1.0 / e;
+        sum += iCritType == kDType ? std::log(e) : 1.0 / e;
     }
-    return iCritType == 1 ? std::exp(sum / (P_ - 1)) : (P_ - 1) / sum;
+    return iCritType == kDType ? std::exp(sum / (P_ - 1)) : (P_ - 1) / sum;
 }
 
 // Rows i = 0..rows-1 holding block + i mod P.

@@ -2,7 +2,7 @@
 // with given replications that maximises a block-design criterion.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Fills JPMat (iJ x iP, blocks of iR) so that product p is served about

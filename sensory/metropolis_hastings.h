@@ -5,7 +5,7 @@
 // blocks helped each row.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "sensory/block_criteria.h"
 #include "sensory/seed_stream.h"
 #include "services/matrix.h"

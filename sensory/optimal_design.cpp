@@ -63,12 +63,12 @@ int RunGetOptimalDesign(int iJ, int iP, int iR, int iCritType, short iUseCyclic,
         GenerateBasicCyclicDesigns(iCritType, iJ, iP, iR, JPMat, JRMat, maxcrit, ioSeed, ioSeedInit, oSeed);
     } else {
         GetBestMarginals(servings(iJ, iR), iP, &marginals);
-        if (iCritType == 1 || iCritType == 2)
+        if (sensory::IsCriterionType(iCritType))
             GetJPMatForMarg(iJ, iP, iR, iCritType, iTimeStop, iMaxSeconds, &marginals, JPMat, maxcrit, FoundExact,
                             ioSeed, ioSeedInit, oSeed);
     }
     // The other criterion, scaled by the design's own replications: the fill
     // over distinct blocks need not follow the target marginals.
-    *ocrit2 = sensory::DesignScorer().score(iCritType == 1 ? 2 : 1, JPMat, iJ, iP, iR);
+    *ocrit2 = sensory::DesignScorer().score(iCritType == sensory::kDType ? sensory::kAType : sensory::kDType, JPMat, iJ, iP, iR);
     return 0;
 }

@@ -3,7 +3,7 @@
 // matrices with the most even replications, with both criteria reported.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // The most products a design may have. Every criterion is taken from the

@@ -6,7 +6,7 @@
 // counts allow.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 #include "services/numeric.h"
 

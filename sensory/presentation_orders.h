@@ -5,7 +5,7 @@
 // within one judge's order.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 namespace orders {

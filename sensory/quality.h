@@ -3,7 +3,7 @@
 // observations an analysis of variance reads.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Adds the position counts (Rmat, P x R) and carry-over counts (Smat,

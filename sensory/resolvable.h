@@ -6,7 +6,7 @@
 // products and their order stay together.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 // Moves rows i of Mat1 (nMat1 x pMat1) and Mat2 (nMat2 x pMat2) to the old

@@ -4,7 +4,7 @@
 // and by marginals with one random draw per row).
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "sensory/block_criteria.h"
 #include "sensory/block_enumeration.h"
 #include "sensory/seed_stream.h"

@@ -7,7 +7,7 @@
 // them under the other.
 #pragma once
 
-#include "boundary/export.h"
+#include "services/export.h"
 #include "services/matrix.h"
 
 template <class T>
