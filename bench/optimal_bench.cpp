@@ -54,4 +54,35 @@ BENCHMARK(CompleteSearch)
     ->Args({5, 11})
     ->Unit(benchmark::kMillisecond);
 
+// The scans a call may make at its largest: one exchange pass over many
+// candidates from a random plan (every candidate scored, MaxIter 1), and one
+// sequential start, whose every added run scans every candidate. The
+// counter gives the (run, candidate) pairs that the call's limit counts.
+void LargestScans(benchmark::State& state) {
+    const int levels = static_cast<int>(state.range(0)), factors = static_cast<int>(state.range(1));
+    const int32_t runs = static_cast<int32_t>(state.range(2)), nalgo = static_cast<int32_t>(state.range(3));
+    opttest::HostPlan start(std::vector<int32_t>(static_cast<std::size_t>(factors), levels), runs);
+    if (nalgo != 2 && start.init(1) != 0) state.SkipWithError("no random plan");
+    for (auto _ : state) {
+        opttest::HostPlan h = start;
+        if (nalgo == 2) {
+            if (h.init(2) != 0) state.SkipWithError("sequential start refused");
+        } else {
+            h.iterate(nalgo, 1);
+        }
+    }
+    state.counters["pairs"] = static_cast<double>(start.N) * start.nfullplan;
+}
+
+BENCHMARK(LargestScans)
+    ->ArgNames({"levels", "factors", "runs", "nalgo"})
+    ->Args({13, 7, 118, 12})
+    ->Args({13, 7, 118, 11})
+    ->Args({10, 6, 1000, 12})
+    ->Args({10, 6, 1000, 11})
+    ->Args({10, 6, 120, 2})
+    ->Args({2, 20, 150, 2})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
