@@ -5,7 +5,7 @@
 #include "sensory/optimal_design.h"
 #include "sensory/order_balance.h"
 #include "sensory/presentation_orders.h"
-#include "sensory/scratch.h"
+#include "services/scratch.h"
 #include "services/numeric.h"
 
 #include <benchmark/benchmark.h>

@@ -3,6 +3,7 @@
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 #include "services/random.h"
+#include "services/scratch.h"
 
 #include <algorithm>
 #include <string>
@@ -82,13 +83,12 @@ void PlanToComb(int nbFact, matrixInt* FactMod, short UseCategories, Smatrix* Ca
 }
 
 short ValidPlan(int nbFact, matrixInt* FactMod, matrix* plan, int nRows) {
-    matrix* column = nullptr;
+    Scratch<matrix> column;
     short valid = -1;
     for (int j = nbFact; j >= 1 && valid; --j) {
-        M_CopyBlock(plan, 1, nRows, j + 4, j + 4, column);
+        M_CopyBlock(plan, 1, nRows, j + 4, j + 4, column.p);
         if (V_NbDistinct(column, nRows) < FactMod->vbget(j, 1)) valid = 0;
     }
-    delete column;
     return valid;
 }
 

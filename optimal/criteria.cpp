@@ -1,5 +1,6 @@
 #include "optimal/criteria.h"
 
+#include "services/scratch.h"
 #include "services/matrix_ops.h"
 
 #include <algorithm>
@@ -19,10 +20,9 @@ Route routeOf(short accelerate, short DoChol, int n, short flag) {
 
 void GramOfRows(const matrix* X, int n, int p, matrix*& M) {
     if (n < 1) return matCheck(M, p, p, 0.0);
-    matrix* rows = nullptr;
-    M_CopyBlock(X, 1, n, 1, p, rows);
+    Scratch<matrix> rows;
+    M_CopyBlock(X, 1, n, 1, p, rows.p);
     M_ProductTrAA(rows, M);
-    delete rows;
 }
 
 double CriterionOf(const matrix* M, int icrit, bool* singular) {
@@ -105,8 +105,8 @@ void RidgeInverse(const matrix* X, int n, int p, matrix* W) {
             for (int i = 0; i < n; ++i) s += Y[static_cast<std::size_t>(i) * k + a] * Y[static_cast<std::size_t>(i) * k + b];
             S.vbset(a + 1, b + 1, s);
         }
-    matrix* Si = nullptr;
-    if (k > 0) inverse1(&S, Si, 0.0, static_cast<short*>(nullptr));
+    Scratch<matrix> Si;
+    if (k > 0) inverse1(&S, Si.p, 0.0, static_cast<short*>(nullptr));
     std::vector<double> QSi(static_cast<std::size_t>(p) * k, 0.0);  // Q (S + ridge)^-1, row r at r * k
     for (int r = 0; r < p; ++r)
         for (int b = 0; b < k; ++b)
@@ -120,7 +120,6 @@ void RidgeInverse(const matrix* X, int n, int p, matrix* W) {
             }
             W->vbset(r + 1, c + 1, on + ((r == c ? 1.0 : 0.0) - projector) / kRidge);
         }
-    delete Si;
 }
 
 void InverseFromFactor(const matrix* L, int p, matrix* W) {
@@ -153,21 +152,18 @@ std::unique_ptr<matrix> rowOf(const matrix* X, int r, int p) {
 }
 
 void fullEvaluation(const matrix* X, int n, int p, int icrit, double* out, short* flag) {
-    matrix* M = nullptr;
-    GramOfRows(X, n, p, M);
+    Scratch<matrix> M;
+    GramOfRows(X, n, p, M.p);
     *out = RegularisedCriterion(M, icrit, *flag);
-    delete M;
 }
 
 }  // namespace
 
 double VerifyCritval(matrix* X, int n, int p, int icrit) {
-    matrix* M = nullptr;
-    GramOfRows(X, n, p, M);
+    Scratch<matrix> M;
+    GramOfRows(X, n, p, M.p);
     bool singular = false;
-    const double c = CriterionOf(M, icrit == kDeterminant ? kDeterminant : kLog10Determinant, &singular);
-    delete M;
-    return c;
+    return CriterionOf(M, icrit == kDeterminant ? kDeterminant : kLog10Determinant, &singular);
 }
 
 void CalcCrit(int icrit, short accelerate, short DoChol, matrix* X, int p, int n, matrix* V, matrix* critvalopt,

@@ -3,6 +3,7 @@
 #include "optimal/criteria.h"
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
+#include "services/scratch.h"
 
 #include <memory>
 
@@ -15,34 +16,30 @@ constexpr double kLog10DetFloor = -700.0;
 
 // Results are computed into scratch containers and copied into the
 // caller's, which keep their identity (the host's arrays stand behind them).
-void storeInto(matrix*& scratch, matrix* target) {
-    scratch->copyMatTo(target);
-    delete scratch;
-    scratch = nullptr;
-}
+void storeInto(const Scratch<matrix>& scratch, matrix* target) { scratch->copyMatTo(target); }
 
 bool tooSingularToInvert(int icrit, double crit, bool singular) {
     return icrit == kDeterminant ? (crit == 0.0 || singular) : crit <= kLog10DetFloor;
 }
 
 void invertInto(const matrix* M, int p, matrix* V, short* flag) {
-    matrix* inverse = nullptr;
+    Scratch<matrix> inverse;
     short failed = kFalse;
     *flag = kFalse;
-    inverse1(M, inverse, kInversionTolerance, &failed);
+    inverse1(M, inverse.p, kInversionTolerance, &failed);
     if (failed == kTrue) {
-        M_InvGeneralized(M, p, inverse, kInversionTolerance);
+        M_InvGeneralized(M, p, inverse.p, kInversionTolerance);
         *flag = kTrue;
     }
     storeInto(inverse, V);
 }
 
 void factorInto(matrix* M, int p, matrix* L, short* flag) {
-    matrix* factor = nullptr;
-    M_CholDecomp(M, factor);
+    Scratch<matrix> factor;
+    M_CholDecomp(M, factor.p);
     if (!M_DiagNotNull(factor, p)) {
         M_AddDelta2(M, p, kRidge);
-        M_CholDecomp(M, factor);
+        M_CholDecomp(M, factor.p);
         *flag = kTrue;
     }
     storeInto(factor, L);
@@ -53,9 +50,9 @@ bool guarded(double a, double r) { return a == kSingular || a == kSingularTwin |
 }  // namespace
 
 void UpdateDelta(int icrit, short DoChol, matrix* X, int p, int n, matrix* V, double* crit, short* flag, matrix* L) {
-    matrix* M = nullptr;
+    Scratch<matrix> M;
     if (IsCriterion(icrit) && *flag != kFalse) {
-        GramOfRows(X, n, p, M);
+        GramOfRows(X, n, p, M.p);
         bool singular = false;
         *crit = CriterionOf(M, icrit, &singular);
         if (*crit < kSingularBelow) {
@@ -65,10 +62,9 @@ void UpdateDelta(int icrit, short DoChol, matrix* X, int p, int n, matrix* V, do
         if (!tooSingularToInvert(icrit, *crit, singular)) invertInto(M, p, V, flag);
     }
     if (DoChol == kTrue) {
-        if (*flag == kFalse || M == nullptr) GramOfRows(X, n, p, M);
+        if (*flag == kFalse || M.p == nullptr) GramOfRows(X, n, p, M.p);
         factorInto(M, p, L, flag);
     }
-    delete M;
 }
 
 void UpdateV(matrix* X, int n, int p, matrix* V, matrix* W, short accelerate, short /*flag*/, short add, short DoChol,
@@ -79,13 +75,11 @@ void UpdateV(matrix* X, int n, int p, matrix* V, matrix* W, short accelerate, sh
     if (accelerate == kTrue) {
         const double q = M_ProductTrVBV(x.get(), V);
         const double s = add == kTrue ? -1.0 / (1.0 + q) : 1.0 / (1.0 - q);
-        matrix *u = nullptr, *uu = nullptr, *sum = nullptr;
-        M_ProductBV(V, x.get(), u);
-        M_ProductATrA(u, uu);
-        M_Sums1As2B(1.0, V, s, uu, sum);
+        Scratch<matrix> u, uu, sum;
+        M_ProductBV(V, x.get(), u.p);
+        M_ProductATrA(u, uu.p);
+        M_Sums1As2B(1.0, V, s, uu, sum.p);
         storeInto(sum, W);
-        delete u;
-        delete uu;
     }
     if (DoChol == kTrue) M_CholDecompUpdate(L, p, x.get(), add);
 }

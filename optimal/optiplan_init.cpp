@@ -5,9 +5,11 @@
 #include "optimal/information_updates.h"
 #include "optimal/search_state.h"
 #include "services/matrix_ops.h"
+#include "services/scratch.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace optimal;
 
@@ -115,17 +117,16 @@ private:
         } else {
             // det(A + x x') = det(A)(1 + x'A^-1 x): the full (regularised)
             // criterion of every candidate from one inverse of the plan so far.
-            matrix* A = nullptr;
-            GramOfRows(a_.PlanOpt, r - 1, a_.p, A);
-            std::unique_ptr<matrix> owned(A);
+            Scratch<matrix> A;
+            GramOfRows(a_.PlanOpt, r - 1, a_.p, A.p);
             v.base = RegularisedCriterion(A, a_.icrit, v.flag);
             if (v.flag != kFalse) {
                 v.inverse = std::make_unique<matrix>(a_.p, a_.p, 0.0);
                 RidgeInverse(a_.PlanOpt, r - 1, a_.p, v.inverse.get());
             } else {
-                matrix* inverse = nullptr;
-                inverse1(A, inverse, 0.0, static_cast<short*>(nullptr));
-                v.inverse.reset(inverse);
+                Scratch<matrix> inverse;
+                inverse1(A, inverse.p, 0.0, static_cast<short*>(nullptr));
+                v.inverse.reset(std::exchange(inverse.p, nullptr));
             }
             if (!v.inverse || v.inverse->rows() != a_.p) v.inverse = std::make_unique<matrix>(a_.p, a_.p, 0.0);
             v.variance = CandidateVariance::throughInverse(plan_.coding(), v.inverse.get());
@@ -184,11 +185,10 @@ private:
         if (a_.DoChol == kTrue) UpdateDelta(a_.icrit, kTrue, a_.PlanOpt, a_.p, r, a_.Vopt, &c, &flag_, a_.Chol);
         if (route == Route::ThroughL) {
             // The factor route ranked by a variance; store the criterion.
-            matrix* M = nullptr;
-            GramOfRows(a_.PlanOpt, r, a_.p, M);
+            Scratch<matrix> M;
+            GramOfRows(a_.PlanOpt, r, a_.p, M.p);
             short f = kFalse;
             h_.critvalopt->vbset(r, 1, RegularisedCriterion(M, a_.icrit, f));
-            delete M;
         }
     }
 

@@ -4,6 +4,7 @@
 #include "optimal/information_updates.h"
 #include "optimal/search_state.h"
 #include "services/matrix_ops.h"
+#include "services/scratch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,13 +86,11 @@ private:
     // With neither V nor L maintained, the variances come from the inverse
     // of the plan's information matrix, computed afresh for the pass.
     bool invertPlan(matrix* W) const {
-        matrix *M = nullptr, *inverse = nullptr;
-        GramOfRows(a_.PlanOpt, a_.N, a_.p, M);
+        Scratch<matrix> M, inverse;
+        GramOfRows(a_.PlanOpt, a_.N, a_.p, M.p);
         short failed = kFalse;
-        inverse1(M, inverse, 1e-6, &failed);
+        inverse1(M, inverse.p, 1e-6, &failed);
         if (failed == kFalse) inverse->copyMatTo(W);
-        delete M;
-        delete inverse;
         return failed == kFalse;
     }
 

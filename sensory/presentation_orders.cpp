@@ -2,7 +2,7 @@
 
 #include "sensory/order_balance.h"
 #include "sensory/order_completion.h"
-#include "sensory/scratch.h"
+#include "services/scratch.h"
 #include "sensory/swap_cache.h"
 #include "services/clock.h"
 #include "services/matrix_ops.h"

@@ -1,7 +1,7 @@
 #include "sensory/resolvable.h"
 
 #include "sensory/presentation_orders.h"
-#include "sensory/scratch.h"
+#include "services/scratch.h"
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 #include "services/random.h"

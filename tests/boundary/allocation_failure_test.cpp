@@ -188,15 +188,82 @@ struct OptimalStart {
     auto state() const { return std::tuple(planOpt, planDisp, critvalopt, vopt, chol, iopt, nbrOpt, delta); }
 };
 
-// Disabled while the sequential start leaks: its criterion's scratch
-// matrices (optimal::GramOfRows into raw out-pointers) have no owner when
-// an allocation after them fails. Run it with --gtest_also_run_disabled_tests.
-TEST(AllocationFailure, DISABLED_OptimalDesign) {
+TEST(AllocationFailure, OptimalDesign) {
     FailEachAllocation<OptimalStart>([](const OptimalStart& h, int32_t result) {
         EXPECT_EQ(result, 0);
         // Six runs of a 4-parameter model: an information matrix that is
         // not singular has a finite log-determinant.
         EXPECT_GT(h.critvalopt[OptimalStart::kRuns - 1], VX_NO_VALUE);
+    });
+}
+
+// Exchanges from a random start of 8 runs on the 3 x 3 x 2 factorial, made
+// before the count: each exhaustive pass, then each Fedorov pass, of one call.
+template <int32_t kAlgo>
+struct OptimalExchanges {
+    static constexpr bool kReturnsCode = true;
+    static constexpr int32_t kRuns = 8, kColumns = 6, kMost = 4;
+    std::vector<int32_t> levels{3, 3, 2};
+    int32_t seed = 7, oSeed = 0;
+    std::vector<BSTR> cats = std::vector<BSTR>(3, nullptr), q = std::vector<BSTR>(kRuns * 3, nullptr);
+    std::vector<double> planOpt = std::vector<double>(kRuns * kColumns, 0.0),
+                        planDisp = std::vector<double>(kRuns * 7, 0.0),
+                        critvalopt = std::vector<double>(kRuns + kMost, 0.0),
+                        vopt = std::vector<double>(kColumns * kColumns, 0.0), chol = vopt;
+    std::vector<int32_t> iopt = std::vector<int32_t>(kRuns, 0), nbrOpt = iopt;
+    std::vector<VARIANT_BOOL> delta = std::vector<VARIANT_BOOL>(kRuns, 0);
+    OptimalExchanges() {
+        Cpp_OptiplanInit(3, levels.data(), 0, cats.data(), nullptr, 0, 1, 1, 2, -1, 0, 1, kRuns, 18, kColumns, &seed,
+                         -1, &oSeed, q.data(), planOpt.data(), planDisp.data(), iopt.data(), critvalopt.data(),
+                         nbrOpt.data(), delta.data(), vopt.data(), chol.data());
+    }
+    int32_t call() {
+        int32_t accepted = 0;
+        const int32_t r = Cpp_OptiplanIterate(3, levels.data(), 0, 1, 2, -1, 0, kAlgo, kRuns, 18, kColumns, nullptr,
+                                              0, nullptr, kMost, kRuns, 1e-9, &accepted, planOpt.data(),
+                                              planDisp.data(), iopt.data(), critvalopt.data(), nbrOpt.data(),
+                                              delta.data(), vopt.data(), chol.data());
+        return r == 0 ? accepted : r;
+    }
+    auto state() const { return std::tuple(planOpt, planDisp, critvalopt, vopt, chol, iopt); }
+};
+
+TEST(AllocationFailure, OptimalExchanges) {
+    // 6 model columns in 8 runs of the 18 candidates; 4 exchanges at most,
+    // each raising the criterion.
+    auto check = [](const auto& h, int32_t accepted) {
+        EXPECT_GE(accepted, 0);
+        EXPECT_LE(accepted, 4);
+        for (int k = 1; k <= accepted; ++k) EXPECT_GT(h.critvalopt[7 + k], h.critvalopt[6 + k]);
+    };
+    FailEachAllocation<OptimalExchanges<11>>(check);
+    FailEachAllocation<OptimalExchanges<12>>(check);
+}
+
+// A searched sensory design: 3 judges, 2 of 4 products each, untimed (the
+// fill over distinct blocks and every stage after it).
+struct SensoryDesign {
+    static constexpr bool kReturnsCode = true;
+    std::vector<int32_t> jp = std::vector<int32_t>(12, 0), jr = std::vector<int32_t>(6, 0);
+    double maxcrit = 0, ocrit2 = 0;
+    VARIANT_BOOL found = 0, seedInit = -1;
+    int32_t seed = 3, oSeed = 0;
+    int32_t call() {
+        return Cpp_RunGetOptimalDesign(3, 4, 2, 1, 0, 0, 0.0, jp.data(), jr.data(), &maxcrit, &ocrit2, &found, &seed,
+                                       &seedInit, &oSeed);
+    }
+    auto state() const { return std::tuple(jp, jr); }
+};
+
+TEST(AllocationFailure, SensoryDesign) {
+    FailEachAllocation<SensoryDesign>([](const SensoryDesign& h, int32_t result) {
+        EXPECT_EQ(result, 0);
+        // Six servings over four products, as evenly as they go: twice 2, twice 1.
+        std::vector<int> served(4, 0);
+        for (int p = 0; p < 4; ++p)
+            for (int j = 0; j < 3; ++j) served[static_cast<std::size_t>(p)] += h.jp[static_cast<std::size_t>(p * 3 + j)];
+        std::sort(served.begin(), served.end());
+        EXPECT_EQ(served, (std::vector<int>{1, 1, 2, 2}));
     });
 }
 

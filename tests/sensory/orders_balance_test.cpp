@@ -1,7 +1,7 @@
 // The counts behind the balance of presentation orders: the constant-time
 // swap score must agree with a full recount, and the bounds with whole counts.
 #include "sensory/order_balance.h"
-#include "sensory/scratch.h"
+#include "services/scratch.h"
 #include "sensory/swap_cache.h"
 #include "tests/sensory/orders_support.h"
 
