@@ -1,5 +1,6 @@
 #include "services/run_sheet.h"
 
+#include "services/counting.h"
 #include "services/matrix_ops.h"
 #include "services/numeric.h"
 #include "services/random.h"
@@ -21,7 +22,7 @@ int ResponsesInColumns(int columns, int nFac, int nRes) {
 
 void MarkUnmeasuredAndNumber(const Sheet& sheet, int B) {
     const int nRes = ResponsesInColumns(SheetCols(sheet), sheet.nFac, sheet.nRes);
-    for (int r = 1; r <= B; ++r) {
+    for (int r : oneTo(B)) {
         for (int j = 1; j <= nRes; ++j) sheet.plan->vbset(r, ResponseColumn(sheet.nFac, j), num::kNoValue);
         sheet.plan->vbset(r, kStandardOrderColumn, r);
         sheet.plan->vbset(r, kReplicateColumn, 1);
@@ -37,7 +38,7 @@ void Randomise(const Sheet& sheet, int B, int* ioSeed, short iSeedInit, int* oSe
 }
 
 void NumberRuns(const Sheet& sheet, int B) {
-    for (int r = 1; r <= B; ++r) sheet.plan->vbset(r, kRunOrderColumn, r);
+    for (int r : oneTo(B)) sheet.plan->vbset(r, kRunOrderColumn, r);
 }
 
 void Replicate(const Sheet& sheet, int B) {
@@ -51,7 +52,9 @@ void Replicate(const Sheet& sheet, int B) {
         if (first > rows) break;  // the sheet holds no more replicates
         const int top = static_cast<int>(first);
         M_PasteBlock(block.get(), B, cols, sheet.plan, top, 1);
-        for (int r = top; r < top + B && r <= rows; ++r) sheet.plan->vbset(r, kReplicateColumn, n);
+        // 64-bit: on a one-column sheet of INT32_MAX rows top + B passes 32 bits.
+        for (long long r = top; r < first + B && r <= rows; ++r)
+            sheet.plan->vbset(static_cast<int>(r), kReplicateColumn, n);
     }
 }
 
