@@ -223,7 +223,7 @@ TEST(RsmDesigns, BoxBehnkenRunsAreTheEdgeMidpointsOfTheCube) {
 }
 
 TEST(RsmDesigns, DoehlertPointsLieOnTheUnitSphereAndKeepUnitSpacing) {
-    for (int k = 2; k <= 6; ++k) {
+    for (int k = 1; k <= 6; ++k) {  // one factor: the two points 1 and -1 about the centre
         const Sheet s = Generate({.planID = kDoehlert, .k = k});
         const std::vector<double> centre(static_cast<std::size_t>(k), 0.0);
         for (int r = 1; r < s.nblock; ++r) {
