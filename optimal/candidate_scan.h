@@ -159,9 +159,7 @@ void CandidateCoding::forEachEntry(int j, int d, F f) const {
         return;
     }
     const int c = firstColumn_[j];
-    ForEachCodedEntry(levels_[j], d + 1, icode_, [&](int k, double v) {
-        if (c + k < p_) f(c + k, v);
-    });
+    ForEachCodedEntry(levels_[j], d + 1, icode_, p_ - c, [&](int k, double v) { f(c + k, v); });
 }
 
 // x'Wx of a dense row (p x p W), and z'z with L z = x.

@@ -17,9 +17,7 @@ void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
     if (!optimal::IsCoding(icode)) return;
     const int own = std::min(L - 1, X->cols() - c + 1);
     for (int k = 0; k < own; ++k) X->vbset(row, c + k, 0.0);
-    optimal::ForEachCodedEntry(L, l, icode, [&](int k, double v) {
-        if (k < own) X->vbset(row, c + k, v);
-    });
+    optimal::ForEachCodedEntry(L, l, icode, own, [&](int k, double v) { X->vbset(row, c + k, v); });
 }
 
 std::u16string levelLabel(short UseCategories, const Smatrix* Cats, int j, int l) {

@@ -30,18 +30,20 @@ void ForEachLevelOf(int nbFact, const matrixInt* FactMod, int code, Visit visit)
     }
 }
 // The effects coding of level l (1..L) of a factor of L levels, as the
-// non-zero entries among its L - 1 columns: visit(offset, value), offsets
-// 0..L-2. icode 1 codes the last level -1 in every column, icode 2 the
-// first; any other level has a single 1. Other icodes code nothing.
+// non-zero entries among the first `held` of its L - 1 columns (a matrix
+// holds no more, whatever L the host named): visit(offset, value). icode 1
+// codes the last level -1 in every column, icode 2 the first; any other
+// level has a single 1. Other icodes code nothing.
 template <class Visit>
-void ForEachCodedEntry(int L, int l, int icode, Visit visit) {
+void ForEachCodedEntry(int L, int l, int icode, int held, Visit visit) {
     if (!IsCoding(icode)) return;
+    const int columns = held < L - 1 ? held : L - 1;
     if ((icode == kLastLevelNegative && l == L) || (icode == kFirstLevelNegative && l == 1)) {
-        for (int k = 0; k < L - 1; ++k) visit(k, -1.0);
+        for (int k = 0; k < columns; ++k) visit(k, -1.0);
         return;
     }
     const int hot = icode == kLastLevelNegative ? l - 1 : l - 2;
-    if (hot >= 0 && hot < L - 1) visit(hot, 1.0);
+    if (hot >= 0 && hot < columns) visit(hot, 1.0);
 }
 // Only the level columns 5.. of row `row` of PlanDisp, as EnumToExp writes them.
 void DecodeLevels(int nbFact, const matrixInt* FactMod, int code, matrix* PlanDisp, int row);

@@ -92,6 +92,15 @@ TEST(IncrementalUpdates, ModelRowsFollowTheCoding) {
     EnumToExp(2, &single, 1, 5, &X, &levels, &disp, 1, 3);
     EXPECT_EQ(std::vector<double>({X.vbget(1, 1), X.vbget(1, 2), X.vbget(1, 3), levels.vbget(1, 1), levels.vbget(2, 1)}),
               std::vector<double>({1, -1, -1, 1, 3}));
+    // Found by fuzzing: a factor of INT32_MAX levels at its reference level
+    // codes -1 in the two columns a row of three holds, and no further: the
+    // coding stops at the columns held rather than walking 2^31 of them.
+    matrixInt huge(1, 1, INT32_MAX);
+    for (int icode : {1, 2}) {
+        const int reference = icode == 1 ? INT32_MAX - 1 : 0;
+        EnumToExp(1, &huge, icode, reference, &X, &levels, &disp, 1, 3);
+        EXPECT_EQ(std::vector<double>({X.vbget(1, 1), X.vbget(1, 2), X.vbget(1, 3)}), std::vector<double>({1, -1, -1}));
+    }
 }
 
 // Appending a run x to a plan multiplies det(M) by 1 + d(x), d(x) = x'M^-1 x,
