@@ -133,7 +133,11 @@ double At(const std::vector<double>& a, int rows, int r, int c) {
     return a[static_cast<std::size_t>(c - 1) * rows + (r - 1)];
 }
 
-std::u16string Text(BSTR b) { return b == nullptr ? std::u16string() : std::u16string(b, SysStringLen(b)); }
+// OLECHAR is 16 bits on every target, char16_t here and wchar_t on Windows.
+std::u16string Text(BSTR b) {
+    return b == nullptr ? std::u16string() : std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b));
+}
+BSTR Bstr(const char16_t* s) { return SysAllocString(reinterpret_cast<const OLECHAR*>(s)); }
 
 // ----- one call of each family --------------------------------------------------------
 
@@ -341,9 +345,9 @@ struct MixtureModel {
     static constexpr bool kReturnsCode = false;
     static constexpr int32_t kRuns = 2, kTerms = 10;
     std::vector<double> X{0.2, 1, 0.3, 0, 0.5, 0}, model = std::vector<double>(kRuns * kTerms, -7.0);
-    std::vector<BSTR> names{SysAllocString(u"A"), SysAllocString(u"B"), SysAllocString(u"C")};
+    std::vector<BSTR> names{Bstr(u"A"), Bstr(u"B"), Bstr(u"C")};
     std::vector<BSTR> terms = std::vector<BSTR>(kTerms, nullptr);
-    MixtureModel() { terms[0] = SysAllocString(u"old"); }
+    MixtureModel() { terms[0] = Bstr(u"old"); }
     MixtureModel(const MixtureModel&) = delete;
     ~MixtureModel() {
         for (BSTR b : names) SysFreeString(b);
