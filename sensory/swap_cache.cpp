@@ -67,6 +67,7 @@ double& SwapCache::key(int j, int r1, int r2) {
 }
 
 void SwapCache::pickBest(int j) {
+    work_ += static_cast<double>(swapsPerJudge_);
     Best best;
     double least = 0;
     for (int r1 = 0; r1 + 1 < R_; ++r1)
@@ -80,6 +81,7 @@ void SwapCache::pickBest(int j) {
 }
 
 void SwapCache::rescoreAll(int j) {
+    work_ += static_cast<double>(swapsPerJudge_);
     for (int r1 = 0; r1 + 1 < R_; ++r1)
         for (int r2 = r1 + 1; r2 < R_; ++r2) key(j, r1, r2) = score(j, r1, r2).key;
     pickBest(j);
@@ -103,6 +105,7 @@ void SwapCache::rescore(const Changed& c) {
         worse = best.key > cached.key;
     }
     auto consider = [&](int r1, int r2) {
+        ++work_;
         const Best s = score(c.judge, r1, r2);
         key(c.judge, r1, r2) = s.key;
         if (before(s, best)) best = s;
@@ -137,6 +140,7 @@ void SwapCache::pair(int j, int r, int u) {
 
 void SwapCache::recount(const matrixInt* JRMat) {
     const auto cells = static_cast<std::size_t>(J_) * R_;
+    work_ += static_cast<double>(cells);
     order_.assign(cells, 0);
     for (int j = 0; j < J_; ++j)
         for (int r = 0; r < R_; ++r) at(j, r) = JRMat->vbget(j + 1, r + 1);
@@ -162,6 +166,7 @@ void SwapCache::recount(const matrixInt* JRMat) {
 
 Swap SwapCache::steepest(const matrixInt* JRMat, double* best) {
     if (!counted_) recount(JRMat);
+    work_ += J_;
     int chosen = -1;
     for (int j = 0; j < J_; ++j) {
         const Best& b = best_[static_cast<std::size_t>(j)];
@@ -196,6 +201,7 @@ void SwapCache::swapped(int j, int r1, int r2) {
     // K(x, s) and K(x, u) when it swaps s with u.
     for (int x : {a, b})
         for (int holder : holders_[static_cast<std::size_t>(x)]) {
+            ++work_;
             if (holder == judge) continue;
             const int s = place(holder, x);
             for (int r : {p1, p2}) {
@@ -211,6 +217,7 @@ void SwapCache::swapped(int j, int r1, int r2) {
     // one next to the other or exchange them.
     for (const auto& [y, z] : links)
         for (int holder : holders_[static_cast<std::size_t>(y)]) {
+            ++work_;
             if (holder == judge) continue;
             const int sy = place(holder, y), sz = place(holder, z);
             if (sz < 0) continue;

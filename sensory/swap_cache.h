@@ -41,6 +41,10 @@ public:
     Swap steepest(const matrixInt* JRMat, double* best);
     // Positions r1 < r2 of judge j (1-based) were just swapped in the order.
     void swapped(int j, int r1, int r2);
+    // The work done since the last call, in swaps scored: each swap scored
+    // or its stored score read, each order cell counted, each judge whose
+    // best swap is compared and each holder of a moved product visited.
+    double takeWork() { return std::exchange(work_, 0.0); }
 
 private:
     struct Best {
@@ -88,6 +92,7 @@ private:
     std::vector<int> visit_;                  // per judge, its index in changed_ this step, -1 none
     std::vector<Changed> changed_;            // the first used_ entries hold this step's
     std::size_t used_ = 0;
+    double work_ = 0;
 };
 
 }  // namespace orders
