@@ -51,10 +51,15 @@ struct OrderCounts {
     template <class Get>
     OrderCounts(int P, int R, int J, Get get)
         : position(P + 1, std::vector<long long>(R + 1, 0)), follows(P + 1, std::vector<long long>(P + 1, 0)) {
+        // A cell holding no product number (a judge given fewer than R
+        // products keeps 0 there) stands at no position and follows nothing.
+        auto isProduct = [P](int x) { return x >= 1 && x <= P; };
         for (int j = 1; j <= J; ++j)
             for (int r = 1; r <= R; ++r) {
-                ++position[get(j, r)][r];
-                if (r < R) ++follows[get(j, r)][get(j, r + 1)];
+                const int a = get(j, r);
+                if (!isProduct(a)) continue;
+                ++position[a][r];
+                if (r < R && isProduct(get(j, r + 1)) && get(j, r + 1) != a) ++follows[a][get(j, r + 1)];
             }
         for (const auto& row : position)
             for (long long c : row) positionSS += c * c;
