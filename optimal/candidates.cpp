@@ -11,12 +11,11 @@
 
 namespace {
 
-// The factor's columns c .. c + L - 2 for level l under the coding icode.
-// Columns past X's edge hold nothing: stop there, whatever L the host named.
+// The non-zero entries of the factor's columns c .. c + L - 2 for level l
+// under the coding icode, into a row already zero. Columns past X's edge
+// hold nothing: stop there, whatever L the host named.
 void writeFactorColumns(matrix* X, int row, int c, int L, int l, int icode) {
-    if (!optimal::IsCoding(icode)) return;
     const int own = std::min(L - 1, X->cols() - c + 1);
-    for (int k = 0; k < own; ++k) X->vbset(row, c + k, 0.0);
     optimal::ForEachCodedEntry(L, l, icode, own, [&](int k, double v) { X->vbset(row, c + k, v); });
 }
 

@@ -332,6 +332,42 @@ TEST(IncrementalUpdates, RidgeInverseInvertsTheRidgedInformation) {
     }
 }
 
+// Rows nearly in each other's span (differences of 1e-6): one pass of
+// Gram-Schmidt leaves the basis off orthogonal by about 1e-10, which the
+// ridge's 1 / 1e-5 magnifies past the tolerance; the inverse stays exact
+// because each row is orthogonalised twice.
+TEST(IncrementalUpdates, RidgeInverseOfNearlyDependentRowsStaysExact) {
+    constexpr int n = 4, p = 5;
+    matrix X(n, p, 1.0);
+    for (int i = 2; i <= n; ++i) X.vbset(i, i, 1.0 + 1e-6 * i);
+    matrix W(p, p, 0.0);
+    optimal::RidgeInverse(&X, n, p, &W);
+    for (int i = 1; i <= p; ++i)
+        for (int j = 1; j <= p; ++j) {
+            long double s = 0.0L;
+            for (int k = 1; k <= p; ++k) {
+                long double m = i == k ? 1e-5L : 0.0L;
+                for (int r = 1; r <= n; ++r) m += static_cast<long double>(X.vbget(r, i)) * X.vbget(r, k);
+                s += m * W.vbget(k, j);
+            }
+            EXPECT_NEAR(static_cast<double>(s), i == j, 1e-7) << "(" << i << ", " << j << ")";
+        }
+}
+
+// A determinant past the doubles' negative end (no information matrix has
+// one, but the host's arrays may) counts as singular: the ridge is added
+// and the plan flagged, as for a zero determinant.
+TEST(IncrementalUpdates, CriterionsPastTheNegativeEndCountAsSingular) {
+    for (const double first : {-1e200, 0.0}) {
+        matrix M(3, 3, 0.0);
+        M.vbset(1, 1, first), M.vbset(2, 2, 1e200), M.vbset(3, 3, 1e200);
+        short flag = 0;
+        optimal::RegularisedCriterion(&M, optimal::kDeterminant, flag);
+        EXPECT_EQ(flag, -1) << first;
+        EXPECT_EQ(M.vbget(1, 1), first + optimal::kRidge) << first;
+    }
+}
+
 // Level coverage: a candidate completes a set of runs that misses one level
 // of a factor only by bringing that level; two missing levels of one factor
 // no single candidate can bring.

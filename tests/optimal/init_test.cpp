@@ -1,6 +1,7 @@
 // The initial optimal plan through the host's entry point.
 #include "optimal/candidates.h"
 #include "optimal/optiplan_init.h"
+#include "optimal/search_state.h"
 #include "optimal_host.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,28 @@ TEST(OptimalInit, ImpossibleSizesAreRejectedBeforeAnyDrawAndTheLeastPossibleAcce
 
 // Sizes that pass the checks yet admit no valid regular plan: the redraws
 // and restarts stop at their bounds.
+// The kernels read the containers' blocks directly, so every one must hold
+// the shape its sizes promise: one column short anywhere is no plan.
+TEST(OptimalInit, ContainersShortOfTheirShapeHoldNoPlan) {
+    const int N = 9, p = 6, nbFact = 3;  // levels 3, 3, 2: 1 + 2 + 2 + 1 columns
+    matrixInt levels(nbFact, 1, 3), iopt(N, 1, 0);
+    levels.vbset(3, 1, 2);
+    auto arrays = [&](int planCols, int dispCols, int vCols, int cholCols, std::vector<std::unique_ptr<matrix>>& keep) {
+        for (auto [rows, cols] : {std::pair{N, planCols}, {N, dispCols}, {p, vCols}, {p, cholCols}})
+            keep.push_back(std::make_unique<matrix>(rows, cols, 0.0));
+        return optimal::PlanArrays{nbFact, &levels, 1, 2, -1, 0, N, 18, p,
+                                   keep[0].get(), keep[1].get(), &iopt, keep[2].get(), keep[3].get()};
+    };
+    std::vector<std::unique_ptr<matrix>> keep;
+    EXPECT_TRUE(arrays(p, nbFact + 4, p, p, keep).shapesHold());
+    for (int shortOne = 0; shortOne < 4; ++shortOne) {
+        int cols[4] = {p, nbFact + 4, p, p};
+        --cols[shortOne];
+        keep.clear();
+        EXPECT_FALSE(arrays(cols[0], cols[1], cols[2], cols[3], keep).shapesHold()) << "container " << shortOne;
+    }
+}
+
 TEST(OptimalInit, RedrawsThatCannotSucceedStopAtTheirBound) {
     // The bounds are exact: ioSeed ends where the draws of k from 1..n leave
     // it once `bound` of them counted (a level check passed, or any draw).

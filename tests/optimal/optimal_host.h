@@ -42,6 +42,7 @@ struct HostPlan {
     std::vector<int32_t> iopt, nbrOpt;
     std::vector<VARIANT_BOOL> delta;
     int32_t startIter;
+    int32_t nbRes = 0;  // response columns of PlanDisp past the factors
 
     HostPlan(std::vector<int32_t> lv, int32_t runs, int32_t seed = 7, VARIANT_BOOL accel = -1, VARIANT_BOOL factor = 0)
         : levels(std::move(lv)), N(runs), accelerate(accel), doChol(factor), ioSeed(seed), startIter(runs) {
@@ -60,9 +61,14 @@ struct HostPlan {
         delta.assign(N, 0);
     }
     int32_t factors() const { return static_cast<int32_t>(levels.size()); }
+    // PlanDisp grows by n response columns, each cell `value`: the host's.
+    void addResponses(int32_t n, double value) {
+        nbRes += n;
+        planDisp.resize(planDisp.size() + static_cast<std::size_t>(N) * n, value);
+    }
 
     int32_t init(int32_t nalgo, VARIANT_BOOL seedInit = -1) {
-        return Cpp_OptiplanInit(factors(), levels.data(), 0, cats.data(), nullptr, 0, 1, icode, icrit, accelerate,
+        return Cpp_OptiplanInit(factors(), levels.data(), nbRes, cats.data(), nullptr, 0, 1, icode, icrit, accelerate,
                                 doChol, nalgo, N, nfullplan, p, &ioSeed, seedInit, &oSeed, q.data(),
                                 planOpt.data(), planDisp.data(), iopt.data(), critvalopt.data(), nbrOpt.data(),
                                 delta.data(), vopt.data(), chol.data());
@@ -71,7 +77,7 @@ struct HostPlan {
     int32_t iterate(int32_t nalgo, int32_t maxIter, double convergence = 1e-9) {
         critvalopt.resize(static_cast<std::size_t>(startIter) + maxIter, 0.0);
         int32_t accepted = -1;
-        Cpp_OptiplanIterate(factors(), levels.data(), 0, icode, icrit, accelerate, doChol, nalgo, N, nfullplan, p,
+        Cpp_OptiplanIterate(factors(), levels.data(), nbRes, icode, icrit, accelerate, doChol, nalgo, N, nfullplan, p,
                             nullptr, 0, nullptr, maxIter, startIter, convergence, &accepted, planOpt.data(),
                             planDisp.data(), iopt.data(), critvalopt.data(), nbrOpt.data(), delta.data(),
                             vopt.data(), chol.data());

@@ -80,3 +80,21 @@ TEST(OptimalSearch, ColumnCountsSummingBelowTheIntegerRangeShapeNoSheet) {
               0);
     EXPECT_EQ(planDisp[0], 42.0);
 }
+
+// PlanDisp's response columns past the factors are the host's: a sheet with
+// two of them gets the same plan as one without and keeps their cells.
+TEST(OptimalSearch, ResponseColumnsOfTheSheetChangeNothingAndAreKept) {
+    for (int32_t nalgo : {11, 12}) {
+        HostPlan bare({3, 3, 2}, 9), withResponses = bare;
+        withResponses.addResponses(2, 42.0);
+        ASSERT_EQ(bare.init(1), 0);
+        ASSERT_EQ(withResponses.init(1), 0);
+        ASSERT_TRUE(bare.iterateToEnd(nalgo));
+        ASSERT_TRUE(withResponses.iterateToEnd(nalgo));
+        const std::size_t sheet = bare.planDisp.size();
+        EXPECT_EQ(bare.planOpt, withResponses.planOpt) << nalgo;
+        EXPECT_EQ(bare.planDisp, std::vector<double>(withResponses.planDisp.begin(), withResponses.planDisp.begin() + sheet));
+        EXPECT_EQ(std::vector<double>(withResponses.planDisp.begin() + sheet, withResponses.planDisp.end()),
+                  std::vector<double>(withResponses.planDisp.size() - sheet, 42.0));
+    }
+}
