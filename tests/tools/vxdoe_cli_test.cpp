@@ -317,7 +317,8 @@ TEST(VxdoeJobs, SensoryTablesNamedAlike) {
 TEST(VxdoeJobs, CellsCarryNoRoundingNoise) {
     const auto units =
         splitTable(vxdoeRun("rsm --design factorial3 --factors 3 --min 100,0.1,-0.3 --max 300,0.7,0.6").out, ',');
-    const std::vector<std::set<std::string>> levels{{"100", "200", "300"}, {"0.1", "0.4", "0.7"}, {"-0.3", "0.15", "0.6"}};
+    const std::vector<std::set<std::string>> levels{
+        {"100", "200", "300"}, {"0.1", "0.4", "0.7"}, {"-0.3", "0.15", "0.6"}};
     ASSERT_EQ(units.size(), 28u);
     for (std::size_t r = 1; r < units.size(); ++r)
         for (std::size_t f = 0; f < 3; ++f) EXPECT_TRUE(levels[f].count(units[r][4 + f])) << units[r][4 + f];

@@ -1,8 +1,8 @@
 // The host side of vxdoe: loads the library at run time exactly as a
 // spreadsheet host does (flat column-major arrays, BSTRs from the allocator
-// the library uses, VARIANT_BOOL flags), reads a job's options and prints
-// CSV. Every job lives in its own job_*.cpp and registers itself with a
-// one-line summary and the table of the options it reads:
+// the library uses, VARIANT_BOOL flags) and reads a job's options. Every
+// job lives in its own job_*.cpp and registers itself with a one-line
+// summary and the table of the options it reads:
 //
 //     static const vxdoe::JobRegistration kCounts{
 //         {"counts", "run and model-column counts of a full factorial",

@@ -166,7 +166,8 @@ int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output&
     vxdoe::orders::checkSizes(J, P, R);
     const vxdoe::orders::Options options(args);
     vxdoe::sheet::Seeds seeds(args);
-    return vxdoe::orders::orderPresentations(lib, vxdoe::orders::cyclicIncidence(J, P, R), J, P, R, options, seeds, out);
+    const std::vector<int32_t> jp = vxdoe::orders::cyclicIncidence(J, P, R);
+    return vxdoe::orders::orderPresentations(lib, jp, J, P, R, options, seeds, out);
 }
 
 // The sizes of a cyclic design: judge j tastes products j..j+R-1 (mod P).

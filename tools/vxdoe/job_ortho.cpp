@@ -117,13 +117,11 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& 
     if (args.has("list")) {
         const Request q = requestOf(args, "runs", kMaxRuns);
         const Candidates list = candidates(lib, q, args.integer("max-score", 10));
-        out.table([&] {
-            vxdoe::Table t = vxdoe::columnMajor({"score", "n2", "n3", "n4", "n5", "n6", "n7", "runs", "variant", "entry",
-                                                 "table"},
-                                                list.rows.data(), kMaxList, kListColumns);
-            t.rows.resize(static_cast<std::size_t>(std::min(list.count, kMaxList)));
-            return t;
-        }());
+        const std::vector<std::string> columns{"score", "n2", "n3", "n4", "n5", "n6",
+                                               "n7", "runs", "variant", "entry", "table"};
+        vxdoe::Table t = vxdoe::columnMajor(columns, list.rows.data(), kMaxList, kListColumns);
+        t.rows.resize(static_cast<std::size_t>(std::min(list.count, kMaxList)));  // the candidates found
+        out.table(std::move(t));
         out.figure("candidates", static_cast<double>(list.count));
         return list.count > 0 ? 0 : 1;
     }

@@ -64,10 +64,10 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
     const double bound = iR == iP ? 1.0 : (iR - 1.0) * iP / ((iP - 1.0) * iR);
     const bool proved = cyclic != -1 && found == -1;
     out.figure("criterion", critType == 1 ? "D" : "A");
-    out.figure("D", d);
-    out.figure("A", a);
+    out.figure("D", vxdoe::number(d));
+    out.figure("A", vxdoe::number(a));
     out.figure("E*", bound);
-    out.figure("gap", proved ? vxdoe::Value() : vxdoe::Value(bound - maxcrit));
+    out.figure("gap", proved ? vxdoe::Value() : vxdoe::number(bound - maxcrit));
     out.figure("proved", proved);
     int status = 0;
     if (args.has("orders")) {

@@ -151,7 +151,8 @@ nlohmann::ordered_json toJson(const Value& v) {
 }
 
 void writeRow(std::ostream& to, const std::vector<Value>& cells, char separator) {
-    for (std::size_t i = 0; i < cells.size(); ++i) to << (i ? std::string(1, separator) : "") << cellText(cells[i], separator);
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        to << (i ? std::string(1, separator) : "") << cellText(cells[i], separator);
     to << '\n';
 }
 
