@@ -215,6 +215,9 @@ TEST(VxdoeJobs, SummaryKeysAreStable) {
                             "carry_over_EAM", "carry_over_bound"})
         EXPECT_TRUE(s.contains(key)) << key;
     EXPECT_EQ(s["E*"], 1.0);  // complete blocks
+    // Incomplete blocks: E* = (R - 1) P / ((P - 1) R).
+    const Outcome bibd = vxdoeRun("sensory --products 7 --judges 14 --per-judge 4 --seed 3 --format json");
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(bibd.out)["summary"]["E*"].get<double>(), 3.0 * 7 / (6.0 * 4));
     EXPECT_EQ(s["criterion"], "D");
     // A Williams square of four: each product once at each position, each after each other once.
     EXPECT_EQ(s["position_EAM"], 0);
@@ -287,7 +290,10 @@ TEST(VxdoeJobs, SensoryTablesNamedAlike) {
             for (const std::string& p : served) EXPECT_TRUE(p >= "1" && p <= "4" && p.size() == 1) << line;
         }
     }
-    const auto resolved = splitTable(vxdoeRun("resolve --judges 12 --products 4 --per-judge 2 --seed 3").out, ',');
+    const Outcome resolve = vxdoeRun("resolve --judges 12 --products 4 --per-judge 2 --seed 3");
+    EXPECT_EQ(figureLines(resolve.err), (std::map<std::string, std::string>{
+                                            {"seed", "3"}, {"resolvable", "yes"}, {"group_size", "2"}}));
+    const auto resolved = splitTable(resolve.out, ',');
     EXPECT_EQ(resolved.at(0), (std::vector<std::string>{"judge", "original_judge", "group", "product_1", "product_2",
                                                         "product_3", "product_4"}));
     ASSERT_EQ(resolved.size(), J + 1u);
@@ -308,7 +314,9 @@ TEST(VxdoeJobs, SensoryTablesNamedAlike) {
     EXPECT_EQ(originals.size(), static_cast<std::size_t>(J));
     EXPECT_EQ(*originals.begin(), 1);
     EXPECT_EQ(*originals.rbegin(), J);
-    for (const auto& [group, counts] : timesInGroup)  // each group a complete replicate
+    // Groups of two judges, numbered 1..6 in the order of the rows, each a complete replicate.
+    for (int j = 1; j <= J; ++j) EXPECT_EQ(resolved[j][2], std::to_string((j + 1) / 2));
+    for (const auto& [group, counts] : timesInGroup)
         EXPECT_EQ(std::set<int>(counts.begin(), counts.end()), std::set<int>{1}) << "group " << group;
 }
 
@@ -355,7 +363,9 @@ TEST(VxdoeJobs, CellsCarryNoRoundingNoise) {
     for (double v : {std::sqrt(2.0), 0.30001, 1.0000001, 1 + 1e-14, 1e-17, 2.0 / 3 + 4e-15})
         EXPECT_EQ(vxdoe::snapped(v, v > 1e-3 ? v : 1e-17), v) << v;
     EXPECT_TRUE(std::isnan(vxdoe::snapped(std::nan(""), 1)));
+    // Without a scale (an all-zero column) nothing is noise.
     EXPECT_EQ(vxdoe::snapped(0.30000000000000004, 0), 0.30000000000000004);
+    EXPECT_EQ(vxdoe::snapped(0.30000000000000004, -1), 0.30000000000000004);
     EXPECT_EQ(vxdoe::shortest(0.1), "0.1");
     EXPECT_EQ(vxdoe::shortest(-0.0), "0");
     EXPECT_EQ(vxdoe::shortest(1e21), "1e+21");
