@@ -9,7 +9,7 @@ PREFIX ?= /usr/local
 INSTALLED_TARGETS = VORNEXDO1M vxdoe vxdoe_man
 # Debian packages a step needs, installed with apt when missing (as root);
 # anyone else is told in one line what to install.
-NEED_CLI11 = tools/need-packages.sh vxdoe libcli11-dev
+NEED_VXDOE = tools/need-packages.sh vxdoe libcli11-dev nlohmann-json3-dev
 
 # Fuzzing (clang): one libFuzzer target per family of entry points, each run
 # for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.
@@ -29,7 +29,7 @@ FUZZ_CORPUS  ?= $(FUZZ)/corpus
 .PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke install package test-packages man-packages
 
 configure:
-	$(NEED_CLI11)
+	$(NEED_VXDOE)
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
 # Builds the library and the host program and runs the default example.
@@ -62,7 +62,7 @@ package: man-packages configure
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: test-packages
-	$(NEED_CLI11)
+	$(NEED_VXDOE)
 	$(CMAKE) -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON -DVX_BENCH=OFF
 	$(CMAKE) --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j$(JOBS) --output-on-failure
@@ -72,7 +72,7 @@ bench: configure
 	for b in $(BUILD)/bench/bench_*; do $$b; done
 
 fuzz-build:
-	$(NEED_CLI11)
+	$(NEED_VXDOE)
 	$(CMAKE) -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
 	  -DVX_FUZZ=ON -DBUILD_TESTING=OFF -DVX_BENCH=OFF
 	$(CMAKE) --build $(FUZZ) -j$(JOBS) --target vx_fuzz

@@ -1,13 +1,20 @@
 // vxdoe's command line, run in-process: the help and the parser come from
 // each job's option table, misuse is refused on one line before the library
-// is loaded, and every job reads only the options its table declares.
+// is loaded, every job reads only the options its table declares, and its
+// output is one table that a plain reader takes as it is.
 #include "tools/vxdoe/cli.h"
 #include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -65,19 +72,122 @@ TEST(VxdoeHelp, EachJobListsEveryOptionWithItsDefault) {
     }
 }
 
-// Runs every job of the Windows comparison list: a job that reads an option
-// missing from its table throws, so the table and the job cannot drift apart.
-TEST(VxdoeJobs, ReadOnlyTheOptionsTheyDeclare) {
+// A table read back by plain splitting, as a reader that knows nothing of
+// vxdoe's code would: rows of cells, the header first.
+std::vector<std::vector<std::string>> splitTable(const std::string& text, char separator) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> cells;
+        std::size_t from = 0;
+        for (std::size_t at; (at = line.find(separator, from)) != std::string::npos; from = at + 1)
+            cells.push_back(line.substr(from, at - from));
+        cells.push_back(line.substr(from));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The `name: value` lines of stderr, by name; fails on any other line.
+std::map<std::string, std::string> figureLines(const std::string& err) {
+    std::map<std::string, std::string> figures;
+    std::istringstream in(err);
+    const std::regex figure("([A-Za-z][A-Za-z0-9_*]*): (.+)");
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(line, m, figure)) << "not a figure line: " << line;
+        if (!m.empty()) {
+            EXPECT_TRUE(figures.emplace(m[1], m[2]).second) << "given twice: " << line;
+        }
+    }
+    return figures;
+}
+
+// The double a cell's text reads back to, by strtod; nothing when it is not a number.
+std::optional<double> readNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() ? std::optional<double>(v) : std::nullopt;
+}
+
+// A JSON value against the text of its CSV cell or figure line.
+void expectSameValue(const nlohmann::json& j, const std::string& text, const std::string& where) {
+    if (j.is_null()) {
+        EXPECT_TRUE(text.empty() || text == "NA") << where << ": " << text;
+    } else if (j.is_number()) {
+        const std::optional<double> v = readNumber(text);
+        ASSERT_TRUE(v.has_value()) << where << ": " << text;
+        EXPECT_EQ(*v, j.get<double>()) << where << ": " << text;  // the same double, not a close one
+    } else if (j.is_boolean()) {
+        EXPECT_EQ(text, j.get<bool>() ? "yes" : "no") << where;
+    } else {
+        EXPECT_EQ(text, j.get<std::string>()) << where;
+    }
+}
+
+// Runs every job of the Windows comparison list in the three formats. A job
+// that reads an option missing from its table throws, so the table and the
+// job cannot drift apart; stdout holds one rectangular table under one
+// header, the same in CSV, TSV and JSON, and stderr only `name: value` lines,
+// which the JSON summary repeats (all but the time, which varies).
+TEST(VxdoeJobs, PrintOneTableInEveryFormat) {
     std::set<std::string> jobsRun;
     for (std::string line : linesOf(VX_SOURCE_DIR "/tests/windows/vxdoe_jobs.txt")) {
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line[0] == '#' || line.rfind("--", 0) == 0) continue;
         const std::string placeholder = "@SOURCE_DIR@";
         if (const auto at = line.find(placeholder); at != std::string::npos)
             line.replace(at, placeholder.size(), VX_SOURCE_DIR);
-        Outcome r{};
-        EXPECT_NO_THROW(r = vxdoeRun(line)) << line;
-        EXPECT_EQ(r.status, 0) << line << "\n" << r.err;
+        SCOPED_TRACE(line);
+        if (line.find("--format") != std::string::npos) {  // the other formats come below
+            EXPECT_EQ(vxdoeRun(line).status, 0);
+            continue;
+        }
         jobsRun.insert(line.substr(0, line.find(' ')));
+        Outcome csv{}, tsv{}, json{};
+        ASSERT_NO_THROW(csv = vxdoeRun(line));
+        ASSERT_EQ(csv.status, 0) << csv.err;
+        const auto table = splitTable(csv.out, ',');
+        ASSERT_FALSE(table.empty());
+        const std::set<std::string> names(table[0].begin(), table[0].end());
+        EXPECT_EQ(names.size(), table[0].size()) << "a column name repeats";
+        for (const auto& row : table) EXPECT_EQ(row.size(), table[0].size()) << csv.out;
+        const auto figures = figureLines(csv.err);
+
+        tsv = vxdoeRun(line + " --format tsv");
+        EXPECT_EQ(splitTable(tsv.out, '\t'), table);
+
+        json = vxdoeRun(line + " --format json");
+        ASSERT_EQ(json.status, 0) << json.err;
+        const nlohmann::json doc = nlohmann::json::parse(json.out);  // one object, nothing around it
+        ASSERT_TRUE(doc.is_object());
+        std::set<std::string> keys;
+        for (const auto& item : doc.items()) keys.insert(item.key());
+        EXPECT_EQ(keys, (std::set<std::string>{"job", "seed", "columns", "rows", "summary"}));
+        EXPECT_EQ(doc["job"], line.substr(0, line.find(' ')));
+        EXPECT_EQ(doc["columns"].get<std::vector<std::string>>(), table[0]);
+        ASSERT_EQ(doc["rows"].size() + 1, table.size());
+        for (std::size_t r = 0; r < doc["rows"].size(); ++r) {
+            ASSERT_EQ(doc["rows"][r].size(), table[0].size());
+            for (std::size_t c = 0; c < table[0].size(); ++c)
+                expectSameValue(doc["rows"][r][c], table[r + 1][c], table[0][c] + " of row " + std::to_string(r + 1));
+        }
+        const auto jsonFigures = figureLines(json.err);
+        if (doc["seed"].is_null()) {
+            EXPECT_EQ(jsonFigures.count("seed"), 0u);
+        } else {
+            EXPECT_EQ(jsonFigures.at("seed"), std::to_string(doc["seed"].get<long long>()));
+        }
+        std::set<std::string> figureKeys;
+        for (const auto& [key, value] : jsonFigures)
+            if (key != "seed" && key != "seconds") figureKeys.insert(key);
+        std::set<std::string> summaryKeys;
+        for (const auto& item : doc["summary"].items()) {
+            summaryKeys.insert(item.key());
+            if (jsonFigures.count(item.key())) expectSameValue(item.value(), jsonFigures.at(item.key()), item.key());
+        }
+        EXPECT_EQ(summaryKeys, figureKeys);
+        for (const auto& [key, value] : figures) EXPECT_TRUE(jsonFigures.count(key)) << key;
     }
     for (const vxdoe::Job& job : vxdoe::registeredJobs())
         EXPECT_TRUE(jobsRun.count(job.name)) << job.name << " needs a line in vxdoe_jobs.txt";
@@ -85,6 +195,212 @@ TEST(VxdoeJobs, ReadOnlyTheOptionsTheyDeclare) {
     const vxdoe::Args args({{"levels", "2,3"}}, {vxdoe::integers("levels", "")});
     EXPECT_EQ(args.integers("levels"), (std::vector<int>{2, 3}));
     EXPECT_THROW(args.has("runs"), vxdoe::UndeclaredOption);
+}
+
+// The summary keys a reader relies on, with the values they must have.
+TEST(VxdoeJobs, SummaryKeysAreStable) {
+    const Outcome optimal = vxdoeRun("optimal --levels 2,2,2 --runs 4 --seed 1 --format json");
+    ASSERT_EQ(optimal.status, 0) << optimal.err;
+    const nlohmann::json o = nlohmann::json::parse(optimal.out);
+    EXPECT_EQ(o["seed"], 1);
+    // Three two-level factors in four runs: an orthogonal array, D at its bound 1.
+    EXPECT_EQ(o["summary"]["D"], 1.0);
+    EXPECT_EQ(o["summary"]["bound"], 1.0);
+    EXPECT_TRUE(o["summary"]["stage"].is_string());
+
+    const Outcome sensory = vxdoeRun("sensory --products 4 --judges 4 --per-judge 4 --seed 2 --orders --format json");
+    ASSERT_EQ(sensory.status, 0) << sensory.err;
+    const nlohmann::json s = nlohmann::json::parse(sensory.out)["summary"];
+    for (const char* key : {"criterion", "D", "A", "E*", "gap", "proved", "position_EAM", "position_bound",
+                            "carry_over_EAM", "carry_over_bound"})
+        EXPECT_TRUE(s.contains(key)) << key;
+    EXPECT_EQ(s["E*"], 1.0);  // complete blocks
+    // Incomplete blocks: E* = (R - 1) P / ((P - 1) R).
+    const Outcome bibd = vxdoeRun("sensory --products 7 --judges 14 --per-judge 4 --seed 3 --format json");
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(bibd.out)["summary"]["E*"].get<double>(), 3.0 * 7 / (6.0 * 4));
+    EXPECT_EQ(s["criterion"], "D");
+    // A Williams square of four: each product once at each position, each after each other once.
+    EXPECT_EQ(s["position_EAM"], 0);
+    EXPECT_EQ(s["carry_over_EAM"], 0);
+}
+
+// --output and --report put the table and the figures in files, exactly as
+// stdout and stderr would hold them; --names names the factors.
+TEST(VxdoeJobs, FilesAndNames) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vxdoe_cli_test";
+    std::filesystem::create_directories(dir);
+    const std::string table = (dir / "table.csv").string(), report = (dir / "report.txt").string();
+    const std::string line = "rsm --design factorial3 --factors 3 --random --seed 4 --names temp,time,press";
+    const Outcome plain = vxdoeRun(line);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(splitTable(plain.out, ',').at(0),
+              (std::vector<std::string>{"run", "std", "rep", "centre", "temp", "time", "press", "Y1"}));
+    const Outcome filed = vxdoeRun(line + " --output " + table + " --report " + report);
+    ASSERT_EQ(filed.status, 0) << filed.err;
+    EXPECT_EQ(filed.out, "");
+    auto contents = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(contents(table), plain.out);
+    EXPECT_EQ(contents(report), plain.err);
+    EXPECT_EQ(plain.err, "seed: 4\n");
+    std::filesystem::remove_all(dir);
+
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"rsm --design ccd --factors 3 --names a,b", "--names needs 3 names, one per factor"},
+        {"rsm --design ccd --factors 2 --names a,a", "--names: 'a' is given twice"},
+        {"rsm --design ccd --factors 2 --names a,", "--names: a name cannot be empty"},
+        {"counts --levels 2 --format xml", "--format: 'xml' is not one of csv, tsv, json"},
+        {"counts --levels 2 --output /nonexistent/dir/t.csv", "cannot write /nonexistent/dir/t.csv"},
+        {"counts --levels 2 --report /nonexistent/dir/r.txt", "cannot write /nonexistent/dir/r.txt"},
+    };
+    for (const auto& [args, message] : refused) {
+        const Outcome r = vxdoeRun(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("vxdoe: " + message + "\n"), std::string::npos) << args << "\n" << r.err;
+    }
+    // mixture-model's term labels are built from the names.
+    const auto model = splitTable(vxdoeRun("mixture-model --components 2 --names oil,water").out, ',');
+    EXPECT_EQ(model.at(0).at(0), "oil");
+    EXPECT_EQ(model.at(0).at(1), "water");
+}
+
+// sensory, orders and resolve name judges, products and positions alike;
+// each table is checked against what the design must be.
+TEST(VxdoeJobs, SensoryTablesNamedAlike) {
+    const int J = 12, P = 4, R = 2;
+    const auto incidence = splitTable(vxdoeRun("sensory --products 4 --judges 12 --per-judge 2 --seed 1").out, ',');
+    EXPECT_EQ(incidence.at(0), (std::vector<std::string>{"judge", "product_1", "product_2", "product_3", "product_4"}));
+    ASSERT_EQ(incidence.size(), J + 1u);
+    for (int j = 1; j <= J; ++j) {
+        EXPECT_EQ(incidence[j][0], std::to_string(j));
+        EXPECT_EQ(std::count(incidence[j].begin() + 1, incidence[j].end(), "1"), R);
+        EXPECT_EQ(std::count(incidence[j].begin() + 1, incidence[j].end(), "0"), P - R);
+    }
+    const std::vector<std::string> positions{"judge", "position_1", "position_2"};
+    for (const std::string& line : {std::string("sensory --products 4 --judges 12 --per-judge 2 --cyclic --seed 1"),
+                                    std::string("orders --products 4 --judges 12 --per-judge 2 --seed 1")}) {
+        const auto orders = splitTable(vxdoeRun(line).out, ',');
+        EXPECT_EQ(orders.at(0), positions) << line;
+        ASSERT_EQ(orders.size(), J + 1u) << line;
+        for (int j = 1; j <= J; ++j) {
+            const std::set<std::string> served(orders[j].begin() + 1, orders[j].end());
+            EXPECT_EQ(served.size(), static_cast<std::size_t>(R)) << line;
+            for (const std::string& p : served) EXPECT_TRUE(p >= "1" && p <= "4" && p.size() == 1) << line;
+        }
+    }
+    const Outcome resolve = vxdoeRun("resolve --judges 12 --products 4 --per-judge 2 --seed 3");
+    EXPECT_EQ(figureLines(resolve.err), (std::map<std::string, std::string>{
+                                            {"seed", "3"}, {"resolvable", "yes"}, {"group_size", "2"}}));
+    const auto resolved = splitTable(resolve.out, ',');
+    EXPECT_EQ(resolved.at(0), (std::vector<std::string>{"judge", "original_judge", "group", "product_1", "product_2",
+                                                        "product_3", "product_4"}));
+    ASSERT_EQ(resolved.size(), J + 1u);
+    std::set<int> originals;
+    std::map<std::string, std::vector<int>> timesInGroup;
+    for (int j = 1; j <= J; ++j) {
+        const int original = std::stoi(resolved[j][1]);
+        originals.insert(original);
+        // In the cyclic design judge o tastes products o, o+1 (mod 4), from 1.
+        for (int p = 1; p <= P; ++p) {
+            const bool tastes = (p - original + J * P) % P < R;
+            EXPECT_EQ(resolved[j][2 + p], tastes ? "1" : "0") << "judge " << j << " (was " << original << ")";
+            auto& counts = timesInGroup[resolved[j][2]];
+            counts.resize(P);
+            counts[static_cast<std::size_t>(p - 1)] += tastes;
+        }
+    }
+    EXPECT_EQ(originals.size(), static_cast<std::size_t>(J));
+    EXPECT_EQ(*originals.begin(), 1);
+    EXPECT_EQ(*originals.rbegin(), J);
+    // Groups of two judges, numbered 1..6 in the order of the rows, each a complete replicate.
+    for (int j = 1; j <= J; ++j) EXPECT_EQ(resolved[j][2], std::to_string((j + 1) / 2));
+    for (const auto& [group, counts] : timesInGroup)
+        EXPECT_EQ(std::set<int>(counts.begin(), counts.end()), std::set<int>{1}) << "group " << group;
+}
+
+// Cells read back to the exact values of an exact construction, printed in
+// their shortest form; computed figures are never snapped.
+TEST(VxdoeJobs, CellsCarryNoRoundingNoise) {
+    const auto units =
+        splitTable(vxdoeRun("rsm --design factorial3 --factors 3 --min 100,0.1,-0.3 --max 300,0.7,0.6").out, ',');
+    const std::vector<std::set<std::string>> levels{
+        {"100", "200", "300"}, {"0.1", "0.4", "0.7"}, {"-0.3", "0.15", "0.6"}};
+    ASSERT_EQ(units.size(), 28u);
+    for (std::size_t r = 1; r < units.size(); ++r)
+        for (std::size_t f = 0; f < 3; ++f) EXPECT_TRUE(levels[f].count(units[r][4 + f])) << units[r][4 + f];
+
+    const auto lattice = splitTable(vxdoeRun("mixture --components 3 --design lattice --degree 3").out, ',');
+    for (std::size_t r = 1; r < lattice.size(); ++r)
+        for (const std::string& cell : lattice[r]) {
+            const double v = readNumber(cell).value_or(-1);
+            EXPECT_TRUE(v == 0 || v == 1 || v == 1.0 / 3 || v == 2.0 / 3) << cell;
+        }
+    const auto blends =
+        splitTable(vxdoeRun("mixture --components 4 --design augmented --lower 0.1,0.05,0,0.2 --total 500").out, ',');
+    // Blend c is 500 (L_c + 0.65 f) with f a multiple of 1/24 (vertices, halves,
+    // thirds, the centroid and the augmented points 1/8, 5/8): the double
+    // nearest to the exact fraction (24 * 500 L_c + 325 k) / 24.
+    const std::vector<double> offsets{50, 25, 0, 100};
+    ASSERT_EQ(blends.size(), 20u);
+    for (std::size_t r = 1; r < blends.size(); ++r)
+        for (std::size_t c = 0; c < 4; ++c) {
+            const double v = readNumber(blends[r][c]).value_or(-1);
+            const double k = std::round((v - offsets[c]) * 24 / 325);
+            EXPECT_EQ(v, (24 * offsets[c] + 325 * k) / 24) << blends[r][c];
+        }
+
+    EXPECT_EQ(vxdoe::snapped(299.99999999999994, 300), 300);
+    EXPECT_EQ(vxdoe::snapped(0.4999999999999999, 1), 0.5);
+    EXPECT_EQ(vxdoe::snapped(0.1 + 0.2, 1), 0.3);
+    EXPECT_EQ(vxdoe::snapped(1 - 2.0 / 3, 1), 1.0 / 3);
+    EXPECT_EQ(vxdoe::snapped(0.123 * 3 / 3 + 1e-17, 1), 0.123);
+    EXPECT_EQ(vxdoe::snapped(1.23456789e7 + 1.5e-9, 2e7), 1.23456789e7);
+    EXPECT_FALSE(std::signbit(vxdoe::snapped(-1e-17, 1)));
+    EXPECT_EQ(vxdoe::snapped(-1e-17, 1), 0);
+    // Real digits and irrational levels stay as they are.
+    for (double v : {std::sqrt(2.0), 0.30001, 1.0000001, 1 + 1e-14, 1e-17, 2.0 / 3 + 4e-15})
+        EXPECT_EQ(vxdoe::snapped(v, v > 1e-3 ? v : 1e-17), v) << v;
+    EXPECT_TRUE(std::isnan(vxdoe::snapped(std::nan(""), 1)));
+    // Without a scale (an all-zero column) nothing is noise.
+    EXPECT_EQ(vxdoe::snapped(0.30000000000000004, 0), 0.30000000000000004);
+    EXPECT_EQ(vxdoe::snapped(0.30000000000000004, -1), 0.30000000000000004);
+    EXPECT_EQ(vxdoe::shortest(0.1), "0.1");
+    EXPECT_EQ(vxdoe::shortest(-0.0), "0");
+    EXPECT_EQ(vxdoe::shortest(1e21), "1e+21");
+}
+
+// Text cells that hold the separator or a quote are quoted as CSV readers
+// expect; in JSON they are strings, whole numbers are integers, and a
+// missing value is null.
+TEST(VxdoeJobs, TextAndMissingCells) {
+    for (vxdoe::Format format : {vxdoe::Format::Csv, vxdoe::Format::Tsv, vxdoe::Format::Json}) {
+        std::ostringstream out, err;
+        vxdoe::Output output("test", format, out, err);
+        output.table({{"label", "value"},
+                      {{std::string("a,b"), 2.5}, {std::string("say \"hi\""), vxdoe::number(VX_NO_VALUE)},
+                       {std::string("tab\there"), 3.0}}});
+        output.figure("gap", vxdoe::Value());
+        output.figure("proved", true);
+        output.write("", "");
+        EXPECT_EQ(err.str(), "gap: NA\nproved: yes\n");
+        if (format == vxdoe::Format::Csv) {
+            EXPECT_EQ(out.str(), "label,value\n\"a,b\",2.5\n\"say \"\"hi\"\"\",\ntab\there,3\n");
+        }
+        if (format == vxdoe::Format::Tsv) {
+            EXPECT_EQ(out.str(), "label\tvalue\na,b\t2.5\n\"say \"\"hi\"\"\"\t\n\"tab\there\"\t3\n");
+        }
+        if (format == vxdoe::Format::Json) {
+            const nlohmann::json doc = nlohmann::json::parse(out.str());
+            EXPECT_EQ(doc["rows"][0][0], "a,b");
+            EXPECT_TRUE(doc["rows"][1][1].is_null());
+            EXPECT_TRUE(doc["rows"][2][1].is_number_integer());
+            EXPECT_TRUE(doc["seed"].is_null());
+            EXPECT_TRUE(doc["summary"]["gap"].is_null());
+            EXPECT_EQ(doc["summary"]["proved"], true);
+        }
+    }
 }
 
 // The README's examples keep their spellings: each parses and gets as far as

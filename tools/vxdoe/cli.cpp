@@ -1,6 +1,7 @@
 #include "tools/vxdoe/cli.h"
 
 #include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 
 #include <CLI/CLI.hpp>
 
@@ -135,8 +136,9 @@ std::string misuse(const CLI::ParseError& e, const ParsedJob& parsed) {
 int runCommandLine(const std::vector<std::string>& args, const std::string& defaultLibrary, std::ostream& out,
                    std::ostream& err) {
     CLI::App app{"vxdoe " VXDOE_VERSION ": runs the design-of-experiments library on one job, as a spreadsheet "
-                 "host does, and prints CSV. The library is loaded from --library PATH, VXDOE_LIBRARY, or "
-                 "beside the program.",
+                 "host does. The library is loaded from --library PATH, VXDOE_LIBRARY, or "
+                 "beside the program. Every job prints one table (--format csv, tsv or json; --output FILE) and its "
+                 "figures as `name: value` lines on stderr (--report FILE).",
                  "vxdoe"};
     app.formatter(std::make_shared<JobsFormatter>());
     app.get_formatter()->label("SUBCOMMAND", "JOB");
@@ -217,8 +219,11 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
             if (const CLI::Option* cli = job->given.at(o.name); cli->count() > 0)
                 values[o.name] = o.kind == Kind::Flag ? std::string() : cli->results().back();
         const Args options(std::move(values), job->job->options);
+        Output output(job->job->name, formatOf(options), out, err);
         const Library library(libraryPath);
-        return job->job->run(library, options, out);
+        const int status = job->job->run(library, options, output);
+        output.write(options.text("output", ""), options.text("report", ""));
+        return status;
     } catch (const UndeclaredOption&) {
         throw;  // a fault of the job, not a misuse
     } catch (const std::exception& e) {

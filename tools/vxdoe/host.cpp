@@ -1,5 +1,7 @@
 #include "tools/vxdoe/host.h"
 
+#include "tools/vxdoe/output.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -104,9 +106,9 @@ std::vector<std::string> listItems(const std::string& s) {
 
 std::string rangeText(const Option& o) {
     const bool low = o.min > -HUGE_VAL, high = o.max < HUGE_VAL;
-    if (low && high) return formatNumber(o.min) + " to " + formatNumber(o.max);
-    if (low) return "at least " + formatNumber(o.min);
-    if (high) return "at most " + formatNumber(o.max);
+    if (low && high) return shortest(o.min) + " to " + shortest(o.max);
+    if (low) return "at least " + shortest(o.min);
+    if (high) return "at most " + shortest(o.max);
     return {};
 }
 
@@ -230,17 +232,13 @@ std::vector<Job>& jobs() {
 }
 }  // namespace
 
-JobRegistration::JobRegistration(Job job) { jobs().push_back(std::move(job)); }
+JobRegistration::JobRegistration(Job job) {
+    for (Option& o : outputOptions()) job.options.push_back(std::move(o));
+    jobs().push_back(std::move(job));
+}
 const std::vector<Job>& registeredJobs() { return jobs(); }
 
-// ----- output ------------------------------------------------------------------------
-
-std::string formatNumber(double v) {
-    if (v == VX_NO_VALUE) return {};
-    char buf[64];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("?");
-}
+// ----- text ------------------------------------------------------------------------
 
 std::string toUtf8(const std::u16string& s) {
     std::string out;
@@ -271,20 +269,6 @@ std::u16string fromUtf8(const std::string& s) {
     std::u16string out;
     for (unsigned char c : s) out += static_cast<char16_t>(c);
     return out;
-}
-
-void printRow(std::ostream& out, const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << cells[i];
-    out << '\n';
-}
-
-void printTable(std::ostream& out, const std::vector<std::string>& header, const double* cells, int rows, int cols) {
-    printRow(out, header);
-    for (int r = 0; r < rows; ++r) {
-        std::vector<std::string> row;
-        for (int c = 0; c < cols; ++c) row.push_back(formatNumber(cells[static_cast<std::size_t>(c) * rows + r]));
-        printRow(out, row);
-    }
 }
 
 }  // namespace vxdoe

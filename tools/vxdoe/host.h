@@ -1,15 +1,17 @@
 // The host side of vxdoe: loads the library at run time exactly as a
 // spreadsheet host does (flat column-major arrays, BSTRs from the allocator
-// the library uses, VARIANT_BOOL flags), reads a job's options and prints
-// CSV. Every job lives in its own job_*.cpp and registers itself with a
-// one-line summary and the table of the options it reads:
+// the library uses, VARIANT_BOOL flags) and reads a job's options. Every
+// job lives in its own job_*.cpp and registers itself with a one-line
+// summary and the table of the options it reads:
 //
 //     static const vxdoe::JobRegistration kCounts{
 //         {"counts", "run and model-column counts of a full factorial",
 //          {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory()},
 //          runCounts}};
 //
-// where runCounts(Library&, const Args&, std::ostream&) returns the exit code.
+// where runCounts(Library&, const Args&, Output&) returns the exit code and
+// hands its table and figures to the Output (output.h), which every job
+// shares with the options --format, --output and --report.
 // The command line is parsed from these tables (cli.h), so the help, the
 // checks and what a job may read come from one place.
 #pragma once
@@ -24,6 +26,8 @@
 #include <vector>
 
 namespace vxdoe {
+
+class Output;
 
 // A bad argument: main prints its message on one line and exits with 2.
 struct UsageError : std::runtime_error {
@@ -124,7 +128,7 @@ struct Job {
     std::string name;
     std::string summary;          // one line, for `vxdoe --help`
     std::vector<Option> options;  // every option the job reads
-    int (*run)(const Library&, const Args&, std::ostream&);
+    int (*run)(const Library&, const Args&, Output&);
 };
 
 struct JobRegistration {
@@ -133,13 +137,7 @@ struct JobRegistration {
 
 const std::vector<Job>& registeredJobs();
 
-// Numbers print in their shortest round-trip form, identical on every
-// platform; the no-value constant prints as an empty cell.
-std::string formatNumber(double v);
 std::string toUtf8(const std::u16string& s);
 std::u16string fromUtf8(const std::string& s);
-void printRow(std::ostream& out, const std::vector<std::string>& cells);
-// Prints a rows x cols column-major array under a header row.
-void printTable(std::ostream& out, const std::vector<std::string>& header, const double* cells, int rows, int cols);
 
 }  // namespace vxdoe

@@ -1,16 +1,16 @@
 // vxdoe counts: run and column counts of a full factorial.
-#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 
 namespace {
 
-int runCounts(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runCounts(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     std::vector<int32_t> levels = args.integers("levels");
     if (levels.empty()) throw vxdoe::UsageError("counts needs --levels L1,L2,...");
     const auto lines = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines");
     const auto cols = lib.entry<decltype(Cpp_GetnColPlan)>("Cpp_GetnColPlan");
     const int32_t n = static_cast<int32_t>(levels.size());
-    vxdoe::printRow(out, {"runs", "columns"});
-    vxdoe::printRow(out, {std::to_string(lines(n, levels.data())), std::to_string(cols(n, levels.data()))});
+    out.table({{"runs", "columns"},
+               {{static_cast<double>(lines(n, levels.data())), static_cast<double>(cols(n, levels.data()))}}});
     return 0;
 }
 

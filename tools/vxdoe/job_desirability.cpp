@@ -11,7 +11,7 @@
 #include <map>
 #include <sstream>
 
-#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ struct Responses {
     VARIANT_BOOL has(const std::string& key) const { return limits.count(key) ? -1 : 0; }
 };
 
-int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     if (!args.has("file")) throw vxdoe::UsageError("desirability needs --file PATH");
     const Responses r(args.text("file", ""));
     const int n = static_cast<int>(r.observations.size()), m = static_cast<int>(r.count());
@@ -114,8 +114,9 @@ int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, std::ost
     lib.entry<decltype(Cpp_Ymulticrit)>("Cpp_Ymulticrit")(
         Y.data(), n, m, goal.data(), lower.data(), left.data(), right.data(), upper.data(), r.has("s"), r.has("t"),
         r.has("weight"), s.data(), t.data(), weight.data(), aggregated.data());
-    vxdoe::printRow(out, {"observation", "desirability"});
-    for (int i = 0; i < n; ++i) vxdoe::printRow(out, {r.labels[i], vxdoe::formatNumber(aggregated[i])});
+    vxdoe::Table table{{"observation", "desirability"}, {}};
+    for (int i = 0; i < n; ++i) table.rows.push_back({r.labels[i], vxdoe::number(aggregated[i])});
+    out.table(std::move(table));
     return 0;
 }
 

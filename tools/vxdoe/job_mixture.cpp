@@ -1,6 +1,6 @@
 // vxdoe mixture: a simplex design, in proportions or in real quantities.
 // vxdoe mixture-model: the model matrix of a simplex design, under its term labels.
-#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 
 #include <numeric>
 
@@ -50,12 +50,6 @@ Table simplexDesign(const vxdoe::Library& lib, int q, int degree, int type) {
     return design;
 }
 
-std::vector<std::string> componentNames(int q) {
-    std::vector<std::string> names;
-    for (int i = 1; i <= q; ++i) names.push_back(std::string("X").append(std::to_string(i)));
-    return names;
-}
-
 // Lower bounds L (zeros when absent); the proportions x become
 // (x * scale + L) * total, the scale defaulting to the room 1 - sum(L) the
 // bounds leave.
@@ -68,15 +62,16 @@ void toRealQuantities(const vxdoe::Library& lib, const vxdoe::Args& args, Table&
                                                                     lower.data(), scale, args.number("total", 1.0));
 }
 
-int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int q = componentCount(args);
+    const std::vector<std::string> names = vxdoe::factorNames(args, q);
     Table design = simplexDesign(lib, q, args.integer("degree", 2), designType(args.text("design", "")));
     if (args.has("lower") || args.has("scale") || args.has("total")) toRealQuantities(lib, args, design);
-    vxdoe::printTable(out, componentNames(q), design.cells.data(), design.rows, design.cols);
+    out.table(vxdoe::columnMajor(names, design.cells.data(), design.rows, design.cols, true));
     return 0;
 }
 
-int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int q = componentCount(args);
     const int degree = args.integer("degree", 2);
     const int type = modelType(args.text("type", "full"));
@@ -85,14 +80,14 @@ int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, std::ost
         lib.entry<decltype(Cpp_DOEMixGetnCoef)>("Cpp_DOEMixGetnCoef")(q, design.rows, degree, type);
     std::vector<double> model = hostTable(design.rows, nCoef);
     std::vector<BSTR> names, labels(static_cast<std::size_t>(nCoef), nullptr);
-    for (const std::string& name : componentNames(q)) names.push_back(lib.allocString(vxdoe::fromUtf8(name)));
+    for (const std::string& name : vxdoe::factorNames(args, q)) names.push_back(lib.allocString(vxdoe::fromUtf8(name)));
     lib.entry<decltype(Cpp_DOEMixPredictorMatrix)>("Cpp_DOEMixPredictorMatrix")(
         design.cells.data(), design.rows, q, nCoef, names.data(), degree, type, model.data(), labels.data());
     std::vector<std::string> header;
     for (BSTR label : labels) header.push_back(vxdoe::toUtf8(lib.readString(label)));
     for (BSTR b : names) lib.freeString(b);
     for (BSTR b : labels) lib.freeString(b);
-    vxdoe::printTable(out, header, model.data(), design.rows, nCoef);
+    out.table(vxdoe::columnMajor(header, model.data(), design.rows, nCoef, true));
     return 0;
 }
 
@@ -109,7 +104,7 @@ const vxdoe::JobRegistration kMixture{
       vxdoe::integer("degree", "degree of the lattice").atLeast(1).byDefault("2"),
       vxdoe::numbers("lower", "lower bound of each component, as a proportion").shownAs("L1,L2,..."),
       vxdoe::number("scale", "proportion the pseudo-components share [default: 1 - sum of --lower]"),
-      vxdoe::number("total", "total quantity of a blend").byDefault("1")},
+      vxdoe::number("total", "total quantity of a blend").byDefault("1"), vxdoe::namesOption()},
      runMixture}};
 const vxdoe::JobRegistration kMixtureModel{
     {"mixture-model",
@@ -117,7 +112,8 @@ const vxdoe::JobRegistration kMixtureModel{
      {componentsOption(), vxdoe::integer("degree", "degree of the model").within(1, 4).byDefault("2"),
       vxdoe::choice("type", "canonical polynomial: full, or special (no differences)", {"full", "special"})
           .byDefault("full"),
-      vxdoe::choice("design", "simplex design the model is built on", kDesigns).byDefault("lattice")},
+      vxdoe::choice("design", "simplex design the model is built on", kDesigns).byDefault("lattice"),
+      vxdoe::namesOption()},
      runMixtureModel}};
 
 }  // namespace

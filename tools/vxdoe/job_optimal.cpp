@@ -4,8 +4,9 @@
 // or --no-catalogue, the stated sequence of library calls instead: the
 // catalogue look-up, then the initial plan and exchange iterations until none
 // is accepted, K starts on one seed stream, the best kept.
+#include "host/optimal/model.h"
 #include "host/optimal/recipe.h"
-#include "tools/vxdoe/host.h"
+#include "tools/vxdoe/output.h"
 #include "tools/vxdoe/sheet_job.h"
 
 #include <chrono>
@@ -37,6 +38,7 @@ struct Options {
     int32_t seed = 0;
     bool timed = false;  // --seconds given
     double seconds = 2.0;
+    std::vector<std::string> names;  // the factors' columns
 };
 
 int choice(const vxdoe::Args& args, const std::string& name, const std::vector<std::string>& values,
@@ -98,6 +100,7 @@ Options readOptions(const vxdoe::Args& args) {
     o.timed = args.has("seconds");
     o.seconds = args.number("seconds", 2.0);
     if (!(o.seconds >= 0.0 && o.seconds <= 86400.0)) throw vxdoe::UsageError("--seconds takes 0 to 86400");
+    o.names = vxdoe::factorNames(args, static_cast<int>(o.model.levels.size()));
     return o;
 }
 
@@ -122,17 +125,16 @@ double twelveDigits(double v) {
     return std::round(v * scale) / scale;
 }
 
-void printPlan(std::ostream& out, const vxhost::LevelPlan& plan, int runs, int factors) {
-    std::vector<std::string> header;
-    for (int f = 1; f <= factors; ++f) header.push_back(std::string("X").append(std::to_string(f)));
+// The plan as level numbers, one run a row, and its figures: the stage that
+// made it, D and the D of an orthogonal plan, both to twelve digits.
+void report(vxdoe::Output& out, const Options& o, const vxhost::LevelPlan& plan, int runs, const std::string& stage,
+            double D) {
+    const int factors = static_cast<int>(o.model.levels.size());
     const std::vector<double> levels(plan.begin(), plan.end());
-    vxdoe::printTable(out, header, levels.data(), runs, factors);
-}
-
-void printHistory(std::ostream& out, const std::vector<double>& history) {
-    vxdoe::printRow(out, {"step", "criterion"});
-    for (std::size_t k = 0; k < history.size(); ++k)
-        vxdoe::printRow(out, {std::to_string(k), vxdoe::formatNumber(twelveDigits(history[k]))});
+    out.table(vxdoe::columnMajor(o.names, levels.data(), runs, factors, true));
+    out.figure("stage", stage);
+    out.figure("D", twelveDigits(D));
+    out.figure("bound", twelveDigits(vxhost::orthogonalBound(o.model.levels)));
 }
 
 double secondsSince(std::chrono::steady_clock::time_point t0) {
@@ -160,7 +162,7 @@ private:
     double last_ = -1.0;
 };
 
-int runRecipe(const vxdoe::Library& lib, const Options& o, std::ostream& out) {
+int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     const auto t0 = std::chrono::steady_clock::now();
     vxhost::RecipeSettings settings;
     settings.model = o.model;
@@ -173,18 +175,16 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, std::ostream& out) {
     try {
         r = vxhost::runRecipe(entriesOf(lib), settings);
     } catch (const std::invalid_argument& e) {
-        std::cerr << "vxdoe: cannot start: " << e.what() << "\n";
+        out.messages() << "vxdoe: cannot start: " << e.what() << "\n";
         return 1;
     } catch (const std::length_error& e) {
         throw vxdoe::UsageError(e.what());
     }
-    out << "# " << r.stage << (r.scoredByLibrary ? "" : " (criterion computed by the host)") << "\n";
-    printHistory(out, r.history);
-    printPlan(out, r.plan, o.model.runs, static_cast<int>(o.model.levels.size()));
-    vxdoe::printRow(out, {"D", "bound"});
-    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(r.D)), vxdoe::formatNumber(twelveDigits(r.bound))});
-    // The time and the seed vary from run to run: they go to stderr.
-    std::cerr << "seed " << settings.seed << ", " << r.rounds << " rounds, " << secondsSince(t0) << " s\n";
+    out.seed(settings.seed);
+    report(out, o, r.plan, o.model.runs, r.stage, r.D);
+    out.figure("criterion_by", r.scoredByLibrary ? "library" : "host");
+    out.figure("rounds", static_cast<double>(r.rounds));
+    out.note("seconds", secondsSince(t0));
     return 0;
 }
 
@@ -207,25 +207,18 @@ void sayWhyNoStart(std::ostream& err, int32_t rc, const vxhost::LibraryPlan& pl)
         err << "no plan showed every level with a non-singular information matrix\n";
 }
 
-void reportStated(std::ostream& out, const vxhost::LibraryPlan& best, double bestD, int starts) {
-    printHistory(out, best.history);
-    printPlan(out, best.levels(), best.N, best.nbFact);
-    vxdoe::printRow(out, {"D", "starts"});
-    vxdoe::printRow(out, {vxdoe::formatNumber(twelveDigits(bestD)), std::to_string(starts)});
-}
-
-int runStated(const vxdoe::Library& library, const Options& o, std::ostream& out) {
+int runStated(const vxdoe::Library& library, const Options& o, vxdoe::Output& out) {
     const vxhost::LibraryEntries lib = entriesOf(library);
     const auto t0 = std::chrono::steady_clock::now();
     try {
         if (o.catalogue && o.model.runs > 0)
             if (const auto found = vxhost::findOrthogonal(vxhost::catalogueSheets(lib), o.model.levels, o.model.runs))
                 if (const auto pl = vxhost::fromLevels(lib, o.model, found->plan)) {
-                    out << "# orthogonal array: " << found->array->name;
-                    if (found->copies > 1) out << ", its runs repeated " << found->copies << " times";
-                    out << "\n";
-                    reportStated(out, *pl, vxhost::libraryD(lib, o.model, *pl), 0);
-                    std::cerr << secondsSince(t0) << " s\n";
+                    std::string stage = "orthogonal array: " + found->array->name;
+                    if (found->copies > 1) stage += ", its runs repeated " + std::to_string(found->copies) + " times";
+                    report(out, o, pl->levels(), pl->N, stage, vxhost::libraryD(lib, o.model, *pl));
+                    out.figure("starts", 0.0);
+                    out.note("seconds", secondsSince(t0));
                     return 0;
                 }
         int32_t ioSeed = o.seed, oSeed = 0;
@@ -237,7 +230,7 @@ int runStated(const vxdoe::Library& library, const Options& o, std::ostream& out
             vxhost::LibraryPlan pl = vxhost::allocatePlan(lib, o.model);
             const int32_t rc = vxhost::librarySearch(lib, o.model, o.nalgoStart, pl, &ioSeed, seedInit, &oSeed);
             if (rc != 0) {
-                sayWhyNoStart(std::cerr, rc, pl);
+                sayWhyNoStart(out.messages(), rc, pl);
                 return 1;
             }
             if (s == 0) firstSeed = oSeed;
@@ -256,15 +249,17 @@ int runStated(const vxdoe::Library& library, const Options& o, std::ostream& out
             }
             if (d > bestD) bestD = d, best = std::move(pl);
         }
-        reportStated(out, best, bestD, o.starts);
-        std::cerr << "seed " << firstSeed << ", " << secondsSince(t0) << " s\n";
+        out.seed(firstSeed);
+        report(out, o, best.levels(), best.N, "stated sequence", bestD);
+        out.figure("starts", static_cast<double>(o.starts));
+        out.note("seconds", secondsSince(t0));
         return 0;
     } catch (const std::length_error& e) {
         throw vxdoe::UsageError(e.what());
     }
 }
 
-int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const Options o = readOptions(args);
     return o.stated ? runStated(lib, o, out) : runRecipe(lib, o, out);
 }
@@ -292,7 +287,8 @@ const vxdoe::JobRegistration kOptimal{
       vxdoe::integer("perturb", "rounds replacing four or five runs after each start of the stated sequence")
           .atLeast(0)
           .byDefault("0"),
-      vxdoe::flag("no-catalogue", "stated sequence: search even when the catalogue holds an orthogonal array")},
+      vxdoe::flag("no-catalogue", "stated sequence: search even when the catalogue holds an orthogonal array"),
+      vxdoe::namesOption()},
      runOptimal}};
 
 }  // namespace

@@ -23,21 +23,6 @@ namespace {
 // The host lays out no table larger than this.
 constexpr long long kMaxCells = 5'000'000;
 
-std::vector<std::string> numbered(const std::string& first, const std::string& prefix, int n) {
-    std::vector<std::string> names{first};
-    for (int i = 1; i <= n; ++i) names.push_back(prefix + std::to_string(i));
-    return names;
-}
-
-// A rows x cols int table printed under its header, each row led by its number.
-void printNumberedRows(std::ostream& out, const std::vector<std::string>& header, const std::vector<double>& cells,
-                       int rows, int cols) {
-    std::vector<double> table(static_cast<std::size_t>(rows), 0.0);
-    for (int r = 0; r < rows; ++r) table[static_cast<std::size_t>(r)] = r + 1;
-    table.insert(table.end(), cells.begin(), cells.begin() + static_cast<long>(rows) * cols);
-    printTable(out, header, table.data(), rows, cols + 1);
-}
-
 bool stderrIsTerminal() {
 #ifdef _WIN32
     return _isatty(_fileno(stderr)) != 0;
@@ -141,29 +126,34 @@ void checkSizes(int J, int P, int R) {
         throw UsageError("the design would be too large");
 }
 
-int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R, const Options& options,
-                    sheet::Seeds& seeds, std::ostream& out) {
+Table judgeRows(std::vector<std::string> columns, const std::vector<int32_t>& cells, int J, int cols) {
+    std::vector<double> table(static_cast<std::size_t>(J), 0.0);
+    for (int j = 0; j < J; ++j) table[static_cast<std::size_t>(j)] = j + 1;
+    table.insert(table.end(), cells.begin(), cells.begin() + static_cast<long>(J) * cols);
+    return columnMajor(std::move(columns), table.data(), J, cols + 1);
+}
+
+int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
+                       const Options& options, sheet::Seeds& seeds, Output& out) {
     std::vector<int32_t> jpMat = jp, jr(static_cast<std::size_t>(J) * R, 0), rmat(static_cast<std::size_t>(P) * R, 0),
                          smat(static_cast<std::size_t>(P) * (P + 1), 0);
     std::vector<double> md(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
     // A seed of our own when none is given, so that the call can be replayed.
     if (seeds.init == 0) seeds.io = newSeed(), seeds.init = -1;
     const sheet::Seeds given = seeds;
+    out.seed(given.io);
     {
         const Progress progress("ordering presentations");
         lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
             P, R, J, jpMat.data(), options.lambda, options.passes, 0, -1, options.seconds, jr.data(), rmat.data(),
             smat.data(), md.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
     }
-    seeds.report(true);
-    printNumberedRows(out, numbered("judge", "position ", R), std::vector<double>(jr.begin(), jr.end()), J, R);
-    out << '\n';
-    printRow(out, {"balance", "EAM", "bound"});
-    printRow(out, {"position", formatNumber(md[0]), formatNumber(md[2])});
-    printRow(out, {"carry-over", formatNumber(md[1]), formatNumber(md[3])});
-    printRow(out, {"bounds reached by", stageThatReached(lib, jp, J, P, R, options, given, jr, md)});
-    out << '\n';
-    printNumberedRows(out, numbered("product", "with ", P), conc, P, P);
+    out.table(judgeRows(numberedColumns("judge", "position_", R), jr, J, R));
+    out.figure("position_EAM", number(md[0]));
+    out.figure("position_bound", number(md[2]));
+    out.figure("carry_over_EAM", number(md[1]));
+    out.figure("carry_over_bound", number(md[3]));
+    out.figure("bounds_reached_by", stageThatReached(lib, jp, J, P, R, options, given, jr, md));
     return 0;
 }
 
@@ -171,12 +161,13 @@ int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, i
 
 namespace {
 
-int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runOrders(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int P = args.integer("products", 0), J = args.integer("judges", 0), R = args.integer("per-judge", 0);
     vxdoe::orders::checkSizes(J, P, R);
     const vxdoe::orders::Options options(args);
     vxdoe::sheet::Seeds seeds(args);
-    return vxdoe::orders::printBestOrders(lib, vxdoe::orders::cyclicIncidence(J, P, R), J, P, R, options, seeds, out);
+    const std::vector<int32_t> jp = vxdoe::orders::cyclicIncidence(J, P, R);
+    return vxdoe::orders::orderPresentations(lib, jp, J, P, R, options, seeds, out);
 }
 
 // The sizes of a cyclic design: judge j tastes products j..j+R-1 (mod P).

@@ -47,11 +47,15 @@ std::vector<int32_t> cyclicIncidence(int J, int P, int R);
 // tables of at most a few million cells.
 void checkSizes(int J, int P, int R);
 
+// A judge's rows of a J x cols column-major int table, each led by the judge's number.
+Table judgeRows(std::vector<std::string> columns, const std::vector<int32_t>& cells, int J, int cols);
+
 // Orders the presentations of the J x P incidence jp (column-major int32)
-// through Cpp_GetBestRanking and prints JRMat (judge, then the product at
-// each position), the position and carry-over EAMs with their bounds, and
-// the concurrence matrix (empty cells above the diagonal). Returns 0.
-int printBestOrders(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R, const Options& options,
-                    sheet::Seeds& seeds, std::ostream& out);
+// through Cpp_GetBestRanking, seeded by seeds (a new seed is drawn when none
+// is set), and gives out the orders (judge, then the product at each
+// position) and the position and carry-over EAMs with their bounds (missing:
+// the EAM lies below the bound). Returns 0.
+int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
+                       const Options& options, sheet::Seeds& seeds, Output& out);
 
 }  // namespace vxdoe::orders

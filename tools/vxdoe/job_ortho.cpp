@@ -5,6 +5,7 @@
 //                                        the scored candidates; runs beyond
 //                                        N (default 36: none) add to a score
 #include "tools/vxdoe/catalogue_sheets.h"
+#include "tools/vxdoe/output.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -99,35 +100,36 @@ Fetched findArray(const vxdoe::Library& lib, const Request& q) {
     throw vxdoe::UsageError("no catalogue array has these factors with enough runs");
 }
 
-void printSheet(std::ostream& out, const Fetched& f, const Sheet& sheet) {
-    out << "# entry " << f.number << ", table " << f.tableId << ", " << sheet.runs << " runs\n";
-    std::vector<std::string> header;
-    for (int c = 1; c <= sheet.columns; ++c) header.push_back(std::string("F").append(std::to_string(c)));
-    vxdoe::printTable(out, header, sheet.cells.data(), sheet.runs, sheet.columns);
+void report(vxdoe::Output& out, const vxdoe::Args& args, const Fetched& f, const Sheet& sheet) {
+    out.table(vxdoe::columnMajor(vxdoe::factorNames(args, sheet.columns), sheet.cells.data(), sheet.runs,
+                                 sheet.columns, true));
+    out.figure("entry", static_cast<double>(f.number));
+    out.figure("table", static_cast<double>(f.tableId));
+    out.figure("runs", static_cast<double>(sheet.runs));
 }
 
-int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     if (args.has("entry")) {
         const Fetched f = vxdoe::catalogue::fetch(lib, args.integer("entry", 0));
-        printSheet(out, f, f.sheet);
+        report(out, args, f, f.sheet);
         return 0;
     }
     if (args.has("list")) {
         const Request q = requestOf(args, "runs", kMaxRuns);
         const Candidates list = candidates(lib, q, args.integer("max-score", 10));
-        vxdoe::printRow(out, {"score", "n2", "n3", "n4", "n5", "n6", "n7", "runs", "variant", "entry", "table"});
-        for (int r = 1; r <= list.count; ++r) {
-            std::vector<std::string> row;
-            for (int c = 1; c <= kListColumns; ++c) row.push_back(vxdoe::formatNumber(list.at(r, c)));
-            vxdoe::printRow(out, row);
-        }
+        const std::vector<std::string> columns{"score", "n2", "n3", "n4", "n5", "n6",
+                                               "n7", "runs", "variant", "entry", "table"};
+        vxdoe::Table t = vxdoe::columnMajor(columns, list.rows.data(), kMaxList, kListColumns);
+        t.rows.resize(static_cast<std::size_t>(std::min(list.count, kMaxList)));  // the candidates found
+        out.table(std::move(t));
+        out.figure("candidates", static_cast<double>(list.count));
         return list.count > 0 ? 0 : 1;
     }
     const Request q = requestOf(args, "min-runs", 0);
     const Fetched f = findArray(lib, q);
     const std::optional<Sheet> sheet = vxdoe::catalogue::inFactorOrder(f.sheet, q.levels);
     if (!sheet) throw vxdoe::UsageError("the array found does not carry these levels");
-    printSheet(out, f, *sheet);
+    report(out, args, f, *sheet);
     return 0;
 }
 
@@ -139,7 +141,7 @@ const vxdoe::JobRegistration kOrtho{
       vxdoe::integer("entry", "print this catalogue entry").within(1, 392),
       vxdoe::flag("list", "list the arrays closest to --levels, best first"),
       vxdoe::integer("runs", "run count the list aims at").atLeast(0).byDefault(std::to_string(kMaxRuns)),
-      vxdoe::integer("max-score", "list only arrays scoring below this").byDefault("10")},
+      vxdoe::integer("max-score", "list only arrays scoring below this").byDefault("10"), vxdoe::namesOption()},
      runOrtho}};
 
 }  // namespace

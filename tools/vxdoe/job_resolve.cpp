@@ -4,7 +4,7 @@
 
 namespace {
 
-int runResolve(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runResolve(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int J = args.integer("judges", 0), P = args.integer("products", 0), R = args.integer("per-judge", 0);
     vxdoe::orders::checkSizes(J, P, R);
     const int tries = args.integer("tries", 1000);
@@ -17,21 +17,37 @@ int runResolve(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     VARIANT_BOOL resolvable = 0;
     lib.entry<decltype(Cpp_TransResolve)>("Cpp_TransResolve")(J, P, R, tries, jp.data(), jr.data(), &groupSize,
                                                               &resolvable, &seeds.io, &seeds.init, &seeds.out);
-    seeds.report(true);
-    if (resolvable != -1) {
-        out << "not resolvable\n";
-        return 0;
-    }
-    vxdoe::printRow(out, {"group size", std::to_string(groupSize)});
-    std::vector<std::string> header{"judge", "group"};
-    for (int r = 1; r <= R; ++r) header.push_back("product " + std::to_string(r));
-    vxdoe::printRow(out, header);
-    for (int j = 0; j < J; ++j) {
-        std::vector<std::string> row{std::to_string(j + 1), std::to_string(j / groupSize + 1)};
+    seeds.report(out, true);
+    out.figure("resolvable", resolvable == -1);
+    out.figure("group_size", resolvable == -1 ? vxdoe::Value(static_cast<double>(groupSize)) : vxdoe::Value());
+    // The regrouped judges as the incidence, each row with the number the
+    // judge had in the cyclic design (among judges tasting the same
+    // products, the first not yet placed) and its group.
+    std::vector<int32_t> cells(static_cast<std::size_t>(J) * 2, 0);
+    cells.insert(cells.end(), jp.begin(), jp.end());
+    std::vector<bool> placed(static_cast<std::size_t>(J), false);
+    const std::vector<int32_t> cyclic = vxdoe::orders::cyclicIncidence(J, P, R);
+    auto sameProducts = [&](int original, int j) {
         for (int p = 0; p < P; ++p)
-            if (jp[static_cast<std::size_t>(p) * J + j] == 1) row.push_back(std::to_string(p + 1));
-        vxdoe::printRow(out, row);
+            if (cyclic[static_cast<std::size_t>(p) * J + original] != jp[static_cast<std::size_t>(p) * J + j])
+                return false;
+        return true;
+    };
+    for (int j = 0; j < J; ++j) {
+        for (int original = 0; original < J; ++original)
+            if (!placed[static_cast<std::size_t>(original)] && sameProducts(original, j)) {
+                placed[static_cast<std::size_t>(original)] = true;
+                cells[static_cast<std::size_t>(j)] = original + 1;
+                break;
+            }
+        cells[static_cast<std::size_t>(J + j)] = resolvable == -1 ? j / groupSize + 1 : 0;
     }
+    std::vector<std::string> columns{"judge", "original_judge", "group"};
+    for (const std::string& c : vxdoe::numberedColumns("", "product_", P)) columns.push_back(c);
+    vxdoe::Table t = vxdoe::orders::judgeRows(columns, cells, J, P + 2);
+    if (resolvable != -1)
+        for (auto& row : t.rows) row[2] = vxdoe::Value();  // no groups
+    out.table(std::move(t));
     return 0;
 }
 

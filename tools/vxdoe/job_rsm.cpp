@@ -32,7 +32,7 @@ struct Scale {
     }
 };
 
-int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int plan = designID(args.text("design", ""));
     const int k = args.integer("factors", 0);
     if (k < 1) throw vxdoe::UsageError("--factors needs a count of at least 1");
@@ -40,6 +40,7 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out
     const int nRep = sheet::replicates(args);
     const VARIANT_BOOL isRand = args.has("random") ? -1 : 0;
     const Scale scale(args, k);
+    const std::vector<std::string> header = sheet::header(vxdoe::factorNames(args, k));
     sheet::Seeds seeds(args);
 
     int32_t nplan = 0, pplan = 0, nblock = 0;
@@ -50,8 +51,8 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out
     lib.entry<decltype(Cpp_PlanGenerate)>("Cpp_PlanGenerate")(
         2, plan, k, sheet::kResponses, centres, nRep, isRand, scale.round, scale.convert, nplan, pplan, nblock,
         minF.data(), maxF.data(), step.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
-    seeds.report(isRand == -1);
-    vxdoe::printTable(out, sheet::header(k), cells.data(), nplan, pplan);
+    seeds.report(out, isRand == -1);
+    out.table(vxdoe::columnMajor(header, cells.data(), nplan, pplan, true));
     return 0;
 }
 
@@ -68,7 +69,7 @@ const vxdoe::JobRegistration kRsm{
       sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
       vxdoe::numbers("min", "each factor's low level in its units (with --max)").shownAs("X1,X2,..."),
       vxdoe::numbers("max", "each factor's high level in its units (with --min)").shownAs("X1,X2,..."),
-      vxdoe::flag("round", "round the levels in units to whole numbers")},
+      vxdoe::flag("round", "round the levels in units to whole numbers"), vxdoe::namesOption()},
      runRsm}};
 
 }  // namespace

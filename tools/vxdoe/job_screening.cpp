@@ -6,7 +6,7 @@ namespace {
 
 namespace sheet = vxdoe::sheet;
 
-int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     std::vector<int32_t> levels = args.integers("levels");
     if (levels.empty()) throw vxdoe::UsageError("screening needs --levels L1,L2,...");
     for (int l : levels)
@@ -14,6 +14,7 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostrea
     const int k = static_cast<int>(levels.size());
     const int nRep = sheet::replicates(args);
     const VARIANT_BOOL isRand = args.has("random") ? -1 : 0;
+    const std::vector<std::string> header = sheet::header(vxdoe::factorNames(args, k));
     sheet::Seeds seeds(args);
 
     const int32_t nblock = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines")(k, levels.data());
@@ -22,8 +23,8 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostrea
     lib.entry<decltype(Cpp_ScreeningPlanGenerate)>("Cpp_ScreeningPlanGenerate")(
         1, 1, k, sheet::kResponses, 0, nRep, isRand, static_cast<int32_t>(rows), static_cast<int32_t>(cols), nblock,
         levels.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
-    seeds.report(isRand == -1);
-    vxdoe::printTable(out, sheet::header(k), cells.data(), static_cast<int>(rows), static_cast<int>(cols));
+    seeds.report(out, isRand == -1);
+    out.table(vxdoe::columnMajor(header, cells.data(), static_cast<int>(rows), static_cast<int>(cols), true));
     return 0;
 }
 
@@ -31,7 +32,8 @@ const vxdoe::JobRegistration kScreening{
     {"screening",
      "the run sheet of a screening design over the full factorial of qualitative factors",
      {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,..."),
-      sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption()},
+      sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
+      vxdoe::namesOption()},
      runScreening}};
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include "tools/vxdoe/host.h"
 #include "tools/vxdoe/job_orders.h"
 
-#include <iostream>
-
 namespace {
 
 // The host allocates no table larger than this.
@@ -28,19 +26,7 @@ std::vector<int32_t> hostTable(long long rows, long long cols) {
     return std::vector<int32_t>(static_cast<std::size_t>(rows * cols), 0);
 }
 
-void printIntTable(std::ostream& out, const std::string& prefix, const std::vector<int32_t>& cells, int rows,
-                   int cols) {
-    std::vector<std::string> header{"judge"};
-    for (int c = 1; c <= cols; ++c) header.push_back(prefix + std::to_string(c));
-    vxdoe::printRow(out, header);
-    for (int r = 0; r < rows; ++r) {
-        std::vector<std::string> row{std::to_string(r + 1)};
-        for (int c = 0; c < cols; ++c) row.push_back(std::to_string(cells[static_cast<std::size_t>(c) * rows + r]));
-        vxdoe::printRow(out, row);
-    }
-}
-
-int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream& out) {
+int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int iP = positiveCount(args, "products"), iJ = positiveCount(args, "judges");
     const int iR = positiveCount(args, "per-judge");
     if (iR > iP) throw vxdoe::UsageError("--per-judge cannot exceed --products");
@@ -64,26 +50,35 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, std::ostream&
     }
     if (result == VX_E_TOO_MANY_PRODUCTS)
         throw vxdoe::UsageError("--products can be at most " + std::to_string(VX_SENSORY_MOST_PRODUCTS));
-    if (!args.has("seed")) std::cerr << "seed " << seed << '\n';
 
-    printIntTable(out, "P", jp, iJ, iP);
-    if (cyclic == -1) printIntTable(out, "rank", jr, iJ, iR);
+    // The incidence, or the presentation orders when there are any (they
+    // imply it); --orders below replaces them with its own.
+    if (cyclic == -1)
+        out.table(vxdoe::orders::judgeRows(vxdoe::numberedColumns("judge", "position_", iR), jr, iJ, iR));
+    else
+        out.table(vxdoe::orders::judgeRows(vxdoe::numberedColumns("judge", "product_", iP), jp, iJ, iP));
     const double d = critType == 1 ? maxcrit : ocrit2, a = critType == 1 ? ocrit2 : maxcrit;
     // E*, the efficiency of a balanced incomplete block design (1 for
     // complete blocks), bounds both criteria; the gap is how far the
     // maximised one stays below it when the design is not proved optimal.
     const double bound = iR == iP ? 1.0 : (iR - 1.0) * iP / ((iP - 1.0) * iR);
     const bool proved = cyclic != -1 && found == -1;
-    vxdoe::printRow(out, {"maximised", "D", "A", "E*", "gap", "proved optimal"});
-    vxdoe::printRow(out, {critType == 1 ? "D" : "A", vxdoe::formatNumber(d), vxdoe::formatNumber(a),
-                          vxdoe::formatNumber(bound), proved ? "" : vxdoe::formatNumber(bound - maxcrit),
-                          proved ? "yes" : "no"});
-    if (!args.has("orders")) return 0;
-    // The presentation orders continue the design's seed stream.
-    out << '\n';
-    vxdoe::sheet::Seeds seeds(args);
-    seeds.io = oSeed, seeds.init = -1;
-    return vxdoe::orders::printBestOrders(lib, jp, iJ, iP, iR, vxdoe::orders::Options(args), seeds, out);
+    out.figure("criterion", critType == 1 ? "D" : "A");
+    out.figure("D", vxdoe::number(d));
+    out.figure("A", vxdoe::number(a));
+    out.figure("E*", bound);
+    out.figure("gap", proved ? vxdoe::Value() : vxdoe::number(bound - maxcrit));
+    out.figure("proved", proved);
+    int status = 0;
+    if (args.has("orders")) {
+        // The presentation orders continue the design's seed stream.
+        vxdoe::sheet::Seeds seeds(args);
+        seeds.io = oSeed, seeds.init = -1;
+        status = vxdoe::orders::orderPresentations(lib, jp, iJ, iP, iR, vxdoe::orders::Options(args), seeds, out);
+    }
+    // The design's seed reproduces the whole run, orders included.
+    out.seed(seed);
+    return status;
 }
 
 std::vector<vxdoe::Option> sensoryOptions() {

@@ -1,7 +1,5 @@
 #include "tools/vxdoe/sheet_job.h"
 
-#include <iostream>
-
 namespace vxdoe::sheet {
 
 namespace {
@@ -14,9 +12,9 @@ std::vector<double> allocate(long long rows, long long cols) {
     return std::vector<double>(static_cast<std::size_t>(rows * cols), 0.0);
 }
 
-std::vector<std::string> header(int factors) {
+std::vector<std::string> header(const std::vector<std::string>& factors) {
     std::vector<std::string> names{"run", "std", "rep", "centre"};
-    for (int f = 1; f <= factors; ++f) names.push_back(std::string("X").append(std::to_string(f)));
+    names.insert(names.end(), factors.begin(), factors.end());
     for (int r = 1; r <= kResponses; ++r) names.push_back(std::string("Y").append(std::to_string(r)));
     return names;
 }
@@ -32,7 +30,7 @@ Option replicatesOption() {
 }
 
 Option seedOption() {
-    return integer("seed", "seed reproducing a randomised run [default: a new stream, its seed on stderr]")
+    return integer("seed", "seed reproducing a randomised run [default: a new stream, its seed reported]")
         .shownAs("S");
 }
 
@@ -40,8 +38,8 @@ Seeds::Seeds(const Args& args) {
     if (args.has("seed")) io = args.integer("seed", 0), init = -1;
 }
 
-void Seeds::report(bool randomised) const {
-    if (randomised) std::cerr << "seed " << io << '\n';
+void Seeds::report(Output& output, bool randomised) const {
+    if (randomised) output.seed(io);
 }
 
 }  // namespace vxdoe::sheet
