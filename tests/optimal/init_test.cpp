@@ -258,6 +258,22 @@ TEST(OptimalInit, SequentialConstructionKeepsItsCompanionsWhateverTheHostLeft) {
 
 // Labels are matched to levels without trying every level the host names, so
 // a level count at the end of the 32-bit range costs no more than a small one.
+// Category labels: a factor's names come from its row of Cats, and the
+// first level past the named columns is the one labelled "" (it has no
+// name). A label naming no level leaves that factor out of the code: the
+// code is not multiplied by its level count at all.
+TEST(OptimalInit, CategoryLabelsNameTheirLevelsAndTheFirstUnnamedOne) {
+    matrixInt levels(2, 1, 3);
+    levels.vbset(2, 1, 2);
+    Smatrix cats(2, 2), q(2, 2);
+    cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi"), cats.vbset(2, 1, u"a"), cats.vbset(2, 2, u"b");
+    q.vbset(1, 1, u"mid"), q.vbset(1, 2, u"b");  // factor 2 at level 2 alone: code 1
+    q.vbset(2, 1, u""), q.vbset(2, 2, u"a");     // factor 1 at its unnamed third level: code 2
+    matrixInt codes(2, 1, -5);
+    PlanToComb(2, &levels, -1, &cats, 2, &q, &codes);
+    EXPECT_EQ(std::pair(codes.vbget(1, 1), codes.vbget(2, 1)), std::pair(1, 2));
+}
+
 TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
     matrixInt levels(2, 1, 0);
     levels.vbset(1, 1, 3);
