@@ -224,6 +224,29 @@ TEST(VxdoeJobs, SummaryKeysAreStable) {
     EXPECT_EQ(s["carry_over_EAM"], 0);
 }
 
+// A design at E* = (R - 1) P / ((P - 1) R) is proved optimal although its
+// criterion reads a few ulps below; one short of it is not.
+TEST(VxdoeJobs, SensoryAtTheBoundIsProved) {
+    struct Case {
+        int P, J, R;
+    };
+    for (const Case c : {Case{4, 4, 4}, Case{5, 10, 3}, Case{4, 6, 2}})
+        for (const std::string cyclic : {"", " --cyclic"}) {
+            const std::string line = "sensory --products " + std::to_string(c.P) + " --judges " +
+                                     std::to_string(c.J) + " --per-judge " + std::to_string(c.R) + cyclic + " --seed 1";
+            const Outcome r = vxdoeRun(line);
+            ASSERT_EQ(r.status, 0) << line << r.err;
+            const auto figures = figureLines(r.err);
+            const double bound = (c.R - 1.0) * c.P / ((c.P - 1.0) * c.R);
+            EXPECT_NEAR(std::stod(figures.at("D")), bound, 1e-12) << line;
+            EXPECT_EQ(figures.at("proved"), "yes") << line;
+        }
+    // Seven products in eight blocks of three cannot be replicated equally.
+    const auto uneven = figureLines(vxdoeRun("sensory --products 7 --judges 8 --per-judge 3 --seed 1").err);
+    EXPECT_EQ(uneven.at("proved"), "no");
+    EXPECT_GT(2.0 * 7 / (6 * 3) - std::stod(uneven.at("D")), 1e-6);
+}
+
 // --output and --report put the table and the figures in files, exactly as
 // stdout and stderr would hold them; --names names the factors.
 TEST(VxdoeJobs, FilesAndNames) {
