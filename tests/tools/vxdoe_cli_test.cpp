@@ -470,6 +470,36 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
     }
 }
 
+// Bounds no blend can meet are refused with the reason, not mapped.
+TEST(VxdoeMisuse, MixtureBoundsNoBlendMeets) {
+    const std::string base = "mixture --components 3 --design lattice ";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"--lower 0.5,0.4,0.3", "--lower: the bounds sum to 1.2, which leaves no room below 1"},
+        {"--lower 0.5,0.5,0", "--lower: the bounds sum to 1, which leaves no room below 1"},
+        {"--lower -0.2,0,0", "--lower: -0.2 is out of range (at least 0)"},
+        {"--total -5", "--total: -5 is not a positive quantity"},
+        {"--total 0", "--total: 0 is not a positive quantity"},
+        {"--scale 2", "--scale: 2 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},
+        {"--lower 0.2,0.1,0.1 --scale 0.7", "--scale: 0.7 must lie above 0 and at most at 0.6, the room 1 - sum of --lower leaves"},
+        {"--scale 0", "--scale: 0 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},
+    };
+    for (const auto& [options, message] : cases) {
+        const Outcome r = vxdoeRun(base + options);
+        EXPECT_EQ(r.status, 2) << options;
+        EXPECT_EQ(r.err, "vxdoe: " + message + "\n") << options;
+        EXPECT_EQ(r.out, "") << options;
+    }
+    // The whole room, 1 - 0.4, is a scale: each blend sums to its total, X1 at least 0.2 of it.
+    const auto rows = splitTable(vxdoeRun(base + "--lower 0.2,0.1,0.1 --scale 0.6 --total 10").out, ',');
+    ASSERT_GT(rows.size(), 1u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        double sum = 0;
+        for (const std::string& cell : rows[i]) sum += std::stod(cell);
+        EXPECT_NEAR(sum, 10, 1e-12) << i;
+        EXPECT_GE(std::stod(rows[i][0]), 0.2 * 10 - 1e-12) << i;
+    }
+}
+
 TEST(VxdoeVersion, NamesTheLoadedLibrary) {
     const Outcome r = vxdoeRun("--version");
     ASSERT_EQ(r.status, 0) << r.err;
