@@ -224,6 +224,41 @@ TEST(VxdoeJobs, SummaryKeysAreStable) {
     EXPECT_EQ(s["carry_over_EAM"], 0);
 }
 
+// counts gives the full factorial's size exactly, past the library's 32-bit
+// count, and says whether the library's own count is that size.
+TEST(VxdoeJobs, CountsAreExact) {
+    const auto repeated = [](const std::string& level, int times) {
+        std::string list = level;
+        for (int i = 1; i < times; ++i) list += "," + level;
+        return list;
+    };
+    struct Case {
+        std::string levels, runs, columns;
+        bool libraryExact;
+    };
+    uint64_t threeTo19 = 1;
+    for (int i = 0; i < 19; ++i) threeTo19 *= 3;
+    const std::vector<Case> cases{
+        {"2,3,4", "24", "7", true},
+        {repeated("3", 19), std::to_string(threeTo19), "39", false},
+        {repeated("2", 40), std::to_string(uint64_t{1} << 40), "41", false},
+        {"100000,100000,100000", "1000000000000000", "299998", false},  // past 15 digits: text
+        {repeated("3", 40), "12157665459056928801", "81", false},
+        {repeated("2", 100), "1267650600228229401496703205376", "101", false},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = vxdoeRun("counts --levels " + c.levels);
+        ASSERT_EQ(r.status, 0) << c.levels << r.err;
+        EXPECT_EQ(r.out, "runs,columns\n" + c.runs + "," + c.columns + "\n") << c.levels;
+        const auto figures = figureLines(r.err);
+        EXPECT_EQ(figures.at("library_exact"), c.libraryExact ? "yes" : "no") << c.levels;
+        EXPECT_EQ(figures.at("library_range_end"), "2147483647");
+    }
+    // JSON keeps a count a double cannot hold as its decimal text.
+    const nlohmann::json j = nlohmann::json::parse(vxdoeRun("counts --levels 100000,100000,100000 --format json").out);
+    EXPECT_EQ(j["rows"][0][0], "1000000000000000");
+}
+
 // A design at E* = (R - 1) P / ((P - 1) R) is proved optimal although its
 // criterion reads a few ulps below; one short of it is not.
 TEST(VxdoeJobs, SensoryAtTheBoundIsProved) {
