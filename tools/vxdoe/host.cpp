@@ -31,7 +31,9 @@ std::string windowsPath(std::string path) {
 
 Library::Library(const std::string& path)
     : handle_(reinterpret_cast<void*>(LoadLibraryA(windowsPath(path).c_str()))) {
-    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+    // The loader's reason tells a missing file from a wrong one.
+    if (handle_ == nullptr)
+        throw UsageError("cannot load " + path + " (error " + std::to_string(GetLastError()) + ")");
 }
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
 std::string Library::path() const {
@@ -53,7 +55,8 @@ std::u16string Library::readString(BSTR b) const {
 }
 #else
 Library::Library(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+    // The loader's reason tells a missing file from a wrong one.
+    if (handle_ == nullptr) throw UsageError("cannot load " + path + " (" + dlerror() + ")");
 }
 Library::~Library() { dlclose(handle_); }
 std::string Library::path() const {
