@@ -496,6 +496,8 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"orders --products 4 --judges 8 --per-judge 4 --lambda nan", "--lambda: 'nan' is not a number"},
         {"sensory --products 7 --judges 7 --per-judge 3 --seconds -1", "--seconds: -1 is out of range (at least 0)"},
         {"counts --levels 2,3 surplus", "unexpected argument 'surplus'"},
+        {"counts --levels 2 --levels 3", "--levels is given more than once"},
+        {"rsm --design ccd --factors 3 --random --random", "--random is given more than once"},
     };
     for (const auto& [line, message] : cases) {
         const Outcome r = vxdoeRun(line, kNoLibrary);
