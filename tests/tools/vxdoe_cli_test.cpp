@@ -497,6 +497,7 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"sensory --products 7 --judges 7 --per-judge 3 --seconds -1", "--seconds: -1 is out of range (at least 0)"},
         {"counts --levels 2,3 surplus", "unexpected argument 'surplus'"},
         {"counts --levels 2 --levels 3", "--levels is given more than once"},
+        {"sensory --products 201 --judges 10 --per-judge 2", "--products: 201 is out of range (1 to 200)"},
         {"rsm --design ccd --factors 3 --random --random", "--random is given more than once"},
     };
     for (const auto& [line, message] : cases) {
@@ -535,6 +536,19 @@ TEST(VxdoeMisuse, MixtureBoundsNoBlendMeets) {
         EXPECT_NEAR(sum, 10, 1e-12) << i;
         EXPECT_GE(std::stod(rows[i][0]), 0.2 * 10 - 1e-12) << i;
     }
+}
+
+// ortho --entry prints the entry as it is, so options that would choose or
+// order its factors are refused rather than ignored.
+TEST(VxdoeMisuse, OrthoEntryTakesNoSearchOptions) {
+    for (const std::string other : {"--levels 2,2", "--min-runs 8", "--list", "--runs 8", "--max-score 3"}) {
+        const Outcome r = vxdoeRun("ortho --entry 5 " + other);
+        EXPECT_EQ(r.status, 2) << other;
+        EXPECT_EQ(r.err, "vxdoe: --entry prints one entry as the catalogue holds it; " +
+                             other.substr(0, other.find(' ')) + " does not apply\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(vxdoeRun("ortho --entry 5 --names a,b").status, 0);
 }
 
 // A library that cannot be loaded is named with the loader's reason.

@@ -110,6 +110,12 @@ void report(vxdoe::Output& out, const vxdoe::Args& args, const Fetched& f, const
 
 int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     if (args.has("entry")) {
+        // An entry is printed as the catalogue holds it: an option that
+        // chooses or orders the factors would be silently ignored.
+        for (const char* other : {"levels", "min-runs", "list", "runs", "max-score"})
+            if (args.has(other))
+                throw vxdoe::UsageError(std::string("--entry prints one entry as the catalogue holds it; --") + other +
+                                        " does not apply");
         const Fetched f = vxdoe::catalogue::fetch(lib, args.integer("entry", 0));
         report(out, args, f, f.sheet);
         return 0;

@@ -89,7 +89,10 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
 
 std::vector<vxdoe::Option> sensoryOptions() {
     std::vector<vxdoe::Option> options{
-        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("products", "number of products P")
+            .within(1, VX_SENSORY_MOST_PRODUCTS)
+            .mandatory()
+            .shownAs("P"),
         vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
         vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
         vxdoe::choice("criterion", "criterion maximised: D- or A-type efficiency", {"D", "A"}).byDefault("D"),
