@@ -259,6 +259,20 @@ TEST(VxdoeJobs, CountsAreExact) {
     EXPECT_EQ(j["rows"][0][0], "1000000000000000");
 }
 
+// s^k stands for k factors of s levels wherever a job takes level counts.
+TEST(VxdoeJobs, LevelShorthand) {
+    for (const auto& [shorthand, spelt] : std::vector<std::pair<std::string, std::string>>{
+             {"counts --levels 2^3,3", "counts --levels 2,2,2,3"},
+             {"counts --levels 2^0,5", "counts --levels 5"},
+             {"screening --levels 3^2,2 --seed 1", "screening --levels 3,3,2 --seed 1"},
+             {"ortho --levels 2^3,3^2", "ortho --levels 2,2,2,3,3"},
+             {"optimal --levels 3^2,2^2 --runs 9 --seed 1", "optimal --levels 3,3,2,2 --runs 9 --seed 1"}}) {
+        const Outcome a = vxdoeRun(shorthand), b = vxdoeRun(spelt);
+        ASSERT_EQ(a.status, 0) << shorthand << a.err;
+        EXPECT_EQ(a.out, b.out) << shorthand;
+    }
+}
+
 // A design at E* = (R - 1) P / ((P - 1) R) is proved optimal although its
 // criterion reads a few ulps below; one short of it is not.
 TEST(VxdoeJobs, SensoryAtTheBoundIsProved) {
@@ -497,6 +511,11 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"sensory --products 7 --judges 7 --per-judge 3 --seconds -1", "--seconds: -1 is out of range (at least 0)"},
         {"counts --levels 2,3 surplus", "unexpected argument 'surplus'"},
         {"counts --levels 2 --levels 3", "--levels is given more than once"},
+        {"optimal --levels 2^-1 --runs 4", "--levels: in '2^-1' the repeat count is out of range (0 to 10000)"},
+        {"optimal --levels 3,-3 --runs 4", "--levels: -3 is out of range (at least 1)"},
+        {"counts --levels 2^x", "--levels: in '2^x' the repeat count is not a whole number"},
+        {"counts --levels x^2", "--levels: 'x' is not a whole number"},
+        {"screening --levels 2^6000,3^4001", "--levels: at most 10000 values"},
         {"sensory --products 201 --judges 10 --per-judge 2", "--products: 201 is out of range (1 to 200)"},
         {"rsm --design ccd --factors 3 --random --random", "--random is given more than once"},
     };

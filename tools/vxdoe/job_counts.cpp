@@ -59,7 +59,10 @@ int runCounts(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output&
 const vxdoe::JobRegistration kCounts{
     {"counts",
      "run and model-column counts of the full factorial of qualitative factors, exactly, and the library's run count",
-     {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,...")},
+     {vxdoe::integers("levels", "level count of each factor; s^k stands for k factors of s levels")
+          .atLeast(1)
+          .mandatory()
+          .shownAs("L1,L2,...|s^k,...")},
      runCounts}};
 
 }  // namespace

@@ -142,7 +142,9 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& 
 const vxdoe::JobRegistration kOrtho{
     {"ortho",
      "an orthogonal array of the catalogue: for factor levels, by entry, or a list of the closest",
-     {vxdoe::integers("levels", "level count of each factor, 2 to 35 factors").within(2, 7).shownAs("L1,L2,..."),
+     {vxdoe::integers("levels", "level count of each factor, 2 to 35 factors; s^k: k factors of s levels")
+          .within(2, 7)
+          .shownAs("L1,L2,...|s^k,..."),
       vxdoe::integer("min-runs", "least number of runs of the array").atLeast(0).byDefault("0"),
       vxdoe::integer("entry", "print this catalogue entry").within(1, 392),
       vxdoe::flag("list", "list the arrays closest to --levels, best first"),
