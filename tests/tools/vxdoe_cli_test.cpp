@@ -224,6 +224,78 @@ TEST(VxdoeJobs, SummaryKeysAreStable) {
     EXPECT_EQ(s["carry_over_EAM"], 0);
 }
 
+// counts gives the full factorial's size exactly, past the library's 32-bit
+// count, and says whether the library's own count is that size.
+TEST(VxdoeJobs, CountsAreExact) {
+    const auto repeated = [](const std::string& level, int times) {
+        std::string list = level;
+        for (int i = 1; i < times; ++i) list += "," + level;
+        return list;
+    };
+    struct Case {
+        std::string levels, runs, columns;
+        bool libraryExact;
+    };
+    uint64_t threeTo19 = 1;
+    for (int i = 0; i < 19; ++i) threeTo19 *= 3;
+    const std::vector<Case> cases{
+        {"2,3,4", "24", "7", true},
+        {repeated("3", 19), std::to_string(threeTo19), "39", false},
+        {repeated("2", 40), std::to_string(uint64_t{1} << 40), "41", false},
+        {"100000,100000,100000", "1000000000000000", "299998", false},  // past 15 digits: text
+        {repeated("3", 40), "12157665459056928801", "81", false},
+        {repeated("2", 100), "1267650600228229401496703205376", "101", false},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = vxdoeRun("counts --levels " + c.levels);
+        ASSERT_EQ(r.status, 0) << c.levels << r.err;
+        EXPECT_EQ(r.out, "runs,columns\n" + c.runs + "," + c.columns + "\n") << c.levels;
+        const auto figures = figureLines(r.err);
+        EXPECT_EQ(figures.at("library_exact"), c.libraryExact ? "yes" : "no") << c.levels;
+        EXPECT_EQ(figures.at("library_range_end"), "2147483647");
+    }
+    // JSON keeps a count a double cannot hold as its decimal text.
+    const nlohmann::json j = nlohmann::json::parse(vxdoeRun("counts --levels 100000,100000,100000 --format json").out);
+    EXPECT_EQ(j["rows"][0][0], "1000000000000000");
+}
+
+// s^k stands for k factors of s levels wherever a job takes level counts.
+TEST(VxdoeJobs, LevelShorthand) {
+    for (const auto& [shorthand, spelt] : std::vector<std::pair<std::string, std::string>>{
+             {"counts --levels 2^3,3", "counts --levels 2,2,2,3"},
+             {"counts --levels 2^0,5", "counts --levels 5"},
+             {"screening --levels 3^2,2 --seed 1", "screening --levels 3,3,2 --seed 1"},
+             {"ortho --levels 2^3,3^2", "ortho --levels 2,2,2,3,3"},
+             {"optimal --levels 3^2,2^2 --runs 9 --seed 1", "optimal --levels 3,3,2,2 --runs 9 --seed 1"}}) {
+        const Outcome a = vxdoeRun(shorthand), b = vxdoeRun(spelt);
+        ASSERT_EQ(a.status, 0) << shorthand << a.err;
+        EXPECT_EQ(a.out, b.out) << shorthand;
+    }
+}
+
+// A design at E* = (R - 1) P / ((P - 1) R) is proved optimal although its
+// criterion reads a few ulps below; one short of it is not.
+TEST(VxdoeJobs, SensoryAtTheBoundIsProved) {
+    struct Case {
+        int P, J, R;
+    };
+    for (const Case c : {Case{4, 4, 4}, Case{5, 10, 3}, Case{4, 6, 2}})
+        for (const std::string cyclic : {"", " --cyclic"}) {
+            const std::string line = "sensory --products " + std::to_string(c.P) + " --judges " +
+                                     std::to_string(c.J) + " --per-judge " + std::to_string(c.R) + cyclic + " --seed 1";
+            const Outcome r = vxdoeRun(line);
+            ASSERT_EQ(r.status, 0) << line << r.err;
+            const auto figures = figureLines(r.err);
+            const double bound = (c.R - 1.0) * c.P / ((c.P - 1.0) * c.R);
+            EXPECT_NEAR(std::stod(figures.at("D")), bound, 1e-12) << line;
+            EXPECT_EQ(figures.at("proved"), "yes") << line;
+        }
+    // Seven products in eight blocks of three cannot be replicated equally.
+    const auto uneven = figureLines(vxdoeRun("sensory --products 7 --judges 8 --per-judge 3 --seed 1").err);
+    EXPECT_EQ(uneven.at("proved"), "no");
+    EXPECT_GT(2.0 * 7 / (6 * 3) - std::stod(uneven.at("D")), 1e-6);
+}
+
 // --output and --report put the table and the figures in files, exactly as
 // stdout and stderr would hold them; --names names the factors.
 TEST(VxdoeJobs, FilesAndNames) {
@@ -412,7 +484,7 @@ TEST(VxdoeJobs, ReadmeExamplesParse) {
         if (line.rfind(prefix, 0) != 0) continue;
         const Outcome r = vxdoeRun(line.substr(prefix.size(), line.find('#') - prefix.size()), kNoLibrary);
         EXPECT_EQ(r.status, 2) << line;
-        EXPECT_EQ(r.err, "vxdoe: cannot load " + kNoLibrary + "\n") << line;
+        EXPECT_EQ(r.err.rfind("vxdoe: cannot load " + kNoLibrary + " (", 0), 0u) << line << r.err;
         ++examples;
     }
     EXPECT_GE(examples, 8);
@@ -438,6 +510,14 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"orders --products 4 --judges 8 --per-judge 4 --lambda nan", "--lambda: 'nan' is not a number"},
         {"sensory --products 7 --judges 7 --per-judge 3 --seconds -1", "--seconds: -1 is out of range (at least 0)"},
         {"counts --levels 2,3 surplus", "unexpected argument 'surplus'"},
+        {"counts --levels 2 --levels 3", "--levels is given more than once"},
+        {"optimal --levels 2^-1 --runs 4", "--levels: in '2^-1' the repeat count is out of range (0 to 10000)"},
+        {"optimal --levels 3,-3 --runs 4", "--levels: -3 is out of range (at least 1)"},
+        {"counts --levels 2^x", "--levels: in '2^x' the repeat count is not a whole number"},
+        {"counts --levels x^2", "--levels: 'x' is not a whole number"},
+        {"screening --levels 2^6000,3^4001", "--levels: at most 10000 values"},
+        {"sensory --products 201 --judges 10 --per-judge 2", "--products: 201 is out of range (1 to 200)"},
+        {"rsm --design ccd --factors 3 --random --random", "--random is given more than once"},
     };
     for (const auto& [line, message] : cases) {
         const Outcome r = vxdoeRun(line, kNoLibrary);
@@ -445,6 +525,60 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         EXPECT_EQ(r.err, "vxdoe: " + message + "\n") << line;
         EXPECT_EQ(r.out, "") << line;
     }
+}
+
+// Bounds no blend can meet are refused with the reason, not mapped.
+TEST(VxdoeMisuse, MixtureBoundsNoBlendMeets) {
+    const std::string base = "mixture --components 3 --design lattice ";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"--lower 0.5,0.4,0.3", "--lower: the bounds sum to 1.2, which leaves no room below 1"},
+        {"--lower 0.5,0.5,0", "--lower: the bounds sum to 1, which leaves no room below 1"},
+        {"--lower -0.2,0,0", "--lower: -0.2 is out of range (at least 0)"},
+        {"--total -5", "--total: -5 is not a positive quantity"},
+        {"--total 0", "--total: 0 is not a positive quantity"},
+        {"--scale 2", "--scale: 2 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},
+        {"--lower 0.2,0.1,0.1 --scale 0.7", "--scale: 0.7 must lie above 0 and at most at 0.6, the room 1 - sum of --lower leaves"},
+        {"--scale 0", "--scale: 0 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},
+    };
+    for (const auto& [options, message] : cases) {
+        const Outcome r = vxdoeRun(base + options);
+        EXPECT_EQ(r.status, 2) << options;
+        EXPECT_EQ(r.err, "vxdoe: " + message + "\n") << options;
+        EXPECT_EQ(r.out, "") << options;
+    }
+    // The whole room, 1 - 0.4, is a scale: each blend sums to its total, X1 at least 0.2 of it.
+    const auto rows = splitTable(vxdoeRun(base + "--lower 0.2,0.1,0.1 --scale 0.6 --total 10").out, ',');
+    ASSERT_GT(rows.size(), 1u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        double sum = 0;
+        for (const std::string& cell : rows[i]) sum += std::stod(cell);
+        EXPECT_NEAR(sum, 10, 1e-12) << i;
+        EXPECT_GE(std::stod(rows[i][0]), 0.2 * 10 - 1e-12) << i;
+    }
+}
+
+// ortho --entry prints the entry as it is, so options that would choose or
+// order its factors are refused rather than ignored.
+TEST(VxdoeMisuse, OrthoEntryTakesNoSearchOptions) {
+    for (const std::string other : {"--levels 2,2", "--min-runs 8", "--list", "--runs 8", "--max-score 3"}) {
+        const Outcome r = vxdoeRun("ortho --entry 5 " + other);
+        EXPECT_EQ(r.status, 2) << other;
+        EXPECT_EQ(r.err, "vxdoe: --entry prints one entry as the catalogue holds it; " +
+                             other.substr(0, other.find(' ')) + " does not apply\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(vxdoeRun("ortho --entry 5 --names a,b").status, 0);
+}
+
+// A library that cannot be loaded is named with the loader's reason.
+TEST(VxdoeMisuse, LoaderGivesItsReason) {
+    const Outcome missing = vxdoeRun("counts --levels 2", kNoLibrary);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "vxdoe: cannot load " + kNoLibrary + " (" + kNoLibrary +
+                               ": cannot open shared object file: No such file or directory)\n");
+    const Outcome notElf = vxdoeRun("counts --levels 2", "/etc/passwd");
+    EXPECT_EQ(notElf.status, 2);
+    EXPECT_NE(notElf.err.find("vxdoe: cannot load /etc/passwd (/etc/passwd: "), std::string::npos) << notElf.err;
 }
 
 TEST(VxdoeVersion, NamesTheLoadedLibrary) {

@@ -98,7 +98,8 @@ void addOption(CLI::App& command, const Option& o, ParsedJob& parsed) {
                                             : command.add_option("--" + o.name, help);
     if (o.kind != Kind::Flag) {
         cli->type_name(placeholder(o));
-        // A value given twice: the later one counts, as it always did.
+        // CLI11 still counts every occurrence: an option given twice is
+        // refused below rather than its last value silently winning.
         cli->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         cli->check(CLI::Validator([&o](std::string& value) { return valueProblem(o, value); }, "", o.name));
     }
@@ -215,9 +216,11 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
             return 0;
         }
         std::map<std::string, std::string> values;
-        for (const Option& o : job->job->options)
-            if (const CLI::Option* cli = job->given.at(o.name); cli->count() > 0)
-                values[o.name] = o.kind == Kind::Flag ? std::string() : cli->results().back();
+        for (const Option& o : job->job->options) {
+            const CLI::Option* cli = job->given.at(o.name);
+            if (cli->count() > 1) throw UsageError("--" + o.name + " is given more than once");
+            if (cli->count() > 0) values[o.name] = o.kind == Kind::Flag ? std::string() : cli->results().back();
+        }
         const Args options(std::move(values), job->job->options);
         Output output(job->job->name, formatOf(options), out, err);
         const Library library(libraryPath);

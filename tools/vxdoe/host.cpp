@@ -31,7 +31,9 @@ std::string windowsPath(std::string path) {
 
 Library::Library(const std::string& path)
     : handle_(reinterpret_cast<void*>(LoadLibraryA(windowsPath(path).c_str()))) {
-    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+    // The loader's reason tells a missing file from a wrong one.
+    if (handle_ == nullptr)
+        throw UsageError("cannot load " + path + " (error " + std::to_string(GetLastError()) + ")");
 }
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
 std::string Library::path() const {
@@ -53,7 +55,8 @@ std::u16string Library::readString(BSTR b) const {
 }
 #else
 Library::Library(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (handle_ == nullptr) throw UsageError("cannot load " + path);
+    // The loader's reason tells a missing file from a wrong one.
+    if (handle_ == nullptr) throw UsageError("cannot load " + path + " (" + dlerror() + ")");
 }
 Library::~Library() { dlclose(handle_); }
 std::string Library::path() const {
@@ -100,6 +103,26 @@ std::vector<std::string> listItems(const std::string& s) {
     std::stringstream in(s);
     for (std::string item; std::getline(in, item, ',');) items.push_back(item);
     return items;
+}
+
+// The most items a whole-number list holds: the most factors any job takes.
+constexpr std::size_t kMostWholeItems = 10000;
+
+// The items of a whole-number list, s^k standing for k items s ("3^8,2^4":
+// twelve level counts), into items; why the list cannot be read, or empty.
+// Each item is then read as a plain whole number.
+std::string wholeItems(const std::string& s, std::vector<std::string>& items) {
+    for (const std::string& item : listItems(s)) {
+        const std::size_t caret = item.find('^');
+        int times = 1;
+        if (caret != std::string::npos && !parseNumber(item.substr(caret + 1), times))
+            return "in '" + item + "' the repeat count is not a whole number";
+        if (times < 0 || static_cast<std::size_t>(times) > kMostWholeItems)
+            return "in '" + item + "' the repeat count is out of range (0 to " + std::to_string(kMostWholeItems) + ")";
+        items.insert(items.end(), static_cast<std::size_t>(times), item.substr(0, caret));
+        if (items.size() > kMostWholeItems) return "at most " + std::to_string(kMostWholeItems) + " values";
+    }
+    return {};
 }
 
 }  // namespace
@@ -153,10 +176,16 @@ std::string valueProblem(const Option& o, const std::string& value) {
         case Kind::Integer:
         case Kind::Number:
             return numberProblem(o, o.kind == Kind::Integer, value);
-        case Kind::Integers:
+        case Kind::Integers: {
+            std::vector<std::string> items;
+            if (std::string why = wholeItems(value, items); !why.empty()) return why;
+            for (const std::string& item : items)
+                if (std::string why = numberProblem(o, true, item); !why.empty()) return why;
+            return {};
+        }
         case Kind::Numbers:
             for (const std::string& item : listItems(value))
-                if (std::string why = numberProblem(o, o.kind == Kind::Integers, item); !why.empty()) return why;
+                if (std::string why = numberProblem(o, false, item); !why.empty()) return why;
             return {};
         case Kind::Choice:
             for (const std::string& c : o.choices)
@@ -217,7 +246,12 @@ double Args::number(const std::string& name, double fallback) const {
     return has(name) ? numberOf<double>(name, value(name)) : fallback;
 }
 std::vector<int> Args::integers(const std::string& name) const {
-    return has(name) ? listOf<int>(name, value(name)) : std::vector<int>();
+    std::vector<int> out;
+    if (!has(name)) return out;
+    std::vector<std::string> items;
+    if (const std::string why = wholeItems(value(name), items); !why.empty()) throw UsageError("--" + name + ": " + why);
+    for (const std::string& item : items) out.push_back(numberOf<int>(name, item));
+    return out;
 }
 std::vector<double> Args::numbers(const std::string& name) const {
     return has(name) ? listOf<double>(name, value(name)) : std::vector<double>();

@@ -61,7 +61,8 @@ private:
     void* handle_;
 };
 
-// What an option holds. Lists are comma-separated, with no spaces.
+// What an option holds. Lists are comma-separated, with no spaces; in a list
+// of whole numbers s^k stands for k items s (at most 10000 items in all).
 enum class Kind { Flag, Integer, Number, Integers, Numbers, Text, Choice };
 
 // One option of a job, as its table declares it.

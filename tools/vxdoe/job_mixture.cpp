@@ -52,14 +52,28 @@ Table simplexDesign(const vxdoe::Library& lib, int q, int degree, int type) {
 
 // Lower bounds L (zeros when absent); the proportions x become
 // (x * scale + L) * total, the scale defaulting to the room 1 - sum(L) the
-// bounds leave.
+// bounds leave. The library maps whatever it is given, so the host refuses
+// what is no blend: bounds that leave no room, a scale that pushes the blend
+// past its total or below its bounds, a total that is not positive (the
+// parser refuses a negative bound).
 void toRealQuantities(const vxdoe::Library& lib, const vxdoe::Args& args, Table& design) {
     std::vector<double> lower = args.has("lower") ? args.numbers("lower") : std::vector<double>(design.cols, 0.0);
     if (lower.size() != static_cast<std::size_t>(design.cols))
         throw vxdoe::UsageError("--lower needs one bound per component");
-    const double scale = args.number("scale", 1.0 - std::accumulate(lower.begin(), lower.end(), 0.0));
+    // Snapped, so that bounds of 0.2,0.1,0.1 leave 0.6 and not 0.5999999999999999,
+    // which would refuse --scale 0.6.
+    const double sum = vxdoe::snapped(std::accumulate(lower.begin(), lower.end(), 0.0), 1.0);
+    const double room = vxdoe::snapped(1.0 - sum, 1.0);
+    if (room <= 0)
+        throw vxdoe::UsageError("--lower: the bounds sum to " + vxdoe::shortest(sum) + ", which leaves no room below 1");
+    const double scale = args.number("scale", room);
+    if (scale <= 0 || scale > room)
+        throw vxdoe::UsageError("--scale: " + vxdoe::shortest(scale) + " must lie above 0 and at most at " +
+                                vxdoe::shortest(room) + ", the room 1 - sum of --lower leaves");
+    const double total = args.number("total", 1.0);
+    if (total <= 0) throw vxdoe::UsageError("--total: " + vxdoe::shortest(total) + " is not a positive quantity");
     lib.entry<decltype(Cpp_DOEMixRealCoord)>("Cpp_DOEMixRealCoord")(design.cells.data(), design.rows, design.cols,
-                                                                    lower.data(), scale, args.number("total", 1.0));
+                                                                    lower.data(), scale, total);
 }
 
 int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
@@ -102,9 +116,12 @@ const vxdoe::JobRegistration kMixture{
      "a simplex design (lattice, centroid, augmented centroid), in proportions or real quantities",
      {componentsOption(), vxdoe::choice("design", "simplex design", kDesigns).mandatory(),
       vxdoe::integer("degree", "degree of the lattice").atLeast(1).byDefault("2"),
-      vxdoe::numbers("lower", "lower bound of each component, as a proportion").shownAs("L1,L2,..."),
-      vxdoe::number("scale", "proportion the pseudo-components share [default: 1 - sum of --lower]"),
-      vxdoe::number("total", "total quantity of a blend").byDefault("1"), vxdoe::namesOption()},
+      vxdoe::numbers("lower", "lower bound of each component, as a proportion, the bounds summing below 1")
+          .atLeast(0)
+          .shownAs("L1,L2,..."),
+      vxdoe::number("scale", "proportion the pseudo-components share, above 0 and at most 1 - sum of --lower")
+          .byDefault("1 - sum of --lower"),
+      vxdoe::number("total", "total quantity of a blend, above 0").byDefault("1"), vxdoe::namesOption()},
      runMixture}};
 const vxdoe::JobRegistration kMixtureModel{
     {"mixture-model",

@@ -49,34 +49,9 @@ int choice(const vxdoe::Args& args, const std::string& name, const std::vector<s
     throw vxdoe::UsageError("--" + name + " takes " + values.front() + " or " + values.back());
 }
 
-// "3^8,2^4" or "3,3,2": a level count, optionally raised to a repeat count.
-std::vector<int> parseLevels(const std::string& text) {
-    std::vector<int> levels;
-    std::stringstream in(text);
-    for (std::string item; std::getline(in, item, ',');) {
-        const std::size_t caret = item.find('^');
-        int s = 0, times = 1;
-        try {
-            std::size_t used = 0;
-            s = std::stoi(item.substr(0, caret), &used);
-            if (used != item.substr(0, caret).size()) throw std::invalid_argument(item);
-            if (caret != std::string::npos) {
-                times = std::stoi(item.substr(caret + 1), &used);
-                if (used != item.size() - caret - 1) throw std::invalid_argument(item);
-            }
-        } catch (const std::exception&) {
-            throw vxdoe::UsageError("--levels: '" + item + "' is not a level count");
-        }
-        if (times < 0 || times > 10000 || levels.size() + static_cast<std::size_t>(times) > 10000)
-            throw vxdoe::UsageError("--levels: at most 10000 factors");
-        levels.insert(levels.end(), static_cast<std::size_t>(times), s);
-    }
-    return levels;
-}
-
 Options readOptions(const vxdoe::Args& args) {
     Options o;
-    o.model.levels = parseLevels(args.text("levels", ""));
+    o.model.levels = args.integers("levels");
     if (o.model.levels.empty()) throw vxdoe::UsageError("optimal needs --levels L1,L2,... (or s^k,...)");
     o.model.runs = args.integer("runs", 0);
     o.model.icrit = choice(args, "criterion", {"logdet", "det"}, {2, 1});
@@ -267,7 +242,8 @@ int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
 const vxdoe::JobRegistration kOptimal{
     {"optimal",
      "a D-optimal plan of N runs over the full factorial of qualitative factors",
-     {vxdoe::text("levels", "level count of each factor (each at least 1); s^k stands for k factors of s levels")
+     {vxdoe::integers("levels", "level count of each factor; s^k stands for k factors of s levels")
+          .atLeast(1)
           .mandatory()
           .shownAs("L1,L2,...|s^k,..."),
       vxdoe::integer("runs", "runs of the plan N").atLeast(1).mandatory(),

@@ -110,6 +110,12 @@ void report(vxdoe::Output& out, const vxdoe::Args& args, const Fetched& f, const
 
 int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     if (args.has("entry")) {
+        // An entry is printed as the catalogue holds it: an option that
+        // chooses or orders the factors would be silently ignored.
+        for (const char* other : {"levels", "min-runs", "list", "runs", "max-score"})
+            if (args.has(other))
+                throw vxdoe::UsageError(std::string("--entry prints one entry as the catalogue holds it; --") + other +
+                                        " does not apply");
         const Fetched f = vxdoe::catalogue::fetch(lib, args.integer("entry", 0));
         report(out, args, f, f.sheet);
         return 0;
@@ -136,7 +142,9 @@ int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& 
 const vxdoe::JobRegistration kOrtho{
     {"ortho",
      "an orthogonal array of the catalogue: for factor levels, by entry, or a list of the closest",
-     {vxdoe::integers("levels", "level count of each factor, 2 to 35 factors").within(2, 7).shownAs("L1,L2,..."),
+     {vxdoe::integers("levels", "level count of each factor, 2 to 35 factors; s^k: k factors of s levels")
+          .within(2, 7)
+          .shownAs("L1,L2,...|s^k,..."),
       vxdoe::integer("min-runs", "least number of runs of the array").atLeast(0).byDefault("0"),
       vxdoe::integer("entry", "print this catalogue entry").within(1, 392),
       vxdoe::flag("list", "list the arrays closest to --levels, best first"),

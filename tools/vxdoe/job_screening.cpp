@@ -31,7 +31,10 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Outp
 const vxdoe::JobRegistration kScreening{
     {"screening",
      "the run sheet of a screening design over the full factorial of qualitative factors",
-     {vxdoe::integers("levels", "level count of each factor").atLeast(1).mandatory().shownAs("L1,L2,..."),
+     {vxdoe::integers("levels", "level count of each factor; s^k stands for k factors of s levels")
+          .atLeast(1)
+          .mandatory()
+          .shownAs("L1,L2,...|s^k,..."),
       sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
       vxdoe::namesOption()},
      runScreening}};

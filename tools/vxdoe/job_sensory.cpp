@@ -9,6 +9,12 @@ namespace {
 // The host allocates no table larger than this.
 constexpr long long kMaxCells = 50'000'000;
 
+// Both criteria are efficiencies of at most E* <= 1, evaluated in floating
+// point: a design at the bound reads a few ulps below it (D 0.8749999999999999
+// for E* 0.875). A design this close to E* is at it; one changed product in
+// one judge's block moves the efficiency by far more.
+constexpr double kProvedTolerance = 1e-12;
+
 int positiveCount(const vxdoe::Args& args, const std::string& name) {
     const int n = args.integer(name, 0);
     if (n < 1) throw vxdoe::UsageError("--" + name + " needs a count of at least 1");
@@ -62,7 +68,7 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
     // complete blocks), bounds both criteria; the gap is how far the
     // maximised one stays below it when the design is not proved optimal.
     const double bound = iR == iP ? 1.0 : (iR - 1.0) * iP / ((iP - 1.0) * iR);
-    const bool proved = cyclic != -1 && found == -1;
+    const bool proved = (cyclic != -1 && found == -1) || bound - maxcrit <= kProvedTolerance;
     out.figure("criterion", critType == 1 ? "D" : "A");
     out.figure("D", vxdoe::number(d));
     out.figure("A", vxdoe::number(a));
@@ -83,7 +89,10 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
 
 std::vector<vxdoe::Option> sensoryOptions() {
     std::vector<vxdoe::Option> options{
-        vxdoe::integer("products", "number of products P").atLeast(1).mandatory().shownAs("P"),
+        vxdoe::integer("products", "number of products P")
+            .within(1, VX_SENSORY_MOST_PRODUCTS)
+            .mandatory()
+            .shownAs("P"),
         vxdoe::integer("judges", "number of judges J").atLeast(1).mandatory().shownAs("J"),
         vxdoe::integer("per-judge", "products each judge tastes R").atLeast(1).mandatory().shownAs("R"),
         vxdoe::choice("criterion", "criterion maximised: D- or A-type efficiency", {"D", "A"}).byDefault("D"),
