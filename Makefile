@@ -9,7 +9,7 @@ PREFIX ?= /usr/local
 INSTALLED_TARGETS = VORNEXDO1M vxdoe vxdoe_man
 # Debian packages a step needs, installed with apt when missing (as root);
 # anyone else is told in one line what to install.
-NEED_VXDOE = tools/need-packages.sh vxdoe libcli11-dev nlohmann-json3-dev
+NEED_VXDOE = tools/need-packages.sh vxdoe libcli11-dev nlohmann-json3-dev libeigen3-dev
 
 # Fuzzing (clang): one libFuzzer target per family of entry points, each run
 # for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.

@@ -14,8 +14,8 @@ cd "$(dirname "$0")/.."
 NATIVE_BUILD="${VX_NATIVE_BUILD:-build}"
 WINDOWS_BUILD="${VX_WINDOWS_BUILD:-build-win}"
 JOBS="${JOBS:-2}"
-# vxdoe.exe is built with the host's header-only CLI11 and nlohmann-json.
-PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine python3 libcli11-dev nlohmann-json3-dev)
+# vxdoe.exe is built with the host's header-only CLI11, nlohmann-json and Eigen.
+PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine python3 libcli11-dev nlohmann-json3-dev libeigen3-dev)
 # The one Wine prefix that tools/wine-run.sh creates and uses.
 export WINEPREFIX="${WINEPREFIX:-${TMPDIR:-/tmp}/vx-wineprefix}"
 
