@@ -5,6 +5,7 @@
 #include "tools/vxdoe/cli.h"
 #include "tools/vxdoe/host.h"
 #include "tools/vxdoe/output.h"
+#include "tests/tools/vxdoe_run.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -20,28 +21,7 @@
 
 namespace {
 
-const std::string kNoLibrary = "/nonexistent/libVORNEXDO1M.so.1";
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome vxdoeRun(const std::string& line, const std::string& library = VX_LIBRARY_PATH) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string w; in >> w;) words.push_back(w);
-    std::ostringstream out, err;
-    const int status = vxdoe::runCommandLine(words, library, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> linesOf(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using namespace vxdoe_test;
 
 TEST(VxdoeHelp, ListsEveryJobOnOneLine) {
     const Outcome r = vxdoeRun("--help");
@@ -70,45 +50,6 @@ TEST(VxdoeHelp, EachJobListsEveryOptionWithItsDefault) {
             }
         }
     }
-}
-
-// A table read back by plain splitting, as a reader that knows nothing of
-// vxdoe's code would: rows of cells, the header first.
-std::vector<std::vector<std::string>> splitTable(const std::string& text, char separator) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells;
-        std::size_t from = 0;
-        for (std::size_t at; (at = line.find(separator, from)) != std::string::npos; from = at + 1)
-            cells.push_back(line.substr(from, at - from));
-        cells.push_back(line.substr(from));
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
-// The `name: value` lines of stderr, by name; fails on any other line.
-std::map<std::string, std::string> figureLines(const std::string& err) {
-    std::map<std::string, std::string> figures;
-    std::istringstream in(err);
-    const std::regex figure("([A-Za-z][A-Za-z0-9_*]*): (.+)");
-    for (std::string line; std::getline(in, line);) {
-        std::smatch m;
-        EXPECT_TRUE(std::regex_match(line, m, figure)) << "not a figure line: " << line;
-        if (!m.empty()) {
-            EXPECT_TRUE(figures.emplace(m[1], m[2]).second) << "given twice: " << line;
-        }
-    }
-    return figures;
-}
-
-// The double a cell's text reads back to, by strtod; nothing when it is not a number.
-std::optional<double> readNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() ? std::optional<double>(v) : std::nullopt;
 }
 
 // A JSON value against the text of its CSV cell or figure line.
