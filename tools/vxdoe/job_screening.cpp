@@ -13,18 +13,23 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Outp
         if (l < 1) throw vxdoe::UsageError("--levels: every factor needs at least one level");
     const int k = static_cast<int>(levels.size());
     const int nRep = sheet::replicates(args);
-    const VARIANT_BOOL isRand = args.has("random") ? -1 : 0;
+    const sheet::Order order = sheet::order(args);
     const std::vector<std::string> header = sheet::header(vxdoe::factorNames(args, k));
     sheet::Seeds seeds(args);
 
+    // The library replicates and orders the runs only when its order is asked for.
+    const bool libraryOrder = order == sheet::Order::LibraryWithinReplicates;
+    const int libraryReplicates = libraryOrder ? nRep : 1;
     const int32_t nblock = lib.entry<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines")(k, levels.data());
-    const long long rows = static_cast<long long>(nblock) * nRep, cols = k + sheet::kResponses + 4;
-    std::vector<double> cells = sheet::allocate(rows, cols);
+    sheet::RunSheet made(static_cast<long long>(nblock) * libraryReplicates, k + sheet::kResponses + 4);
+    sheet::allocate(static_cast<long long>(nblock) * nRep, made.cols);  // refuses a sheet too large up front
     lib.entry<decltype(Cpp_ScreeningPlanGenerate)>("Cpp_ScreeningPlanGenerate")(
-        1, 1, k, sheet::kResponses, 0, nRep, isRand, static_cast<int32_t>(rows), static_cast<int32_t>(cols), nblock,
-        levels.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
-    seeds.report(out, isRand == -1);
-    out.table(vxdoe::columnMajor(header, cells.data(), static_cast<int>(rows), static_cast<int>(cols), true));
+        1, 1, k, sheet::kResponses, 0, libraryReplicates, libraryOrder ? -1 : 0, static_cast<int32_t>(made.rows),
+        made.cols, nblock, levels.data(), made.cells.data(), &seeds.io, seeds.init, &seeds.out);
+    sheet::RunSheet runs = libraryOrder ? made : sheet::arranged(made, nRep, order, seeds);
+    if (libraryOrder) sheet::numberRuns(runs);
+    seeds.report(out, order != sheet::Order::Standard);
+    out.table(vxdoe::columnMajor(header, runs.cells.data(), static_cast<int>(runs.rows), runs.cols, true));
     return 0;
 }
 
@@ -35,7 +40,7 @@ const vxdoe::JobRegistration kScreening{
           .atLeast(1)
           .mandatory()
           .shownAs("L1,L2,...|s^k,..."),
-      sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
+      sheet::replicatesOption(), sheet::randomOption(), sheet::withinReplicatesOption(), sheet::seedOption(),
       vxdoe::namesOption()},
      runScreening}};
 
