@@ -443,6 +443,8 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"rsm --design cdd --factors 3", "--design: 'cdd' is not one of factorial3, ccd, bbd, doehlert (did you mean ccd?)"},
         {"rsm --design ccd", "--factors is required"},
         {"optimal --levels 2,3 --runs", "--runs needs a value"},
+        {"optimal --levels --runs 9", "--levels needs a value"},
+        {"rsm --design ccd --names --factors 2", "--names needs a value"},
         {"optimal --levels 2,3 --runs 0", "--runs: 0 is out of range (at least 1)"},
         {"counts --levels 2,0,3", "--levels: 0 is out of range (at least 1)"},
         {"rsm --design ccd --factors 2.5", "--factors: '2.5' is not a whole number"},

@@ -132,6 +132,25 @@ std::string misuse(const CLI::ParseError& e, const ParsedJob& parsed) {
     return what;
 }
 
+// The first option of the job that is followed by no value ("--levels
+// --runs 9"): CLI11 would take the next option as its value, and the value of
+// that one as a stray word. Empty when every option has its value.
+std::string optionWithoutValue(const std::vector<std::string>& args, const std::vector<const Job*>& jobs) {
+    const Job* job = nullptr;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (job == nullptr) {
+            for (const Job* j : jobs)
+                if (args[i] == j->name) job = j;
+            continue;
+        }
+        for (const Option& o : job->options) {
+            const bool takesValue = o.kind != Kind::Flag && args[i] == "--" + o.name;
+            if (takesValue && (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0)) return args[i];
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& args, const std::string& defaultLibrary, std::ostream& out,
@@ -187,6 +206,10 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
         return withNearMiss("unknown option " + name, name.substr(2), names, "--");
     };
 
+    if (const std::string bare = optionWithoutValue(args, jobs); !bare.empty()) {
+        err << "vxdoe: " << bare << " needs a value\n";
+        return 2;
+    }
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
         app.parse(reversed);
