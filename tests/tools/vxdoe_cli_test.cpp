@@ -331,6 +331,17 @@ TEST(VxdoeJobs, SensoryTablesNamedAlike) {
     for (int j = 1; j <= J; ++j) EXPECT_EQ(resolved[j][2], std::to_string((j + 1) / 2));
     for (const auto& [group, counts] : timesInGroup)
         EXPECT_EQ(std::set<int>(counts.begin(), counts.end()), std::set<int>{1}) << "group " << group;
+
+    // Five judges of two among four products hold ten servings, no whole
+    // number of replicates of four: the answer "none" exits 1, as a list
+    // with no match does, with the judges printed ungrouped.
+    const Outcome none = vxdoeRun("resolve --judges 5 --products 4 --per-judge 2 --seed 3");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(figureLines(none.err).at("resolvable"), "no");
+    const auto ungrouped = splitTable(none.out, ',');
+    ASSERT_EQ(ungrouped.size(), 6u);
+    for (std::size_t j = 1; j < ungrouped.size(); ++j) EXPECT_EQ(ungrouped[j][2], "");
+    EXPECT_EQ(vxdoeRun("ortho --list --levels 7^9 --runs 10").status, 1);
 }
 
 // Cells read back to the exact values of an exact construction, printed in

@@ -48,7 +48,7 @@ int runResolve(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
     if (resolvable != -1)
         for (auto& row : t.rows) row[2] = vxdoe::Value();  // no groups
     out.table(std::move(t));
-    return 0;
+    return resolvable == -1 ? 0 : 1;  // like a list with no match: the job ran, and the answer is none
 }
 
 const vxdoe::JobRegistration kResolve{
