@@ -23,6 +23,14 @@ constexpr int kColumnRestartsBoundOutOfReach = 3;
 constexpr double kColumnWork = 3e8;
 // The share of a deadline the construction may take.
 constexpr double kColumnShare = 0.3;
+// Handing a plan to the library as labels and scoring it takes about this
+// long a run (a million runs: 2.5 s); past a share of the budget, the host
+// scores a replicated plan with the same formulas instead.
+constexpr double kLibraryScoringSecondsPerRun = 2.5e-6;
+constexpr double kScoringShare = 0.05;
+// What the host spends on each run of a plan after its search: stacking,
+// scoring and writing it out (a million runs: about 0.6 s).
+constexpr double kHostSecondsPerRun = 6e-7;
 // Perturbation rounds without a gain before a chain gives way to a new start.
 constexpr int kPatience = 40;
 
@@ -125,11 +133,12 @@ void perturbationSearch(const LibraryEntries& lib, const RecipeSettings& setting
 // library cannot take the candidate set, the host scores the plan with the
 // same formulas.
 RecipeResult finish(const LibraryEntries& lib, const RecipeSettings& settings, const Best& best,
-                    const Budget& budget) {
+                    long long rounds, bool mayPolish = true) {
     const ModelSettings& m = settings.model;
-    RecipeResult res{best.stage, best.plan, best.D, orthogonalBound(m.levels), false, {}, budget.used()};
-    if (libraryTakesCandidates(m.levels)) {
-        const bool polish = libraryScansCandidates(m.levels) && !reachesBound(best.D, res.bound);
+    RecipeResult res{best.stage, best.plan, best.D, orthogonalBound(m.levels), false, {}, rounds};
+    const bool scoringFits = m.runs * kLibraryScoringSecondsPerRun <= kScoringShare * settings.seconds;
+    if (libraryTakesCandidates(m.levels) && (mayPolish || scoringFits)) {
+        const bool polish = mayPolish && libraryScansCandidates(m.levels) && !reachesBound(best.D, res.bound);
         if (const std::optional<LibraryPlan> pl = fromLevels(lib, m, best.plan, polish)) {
             res.plan = pl->levels();
             res.D = libraryD(lib, m, *pl);
@@ -143,6 +152,33 @@ RecipeResult finish(const LibraryEntries& lib, const RecipeSettings& settings, c
     res.D = normedD(logDet, m.runs, modelColumns(m.levels));
     res.history = {m.icrit == 1 ? std::exp(logDet) : logDet / std::log(10.0)};
     return res;
+}
+
+// Every run of the full factorial once, the first factor changing fastest.
+LevelPlan fullFactorial(const std::vector<int>& levels, int runs) {
+    LevelPlan plan(static_cast<std::size_t>(runs) * levels.size());
+    long long period = 1;
+    for (std::size_t f = 0; f < levels.size(); ++f) {
+        for (int r = 0; r < runs; ++r)
+            plan[f * static_cast<std::size_t>(runs) + static_cast<std::size_t>(r)] =
+                static_cast<int>((r / period) % levels[f]) + 1;
+        period *= levels[f];
+    }
+    return plan;
+}
+
+// `copies` of plan a (aRuns runs) above plan b (bRuns runs), column by column.
+LevelPlan stacked(const LevelPlan& a, int aRuns, int copies, const LevelPlan& b, int bRuns, std::size_t factors) {
+    LevelPlan plan;
+    plan.reserve((static_cast<std::size_t>(aRuns) * copies + static_cast<std::size_t>(bRuns)) * factors);
+    for (std::size_t f = 0; f < factors; ++f) {
+        for (int c = 0; c < copies; ++c)
+            plan.insert(plan.end(), a.begin() + static_cast<std::ptrdiff_t>(f * aRuns),
+                        a.begin() + static_cast<std::ptrdiff_t>((f + 1) * aRuns));
+        plan.insert(plan.end(), b.begin() + static_cast<std::ptrdiff_t>(f * bRuns),
+                    b.begin() + static_cast<std::ptrdiff_t>((f + 1) * bRuns));
+    }
+    return plan;
 }
 
 }  // namespace
@@ -175,6 +211,32 @@ long long fixedRounds(const std::vector<int>& levels, int runs) {
     return std::clamp(static_cast<long long>(1.2e8 / std::max(cost, 1.0)), 20LL, 6000LL);
 }
 
+namespace {
+
+// Past twice the candidates, the full factorial repeated: orthogonal, it
+// gives the most information a run can, and it takes no search. The runs left
+// over, C to 2C - 1 of them for C candidates, get a plan of their own from
+// the recipe, so the search stays the size of the candidate set whatever N
+// is; none are left over when C divides N.
+RecipeResult replicatedFullFactorial(const LibraryEntries& lib, const RecipeSettings& settings) {
+    const ModelSettings& m = settings.model;
+    const int c = static_cast<int>(candidateCount(m.levels));
+    const int copies = m.runs % c == 0 ? m.runs / c : m.runs / c - 1;
+    RecipeSettings rest = settings;
+    rest.model.runs = m.runs - copies * c;
+    // The stacking, scoring and printing of N runs come after the search.
+    rest.seconds = std::max(0.0, settings.seconds - m.runs * kHostSecondsPerRun);
+    const RecipeResult restPlan = rest.model.runs > 0 ? runRecipe(lib, rest) : RecipeResult{};
+    Best best;
+    best.plan = stacked(fullFactorial(m.levels, c), c, copies, restPlan.plan, rest.model.runs, m.levels.size());
+    best.D = hostD(m, best.plan);
+    best.stage = "the full factorial (" + std::to_string(c) + " runs) repeated " + std::to_string(copies) + " times";
+    if (rest.model.runs > 0) best.stage += ", and for the other " + std::to_string(rest.model.runs) + " runs: " + restPlan.stage;
+    return finish(lib, settings, best, restPlan.rounds, false);
+}
+
+}  // namespace
+
 RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings) {
     const ModelSettings& m = settings.model;
     double columns = 1.0;
@@ -194,7 +256,8 @@ RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings
     const double searchSeconds = settings.seconds - std::min(0.1, 0.05 * settings.seconds);
     Budget budget =
         settings.fixedWork ? Budget::rounds(fixedRounds(m.levels, m.runs)) : Budget::seconds(searchSeconds);
-    if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget);
+    if (std::optional<Best> found = lookUp(lib, m)) return finish(lib, settings, *found, budget.used());
+    if (m.runs >= 2 * candidateCount(m.levels)) return replicatedFullFactorial(lib, settings);
     std::mt19937 rng(settings.seed);
     if (settings.progress) settings.progress("column-wise construction", 0.0, budget.elapsed());
     const int restarts = columnRestarts(m.levels, m.runs);
@@ -206,7 +269,7 @@ RecipeResult runRecipe(const LibraryEntries& lib, const RecipeSettings& settings
     best.offer(cw.plan, cw.orthogonal ? orthogonalBound(m.levels) : hostD(m, cw.plan),
                restarts > 0 ? "column-wise construction" : "random balanced plan");
     if (!cw.orthogonal) perturbationSearch(lib, settings, budget, rng, best);
-    return finish(lib, settings, best, budget);
+    return finish(lib, settings, best, budget.used());
 }
 
 }  // namespace vxhost

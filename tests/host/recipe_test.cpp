@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 using hosttest::repeated;
@@ -97,6 +99,48 @@ TEST(Recipe, RefusesPlansThatCannotBeEstimable) {
     // Exactly as many runs as model columns is allowed.
     const vxhost::RecipeResult r = vxhost::runRecipe(lib, settingsFor({3, 3, 3}, 7));
     EXPECT_GT(r.D, 0.0);
+}
+
+// How often each run of the full factorial appears in a plan.
+std::map<std::vector<int>, int> runCounts(const std::vector<int>& plan, int runs, const std::vector<int>& levels) {
+    std::map<std::vector<int>, int> counts;
+    for (int r = 0; r < runs; ++r) {
+        std::vector<int> run;
+        for (std::size_t f = 0; f < levels.size(); ++f) run.push_back(plan[f * runs + r]);
+        ++counts[run];
+    }
+    return counts;
+}
+
+TEST(Recipe, ManyMoreRunsThanCandidatesRepeatTheFullFactorial) {
+    const auto lib = hosttest::libraryEntries();
+    const std::vector<int> levels{7, 2};  // 14 candidates, no smaller orthogonal array
+    // A multiple of the candidates: the full factorial, each run 5 times, orthogonal.
+    const vxhost::RecipeSettings whole = settingsFor(levels, 70);
+    const vxhost::RecipeResult r = vxhost::runRecipe(lib, whole);
+    EXPECT_EQ(r.stage, "the full factorial (14 runs) repeated 5 times") << r.stage;
+    const auto counts = runCounts(r.plan, 70, levels);
+    EXPECT_EQ(counts.size(), 14u);
+    for (const auto& [run, n] : counts) EXPECT_EQ(n, 5);
+    EXPECT_NEAR(r.D, hosttest::closedFormBound(levels), 1e-12);
+    EXPECT_TRUE(r.scoredByLibrary);
+
+    // 3 x 14 + 5 runs: the full factorial twice, and 19 runs searched; no
+    // run of the factorial goes missing, and D is that of the plan returned.
+    const vxhost::RecipeSettings over = settingsFor(levels, 47);
+    const vxhost::RecipeResult o = vxhost::runRecipe(lib, over);
+    EXPECT_EQ(o.stage.rfind("the full factorial (14 runs) repeated 2 times, and for the other 19 runs: ", 0), 0u)
+        << o.stage;
+    const auto overCounts = runCounts(o.plan, 47, levels);
+    EXPECT_EQ(overCounts.size(), 14u);
+    for (const auto& [run, n] : overCounts) EXPECT_GE(n, 2);
+    EXPECT_NEAR(o.D, eliminatedD(o, over), 1e-12);
+    // Nineteen runs of a 7-level factor cannot be balanced: below the bound,
+    // though close to it.
+    EXPECT_LT(o.D, hosttest::closedFormBound(levels));
+    EXPECT_GT(o.D, 0.99 * hosttest::closedFormBound(levels));
+    // Below twice the candidates, the recipe searches all the runs.
+    EXPECT_EQ(vxhost::runRecipe(lib, settingsFor(levels, 27)).stage.find("full factorial"), std::string::npos);
 }
 
 TEST(Recipe, BudgetCountsRoundsOrSeconds) {
