@@ -206,9 +206,15 @@ bool libraryScansCandidates(const std::vector<int>& levels) { return candidateCo
 long long fixedRounds(const std::vector<int>& levels, int runs) {
     const double p = modelColumns(levels);
     // About the cost of one round of coordinate exchange, measured on 16 to
-    // 60 runs; the rounds then take about a second on one core.
-    const double cost = runs * p * p * std::sqrt(static_cast<double>(levels.size()));
-    return std::clamp(static_cast<long long>(1.2e8 / std::max(cost, 1.0)), 20LL, 6000LL);
+    // 60 runs of two- and three-level factors; each coordinate tries every
+    // level, so factors of more levels cost in proportion. The rounds then
+    // take about a second on one core, and a round dearer than that is made
+    // once.
+    double meanLevels = 0;
+    for (int s : levels) meanLevels += s;
+    meanLevels /= std::max<double>(1.0, static_cast<double>(levels.size()));
+    const double cost = runs * p * p * std::sqrt(static_cast<double>(levels.size())) * std::max(1.0, meanLevels / 3);
+    return std::clamp(static_cast<long long>(1.2e8 / std::max(cost, 1.0)), 1LL, 6000LL);
 }
 
 namespace {

@@ -155,7 +155,11 @@ TEST(Recipe, BudgetCountsRoundsOrSeconds) {
     EXPECT_FALSE(vxhost::Budget::seconds(3600.0).spent());
     // Fixed work shrinks as rounds grow dearer, within its limits.
     EXPECT_EQ(vxhost::fixedRounds({2, 2}, 4), 6000);
-    EXPECT_EQ(vxhost::fixedRounds(repeated(3, 60), 300), 20);
+    // 300 runs of 121 columns: a round costs 300 * 121^2 * sqrt(60) = 3.4e7
+    // steps, so 3 rounds. Factors of 30 levels try ten times the levels of
+    // three-level ones: one round, where 9 would take seconds each.
+    EXPECT_EQ(vxhost::fixedRounds(repeated(3, 60), 300), 3);
+    EXPECT_EQ(vxhost::fixedRounds(repeated(30, 6), 175), 1);
     EXPECT_GT(vxhost::fixedRounds({6, 5, 4, 3, 2}, 30), vxhost::fixedRounds(repeated(3, 20), 60));
 }
 

@@ -258,6 +258,10 @@ TEST(VxdoeJobs, FilesAndNames) {
     EXPECT_EQ(contents(table), plain.out);
     EXPECT_EQ(contents(report), plain.err);
     EXPECT_EQ(plain.err, "seed: 4\n");
+    // A job that cannot start leaves no table file behind.
+    const std::string none = (dir / "none.csv").string();
+    EXPECT_EQ(vxdoeRun("optimal --levels 2,1 --runs 4 --output " + none).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(none));
     std::filesystem::remove_all(dir);
 
     const std::vector<std::pair<std::string, std::string>> refused{

@@ -160,7 +160,11 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     out.figure("criterion_by", r.scoredByLibrary ? "library" : "host");
     out.figure("rounds", static_cast<double>(r.rounds));
     out.note("seconds", secondsSince(t0));
-    return 0;
+    if (r.D > 0) return 0;
+    // The plan is printed, but it cannot be analysed: say so, and fail.
+    out.messages() << "vxdoe: no plan found with a non-singular information matrix within the budget "
+                      "(more --seconds or more runs may find one)\n";
+    return 1;
 }
 
 // ----- the stated sequence ------------------------------------------------------------

@@ -190,11 +190,12 @@ void Output::writeFigures(std::ostream& to) const {
 }
 
 void Output::write(const std::string& outputPath, const std::string& reportPath) const {
-    if (outputPath.empty()) {
-        if (table_) writeTable(out_);
-    } else {
+    // A job that ends without a table (it could not start) leaves no file behind.
+    if (table_ && outputPath.empty()) {
+        writeTable(out_);
+    } else if (table_) {
         std::ofstream file(outputPath, std::ios::binary);
-        if (table_) writeTable(file);
+        writeTable(file);
         if (!file.flush()) throw UsageError("cannot write " + outputPath);
     }
     writeFigures(err_);
