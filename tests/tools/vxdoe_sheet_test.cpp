@@ -111,6 +111,15 @@ TEST(VxdoeSheet, RandomOrderSpansEveryReplicate) {
     const std::string seed = figureLines(fresh.err).at("seed");
     EXPECT_EQ(fresh.out, vxdoeRun(ccd + " --replicates 2 --random --seed " + seed).out);
 
+    // Any run may stay in its place: over twenty seeds some order keeps one
+    // (a shuffle that always moves every run would be biased).
+    bool someFixed = false;
+    for (int seed = 1; seed <= 20 && !someFixed; ++seed) {
+        const auto shuffled = rowsOf(ccd + " --random --seed " + std::to_string(seed));
+        for (std::size_t r = 0; r < shuffled.size(); ++r) someFixed = someFixed || shuffled[r][kStd] == std::to_string(r + 1);
+    }
+    EXPECT_TRUE(someFixed);
+
     const auto screening = rowsOf("screening --levels 3,2 --replicates 2 --random --seed 5");
     expectReplicatesOf(screening, rowsOf("screening --levels 3,2"), 2, 2);
 }
@@ -144,6 +153,13 @@ TEST(VxdoeSheet, RefusesCentresAndOrdersThatCannotBe) {
          "--random and --randomise-within-replicates exclude each other"},
         {"rsm --design bbd --factors 3 --centers 3 --randomise-within-replicates",
          "--randomise-within-replicates keeps the library's sheet, with the design's own centre runs"},
+        {"rsm --design ccd --factors 2 --replicates 0", "--replicates: 0 is out of range (at least 1)"},
+        // 2^40 factorial runs pass the library's 32-bit count; 3^21 runs of
+        // 26 columns pass the host's sheet; so do 10^8 screening runs.
+        {"rsm --design ccd --factors 40", "the run sheet would be too large"},
+        {"rsm --design ccd --factors 40 --centers 0", "the run sheet would be too large"},
+        {"rsm --design factorial3 --factors 21", "the run sheet would be too large"},
+        {"screening --levels 100^4", "the run sheet would be too large"},
     };
     for (const auto& [line, reason] : cases) {
         const Outcome r = vxdoeRun(line);

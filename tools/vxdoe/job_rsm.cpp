@@ -2,6 +2,7 @@
 // as the spreadsheet host does.
 #include "tools/vxdoe/sheet_job.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -103,6 +104,17 @@ void flagFactorialCentre(sheet::RunSheet& runs, long long perReplicate) {
         runs.at(r, sheet::RunSheet::kCentre) = runs.at(r, sheet::RunSheet::kStd) == middle ? 1 : 0;
 }
 
+// Runs of one replicate without centre runs, in double: the library counts
+// in 32 bits, so a size past the host's sheet is refused before it is asked.
+double runsWithoutCentre(int plan, int k) {
+    switch (plan) {
+        case 1: return std::pow(3.0, k) - 1;
+        case 2: return std::ldexp(1.0, k) + 2.0 * k;
+        case 3: return 2.0 * k * (k - 1);
+        default: return static_cast<double>(k) * k + k;
+    }
+}
+
 int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int plan = designID(args.text("design", ""));
     const int k = args.integer("factors", 0);
@@ -116,6 +128,8 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& ou
     const Scale scale(args, k);
     const std::vector<std::string> header = sheet::header(vxdoe::factorNames(args, k));
     sheet::Seeds seeds(args);
+    sheet::refuseTooLarge((runsWithoutCentre(plan, k) + std::max({centre.library, centre.wanted, 1})) * nRep,
+                          static_cast<double>(header.size()));
 
     // The library replicates and orders the runs only when its order is asked for.
     const int libraryReplicates = libraryOrder ? nRep : 1;

@@ -11,8 +11,12 @@ namespace {
 constexpr long long kMaxCells = 50'000'000;
 }  // namespace
 
+void refuseTooLarge(double rows, double cols) {
+    if (!(rows >= 0 && cols >= 0 && rows * cols <= kMaxCells)) throw UsageError("the run sheet would be too large");
+}
+
 std::vector<double> allocate(long long rows, long long cols) {
-    if (rows < 0 || cols < 0 || rows * cols > kMaxCells) throw UsageError("the run sheet would be too large");
+    refuseTooLarge(static_cast<double>(rows), static_cast<double>(cols));
     return std::vector<double>(static_cast<std::size_t>(rows * cols), 0.0);
 }
 

@@ -18,6 +18,9 @@ inline constexpr int kResponses = 1;
 
 // A zeroed rows x cols host array; refuses tables the host would not allocate.
 std::vector<double> allocate(long long rows, long long cols);
+// Refuses, before any call, a sheet of this size (exact, in double) that
+// allocate would refuse.
+void refuseTooLarge(double rows, double cols);
 
 // Column names: the four bookkeeping columns, the factors, Y1..
 std::vector<std::string> header(const std::vector<std::string>& factors);
