@@ -30,7 +30,9 @@ TEST(VxdoeHelp, ListsEveryJobOnOneLine) {
         EXPECT_NE(r.out.find("\n  " + job.name + " "), std::string::npos) << job.name;
         EXPECT_NE(r.out.find(job.summary + "\n"), std::string::npos) << job.name;
     }
-    EXPECT_EQ(vxdoeRun("").out, r.out);  // no arguments at all: the same help
+    const Outcome bare = vxdoeRun("");  // no arguments at all: the same help
+    EXPECT_EQ(bare.out, r.out);
+    EXPECT_EQ(bare.status, 0);
 }
 
 TEST(VxdoeHelp, EachJobListsEveryOptionWithItsDefault) {
@@ -454,6 +456,7 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"optimal --levle 2,3 --runs 8", "unknown option --levle (did you mean --levels?)"},
         {"optimal --levels 2,3 --runs 8 --no-catalog", "unknown option --no-catalog (did you mean --no-catalogue?)"},
         {"optimal --levels 2,3 --runs 8 --colour red", "unknown option --colour"},
+        {"--verison", "unknown option --verison (did you mean --version?)"},
         {"rsn --design ccd --factors 3", "unknown job 'rsn' (did you mean rsm?)"},
         {"rsm --design cdd --factors 3", "--design: 'cdd' is not one of factorial3, ccd, bbd, doehlert (did you mean ccd?)"},
         {"rsm --design ccd", "--factors is required"},
