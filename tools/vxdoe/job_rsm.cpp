@@ -1,5 +1,6 @@
 // vxdoe rsm: the run sheet of a response-surface design, sized and filled
 // as the spreadsheet host does.
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/sheet_job.h"
 
 namespace {
@@ -32,6 +33,21 @@ struct Scale {
     }
 };
 
+// The sheet's factor columns in coded units: the library puts a coded level
+// x at centre + half-range * x, so the levels as run (rounded ones too) come
+// back by the inverse; a factor of no range sits at its centre, 0.
+vxdoe::summary::ModelMatrix codedUnits(const std::vector<double>& cells, int runs, int k, const Scale& scale) {
+    vxdoe::summary::ModelMatrix coded = vxdoe::summary::rowsOf(cells.data(), runs, sheet::kFactorColumn, k);
+    if (scale.convert != -1) return coded;
+    for (int r = 0; r < runs; ++r)
+        for (int j = 0; j < k; ++j) {
+            const double centre = (scale.min[j] + scale.max[j]) / 2, half = (scale.max[j] - scale.min[j]) / 2;
+            double& x = coded.cells[static_cast<std::size_t>(r) * k + j];
+            x = half != 0 ? (x - centre) / half : 0.0;
+        }
+    return coded;
+}
+
 int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int plan = designID(args.text("design", ""));
     const int k = args.integer("factors", 0);
@@ -53,6 +69,9 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& ou
         minF.data(), maxF.data(), step.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
     seeds.report(out, isRand == -1);
     out.table(vxdoe::columnMajor(header, cells.data(), nplan, pplan, true));
+    const vxdoe::summary::Model model =
+        vxdoe::summary::secondOrder(codedUnits(cells, nplan, k, scale), vxdoe::factorNames(args, k));
+    vxdoe::summary::report(out, model, {});
     return 0;
 }
 

@@ -1,6 +1,10 @@
 // vxdoe screening: the run sheet of a screening design over the full
 // factorial of qualitative factors.
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/sheet_job.h"
+
+#include "host/evaluate/design_figures.h"
+#include "host/optimal/model.h"
 
 namespace {
 
@@ -25,6 +29,11 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Outp
         levels.data(), cells.data(), &seeds.io, seeds.init, &seeds.out);
     seeds.report(out, isRand == -1);
     out.table(vxdoe::columnMajor(header, cells.data(), static_cast<int>(rows), static_cast<int>(cols), true));
+    // The main effects in the library's effects coding, over the full factorial.
+    const vxdoe::summary::Model model = vxdoe::summary::mainEffects(
+        levels, 1, vxdoe::factorNames(args, k),
+        vxdoe::summary::rowsOf(cells.data(), static_cast<int>(rows), sheet::kFactorColumn, k));
+    vxdoe::summary::report(out, model, {vxhost::orthogonalBound(levels), vxhost::orthogonalA(levels)});
     return 0;
 }
 
