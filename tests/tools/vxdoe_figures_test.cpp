@@ -312,7 +312,8 @@ TEST(VxdoeEvaluate, MeanPredictionVarianceOfAFactorialTooLargeToEnumerate) {
     std::string text;
     for (int j = 1; j <= k; ++j) {
         if (j > 1) text += ',';
-        text += "X" + std::to_string(j);
+        text += 'X';
+        text += std::to_string(j);
     }
     std::vector<Row> plan;
     unsigned state = 12345;
