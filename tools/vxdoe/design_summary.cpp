@@ -52,7 +52,8 @@ std::string keyOf(const std::string& term) {
     return key;
 }
 
-Value figureOf(const std::optional<double>& v) { return v ? number(twelveDigits(*v)) : Value(); }
+// A figure to twelve digits; not finite (a missing part, a zero divisor): null.
+Value figureOf(double v) { return number(twelveDigits(v)); }
 
 // Rows whose second moments are those of the full factorial of these
 // levels, W = diag(1, (I + J) / s of each factor): over the factorial every
@@ -137,39 +138,63 @@ double twelveDigits(double v) {
 }
 
 void report(Output& out, const Model& model, const Bounds& bounds, bool withD) {
+    // Missing figures are NaN, which number() prints as null.
+    const double none = std::nan("");
+    auto valueOf = [none](const std::optional<double>& v) { return v ? *v : none; };
     vxhost::DesignFigures f;
     const ModelMatrix* over = model.candidates ? &*model.candidates : model.moments ? &*model.moments : nullptr;
     if (model.plan) f = vxhost::evaluateDesign(*model.plan, over ? *over : ModelMatrix{});
-    const bool evaluated = model.plan && !f.singular;
-    const std::optional<double> D = model.plan ? std::optional<double>(f.D) : std::nullopt;
-    const std::optional<double> G = model.candidates ? f.G : std::nullopt;
-    auto ratio = [](const std::optional<double>& num, const std::optional<double>& den) {
-        return num && den && *den > 0 ? std::optional<double>(100.0 * *num / *den) : std::nullopt;
-    };
+    const double D = model.plan ? f.D : none, A = valueOf(f.A);
+    const double G = model.candidates ? valueOf(f.G) : none;
     if (withD) out.figure("D", figureOf(D));
-    out.figure("A", figureOf(f.A));
+    out.figure("A", figureOf(A));
     out.figure("G", figureOf(G));
-    out.figure("D_efficiency", figureOf(ratio(D, bounds.D)));
-    out.figure("A_efficiency", figureOf(ratio(bounds.A, f.A)));
-    out.figure("G_efficiency",
-               figureOf(evaluated && G ? std::optional<double>(vxhost::gEfficiency(f, model.plan->cols)) : std::nullopt));
+    out.figure("D_efficiency", figureOf(100.0 * D / valueOf(bounds.D)));
+    out.figure("A_efficiency", figureOf(100.0 * valueOf(bounds.A) / A));
+    out.figure("G_efficiency", figureOf(model.plan ? 100.0 * model.plan->cols / G : none));
     out.figure("max_SPV", figureOf(G));
-    out.figure("mean_SPV", figureOf(f.meanSPV));
+    out.figure("mean_SPV", figureOf(valueOf(f.meanSPV)));
     // The correlation as printed; a pair is named only when it stands out from 0.
-    const std::optional<double> r =
-        f.largestCorrelation ? std::optional<double>(twelveDigits(std::fabs(f.largestCorrelation->value)))
-                             : std::nullopt;
+    const double r = f.largestCorrelation ? twelveDigits(std::fabs(f.largestCorrelation->value)) : none;
     out.figure("largest_correlation", figureOf(r));
     out.figure("largest_correlation_pair",
-               r && *r > 1e-12 ? Value(model.terms[static_cast<std::size_t>(f.largestCorrelation->first - 1)] + "," +
-                                       model.terms[static_cast<std::size_t>(f.largestCorrelation->second - 1)])
-                               : Value());
+               r > 1e-12 ? Value(model.terms[static_cast<std::size_t>(f.largestCorrelation->first - 1)] + "," +
+                                 model.terms[static_cast<std::size_t>(f.largestCorrelation->second - 1)])
+                         : Value());
     for (std::size_t t = 0; t < model.terms.size(); ++t)
-        out.figure("VIF_" + keyOf(model.terms[t]), figureOf(t < f.vif.size() ? f.vif[t] : std::nullopt));
+        out.figure("VIF_" + keyOf(model.terms[t]), figureOf(t < f.vif.size() ? valueOf(f.vif[t]) : none));
     if (model.candidates)
         out.figure("candidates", static_cast<double>(model.candidates->rows));
     else
-        out.figure("candidates", kTooMany);
+        out.figure("candidates", model.plan || model.moments ? Value(kTooMany) : Value());
+}
+
+namespace {
+
+// Words wrapped at 100 columns, as the options' help reads.
+std::string wrapped(const std::string& text) {
+    std::string out, line;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t to = text.find(' ', from);
+        if (to == std::string::npos) to = text.size();
+        const std::string word = text.substr(from, to - from);
+        if (!line.empty() && line.size() + 1 + word.size() > 100) out += line + "\n", line.clear();
+        line += (line.empty() ? "" : " ") + word;
+        from = to + 1;
+    }
+    return out + line;
+}
+
+}  // namespace
+
+std::string helpNotes(const std::string& model, const std::string& candidates) {
+    return wrapped("The summary judges the plan for " + model +
+           ": D = det(M)^(1/p) and A = trace(M^-1)/p with M = X'X/N, G = max_SPV and mean_SPV, the scaled "
+           "prediction variance N x'(X'X)^-1 x over " + candidates +
+           "; D_, A_ and G_efficiency in percent (G's bound is p), null where no bound is known; "
+           "largest_correlation between two model columns and its pair; VIF_<term> (characters other "
+           "than letters, digits and _ as _); candidates, their count.");
 }
 
 Model mainEffects(const std::vector<int>& levels, int icode, const std::vector<std::string>& names,

@@ -73,6 +73,10 @@ void report(Output& out, const Model& model, const Bounds& bounds, bool withD = 
 // (logarithms and powers may differ in their last bit).
 double twelveDigits(double v);
 
+// The help's paragraph on these figures, for a job whose candidate set and
+// model are as described.
+std::string helpNotes(const std::string& model, const std::string& candidates);
+
 // ----- models -----------------------------------------------------------------------
 
 // Main effects of qualitative factors in the library's effects coding

@@ -181,7 +181,10 @@ const vxdoe::JobRegistration kMixture{
       vxdoe::number("scale", "proportion the pseudo-components share, above 0 and at most 1 - sum of --lower")
           .byDefault("1 - sum of --lower"),
       vxdoe::number("total", "total quantity of a blend, above 0").byDefault("1"), vxdoe::namesOption()},
-     runMixture}};
+     runMixture,
+     vxdoe::summary::helpNotes(
+         "the full Scheffe polynomial of --degree (up to 4) in the proportions; its first component stands in for an intercept in the correlations and VIFs",
+         "the simplex lattice of degree 12 (lower when that is too large) and the design's own blends")}};
 const vxdoe::JobRegistration kMixtureModel{
     {"mixture-model",
      "the model matrix of a simplex design, under its term labels",

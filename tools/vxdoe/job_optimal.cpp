@@ -358,6 +358,9 @@ const vxdoe::JobRegistration kOptimal{
                   "score the plan in this CSV instead of searching: a header naming the factors as --names "
                   "(or X1..Xk), one run a line, levels 1..s")
           .shownAs("FILE")},
-     runOptimal}};
+     runOptimal,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace

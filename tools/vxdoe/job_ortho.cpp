@@ -169,6 +169,9 @@ const vxdoe::JobRegistration kOrtho{
       vxdoe::flag("list", "list the arrays closest to --levels, best first"),
       vxdoe::integer("runs", "run count the list aims at").atLeast(0).byDefault(std::to_string(kMaxRuns)),
       vxdoe::integer("max-score", "list only arrays scoring below this").byDefault("10"), vxdoe::namesOption()},
-     runOrtho}};
+     runOrtho,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace

@@ -89,6 +89,9 @@ const vxdoe::JobRegistration kRsm{
       vxdoe::numbers("min", "each factor's low level in its units (with --max)").shownAs("X1,X2,..."),
       vxdoe::numbers("max", "each factor's high level in its units (with --min)").shownAs("X1,X2,..."),
       vxdoe::flag("round", "round the levels in units to whole numbers"), vxdoe::namesOption()},
-     runRsm}};
+     runRsm,
+     vxdoe::summary::helpNotes(
+         "the full second-order model in coded units (intercept, X1.., Xi*Xj, Xi^2), levels in units coded back by centre and half-range",
+         "the 3^k grid of coded levels -1, 0, 1 and the design's own points (none past 2^22 cells x columns)")}};
 
 }  // namespace

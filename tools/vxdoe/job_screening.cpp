@@ -46,6 +46,9 @@ const vxdoe::JobRegistration kScreening{
           .shownAs("L1,L2,...|s^k,..."),
       sheet::replicatesOption(), vxdoe::flag("random", "put the runs in random order"), sheet::seedOption(),
       vxdoe::namesOption()},
-     runScreening}};
+     runScreening,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace
