@@ -57,13 +57,18 @@ Standardised standardise(const Matrix& X) {
     return s;
 }
 
+// Correlations closer than this are the same.
+constexpr double kTie = 1e-12;
+
 void addCorrelations(const Matrix& X, DesignFigures& f) {
     const Standardised s = standardise(X);
     const Matrix R = s.Z.transpose() * s.Z;  // the correlation matrix of the varying columns
     const int k = static_cast<int>(s.columns.size());
+    // Pairs that tie (every pair within a balanced factor, say) differ only
+    // by rounding: the first of them is kept, whichever the last bits favour.
     for (int i = 0; i < k; ++i)
         for (int j = i + 1; j < k; ++j)
-            if (!f.largestCorrelation || std::fabs(R(i, j)) > std::fabs(f.largestCorrelation->value))
+            if (!f.largestCorrelation || std::fabs(R(i, j)) > std::fabs(f.largestCorrelation->value) + kTie)
                 f.largestCorrelation = ColumnCorrelation{R(i, j), s.columns[i], s.columns[j]};
     f.vif.assign(static_cast<std::size_t>(X.cols() > 0 ? X.cols() - 1 : 0), std::nullopt);
     if (const std::optional<Matrix> inverse = inverseOf(R))

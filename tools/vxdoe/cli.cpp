@@ -82,6 +82,7 @@ public:
         std::string text = "\n" + job->get_name() + ": " + job->get_description() + "\n";
         for (const CLI::Option* o : job->get_options())
             if (o != job->get_help_ptr() && o != job->get_help_all_ptr()) text += make_option(o, false);
+        if (!job->get_footer().empty()) text += "\n" + job->get_footer() + "\n";
         return text;
     }
 };
@@ -179,6 +180,7 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
         parsed[i].command = app.add_subcommand(jobs[i]->name, jobs[i]->summary);
         parsed[i].command->fallthrough();  // --library may follow the job's options
         parsed[i].command->group("Jobs");
+        if (!jobs[i]->notes.empty()) parsed[i].command->footer(jobs[i]->notes);
         for (const Option& o : jobs[i]->options) addOption(*parsed[i].command, o, parsed[i]);
         jobNames.push_back(jobs[i]->name);
     }

@@ -130,6 +130,7 @@ struct Job {
     std::string summary;          // one line, for `vxdoe --help`
     std::vector<Option> options;  // every option the job reads
     int (*run)(const Library&, const Args&, Output&);
+    std::string notes = {};       // paragraphs after the options in the job's help
 };
 
 struct JobRegistration {

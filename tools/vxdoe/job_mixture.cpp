@@ -1,7 +1,9 @@
 // vxdoe mixture: a simplex design, in proportions or in real quantities.
 // vxdoe mixture-model: the model matrix of a simplex design, under its term labels.
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/output.h"
 
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -76,12 +78,79 @@ void toRealQuantities(const vxdoe::Library& lib, const vxdoe::Args& args, Table&
                                                                     lower.data(), scale, total);
 }
 
+// The Scheffe polynomial's columns at the blends of design, under their labels.
+struct Predictors {
+    std::vector<std::string> labels;
+    Table matrix;
+};
+
+Predictors predictors(const vxdoe::Library& lib, const Table& design, const std::vector<std::string>& componentNames,
+                      int degree, int type) {
+    const int q = design.cols;
+    const int32_t nCoef = lib.entry<decltype(Cpp_DOEMixGetnCoef)>("Cpp_DOEMixGetnCoef")(q, design.rows, degree, type);
+    Predictors p{{}, {design.rows, nCoef, hostTable(design.rows, nCoef)}};
+    std::vector<double> blends = design.cells;
+    std::vector<BSTR> names, labels(static_cast<std::size_t>(nCoef), nullptr);
+    for (const std::string& name : componentNames) names.push_back(lib.allocString(vxdoe::fromUtf8(name)));
+    lib.entry<decltype(Cpp_DOEMixPredictorMatrix)>("Cpp_DOEMixPredictorMatrix")(
+        blends.data(), design.rows, q, nCoef, names.data(), degree, type, p.matrix.cells.data(), labels.data());
+    for (BSTR label : labels) p.labels.push_back(vxdoe::toUtf8(lib.readString(label)));
+    for (BSTR b : names) lib.freeString(b);
+    for (BSTR b : labels) lib.freeString(b);
+    return p;
+}
+
+// The finest simplex lattice, of degree 12 at most, whose model rows stay
+// within what the summary evaluates; 12 parts hold every blend of one to
+// four components in equal parts. Degree 0: none fits.
+int candidateLattice(int q, int nCoef) {
+    for (int m = 12; m >= 1; --m) {
+        double points = 1;  // (q + m - 1)! / ((q - 1)! m!)
+        for (int i = 1; i <= m; ++i) points = points * (q - 1 + i) / i;
+        if (vxdoe::summary::enumerable(static_cast<long long>(std::fmin(points, 1e18)), nCoef)) return m;
+    }
+    return 0;
+}
+
+// The figures of the design's proportions for the full Scheffe polynomial
+// of degree --degree (none past the library's 4), over a fine simplex
+// lattice and the design's own blends. The polynomial has no intercept: its
+// first component stands in for it (the components sum to 1, so the spans
+// agree), and the correlations and VIFs are those of the other terms in
+// that form.
+void reportFigures(const vxdoe::Library& lib, const Table& design, const std::vector<std::string>& names, int degree,
+                   vxdoe::Output& out) {
+    namespace summary = vxdoe::summary;
+    summary::Model model;
+    if (degree <= 4) {
+        const Predictors plan = predictors(lib, design, names, degree, 0);
+        model.terms.assign(plan.labels.begin() + 1, plan.labels.end());
+        model.plan = summary::rowsOf(plan.matrix.cells.data(), plan.matrix.rows, 0, plan.matrix.cols);
+        if (const int m = candidateLattice(design.cols, plan.matrix.cols); m > 0) {
+            const Table lattice = simplexDesign(lib, design.cols, m, 1);
+            const summary::ModelMatrix blends =
+                summary::unionOf(summary::rowsOf(lattice.cells.data(), lattice.rows, 0, lattice.cols),
+                                 summary::rowsOf(design.cells.data(), design.rows, 0, design.cols));
+            Table candidates{blends.rows, blends.cols, hostTable(blends.rows, blends.cols)};
+            for (int r = 0; r < blends.rows; ++r)
+                for (int c = 0; c < blends.cols; ++c)
+                    candidates.cells[static_cast<std::size_t>(c) * blends.rows + r] = blends.at(r, c);
+            const Predictors rows = predictors(lib, candidates, names, degree, 0);
+            model.candidates = summary::rowsOf(rows.matrix.cells.data(), rows.matrix.rows, 0, rows.matrix.cols);
+        }
+    }
+    summary::report(out, model, {});
+}
+
 int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int q = componentCount(args);
     const std::vector<std::string> names = vxdoe::factorNames(args, q);
-    Table design = simplexDesign(lib, q, args.integer("degree", 2), designType(args.text("design", "")));
+    const int degree = args.integer("degree", 2);
+    Table design = simplexDesign(lib, q, degree, designType(args.text("design", "")));
+    const Table proportions = design;
     if (args.has("lower") || args.has("scale") || args.has("total")) toRealQuantities(lib, args, design);
     out.table(vxdoe::columnMajor(names, design.cells.data(), design.rows, design.cols, true));
+    reportFigures(lib, proportions, names, degree, out);
     return 0;
 }
 
@@ -89,19 +158,9 @@ int runMixtureModel(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::O
     const int q = componentCount(args);
     const int degree = args.integer("degree", 2);
     const int type = modelType(args.text("type", "full"));
-    Table design = simplexDesign(lib, q, degree, designType(args.text("design", "lattice")));
-    const int32_t nCoef =
-        lib.entry<decltype(Cpp_DOEMixGetnCoef)>("Cpp_DOEMixGetnCoef")(q, design.rows, degree, type);
-    std::vector<double> model = hostTable(design.rows, nCoef);
-    std::vector<BSTR> names, labels(static_cast<std::size_t>(nCoef), nullptr);
-    for (const std::string& name : vxdoe::factorNames(args, q)) names.push_back(lib.allocString(vxdoe::fromUtf8(name)));
-    lib.entry<decltype(Cpp_DOEMixPredictorMatrix)>("Cpp_DOEMixPredictorMatrix")(
-        design.cells.data(), design.rows, q, nCoef, names.data(), degree, type, model.data(), labels.data());
-    std::vector<std::string> header;
-    for (BSTR label : labels) header.push_back(vxdoe::toUtf8(lib.readString(label)));
-    for (BSTR b : names) lib.freeString(b);
-    for (BSTR b : labels) lib.freeString(b);
-    out.table(vxdoe::columnMajor(header, model.data(), design.rows, nCoef, true));
+    const Table design = simplexDesign(lib, q, degree, designType(args.text("design", "lattice")));
+    const Predictors model = predictors(lib, design, vxdoe::factorNames(args, q), degree, type);
+    out.table(vxdoe::columnMajor(model.labels, model.matrix.cells.data(), model.matrix.rows, model.matrix.cols, true));
     return 0;
 }
 
@@ -122,7 +181,10 @@ const vxdoe::JobRegistration kMixture{
       vxdoe::number("scale", "proportion the pseudo-components share, above 0 and at most 1 - sum of --lower")
           .byDefault("1 - sum of --lower"),
       vxdoe::number("total", "total quantity of a blend, above 0").byDefault("1"), vxdoe::namesOption()},
-     runMixture}};
+     runMixture,
+     vxdoe::summary::helpNotes(
+         "the full Scheffe polynomial of --degree (up to 4) in the proportions; its first component stands in for an intercept in the correlations and VIFs",
+         "the simplex lattice of degree 12 (lower when that is too large) and the design's own blends")}};
 const vxdoe::JobRegistration kMixtureModel{
     {"mixture-model",
      "the model matrix of a simplex design, under its term labels",

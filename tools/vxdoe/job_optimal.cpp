@@ -6,12 +6,16 @@
 // is accepted, K starts on one seed stream, the best kept.
 #include "host/optimal/model.h"
 #include "host/optimal/recipe.h"
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/output.h"
 #include "tools/vxdoe/sheet_job.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -39,7 +43,12 @@ struct Options {
     bool timed = false;  // --seconds given
     double seconds = 2.0;
     std::vector<std::string> names;  // the factors' columns
+    std::string evaluate;            // --evaluate: the plan file scored instead of a search
 };
+
+// What only a search reads: with --evaluate each would be silently ignored.
+const char* const kSearchOptions[] = {"runs", "seconds", "start", "algo", "criterion", "seed", "starts",
+                                      "max-iter", "convergence", "perturb", "no-catalogue"};
 
 int choice(const vxdoe::Args& args, const std::string& name, const std::vector<std::string>& values,
            const std::vector<int>& codes) {
@@ -76,6 +85,15 @@ Options readOptions(const vxdoe::Args& args) {
     o.seconds = args.number("seconds", 2.0);
     if (!(o.seconds >= 0.0 && o.seconds <= 86400.0)) throw vxdoe::UsageError("--seconds takes 0 to 86400");
     o.names = vxdoe::factorNames(args, static_cast<int>(o.model.levels.size()));
+    o.evaluate = args.text("evaluate", "");
+    if (args.has("evaluate")) {
+        for (const char* name : kSearchOptions)
+            if (args.has(name))
+                throw vxdoe::UsageError(std::string("--evaluate scores the plan in its file; --") + name +
+                                        " does not apply");
+    } else if (o.model.runs < 1) {
+        throw vxdoe::UsageError("optimal needs --runs N, or --evaluate FILE");
+    }
     return o;
 }
 
@@ -92,24 +110,22 @@ vxhost::LibraryEntries entriesOf(const vxdoe::Library& lib) {
     return e;
 }
 
-// Logarithms and powers may differ in their last bit between C runtimes;
-// twelve significant digits print the same everywhere.
-double twelveDigits(double v) {
-    if (v == 0.0 || !std::isfinite(v)) return v;
-    const double scale = std::pow(10.0, 11 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
-    return std::round(v * scale) / scale;
-}
-
 // The plan as level numbers, one run a row, and its figures: the stage that
-// made it, D and the D of an orthogonal plan, both to twelve digits.
+// made it, D (the criterion the search scored, which is the D of the
+// design's summary) and the D of an orthogonal plan, both to twelve digits,
+// then the rest of the summary (design_summary.h) against the same bounds.
 void report(vxdoe::Output& out, const Options& o, const vxhost::LevelPlan& plan, int runs, const std::string& stage,
             double D) {
     const int factors = static_cast<int>(o.model.levels.size());
     const std::vector<double> levels(plan.begin(), plan.end());
     out.table(vxdoe::columnMajor(o.names, levels.data(), runs, factors, true));
     out.figure("stage", stage);
-    out.figure("D", twelveDigits(D));
-    out.figure("bound", twelveDigits(vxhost::orthogonalBound(o.model.levels)));
+    const double bound = vxhost::orthogonalBound(o.model.levels);
+    out.figure("D", vxdoe::summary::twelveDigits(D));
+    out.figure("bound", vxdoe::summary::twelveDigits(bound));
+    const vxdoe::summary::Model model = vxdoe::summary::mainEffects(
+        o.model.levels, o.model.icode, o.names, vxdoe::summary::rowsOf(levels.data(), runs, 0, factors));
+    vxdoe::summary::report(out, model, {bound, vxhost::orthogonalA(o.model.levels)}, false);
 }
 
 double secondsSince(std::chrono::steady_clock::time_point t0) {
@@ -127,7 +143,7 @@ public:
         if (!shown_ || elapsed < last_ + 0.2) return;
         last_ = elapsed;
         wrote_ = true;
-        std::cerr << "\r\033[K" << stage << ": best D " << twelveDigits(bestD) << ", " << std::round(elapsed * 10) / 10
+        std::cerr << "\r\033[K" << stage << ": best D " << vxdoe::summary::twelveDigits(bestD) << ", " << std::round(elapsed * 10) / 10
                   << " s" << std::flush;
     }
 
@@ -238,8 +254,81 @@ int runStated(const vxdoe::Library& library, const Options& o, vxdoe::Output& ou
     }
 }
 
+// ----- a given plan -------------------------------------------------------------------
+
+std::vector<std::string> cellsOf(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> cells;
+    std::size_t from = 0;
+    for (std::size_t at; (at = line.find(',', from)) != std::string::npos; from = at + 1)
+        cells.push_back(line.substr(from, at - from));
+    cells.push_back(line.substr(from));
+    return cells;
+}
+
+// Where each factor's column lies in the header: every factor by its name,
+// exactly once; other columns (a run number, responses) are passed over.
+std::vector<std::size_t> factorColumns(const std::vector<std::string>& header, const std::vector<std::string>& names,
+                                       const std::string& where) {
+    std::vector<std::size_t> at;
+    for (const std::string& name : names) {
+        const auto found = std::find(header.begin(), header.end(), name);
+        if (found == header.end()) throw vxdoe::UsageError(where + "line 1: no column " + name);
+        if (std::find(found + 1, header.end(), name) != header.end())
+            throw vxdoe::UsageError(where + "line 1: column " + name + " given twice");
+        at.push_back(static_cast<std::size_t>(found - header.begin()));
+    }
+    return at;
+}
+
+int levelIn(const std::string& cell, int s, const std::string& where) {
+    char* end = nullptr;
+    const long l = std::strtol(cell.c_str(), &end, 10);
+    if (cell.empty() || end != cell.c_str() + cell.size() || l < 1 || l > s)
+        throw vxdoe::UsageError(where + "\"" + cell + "\" is not a level from 1 to " + std::to_string(s));
+    return static_cast<int>(l);
+}
+
+// The plan in a CSV file: a header row naming the factors as --names (or
+// X1..Xk) does, then one run a line, each factor at a level 1..s of --levels.
+// Column-major, as the library keeps plans.
+vxhost::LevelPlan readPlan(const Options& o, int& runs) {
+    std::ifstream in(o.evaluate);
+    if (!in) throw vxdoe::UsageError("--evaluate: cannot read " + o.evaluate);
+    const std::string where = "--evaluate " + o.evaluate + ": ";
+    std::string line;
+    if (!std::getline(in, line)) throw vxdoe::UsageError(where + "no header row");
+    const std::vector<std::string> header = cellsOf(line);
+    const std::vector<std::size_t> at = factorColumns(header, o.names, where);
+    std::vector<std::vector<int>> columns(o.names.size());
+    for (int number = 2; std::getline(in, line); ++number) {
+        if (line.empty() || line == "\r") continue;
+        const std::vector<std::string> cells = cellsOf(line);
+        if (cells.size() != header.size())
+            throw vxdoe::UsageError(where + "line " + std::to_string(number) + ": " + std::to_string(cells.size()) +
+                                    " cells under a header of " + std::to_string(header.size()));
+        for (std::size_t j = 0; j < at.size(); ++j)
+            columns[j].push_back(levelIn(cells[at[j]], o.model.levels[j],
+                                         where + "line " + std::to_string(number) + ", column " + o.names[j] + ": "));
+    }
+    runs = static_cast<int>(columns.front().size());
+    if (runs == 0) throw vxdoe::UsageError(where + "no runs under the header");
+    vxhost::LevelPlan plan;
+    for (const std::vector<int>& c : columns) plan.insert(plan.end(), c.begin(), c.end());
+    return plan;
+}
+
+int runEvaluate(const Options& o, vxdoe::Output& out) {
+    int runs = 0;
+    const vxhost::LevelPlan plan = readPlan(o, runs);
+    const double logDet = vxhost::logDetInformation(plan, runs, o.model.levels, o.model.icode);
+    report(out, o, plan, runs, "evaluated", vxhost::normedD(logDet, runs, vxhost::modelColumns(o.model.levels)));
+    return 0;
+}
+
 int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const Options o = readOptions(args);
+    if (!o.evaluate.empty()) return runEvaluate(o, out);
     return o.stated ? runStated(lib, o, out) : runRecipe(lib, o, out);
 }
 
@@ -250,7 +339,7 @@ const vxdoe::JobRegistration kOptimal{
           .atLeast(1)
           .mandatory()
           .shownAs("L1,L2,...|s^k,..."),
-      vxdoe::integer("runs", "runs of the plan N").atLeast(1).mandatory(),
+      vxdoe::integer("runs", "runs of the plan N (needed but with --evaluate)").atLeast(1),
       vxdoe::number("seconds", "time budget of the recipe; without it and with --seed, a fixed amount of work")
           .atLeast(0)
           .byDefault("2"),
@@ -268,7 +357,14 @@ const vxdoe::JobRegistration kOptimal{
           .atLeast(0)
           .byDefault("0"),
       vxdoe::flag("no-catalogue", "stated sequence: search even when the catalogue holds an orthogonal array"),
-      vxdoe::namesOption()},
-     runOptimal}};
+      vxdoe::namesOption(),
+      vxdoe::text("evaluate",
+                  "score the plan in this CSV instead of searching: a header naming the factors as --names "
+                  "(or X1..Xk), one run a line, levels 1..s")
+          .shownAs("FILE")},
+     runOptimal,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace

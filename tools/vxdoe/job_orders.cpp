@@ -31,33 +31,9 @@ bool stderrIsTerminal() {
 #endif
 }
 
-// An EAM at its bound, or below it (the bound then reads as the no-value constant).
-bool atBound(double eam, double bound) {
-    return bound == -1.79769313486231e308 || eam <= bound + 1e-9;
-}
-
 int32_t newSeed() {
     std::random_device device;
     return static_cast<int32_t>(device() % 2147483646u) + 1;
-}
-
-// Which stage left the order at both bounds. The passes stop at the first
-// one that reaches them, so allowing one more pass changes nothing; the
-// completion stage after the passes would then set out from a later point
-// of the stream and end elsewhere.
-std::string stageThatReached(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
-                             const Options& options, const sheet::Seeds& given, const std::vector<int32_t>& jr,
-                             const std::vector<double>& md) {
-    if (!atBound(md[0], md[2]) || !atBound(md[1], md[3])) return "none";
-    if (R == P && J % (P % 2 == 0 ? P : 2 * P) == 0) return "Williams squares";
-    std::vector<int32_t> jpMat = jp, again(jr.size(), 0), rmat(static_cast<std::size_t>(P) * R, 0),
-                         smat(static_cast<std::size_t>(P) * (P + 1), 0);
-    std::vector<double> md2(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
-    sheet::Seeds seeds = given;
-    lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
-        P, R, J, jpMat.data(), options.lambda, options.passes + 1, 0, -1, options.seconds,
-        again.data(), rmat.data(), smat.data(), md2.data(), conc.data(), &seeds.io, &seeds.init, &seeds.out);
-    return again == jr ? "search passes" : "completion stage";
 }
 
 }  // namespace
@@ -133,6 +109,36 @@ Table judgeRows(std::vector<std::string> columns, const std::vector<int32_t>& ce
     return columnMajor(std::move(columns), table.data(), J, cols + 1);
 }
 
+std::vector<int32_t> incidenceOf(const std::vector<int32_t>& orders, int J, int P, int R) {
+    std::vector<int32_t> jp(static_cast<std::size_t>(J) * P, 0);
+    for (int j = 0; j < J; ++j)
+        for (int k = 0; k < R; ++k)
+            if (const int32_t p = orders[static_cast<std::size_t>(k) * J + j]; p >= 1 && p <= P)
+                jp[static_cast<std::size_t>(p - 1) * J + j] = 1;
+    return jp;
+}
+
+void reportBalance(Output& out, const std::vector<int32_t>& jp, int J, int P) {
+    auto seen = [&](int j, int p) { return jp[static_cast<std::size_t>(p) * J + j] != 0; };
+    std::vector<int> replication(static_cast<std::size_t>(P), 0);
+    for (int p = 0; p < P; ++p)
+        for (int j = 0; j < J; ++j) replication[static_cast<std::size_t>(p)] += seen(j, p);
+    std::vector<int> concurrence;
+    for (int a = 0; a < P; ++a)
+        for (int b = a + 1; b < P; ++b) {
+            int both = 0;
+            for (int j = 0; j < J; ++j) both += seen(j, a) && seen(j, b);
+            concurrence.push_back(both);
+        }
+    auto range = [&out](const std::string& name, const std::vector<int>& counts) {
+        const auto [lo, hi] = std::minmax_element(counts.begin(), counts.end());
+        out.figure(name + "_min", counts.empty() ? Value() : Value(static_cast<double>(*lo)));
+        out.figure(name + "_max", counts.empty() ? Value() : Value(static_cast<double>(*hi)));
+    };
+    range("concurrence", concurrence);
+    range("replication", replication);
+}
+
 int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
                        const Options& options, sheet::Seeds& seeds, Output& out) {
     std::vector<int32_t> jpMat = jp, jr(static_cast<std::size_t>(J) * R, 0), rmat(static_cast<std::size_t>(P) * R, 0),
@@ -140,8 +146,7 @@ int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J
     std::vector<double> md(4, 0.0), conc(static_cast<std::size_t>(P) * P, 0.0);
     // A seed of our own when none is given, so that the call can be replayed.
     if (seeds.init == 0) seeds.io = newSeed(), seeds.init = -1;
-    const sheet::Seeds given = seeds;
-    out.seed(given.io);
+    out.seed(seeds.io);
     {
         const Progress progress("ordering presentations");
         lib.entry<decltype(Cpp_GetBestRanking)>("Cpp_GetBestRanking")(
@@ -153,7 +158,7 @@ int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J
     out.figure("position_bound", number(md[2]));
     out.figure("carry_over_EAM", number(md[1]));
     out.figure("carry_over_bound", number(md[3]));
-    out.figure("bounds_reached_by", stageThatReached(lib, jp, J, P, R, options, given, jr, md));
+    reportBalance(out, incidenceOf(jr, J, P, R), J, P);
     return 0;
 }
 

@@ -50,11 +50,21 @@ void checkSizes(int J, int P, int R);
 // A judge's rows of a J x cols column-major int table, each led by the judge's number.
 Table judgeRows(std::vector<std::string> columns, const std::vector<int32_t>& cells, int J, int cols);
 
+// The J x P incidence (column-major, 1: judge j sees product p) that J x R
+// presentation orders (column-major, products numbered from 1) imply.
+std::vector<int32_t> incidenceOf(const std::vector<int32_t>& orders, int J, int P, int R);
+
+// The balance of a J x P incidence: concurrence_min and concurrence_max
+// (over the pairs of products, how many judges see both; missing for a
+// single product), replication_min and replication_max (how many judges
+// see each product).
+void reportBalance(Output& out, const std::vector<int32_t>& jp, int J, int P);
+
 // Orders the presentations of the J x P incidence jp (column-major int32)
 // through Cpp_GetBestRanking, seeded by seeds (a new seed is drawn when none
 // is set), and gives out the orders (judge, then the product at each
-// position) and the position and carry-over EAMs with their bounds (missing:
-// the EAM lies below the bound). Returns 0.
+// position), the position and carry-over EAMs with their bounds (missing:
+// the EAM lies below the bound) and the orders' balance. Returns 0.
 int orderPresentations(const Library& lib, const std::vector<int32_t>& jp, int J, int P, int R,
                        const Options& options, sheet::Seeds& seeds, Output& out);
 

@@ -5,7 +5,11 @@
 //                                        the scored candidates; runs beyond
 //                                        N (default 36: none) add to a score
 #include "tools/vxdoe/catalogue_sheets.h"
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/output.h"
+
+#include "host/evaluate/design_figures.h"
+#include "host/optimal/model.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -100,12 +104,27 @@ Fetched findArray(const vxdoe::Library& lib, const Request& q) {
     throw vxdoe::UsageError("no catalogue array has these factors with enough runs");
 }
 
+// The array's figures for the main effects of its columns in the library's
+// effects coding, over the full factorial of their levels (each column's
+// levels 1..s, s its largest level).
+void reportFigures(vxdoe::Output& out, const std::vector<std::string>& names, const Sheet& sheet) {
+    std::vector<int> levels(static_cast<std::size_t>(sheet.columns), 1);
+    for (int c = 0; c < sheet.columns; ++c)
+        for (int r = 0; r < sheet.runs; ++r)
+            levels[static_cast<std::size_t>(c)] = std::max(
+                levels[static_cast<std::size_t>(c)], static_cast<int>(sheet.cells[static_cast<std::size_t>(c) * sheet.runs + r]));
+    const vxdoe::summary::Model model = vxdoe::summary::mainEffects(
+        levels, 1, names, vxdoe::summary::rowsOf(sheet.cells.data(), sheet.runs, 0, sheet.columns));
+    vxdoe::summary::report(out, model, {vxhost::orthogonalBound(levels), vxhost::orthogonalA(levels)});
+}
+
 void report(vxdoe::Output& out, const vxdoe::Args& args, const Fetched& f, const Sheet& sheet) {
     out.table(vxdoe::columnMajor(vxdoe::factorNames(args, sheet.columns), sheet.cells.data(), sheet.runs,
                                  sheet.columns, true));
     out.figure("entry", static_cast<double>(f.number));
     out.figure("table", static_cast<double>(f.tableId));
     out.figure("runs", static_cast<double>(sheet.runs));
+    reportFigures(out, vxdoe::factorNames(args, sheet.columns), sheet);
 }
 
 int runOrtho(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
@@ -150,6 +169,9 @@ const vxdoe::JobRegistration kOrtho{
       vxdoe::flag("list", "list the arrays closest to --levels, best first"),
       vxdoe::integer("runs", "run count the list aims at").atLeast(0).byDefault(std::to_string(kMaxRuns)),
       vxdoe::integer("max-score", "list only arrays scoring below this").byDefault("10"), vxdoe::namesOption()},
-     runOrtho}};
+     runOrtho,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace

@@ -1,5 +1,6 @@
 // vxdoe rsm: the run sheet of a response-surface design, sized and filled
 // as the spreadsheet host does.
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/sheet_job.h"
 
 #include <algorithm>
@@ -115,6 +116,21 @@ double runsWithoutCentre(int plan, int k) {
     }
 }
 
+// The sheet's factor columns in coded units: the library puts a coded level
+// x at centre + half-range * x, so the levels as run (rounded ones too) come
+// back by the inverse; a factor of no range sits at its centre, 0.
+vxdoe::summary::ModelMatrix codedUnits(const std::vector<double>& cells, int runs, int k, const Scale& scale) {
+    vxdoe::summary::ModelMatrix coded = vxdoe::summary::rowsOf(cells.data(), runs, sheet::kFactorColumn, k);
+    if (scale.convert != -1) return coded;
+    for (int r = 0; r < runs; ++r)
+        for (int j = 0; j < k; ++j) {
+            const double centre = (scale.min[j] + scale.max[j]) / 2, half = (scale.max[j] - scale.min[j]) / 2;
+            double& x = coded.cells[static_cast<std::size_t>(r) * k + j];
+            x = half != 0 ? (x - centre) / half : 0.0;
+        }
+    return coded;
+}
+
 int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int plan = designID(args.text("design", ""));
     const int k = args.integer("factors", 0);
@@ -155,6 +171,9 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& ou
     }
     seeds.report(out, order != sheet::Order::Standard);
     out.table(vxdoe::columnMajor(header, runs.cells.data(), static_cast<int>(runs.rows), runs.cols, true));
+    const vxdoe::summary::Model model = vxdoe::summary::secondOrder(
+        codedUnits(runs.cells, static_cast<int>(runs.rows), k, scale), vxdoe::factorNames(args, k));
+    vxdoe::summary::report(out, model, {});
     return 0;
 }
 
@@ -174,6 +193,9 @@ const vxdoe::JobRegistration kRsm{
       vxdoe::numbers("min", "each factor's low level in its units (with --max)").shownAs("X1,X2,..."),
       vxdoe::numbers("max", "each factor's high level in its units (with --min)").shownAs("X1,X2,..."),
       vxdoe::flag("round", "round the levels in units to whole numbers"), vxdoe::namesOption()},
-     runRsm}};
+     runRsm,
+     vxdoe::summary::helpNotes(
+         "the full second-order model in coded units (intercept, X1.., Xi*Xj, Xi^2), levels in units coded back by centre and half-range",
+         "the 3^k grid of coded levels -1, 0, 1 and the design's own points (none past 2^22 cells x columns)")}};
 
 }  // namespace

@@ -1,6 +1,10 @@
 // vxdoe screening: the run sheet of a screening design over the full
 // factorial of qualitative factors.
+#include "tools/vxdoe/design_summary.h"
 #include "tools/vxdoe/sheet_job.h"
+
+#include "host/evaluate/design_figures.h"
+#include "host/optimal/model.h"
 
 namespace {
 
@@ -30,6 +34,11 @@ int runScreening(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Outp
     if (libraryOrder) sheet::numberRuns(runs);
     seeds.report(out, order != sheet::Order::Standard);
     out.table(vxdoe::columnMajor(header, runs.cells.data(), static_cast<int>(runs.rows), runs.cols, true));
+    // The main effects in the library's effects coding, over the full factorial.
+    const vxdoe::summary::Model model = vxdoe::summary::mainEffects(
+        levels, 1, vxdoe::factorNames(args, k),
+        vxdoe::summary::rowsOf(runs.cells.data(), static_cast<int>(runs.rows), sheet::kFactorColumn, k));
+    vxdoe::summary::report(out, model, {vxhost::orthogonalBound(levels), vxhost::orthogonalA(levels)});
     return 0;
 }
 
@@ -42,6 +51,9 @@ const vxdoe::JobRegistration kScreening{
           .shownAs("L1,L2,...|s^k,..."),
       sheet::replicatesOption(), sheet::randomOption(), sheet::withinReplicatesOption(), sheet::seedOption(),
       vxdoe::namesOption()},
-     runScreening}};
+     runScreening,
+     vxdoe::summary::helpNotes(
+         "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
+         "the full factorial of the levels; past 2^22 cells x columns it is not enumerated: max_SPV and G are then null and mean_SPV comes in closed form, trace(M^-1 W) with W the factorial's block-diagonal moment matrix")}};
 
 }  // namespace

@@ -75,6 +75,9 @@ int runSensory(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output
     out.figure("E*", bound);
     out.figure("gap", proved ? vxdoe::Value() : vxdoe::number(bound - maxcrit));
     out.figure("proved", proved);
+    // The printed table's balance; the orders below keep the incidence and print it themselves.
+    if (!args.has("orders"))
+        vxdoe::orders::reportBalance(out, cyclic == -1 ? vxdoe::orders::incidenceOf(jr, iJ, iP, iR) : jp, iJ, iP);
     int status = 0;
     if (args.has("orders")) {
         // The presentation orders continue the design's seed stream.

@@ -15,6 +15,8 @@
 namespace vxdoe::sheet {
 
 inline constexpr int kResponses = 1;
+// The sheet's first factor column, after the four of its header().
+inline constexpr int kFactorColumn = 4;
 
 // A zeroed rows x cols host array; refuses tables the host would not allocate.
 std::vector<double> allocate(long long rows, long long cols);
