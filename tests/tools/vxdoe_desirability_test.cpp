@@ -113,6 +113,28 @@ TEST(VxdoeDesirability, ExponentsCodesAndOneSidedEdges) {
     EXPECT_EQ(byName.out, r.out);
 }
 
+TEST(VxdoeDesirability, LimitsMayMeetAndOneExponentRowShapesItsSide) {
+    // lower = target: a step at the target, worth nothing at it exactly;
+    // a range of one point; only a t row, which bends the falling sides.
+    const std::string path = fileWith("edges.csv",
+                                      "response,step,point\n"
+                                      "goal,maximize,target\n"
+                                      "lower,2,1\n"
+                                      "target,2,3..3\n"
+                                      "upper,,5\n"
+                                      "t,,2\n"
+                                      " at the step , 2 ,3\n"
+                                      "past it,2.5,4\n"
+                                      "below,1,2\n");
+    const Outcome r = vxdoeRun("desirability --file " + path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    Goal point{1, 3, 3, 5};
+    point.t = 2;
+    const auto rows = splitTable(r.out, ',');
+    expectScores(rows, {"step", "point"}, {maximize(2, 2), point}, {{2, 3}, {2.5, 4}, {1, 2}});
+    EXPECT_EQ(rows[1][0], "at the step");
+}
+
 struct Refusal {
     const char* what;
     std::string lines;  // after "response,y,z"

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "tools/vxdoe/output.h"
 
@@ -221,23 +222,20 @@ private:
         return v;
     }
 
-    // The limits the goal reads, in the order the library needs them.
-    std::vector<Bound> bounds(const Response& r, std::size_t j) const {
-        std::vector<Bound> chain;
-        if (risesToTarget(r.goal)) chain.push_back(needed(r, "lower", cell("lower", j)));
-        else unread(r, "lower", j);
+    // The target's two ends: one point, or LOW..HIGH for a target goal.
+    std::pair<Bound, Bound> targetEnds(const Response& r, std::size_t j) const {
         const std::string target = cell("target", j);
         const std::size_t range = target.find("..");
-        if (range != std::string::npos && r.goal != Goal::Target)
+        if (range == std::string::npos) {
+            const Bound point = needed(r, "target", target);
+            return {point, point};
+        }
+        if (r.goal != Goal::Target)
             throw atLine(lineOf("target"), r.name + " (" + goalName(r.goal) + ") takes one target, not a range");
-        const bool isRange = range != std::string::npos;
-        chain.push_back(needed(r, "target", isRange ? target.substr(0, range) : target));
-        chain.push_back(isRange ? needed(r, "target", target.substr(range + 2)) : chain.back());
-        if (fallsFromTarget(r.goal)) chain.push_back(needed(r, "upper", cell("upper", j)));
-        else unread(r, "upper", j);
-        return chain;
+        return {needed(r, "target", target.substr(0, range)), needed(r, "target", target.substr(range + 2))};
     }
 
+    // The limits a goal reads must not cross: lower <= left <= right <= upper.
     static void checkOrder(const Response& r, const std::vector<Bound>& chain) {
         for (std::size_t k = 1; k < chain.size(); ++k)
             if (chain[k].value < chain[k - 1].value)
@@ -247,22 +245,30 @@ private:
                                                 std::to_string(chain[k - 1].line) + ")");
     }
 
+    // A side's exponent (s or t) where the goal has that side.
+    double exponent(const Response& r, const char* key, bool hasSide, std::size_t j) const {
+        if (hasSide) return positive(r, key, j);
+        unread(r, key, j);
+        return 1.0;
+    }
+
     Response response(std::size_t j) const {
         Response r;
         r.name = rows_.at("response").cells[j];
         if (r.name.empty()) throw atLine(lineOf("response"), "response " + std::to_string(j + 1) + " has no name");
         r.goal = goalAt(lineOf("goal"), cell("goal", j));
-        const std::vector<Bound> chain = bounds(r, j);
+        const auto [left, right] = targetEnds(r, j);
+        std::vector<Bound> chain{left, right};
+        if (risesToTarget(r.goal)) chain.insert(chain.begin(), needed(r, "lower", cell("lower", j)));
+        else unread(r, "lower", j);
+        if (fallsFromTarget(r.goal)) chain.push_back(needed(r, "upper", cell("upper", j)));
+        else unread(r, "upper", j);
         checkOrder(r, chain);
-        // The limits the goal does not read take its target: any value does.
-        const std::size_t leftAt = risesToTarget(r.goal) ? 1 : 0;
-        r.left = chain[leftAt].value, r.right = chain[leftAt + 1].value;
-        r.lower = risesToTarget(r.goal) ? chain.front().value : r.left;
-        r.upper = fallsFromTarget(r.goal) ? chain.back().value : r.right;
-        if (risesToTarget(r.goal)) r.s = positive(r, "s", j);
-        else unread(r, "s", j);
-        if (fallsFromTarget(r.goal)) r.t = positive(r, "t", j);
-        else unread(r, "t", j);
+        // A limit the goal does not read takes the target's end beside it:
+        // the library never looks at it.
+        r.lower = chain.front().value, r.left = left.value, r.right = right.value, r.upper = chain.back().value;
+        r.s = exponent(r, "s", risesToTarget(r.goal), j);
+        r.t = exponent(r, "t", fallsFromTarget(r.goal), j);
         r.weight = positive(r, "weight", j);
         return r;
     }
@@ -295,12 +301,12 @@ struct LibraryCall {
     }
 };
 
-int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
-    const DesirabilityFile file(args.text("file", ""));
+// Each response's own desirability (a response alone, unweighted, is its
+// own), then D of them all; a cell not measured leaves its d and its D out.
+vxdoe::Table scores(const vxdoe::Library& lib, const DesirabilityFile& file) {
     const std::vector<Response>& responses = file.responses();
     const int n = static_cast<int>(file.observations().size());
     const bool shaped = file.has("s") || file.has("t");
-
     vxdoe::Table table{{"observation"}, std::vector<std::vector<vxdoe::Value>>(static_cast<std::size_t>(n))};
     for (int i = 0; i < n; ++i) table.rows[i].push_back(file.observations()[i].key);
     std::vector<bool> measured(static_cast<std::size_t>(n), true);
@@ -308,7 +314,6 @@ int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::O
     for (std::size_t j = 0; j < responses.size(); ++j) {
         std::vector<double> values;
         for (int i = 0; i < n; ++i) values.push_back(file.value(i, j));
-        // A response alone, unweighted, is its own desirability.
         LibraryCall one;
         one.add(responses[j], values);
         const std::vector<double> d = one.run(lib, n, shaped, false);
@@ -322,7 +327,11 @@ int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::O
     const std::vector<double> D = all.run(lib, n, shaped, file.has("weight"));
     table.columns.push_back("D");
     for (int i = 0; i < n; ++i) table.rows[i].push_back(measured[i] ? vxdoe::number(D[i]) : vxdoe::Value());
-    out.table(std::move(table));
+    return table;
+}
+
+int runDesirability(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
+    out.table(scores(lib, DesirabilityFile(args.text("file", ""))));
     return 0;
 }
 
