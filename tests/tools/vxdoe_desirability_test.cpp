@@ -156,8 +156,9 @@ TEST(VxdoeDesirability, RefusesEveryInconsistentLineByNumber) {
         {"negative weight", good + "weight,-2,1\n", 6},
         {"zero exponent", good + "s,0,1\n", 6},
         {"limit not a number", "goal,maximize,target\nlower,1,1\ntarget,2,3x\nupper,,5\n", 4},
-        {"observation not a number", good + "# a comment\n\nrun,1.5,two\n", 8},
+        {"observation not a number", good + "# a comment, with commas,\n\n,,\nrun,1.5,two\n", 9},
         {"too few cells", good + "run,1.5\n", 6},
+        {"a label alone", good + "run\n", 6},
         {"too many cells", good + "run,1.5,2,3\n", 6},
         {"row given twice", good + "lower,1,1\n", 6},
     };

@@ -9,6 +9,7 @@
 // `lower`, `target` and `upper`, and every limit is checked here with its
 // line number: the library scores an unknown goal or crossed limits without
 // complaint, and the scores would mean nothing.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -22,7 +23,7 @@ namespace {
 
 const char* const kFileFormat =
     "CSV file of responses and observations. Every line is a key and one cell per response;\n"
-    "blank lines and lines starting with # are skipped. Rows by key:\n"
+    "blank lines (also ,,,) and lines starting with # are skipped. Rows by key:\n"
     "  response  the responses' names (first)\n"
     "  goal      maximize, minimize or target (or the library's codes 2, 0, 1)\n"
     "  lower     worth nothing at or below it (maximize, target)\n"
@@ -63,6 +64,11 @@ std::vector<std::string> splitCells(const std::string& line) {
     return cells;
 }
 
+// Blank, as a spreadsheet writes an empty row too: ",,,".
+bool isBlank(const std::vector<std::string>& cells) {
+    return std::all_of(cells.begin(), cells.end(), [](const std::string& c) { return c.empty(); });
+}
+
 std::vector<Line> readLines(const std::string& path) {
     std::ifstream file(path);
     if (!file) throw vxdoe::UsageError("cannot be read");
@@ -71,8 +77,7 @@ std::vector<Line> readLines(const std::string& path) {
     for (std::string text; std::getline(file, text);) {
         ++number;
         std::vector<std::string> cells = splitCells(text);
-        if (cells.size() == 1 && cells[0].empty()) continue;
-        if (!cells[0].empty() && cells[0][0] == '#') continue;
+        if (isBlank(cells) || cells[0].rfind('#', 0) == 0) continue;
         const std::string key = cells[0];
         cells.erase(cells.begin());
         lines.push_back({number, key, std::move(cells)});
