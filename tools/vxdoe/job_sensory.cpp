@@ -102,8 +102,20 @@ std::vector<vxdoe::Option> sensoryOptions() {
         vxdoe::flag("cyclic", "build the design from cyclic squares, with its presentation orders"),
         vxdoe::sheet::seedOption(),
         vxdoe::flag("orders", "then order each judge's presentations (--lambda, --passes)")};
-    // --seconds limits the design search as well as the order search.
-    for (vxdoe::Option& o : vxdoe::orders::optionTable()) options.push_back(std::move(o));
+    // --seconds limits the design search as well as the order search, but
+    // differently: the design search is untimed without it, and the library
+    // counts both budgets in its clock units of 1/100000 day (0.864 s).
+    for (vxdoe::Option& o : vxdoe::orders::optionTable()) {
+        if (o.name == "seconds")
+            o.byDefault("").meaning =
+                "time budget S. Without it the design search makes one untimed pass;\n"
+                "with it the search goes on until its design is proved optimal or each of\n"
+                "its stages has run for S/2 of the library's clock units of 0.864 s (about\n"
+                "0.43 S seconds; S above 86400 counts as 86400). With --orders the order\n"
+                "search stops by S units\n"
+                "(10 without --seconds, about 8.6 s)";
+        options.push_back(std::move(o));
+    }
     return options;
 }
 
