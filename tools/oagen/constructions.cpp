@@ -1,5 +1,7 @@
 #include "tools/oagen/constructions.h"
 
+#include "tools/oagen/williamson.h"
+
 #include <algorithm>
 #include <array>
 #include <set>
@@ -116,8 +118,6 @@ Field fieldOfOrder(int q) {
     }
 }
 
-using SignMatrix = std::vector<std::vector<int>>;  // entries +1 and -1
-
 // H = [[1, 1'], [-1, Q + I]] with the Jacobsthal matrix Q[a][b] = chi(b - a),
 // each row of the lower block negated so that the first column is all +1.
 SignMatrix paleyOneMatrix(int q) {
@@ -181,7 +181,7 @@ SignMatrix hadamardMatrix(int order) {
     const int half = order / 2;
     if (isKnownFieldOrder(half - 1) && (half - 1) % 4 == 1) return paleyTwoMatrix(half - 1);
     const SignMatrix h = hadamardMatrix(half);
-    return h.empty() ? h : doubled(h);
+    return h.empty() ? williamsonHadamard(order) : doubled(h);
 }
 
 // A +-1 matrix whose first column is all +1, less that column, coded
@@ -363,6 +363,36 @@ Array paleyTypeOne(int q) { return fromNormalisedHadamard(paleyOneMatrix(q)); }
 
 Array paleyTypeTwo(int q) { return fromNormalisedHadamard(paleyTwoMatrix(q)); }
 
+SignMatrix normalisedHadamard(int order) {
+    SignMatrix h = hadamardMatrix(order);
+    for (std::vector<int>& row : h)
+        if (row[0] < 0)
+            for (int& v : row) v = -v;
+    for (std::size_t j = 0; j < h.size(); ++j)
+        if (h[0][j] < 0)
+            for (std::vector<int>& row : h) row[j] = -row[j];
+    return h;
+}
+
+bool hasStrengthTwo(const Array& a) {
+    const auto balanced = [&](const Column& x, const Column& y) {
+        std::vector<int> seen(static_cast<std::size_t>(x.levels * y.levels), 0);
+        for (int r = 0; r < a.runs; ++r) {
+            const int vx = x.values[r], vy = y.values[r];
+            if (vx < 0 || vx >= x.levels || vy < 0 || vy >= y.levels) return false;
+            ++seen[static_cast<std::size_t>(vx * y.levels + vy)];
+        }
+        return std::all_of(seen.begin(), seen.end(), [&](int n) { return n * x.levels * y.levels == a.runs; });
+    };
+    const Column whole{1, std::vector<int>(static_cast<std::size_t>(a.runs), 0)};
+    for (std::size_t i = 0; i < a.columns.size(); ++i) {
+        if (static_cast<int>(a.columns[i].values.size()) != a.runs || !balanced(a.columns[i], whole)) return false;
+        for (std::size_t j = i + 1; j < a.columns.size(); ++j)
+            if (!balanced(a.columns[i], a.columns[j])) return false;
+    }
+    return true;
+}
+
 Array hadamard(int order) {
     const SignMatrix h = hadamardMatrix(order);
     return h.empty() ? Array{} : fromNormalisedHadamard(h);
@@ -405,7 +435,13 @@ Array signedWords24() {
         true);
 }
 
-Array differenceScheme12() { return expandDifferenceScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}}, 2); }
+Array differenceScheme12() { return differenceSchemeTwoColumns(6); }
+
+Array differenceSchemeTwoColumns(int k) {
+    std::vector<std::vector<int>> d(static_cast<std::size_t>(k), {0, 0});
+    for (int i = k / 2; i < k; ++i) d[i][1] = 1;
+    return expandDifferenceScheme(d, 2);
+}
 
 Array differenceScheme18() { return expandDifferenceScheme(differenceScheme663(), 3); }
 
