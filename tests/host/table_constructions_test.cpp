@@ -7,7 +7,9 @@
 #include "tests/host/host_support.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
+#include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
+#include "tools/oagen/projected_multiplication.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +121,35 @@ TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
     }
 }
 
+// Every two columns of d show each difference (mod p) equally often.
+bool isDifferenceMatrix(const oagen::DifferenceMatrix& d, int p) {
+    for (std::size_t j = 0; j < d.front().size(); ++j)
+        for (std::size_t l = j + 1; l < d.front().size(); ++l) {
+            std::vector<std::size_t> seen(static_cast<std::size_t>(p), 0);
+            for (const auto& row : d) ++seen[static_cast<std::size_t>(((row[j] - row[l]) % p + p) % p)];
+            for (std::size_t n : seen)
+                if (n * static_cast<std::size_t>(p) != d.size()) return false;
+        }
+    return true;
+}
+
+TEST(TableConstructions, DifferenceMatricesOverFieldsAndTheirSums) {
+    expectParent(oagen::projectedMultiplication(16, 2), "L64.4.16.16.1");
+    expectParent(oagen::projectedMultiplication(27, 1), "L81.3.27.27.1");
+    expectParent(oagen::projectedMultiplication(25, 1), "L125.5.25.25.1");
+    expectParent(oagen::projectedMultiplication(32, 2), "L128.4.32.32.1");
+    expectParent(oagen::projectedMultiplication(16, 3), "L128.8.16.16.1");
+    EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
+    // D(14, 14, 7) with kappa = 4; for q = 5 no kappa gives one.
+    EXPECT_TRUE(isDifferenceMatrix(oagen::doubledField(7, 4), 7));
+    EXPECT_TRUE(isDifferenceMatrix(oagen::doubledField(3, 2), 3));
+    for (int kappa = 0; kappa < 5; ++kappa) EXPECT_FALSE(isDifferenceMatrix(oagen::doubledField(5, kappa), 5)) << kappa;
+    expectParent(oagen::expandOverGroup(oagen::doubledField(7, 4), 7, 1), "L98.7.14.14.1");
+    const oagen::DifferenceMatrix d36 = oagen::kroneckerSum(oagen::differenceMatrix12(), oagen::primeMultiplication(3), 3);
+    EXPECT_TRUE(isDifferenceMatrix(d36, 3));
+    expectParent(oagen::expandOverGroup(d36, 3, 1), "L108.3.36.36.1");
+}
+
 TEST(TableConstructions, TheGeneratorsCheckRejectsWhatIsNotOrthogonal) {
     Array a = oagen::hadamardFoldOver(8);
     ASSERT_TRUE(oagen::hasStrengthTwo(a));
@@ -146,10 +177,6 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);
         const auto found = vxhost::findOrthogonal(vxhost::tableSheets(), levels, runs);
-        if (std::string(parent) == "L125.5.25.25.1") {
-            EXPECT_FALSE(found) << "no construction of D(25,25,5) here yet";
-            continue;
-        }
         ASSERT_TRUE(found) << parent;
         EXPECT_TRUE(hosttest::strengthTwo(found->plan, runs, levels)) << parent;
     }

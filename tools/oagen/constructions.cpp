@@ -104,15 +104,18 @@ private:
 };
 
 // GF(q) for a prime q, or for a prime power as GF(p)[x] modulo an irreducible
-// polynomial x^m - tail(x): the tails below have no root in GF(p) (degree 2
-// and 3), so each quotient is a field.
+// polynomial x^m - tail(x): the tails of degree 2 and 3 below have no root in
+// GF(p), and x^4 + x + 1 and x^5 + x^2 + 1 are the primitive polynomials of
+// GF(16) and GF(32), so each quotient is a field.
 Field fieldOfOrder(int q) {
     switch (q) {
     case 4: return Field(2, 2, {1, 1});    // x^2 = x + 1
     case 8: return Field(2, 3, {1, 1, 0});  // x^3 = x + 1
     case 9: return Field(3, 2, {2, 0});    // x^2 = -1
+    case 16: return Field(2, 4, {1, 1, 0, 0});  // x^4 = x + 1
     case 25: return Field(5, 2, {2, 0});   // x^2 = 2, a non-residue mod 5
     case 27: return Field(3, 3, {1, 1, 0});  // x^3 = x + 1
+    case 32: return Field(2, 5, {1, 0, 1, 0, 0});  // x^5 = x^2 + 1
     case 49: return Field(7, 2, {3, 0});   // x^2 = 3, a non-residue mod 7
     default: return Field(q);
     }
@@ -164,7 +167,7 @@ SignMatrix doubled(const SignMatrix& h) {
 
 // The prime powers whose fields fieldOfOrder knows.
 bool isKnownFieldOrder(int q) {
-    if (q == 4 || q == 8 || q == 9 || q == 25 || q == 27 || q == 49) return true;
+    if (q == 4 || q == 8 || q == 9 || q == 16 || q == 25 || q == 27 || q == 32 || q == 49) return true;
     if (q < 2) return false;
     for (int d = 2; d * d <= q; ++d)
         if (q % d == 0) return false;
@@ -393,6 +396,14 @@ bool hasStrengthTwo(const Array& a) {
     return true;
 }
 
+std::vector<std::vector<int>> galoisProducts(int q) {
+    const Field f = fieldOfOrder(q);
+    std::vector<std::vector<int>> products(static_cast<std::size_t>(q), std::vector<int>(static_cast<std::size_t>(q)));
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) products[a][b] = f.mul(a, b);
+    return products;
+}
+
 Array hadamard(int order) {
     const SignMatrix h = hadamardMatrix(order);
     return h.empty() ? Array{} : fromNormalisedHadamard(h);
@@ -467,12 +478,12 @@ Array expanded54() { return expandColumn(differenceScheme54(), 18, expanded18())
 
 // D(12, 12, 3) over GF(3), found by a satisfiability search: every two
 // columns show each difference exactly four times.
-Array differenceScheme36() {
-    return expandDifferenceScheme(
-        digitMatrix({"000000000000", "001222120110", "010121210220", "010012221012", "001110222201", "021021101202",
-                     "012022012101", "011200112022", "022210011210", "022112100021", "002101021122", "020201202111"}),
-        3);
+std::vector<std::vector<int>> differenceMatrix12() {
+    return digitMatrix({"000000000000", "001222120110", "010121210220", "010012221012", "001110222201", "021021101202",
+                        "012022012101", "011200112022", "022210011210", "022112100021", "002101021122", "020201202111"});
 }
+
+Array differenceScheme36() { return expandDifferenceScheme(differenceMatrix12(), 3); }
 
 Array expanded36Binary() { return expandColumn(differenceScheme36(), 12, paleyTypeOne(11)); }
 

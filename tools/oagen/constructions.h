@@ -50,6 +50,9 @@ Array hadamard(int order);
 // reaches the order.
 using SignMatrix = std::vector<std::vector<int>>;
 SignMatrix normalisedHadamard(int order);
+// The multiplication table of GF(q), q a prime or 4, 8, 9, 16, 25, 27, 32,
+// 49: element c0 + c1 x + ... as the base-p number with c0 most significant.
+std::vector<std::vector<int>> galoisProducts(int q);
 // Arrays of 4K runs built block by block from the signed columns of
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();
@@ -63,6 +66,8 @@ Array differenceSchemeTwoColumns(int k);
 Array differenceScheme18();  // OA(18, 3^6 6)
 Array expanded18();          // OA(18, 2 3^7): the 6-level column of OA(18, 3^6 6) replaced by OA(6, 2 3)
 Array differenceScheme36();  // OA(36, 3^12 12)
+// Its D(12, 12, 3), found by a satisfiability search.
+std::vector<std::vector<int>> differenceMatrix12();
 Array expanded36Binary();    // OA(36, 2^11 3^12): the 12-level column replaced by OA(12, 2^11)
 Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced by OA(12, 2^2 6)
 Array differenceScheme50();  // OA(50, 5^10 10)

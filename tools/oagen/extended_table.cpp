@@ -2,7 +2,9 @@
 
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
+#include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
+#include "tools/oagen/projected_multiplication.h"
 
 #include <algorithm>
 #include <ostream>
@@ -100,6 +102,13 @@ std::vector<NamedArray> buildExtendedTable() {
                 add(table, "one " + std::to_string(2 << k) + "-level flat in S_" + std::to_string(k) + " x H_" + std::to_string(m),
                     oneFlat(k, m));
     addDoublings(table);
+    for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})
+        add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +
+                       (t == 1 ? " digit kept" : " digits kept"),
+            projectedMultiplication(q, t));
+    add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
+        expandOverGroup(kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3), 3, 1));
     for (const NamedArray& n : table)
         if (!hasStrengthTwo(n.array)) throw std::logic_error(n.name + " is not an orthogonal array of strength 2");
     std::stable_sort(table.begin(), table.end(),
