@@ -10,6 +10,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/subspace_packing.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,14 @@ std::pair<int, std::map<int, int>> parseParent(const std::string& name) {
     return {numbers[0], pattern};
 }
 
+// The catalogue's name of the pattern: L<runs>.<levels>.<count>...
+std::string parentName(int runs, const std::vector<std::pair<int, int>>& pattern) {
+    std::ostringstream name;
+    name << 'L' << runs;
+    for (const auto& [s, k] : pattern) name << '.' << s << '.' << k;
+    return name.str();
+}
+
 void expectParent(const Array& a, const std::string& parent) {
     const auto [runs, pattern] = parseParent(parent);
     EXPECT_EQ(a.runs, runs) << parent;
@@ -76,24 +85,29 @@ TEST(TableConstructions, HadamardMatricesUpTo144IncludingWilliamsons) {
 }
 
 TEST(TableConstructions, FoldOversAreThePublishedParents) {
-    for (int n : {8, 12, 20, 28, 44, 52, 68}) {
-        const Array a = oagen::hadamardFoldOver(n);
-        std::ostringstream name;
-        name << 'L' << 2 * n << ".2." << n << '.' << n << ".1";
-        expectParent(a, name.str());
-    }
+    for (int n : {8, 12, 20, 28, 44, 52, 68}) expectParent(oagen::hadamardFoldOver(n), parentName(2 * n, {{2, n}, {n, 1}}));
     EXPECT_EQ(oagen::hadamardFoldOver(10).runs, 0);
 }
 
-TEST(TableConstructions, OneFlatGivesOneColumnOfTwiceTheBlocks) {
-    expectParent(oagen::oneFlat(1, 20), "L40.2.36.4.1");
-    expectParent(oagen::oneFlat(1, 28), "L56.2.52.4.1");
-    expectParent(oagen::oneFlat(2, 12), "L48.2.40.8.1");
-    expectParent(oagen::oneFlat(2, 20), "L80.2.72.8.1");
-    expectParent(oagen::oneFlat(3, 12), "L96.2.80.16.1");
-    expectParent(oagen::oneFlat(1, 68), "L136.2.132.4.1");
+TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
+    const std::vector<std::pair<Array, const char*>> cases = {
+        {oagen::oneFlat(1, 20), "L40.2.36.4.1"},
+        {oagen::oneFlat(1, 28), "L56.2.52.4.1"},
+        {oagen::oneFlat(2, 12), "L48.2.40.8.1"},
+        {oagen::oneFlat(2, 20), "L80.2.72.8.1"},
+        {oagen::oneFlat(3, 12), "L96.2.80.16.1"},
+        {oagen::oneFlat(1, 68), "L136.2.132.4.1"},
+        {oagen::projectedMultiplication(16, 2), "L64.4.16.16.1"},
+        {oagen::projectedMultiplication(27, 1), "L81.3.27.27.1"},
+        {oagen::projectedMultiplication(25, 1), "L125.5.25.25.1"},
+        {oagen::projectedMultiplication(32, 2), "L128.4.32.32.1"},
+        {oagen::projectedMultiplication(16, 3), "L128.8.16.16.1"},
+        {oagen::subspacePacking32(), "L32.4.8.8.1"},
+    };
+    for (const auto& [array, parent] : cases) expectParent(array, parent);
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
+    EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
 }
 
 TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
@@ -113,12 +127,8 @@ TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
-    for (int k : {10, 14, 22, 46, 58, 70}) {
-        const Array a = oagen::differenceSchemeTwoColumns(k);
-        std::ostringstream name;
-        name << 'L' << 2 * k << ".2.2." << k << ".1";
-        expectParent(a, name.str());
-    }
+    for (int k : {10, 14, 22, 46, 58, 70})
+        expectParent(oagen::differenceSchemeTwoColumns(k), parentName(2 * k, {{2, 2}, {k, 1}}));
 }
 
 // Every two columns of d show each difference (mod p) equally often.
@@ -133,13 +143,7 @@ bool isDifferenceMatrix(const oagen::DifferenceMatrix& d, int p) {
     return true;
 }
 
-TEST(TableConstructions, DifferenceMatricesOverFieldsAndTheirSums) {
-    expectParent(oagen::projectedMultiplication(16, 2), "L64.4.16.16.1");
-    expectParent(oagen::projectedMultiplication(27, 1), "L81.3.27.27.1");
-    expectParent(oagen::projectedMultiplication(25, 1), "L125.5.25.25.1");
-    expectParent(oagen::projectedMultiplication(32, 2), "L128.4.32.32.1");
-    expectParent(oagen::projectedMultiplication(16, 3), "L128.8.16.16.1");
-    EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
+TEST(TableConstructions, DifferenceMatricesOverPrimeFieldsAndTheirSums) {
     // D(14, 14, 7) with kappa = 4; for q = 5 no kappa gives one.
     EXPECT_TRUE(isDifferenceMatrix(oagen::doubledField(7, 4), 7));
     EXPECT_TRUE(isDifferenceMatrix(oagen::doubledField(3, 2), 3));

@@ -12,12 +12,6 @@ namespace oagen {
 
 namespace {
 
-int parity(unsigned x) {
-    int p = 0;
-    for (; x != 0; x &= x - 1) p ^= 1;
-    return p;
-}
-
 int mod(int x, int m) { return ((x % m) + m) % m; }
 
 Column emptyColumn(int levels, int runs) { return Column{levels, std::vector<int>(static_cast<std::size_t>(runs), 0)}; }
@@ -300,6 +294,12 @@ std::vector<std::vector<int>> differenceScheme10105() {
 }
 
 }  // namespace
+
+int parity(unsigned x) {
+    int p = 0;
+    for (; x != 0; x &= x - 1) p ^= 1;
+    return p;
+}
 
 // ----- parents -------------------------------------------------------------------------
 

@@ -22,6 +22,10 @@ struct Array {
     std::vector<Column> columns;
 };
 
+// The parity of the number of 1 bits of x: the GF(2) linear form read by a
+// mask, x = row & mask.
+int parity(unsigned x);
+
 // ----- parents ------------------------------------------------------------------
 // All level combinations, the first column varying slowest.
 Array fullFactorial(const std::vector<int>& levels);

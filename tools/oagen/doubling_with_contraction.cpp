@@ -6,12 +6,6 @@ namespace oagen {
 
 namespace {
 
-int parity(unsigned x) {
-    int p = 0;
-    for (; x != 0; x &= x - 1) p ^= 1;
-    return p;
-}
-
 // D = (1 - S_(t-1) (x) H_m) / 2 with H_m normalised: row r m + rho, column
 // g m + v holds par(r & g) xor the bit of H_m[rho][v].
 std::vector<std::vector<int>> binaryProduct(int t, int m) {

@@ -5,6 +5,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/subspace_packing.h"
 
 #include <algorithm>
 #include <ostream>
@@ -106,6 +107,7 @@ std::vector<NamedArray> buildExtendedTable() {
         add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +
                        (t == 1 ? " digit kept" : " digits kept"),
             projectedMultiplication(q, t));
+    add(table, "GF(2)^5 packed by a 3-space and eight planes", subspacePacking32());
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
     add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
         expandOverGroup(kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3), 3, 1));

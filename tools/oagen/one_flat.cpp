@@ -2,16 +2,6 @@
 
 namespace oagen {
 
-namespace {
-
-int parity(unsigned x) {
-    int p = 0;
-    for (; x != 0; x &= x - 1) p ^= 1;
-    return p;
-}
-
-}  // namespace
-
 // The rows of S_k (x) H_m are orthogonal, so its columns are. The new
 // column Y is uniform, and the flat's columns are exactly its nontrivial
 // characters; a kept column x times any character of Y is another column
