@@ -80,6 +80,7 @@ TEST(ExpansiveReplacement, ProductLevelsSplitIntoTheirFactors) {
     ASSERT_TRUE(six);
     EXPECT_EQ(six->levels, (std::vector<int>{2, 3}));
     EXPECT_TRUE(hosttest::strengthTwo(oneBased(*six), 6, six->levels));
+    EXPECT_NE(six->name.find("1 column of 6 levels replaced by OA(6, 2 3)"), std::string::npos) << six->name;
     const auto twelve = vxhost::expandedFor(single(12), {2, 2, 2, 3}, {fourRuns()});
     ASSERT_TRUE(twelve);
     EXPECT_EQ(twelve->levels, (std::vector<int>{2, 2, 2, 3}));
