@@ -2,6 +2,7 @@
 
 #include "host/optimal/column_wise.h"
 #include "host/optimal/coordinate_exchange.h"
+#include "host/optimal/expansive_replacement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,15 +68,23 @@ struct Best {
     }
 };
 
+std::string arrayStage(const Sheet& array, int copies) {
+    std::string stage = "orthogonal array: " + array.name + " (" + std::to_string(array.runs) + " runs)";
+    if (copies > 1) stage += ", its runs repeated " + std::to_string(copies) + " times";
+    return stage;
+}
+
+// An array with a column for every factor as it stands, else one that has
+// them after expansive replacements.
 std::optional<Best> lookUp(const LibraryEntries& lib, const ModelSettings& m) {
     std::vector<Sheet> arrays = catalogueSheets(lib);
     const std::vector<Sheet>& table = tableSheets();
     arrays.insert(arrays.end(), table.begin(), table.end());
-    const std::optional<FoundArray> found = findOrthogonal(arrays, m.levels, m.runs);
-    if (!found) return std::nullopt;
-    std::string stage = "orthogonal array: " + found->array->name + " (" + std::to_string(found->array->runs) + " runs)";
-    if (found->copies > 1) stage += ", its runs repeated " + std::to_string(found->copies) + " times";
-    return Best{found->plan, orthogonalBound(m.levels), stage};
+    if (const std::optional<FoundArray> found = findOrthogonal(arrays, m.levels, m.runs))
+        return Best{found->plan, orthogonalBound(m.levels), arrayStage(*found->array, found->copies)};
+    if (const std::optional<ExpandedArray> found = findOrthogonalByReplacement(arrays, m.levels, m.runs))
+        return Best{found->plan, orthogonalBound(m.levels), arrayStage(found->array, found->copies)};
+    return std::nullopt;
 }
 
 // A few runs of the plan (two or three) replaced by random level

@@ -1,5 +1,7 @@
 #include "tools/oagen/constructions.h"
 
+#include "tools/oagen/williamson.h"
+
 #include <algorithm>
 #include <array>
 #include <set>
@@ -9,12 +11,6 @@
 namespace oagen {
 
 namespace {
-
-int parity(unsigned x) {
-    int p = 0;
-    for (; x != 0; x &= x - 1) p ^= 1;
-    return p;
-}
 
 int mod(int x, int m) { return ((x % m) + m) % m; }
 
@@ -102,21 +98,22 @@ private:
 };
 
 // GF(q) for a prime q, or for a prime power as GF(p)[x] modulo an irreducible
-// polynomial x^m - tail(x): the tails below have no root in GF(p) (degree 2
-// and 3), so each quotient is a field.
+// polynomial x^m - tail(x): the tails of degree 2 and 3 below have no root in
+// GF(p), and x^4 + x + 1 and x^5 + x^2 + 1 are the primitive polynomials of
+// GF(16) and GF(32), so each quotient is a field.
 Field fieldOfOrder(int q) {
     switch (q) {
     case 4: return Field(2, 2, {1, 1});    // x^2 = x + 1
     case 8: return Field(2, 3, {1, 1, 0});  // x^3 = x + 1
     case 9: return Field(3, 2, {2, 0});    // x^2 = -1
+    case 16: return Field(2, 4, {1, 1, 0, 0});  // x^4 = x + 1
     case 25: return Field(5, 2, {2, 0});   // x^2 = 2, a non-residue mod 5
     case 27: return Field(3, 3, {1, 1, 0});  // x^3 = x + 1
+    case 32: return Field(2, 5, {1, 0, 1, 0, 0});  // x^5 = x^2 + 1
     case 49: return Field(7, 2, {3, 0});   // x^2 = 3, a non-residue mod 7
     default: return Field(q);
     }
 }
-
-using SignMatrix = std::vector<std::vector<int>>;  // entries +1 and -1
 
 // H = [[1, 1'], [-1, Q + I]] with the Jacobsthal matrix Q[a][b] = chi(b - a),
 // each row of the lower block negated so that the first column is all +1.
@@ -164,7 +161,7 @@ SignMatrix doubled(const SignMatrix& h) {
 
 // The prime powers whose fields fieldOfOrder knows.
 bool isKnownFieldOrder(int q) {
-    if (q == 4 || q == 8 || q == 9 || q == 25 || q == 27 || q == 49) return true;
+    if (q == 4 || q == 8 || q == 9 || q == 16 || q == 25 || q == 27 || q == 32 || q == 49) return true;
     if (q < 2) return false;
     for (int d = 2; d * d <= q; ++d)
         if (q % d == 0) return false;
@@ -181,7 +178,7 @@ SignMatrix hadamardMatrix(int order) {
     const int half = order / 2;
     if (isKnownFieldOrder(half - 1) && (half - 1) % 4 == 1) return paleyTwoMatrix(half - 1);
     const SignMatrix h = hadamardMatrix(half);
-    return h.empty() ? h : doubled(h);
+    return h.empty() ? williamsonHadamard(order) : doubled(h);
 }
 
 // A +-1 matrix whose first column is all +1, less that column, coded
@@ -298,6 +295,12 @@ std::vector<std::vector<int>> differenceScheme10105() {
 
 }  // namespace
 
+int parity(unsigned x) {
+    int p = 0;
+    for (; x != 0; x &= x - 1) p ^= 1;
+    return p;
+}
+
 // ----- parents -------------------------------------------------------------------------
 
 Array fullFactorial(const std::vector<int>& levels) {
@@ -363,6 +366,44 @@ Array paleyTypeOne(int q) { return fromNormalisedHadamard(paleyOneMatrix(q)); }
 
 Array paleyTypeTwo(int q) { return fromNormalisedHadamard(paleyTwoMatrix(q)); }
 
+SignMatrix normalisedHadamard(int order) {
+    SignMatrix h = hadamardMatrix(order);
+    for (std::vector<int>& row : h)
+        if (row[0] < 0)
+            for (int& v : row) v = -v;
+    for (std::size_t j = 0; j < h.size(); ++j)
+        if (h[0][j] < 0)
+            for (std::vector<int>& row : h) row[j] = -row[j];
+    return h;
+}
+
+bool hasStrengthTwo(const Array& a) {
+    const auto balanced = [&](const Column& x, const Column& y) {
+        std::vector<int> seen(static_cast<std::size_t>(x.levels * y.levels), 0);
+        for (int r = 0; r < a.runs; ++r) {
+            const int vx = x.values[r], vy = y.values[r];
+            if (vx < 0 || vx >= x.levels || vy < 0 || vy >= y.levels) return false;
+            ++seen[static_cast<std::size_t>(vx * y.levels + vy)];
+        }
+        return std::all_of(seen.begin(), seen.end(), [&](int n) { return n * x.levels * y.levels == a.runs; });
+    };
+    const Column whole{1, std::vector<int>(static_cast<std::size_t>(a.runs), 0)};
+    for (std::size_t i = 0; i < a.columns.size(); ++i) {
+        if (static_cast<int>(a.columns[i].values.size()) != a.runs || !balanced(a.columns[i], whole)) return false;
+        for (std::size_t j = i + 1; j < a.columns.size(); ++j)
+            if (!balanced(a.columns[i], a.columns[j])) return false;
+    }
+    return true;
+}
+
+std::vector<std::vector<int>> galoisProducts(int q) {
+    const Field f = fieldOfOrder(q);
+    std::vector<std::vector<int>> products(static_cast<std::size_t>(q), std::vector<int>(static_cast<std::size_t>(q)));
+    for (int a = 0; a < q; ++a)
+        for (int b = 0; b < q; ++b) products[a][b] = f.mul(a, b);
+    return products;
+}
+
 Array hadamard(int order) {
     const SignMatrix h = hadamardMatrix(order);
     return h.empty() ? Array{} : fromNormalisedHadamard(h);
@@ -405,7 +446,13 @@ Array signedWords24() {
         true);
 }
 
-Array differenceScheme12() { return expandDifferenceScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}}, 2); }
+Array differenceScheme12() { return differenceSchemeTwoColumns(6); }
+
+Array differenceSchemeTwoColumns(int k) {
+    std::vector<std::vector<int>> d(static_cast<std::size_t>(k), {0, 0});
+    for (int i = k / 2; i < k; ++i) d[i][1] = 1;
+    return expandDifferenceScheme(d, 2);
+}
 
 Array differenceScheme18() { return expandDifferenceScheme(differenceScheme663(), 3); }
 
@@ -431,12 +478,12 @@ Array expanded54() { return expandColumn(differenceScheme54(), 18, expanded18())
 
 // D(12, 12, 3) over GF(3), found by a satisfiability search: every two
 // columns show each difference exactly four times.
-Array differenceScheme36() {
-    return expandDifferenceScheme(
-        digitMatrix({"000000000000", "001222120110", "010121210220", "010012221012", "001110222201", "021021101202",
-                     "012022012101", "011200112022", "022210011210", "022112100021", "002101021122", "020201202111"}),
-        3);
+std::vector<std::vector<int>> differenceMatrix12() {
+    return digitMatrix({"000000000000", "001222120110", "010121210220", "010012221012", "001110222201", "021021101202",
+                        "012022012101", "011200112022", "022210011210", "022112100021", "002101021122", "020201202111"});
 }
+
+Array differenceScheme36() { return expandDifferenceScheme(differenceMatrix12(), 3); }
 
 Array expanded36Binary() { return expandColumn(differenceScheme36(), 12, paleyTypeOne(11)); }
 

@@ -22,6 +22,10 @@ struct Array {
     std::vector<Column> columns;
 };
 
+// The parity of the number of 1 bits of x: the GF(2) linear form read by a
+// mask, x = row & mask.
+int parity(unsigned x);
+
 // ----- parents ------------------------------------------------------------------
 // All level combinations, the first column varying slowest.
 Array fullFactorial(const std::vector<int>& levels);
@@ -40,9 +44,19 @@ Array paleyTypeOne(int q);
 // Paley type II Hadamard array OA(2q+2, 2^(2q+1)) from the conference matrix
 // of GF(q), q = 1 mod 4 (17 gives OA(36, 2^35)).
 Array paleyTypeTwo(int q = 17);
-// OA(n, 2^(n-1)) from a Hadamard matrix of order n built by Paley I, Paley II
-// or doubling; an array of no runs when none of them reaches n (92 below 100).
+// OA(n, 2^(n-1)) from a Hadamard matrix of order n built by Paley I, Paley II,
+// Williamson (92, 116) or doubling; an array of no runs when none of them
+// reaches n.
 Array hadamard(int order);
+// A Hadamard matrix of the given order (entries +1 and -1, H H' = n I),
+// negated by rows and columns so that its first row and first column are
+// all +1; empty when none of the constructions above, or Williamson's,
+// reaches the order.
+using SignMatrix = std::vector<std::vector<int>>;
+SignMatrix normalisedHadamard(int order);
+// The multiplication table of GF(q), q a prime or 4, 8, 9, 16, 25, 27, 32,
+// 49: element c0 + c1 x + ... as the base-p number with c0 most significant.
+std::vector<std::vector<int>> galoisProducts(int q);
 // Arrays of 4K runs built block by block from the signed columns of
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();
@@ -50,9 +64,14 @@ Array signedWords20();
 Array signedWords24();
 // Difference-scheme arrays.
 Array differenceScheme12();  // OA(12, 2^2 6)
+// OA(2k, 2^2 k) for even k from D(k, 2, 2): the rows (0, 0) k/2 times, then
+// (0, 1) k/2 times.
+Array differenceSchemeTwoColumns(int k);
 Array differenceScheme18();  // OA(18, 3^6 6)
 Array expanded18();          // OA(18, 2 3^7): the 6-level column of OA(18, 3^6 6) replaced by OA(6, 2 3)
 Array differenceScheme36();  // OA(36, 3^12 12)
+// Its D(12, 12, 3), found by a satisfiability search.
+std::vector<std::vector<int>> differenceMatrix12();
 Array expanded36Binary();    // OA(36, 2^11 3^12): the 12-level column replaced by OA(12, 2^11)
 Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced by OA(12, 2^2 6)
 Array differenceScheme50();  // OA(50, 5^10 10)
@@ -76,6 +95,10 @@ Array expandColumn(const Array& a, int c, const Array& b);
 // multiple of s (fewest levels first), collapsed to s. The columns come out
 // ordered by level count, stably. Returns false when the parent runs short.
 bool deriveByPattern(const Array& parent, const std::vector<int>& counts, Array& out);
+
+// Every column balanced and every two columns showing each pair of levels
+// equally often, every value within its column's levels.
+bool hasStrengthTwo(const Array& a);
 
 // ----- literal arrays -------------------------------------------------------------
 // Rows of digits, one per column, into an array with the given level

@@ -1,7 +1,15 @@
 #include "tools/oagen/extended_table.h"
 
+#include "tools/oagen/doubling_with_contraction.h"
+#include "tools/oagen/hadamard_fold_over.h"
+#include "tools/oagen/kronecker_sum.h"
+#include "tools/oagen/one_flat.h"
+#include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/subspace_packing.h"
+
 #include <algorithm>
 #include <ostream>
+#include <stdexcept>
 
 namespace oagen {
 
@@ -12,14 +20,57 @@ void add(std::vector<NamedArray>& table, const std::string& name, Array a) {
 }
 
 // Columns in a string literal: level s as the character '0' + s, cell v as
-// '0' + v. Levels stay below 44, so no backslash or quote is ever written.
-char digit(int v) { return static_cast<char>('0' + v); }
+// '0' + v, the backslash ('0' + 44) escaped and so the question mark ('0' +
+// 15), which could otherwise begin a trigraph. Levels stay below 79, so every
+// character is printable and no quote is ever written.
+std::string digit(int v) {
+    const char c = static_cast<char>('0' + v);
+    return c == '\\' || c == '?' ? std::string{'\\', c} : std::string(1, c);
+}
+
+int firstColumnWith(const Array& a, int levels) {
+    for (std::size_t c = 0; c < a.columns.size(); ++c)
+        if (a.columns[c].levels == levels) return static_cast<int>(c);
+    return -1;
+}
+
+// The array doubled, its first column of 2^t levels merged with a closed
+// set of Hadamard columns.
+Array doubledOn(const Array& b, int t) { return doubleWithContraction(b, firstColumnWith(b, 1 << t), t); }
+
+// Doubling with contraction on the arrays of 12 to 72 runs whose doubles
+// are published parents: OA(2M, 2^(M-2) 4 B') and their doubles again.
+void addDoublings(std::vector<NamedArray>& table) {
+    const auto put = [&](const Array& a, const std::string& from) {
+        add(table, "doubling with contraction of " + from, a);
+        return a;
+    };
+    const Array w12 = put(doubledOn(signedWords12(), 1), "OA(12, 2^4 3)");  // 2^13 3 4 in 24
+    put(doubledOn(w12, 2), "OA(24, 2^13 3 4)");                            // 2^33 3 8 in 48
+    put(doubledOn(doubledOn(w12, 2), 3), "OA(48, 2^33 3 8)");              // 2^73 3 16 in 96
+    const Array w24 = put(doubledOn(signedWords24(), 2), "OA(24, 2^11 4 6)");  // 2^31 6 8 in 48
+    put(doubledOn(w24, 3), "OA(48, 2^31 6 8)");                                 // 2^71 6 16 in 96
+    const Array w20 = put(doubledOn(signedWords20(), 1), "OA(20, 2^8 5)");     // 2^25 4 5 in 40
+    put(doubledOn(w20, 2), "OA(40, 2^25 4 5)");                                 // 2^61 5 8 in 80
+    for (int k : {10, 14, 18, 22, 26, 30, 34}) {
+        const std::string name = "OA(" + std::to_string(2 * k) + ", 2^2 " + std::to_string(k) + ")";
+        const Array once = put(doubledOn(differenceSchemeTwoColumns(k), 1), name);  // 2^(2k-1) 4 k in 4k
+        if (k == 10 || k == 14 || k == 18)
+            put(doubledOn(once, 2), "OA(" + std::to_string(4 * k) + ", 2^" + std::to_string(2 * k - 1) + " 4 " +
+                                        std::to_string(k) + ")");  // 2^(6k-5) 8 k in 8k
+    }
+    put(doubledOn(expandColumn(sixLevelTriple37(), 7, fullFactorial({2, 3})), 1), "OA(36, 2 3^8 6^2)");
+    put(doubledOn(expanded36Mixed(), 1), "OA(36, 2^2 3^12 6)");
+    put(doubledOn(expandColumn(differenceScheme36(), 12, signedWords12()), 1), "OA(36, 2^4 3^13)");
+    put(doubledOn(sixLevelTriple28(), 1), "OA(36, 2^8 6^3)");
+    put(doubledOn(expanded36Binary(), 1), "OA(36, 2^11 3^12)");
+}
 
 }  // namespace
 
 std::vector<NamedArray> buildExtendedTable() {
     std::vector<NamedArray> table;
-    for (int q : {2, 3, 4, 5, 7, 8, 9})
+    for (int q : {2, 3, 4, 5, 7, 8, 9, 11})
         for (int n = 2, runs = q * q; runs <= kExtendedMaxRuns; ++n, runs *= q)
             add(table, "Rao-Hamming GF(" + std::to_string(q) + ")^" + std::to_string(n), raoHammingOver(q, n));
     for (int k = 1; k <= 5; ++k) add(table, "GF(2)^4 with 4-level lines", binaryLinear(4, k));
@@ -42,6 +93,26 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "difference scheme D(18,18,3), expanded", expanded54());
     for (int order = 12; order <= kExtendedMaxRuns; order += 4)
         add(table, "Hadamard matrix of order " + std::to_string(order), hadamard(order));
+    for (int k = 10; 2 * k <= kExtendedMaxRuns; k += 2)
+        add(table, "difference scheme D(" + std::to_string(k) + ",2,2)", differenceSchemeTwoColumns(k));
+    for (int n = 8; 2 * n <= kExtendedMaxRuns; n += 4)
+        add(table, "fold-over of the Hadamard matrix of order " + std::to_string(n), hadamardFoldOver(n));
+    for (int k = 1; k <= 3; ++k)
+        for (int m = 12; (m << k) <= kExtendedMaxRuns; m += 4)
+            if ((m & (m - 1)) != 0 || (k == 1 && m == 32))
+                add(table, "one " + std::to_string(2 << k) + "-level flat in S_" + std::to_string(k) + " x H_" + std::to_string(m),
+                    oneFlat(k, m));
+    addDoublings(table);
+    for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})
+        add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +
+                       (t == 1 ? " digit kept" : " digits kept"),
+            projectedMultiplication(q, t));
+    add(table, "GF(2)^5 packed by a 3-space and eight planes", subspacePacking32());
+    add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
+        expandOverGroup(kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3), 3, 1));
+    for (const NamedArray& n : table)
+        if (!hasStrengthTwo(n.array)) throw std::logic_error(n.name + " is not an orthogonal array of strength 2");
     std::stable_sort(table.begin(), table.end(),
                      [](const NamedArray& a, const NamedArray& b) { return a.array.runs < b.array.runs; });
     return table;
