@@ -167,6 +167,40 @@ TEST(VxdoeJobs, SummaryKeysAreStable) {
     EXPECT_EQ(s["carry_over_EAM"], 0);
 }
 
+// Each figure is the job's own: the carry-over EAM never lies under its
+// bound, a lone start reports the seed it drew from, a stage says "repeated"
+// only when the array's runs are, and a simplex centroid of q components
+// has its 2^q - 1 blends (the augmented one q more).
+TEST(VxdoeJobs, FiguresSayWhatTheJobDid) {
+    const Outcome orders = vxdoeRun("orders --products 6 --judges 12 --per-judge 3 --seed 1 --format json");
+    ASSERT_EQ(orders.status, 0) << orders.err;
+    const nlohmann::json o = nlohmann::json::parse(orders.out)["summary"];
+    ASSERT_TRUE(o["carry_over_bound"].is_number());
+    EXPECT_GT(o["carry_over_bound"].get<double>(), 0.0);  // 6 products cannot be carry-over balanced in threes
+    EXPECT_GE(o["carry_over_EAM"].get<double>(), o["carry_over_bound"].get<double>() - 1e-12);
+
+    const Outcome lone = vxdoeRun("optimal --levels 3,2 --runs 6 --starts 1 --max-iter 1 --seed 7 --no-catalogue");
+    ASSERT_EQ(lone.status, 0) << lone.err;
+    EXPECT_EQ(figureLines(lone.err)["seed"], "7");
+    // Seeded and untimed: a fixed amount of work, the same on every run.
+    const Outcome first = vxdoeRun("optimal --levels 3^5 --runs 14 --seed 2");
+    const Outcome again = vxdoeRun("optimal --levels 3^5 --runs 14 --seed 2");
+    EXPECT_EQ(first.out, again.out);
+    EXPECT_EQ(figureLines(first.err)["rounds"], figureLines(again.err)["rounds"]);
+
+    auto stageOf = [](const std::string& line) {
+        return nlohmann::json::parse(vxdoeRun(line + " --format json").out)["summary"]["stage"].get<std::string>();
+    };
+    EXPECT_EQ(stageOf("optimal --levels 2^3 --runs 4").find("repeated"), std::string::npos);
+    EXPECT_NE(stageOf("optimal --levels 2^3 --runs 8").find("repeated 2 times"), std::string::npos);
+
+    auto rowsOf = [](const std::string& design) {
+        return splitTable(vxdoeRun("mixture --components 4 --design " + design).out, ',').size() - 1;
+    };
+    EXPECT_EQ(rowsOf("centroid"), 15u);
+    EXPECT_EQ(rowsOf("augmented"), 19u);
+}
+
 // counts gives the full factorial's size exactly, past the library's 32-bit
 // count, and says whether the library's own count is that size.
 TEST(VxdoeJobs, CountsAreExact) {
