@@ -75,6 +75,10 @@ TEST(Factors, MalformedSpecsAreRefusedOnOneLine) {
     EXPECT_EQ(parseFactor("t=1:2/1000").levelCount, 1000);
     EXPECT_EQ(parseFactor("t=1:2/2").levelCount, 2);
     EXPECT_EQ(parseFactor("_t2=0:1").name, "_t2");
+    std::string levels = "c=l0";
+    for (int i = 1; i < 1000; ++i) levels += "|l" + std::to_string(i);
+    EXPECT_EQ(parseFactor(levels).levelCount, 1000);
+    EXPECT_THROW(parseFactor(levels + "|more"), std::invalid_argument);
 }
 
 TEST(Terms, NamedModelsGiveTheirColumnsInOrder) {
