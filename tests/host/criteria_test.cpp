@@ -2,6 +2,9 @@
 // factorial (M = I), the 3^2 factorial under the quadratic model, and the
 // full factorial of two categorical factors.
 #include "host/optimal/criteria.h"
+#include "host/model/region.h"
+
+#include "tests/host/model_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,29 +12,17 @@
 
 namespace {
 
-// "x<j>=0:1", built without operator+ on a literal (which g++ 12 misreads
-// under -Wrestrict).
-std::string continuousSpec(int j) {
-    std::string spec = "x";
-    spec += std::to_string(j);
-    spec += "=0:1";
-    return spec;
-}
+using modeltest::continuousSpec;
 
 using vxhost::model::Factor;
 using vxhost::model::Model;
 using vxhost::model::parseFactor;
 
-// Every combination of the values, the last factor fastest.
-std::vector<double> factorial(const std::vector<std::vector<double>>& values) {
-    std::vector<double> points;
-    std::vector<std::size_t> at(values.size(), 0);
-    while (true) {
-        for (std::size_t j = 0; j < values.size(); ++j) points.push_back(values[j][at[j]]);
-        std::size_t j = values.size();
-        while (j > 0 && ++at[j - 1] == values[j - 1].size()) at[--j] = 0;
-        if (j == 0) return points;
-    }
+// The full factorial of k factors at `levels` coded levels from -1 to 1.
+std::vector<double> factorial(int k, int levels) {
+    std::string spec = "x=0:1/";
+    spec += std::to_string(levels);
+    return vxhost::model::regionGrid(std::vector<Factor>(k, parseFactor(spec)), 1e9);
 }
 
 TEST(Criteria, TheTwoLevelFactorialWithItsInteractionsIsOrthogonal) {
@@ -42,7 +33,7 @@ TEST(Criteria, TheTwoLevelFactorialWithItsInteractionsIsOrthogonal) {
         for (int j = 0; j < k; ++j) f.push_back(parseFactor(continuousSpec(j)));
         const Model m = Model::parse(f, "interactions");
         const vxhost::optimal::Criteria c =
-            vxhost::optimal::criteriaOf(m, m.matrix(factorial(std::vector<std::vector<double>>(k, {-1, 1}))));
+            vxhost::optimal::criteriaOf(m, m.matrix(factorial(k, 2)));
         ASSERT_FALSE(c.singular);
         const double p = 1 + k + k * (k - 1) / 2;
         EXPECT_NEAR(c.D, 1.0, 1e-14);
@@ -63,7 +54,7 @@ TEST(Criteria, TheThreeSquaredFactorialUnderTheQuadraticModelByHand) {
     //   SPV = 5 - 9/2 (u + v) + 9/2 (u^2 + v^2) + 9/4 u v (u = x1^2, v = x2^2),
     //   convex in u and in v, largest at a corner: G = 29/4.
     const Model m = Model::parse({parseFactor("a=0:1"), parseFactor("b=0:1")}, "quadratic");
-    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(factorial({{-1, 0, 1}, {-1, 0, 1}})));
+    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(factorial(2, 3)));
     ASSERT_FALSE(c.singular);
     EXPECT_NEAR(c.D, std::pow(64.0 / 6561.0, 1.0 / 6), 1e-14);
     EXPECT_NEAR(c.A, 77.0 / 24, 1e-13);
@@ -72,7 +63,7 @@ TEST(Criteria, TheThreeSquaredFactorialUnderTheQuadraticModelByHand) {
     // With both factors at three levels the region is the plan itself: W = M,
     // so I = p, and the largest variance is still at a corner.
     const Model n = Model::parse({parseFactor("a=0:1/3"), parseFactor("b=0:1/3")}, "quadratic");
-    const vxhost::optimal::Criteria d = vxhost::optimal::criteriaOf(n, n.matrix(factorial({{-1, 0, 1}, {-1, 0, 1}})));
+    const vxhost::optimal::Criteria d = vxhost::optimal::criteriaOf(n, n.matrix(factorial(2, 3)));
     EXPECT_NEAR(d.I, 6.0, 1e-13);
     EXPECT_NEAR(d.G, 29.0 / 4, 1e-12);
 }
@@ -81,7 +72,7 @@ TEST(Criteria, TheFullFactorialOfTwoCategoricalFactors) {
     // Effects coding: the 3-level factor's block is (I + J)/3 (det 1/3,
     // inverse 3I - J, trace 4), the 2-level factor's 1. p = 4, W = M.
     const Model m = Model::parse({parseFactor("c=a|b|c"), parseFactor("s=p|q")}, "main");
-    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(factorial({{0, 1, 2}, {0, 1}})));
+    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(vxhost::model::regionGrid(m.factors(), 1e9)));
     EXPECT_NEAR(c.D, std::pow(1.0 / 3, 1.0 / 4), 1e-14);
     EXPECT_NEAR(c.A, 6.0 / 4, 1e-14);
     EXPECT_NEAR(c.I, 4.0, 1e-13);

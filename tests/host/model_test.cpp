@@ -4,6 +4,8 @@
 #include "host/model/model.h"
 #include "host/model/region.h"
 
+#include "tests/host/model_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,14 +13,7 @@
 
 namespace {
 
-// "x<j>=0:1", built without operator+ on a literal (which g++ 12 misreads
-// under -Wrestrict).
-std::string continuousSpec(int j) {
-    std::string spec = "x";
-    spec += std::to_string(j);
-    spec += "=0:1";
-    return spec;
-}
+using modeltest::continuousSpec;
 
 using vxhost::model::Factor;
 using vxhost::model::FactorKind;
