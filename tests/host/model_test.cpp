@@ -203,6 +203,8 @@ TEST(Region, TheBestAlongACoordinateIsFoundOffTheGridAndAtItsEnds) {
     const auto level = vxhost::model::bestAlong(c, [](double v) { return v == 1.0 ? 2.0 : 0.0; });
     EXPECT_EQ(level.value, 1.0);
     EXPECT_EQ(level.score, 2.0);
+    // Of levels that tie, the first.
+    EXPECT_EQ(vxhost::model::bestAlong(n, [](double) { return 1.0; }).value, -1.0);
 }
 
 TEST(Region, GridsAndRandomPointsStayInTheRegion) {
@@ -213,6 +215,8 @@ TEST(Region, GridsAndRandomPointsStayInTheRegion) {
     EXPECT_EQ(std::vector<double>(g.begin(), g.begin() + 6), (std::vector<double>{-1, -1, 0, -1, -1, 1}));
     EXPECT_EQ(std::vector<double>(g.end() - 3, g.end()), (std::vector<double>{1, 1, 2}));
     EXPECT_EQ(vxhost::model::regionGrid(f, 27).size(), 27u * 3);
+    // Exactly n^2 points allowed: n = 9.
+    EXPECT_EQ(vxhost::model::regionGrid(factors({"u=0:1", "v=0:1"}), 81).size(), 81u * 2);
     EXPECT_TRUE(vxhost::model::regionGrid(f, 26).empty());
     // Continuous factors stop at 41 values.
     EXPECT_EQ(vxhost::model::regionGrid(factors({"u=0:1"}), 1e6).size(), 41u);
