@@ -1,0 +1,39 @@
+// The criteria of a plan for its model, with X the N x p model matrix and
+// M = X'X / N:
+//   D = det(M)^(1/p)            maximised
+//   A = trace(M^-1) / p          minimised
+//   I = trace(M^-1 W)            minimised; W the model's moment matrix over the region
+//   G = max over the region of x' M^-1 x, minimised
+#pragma once
+
+#include "host/model/model.h"
+
+#include <Eigen/Dense>
+
+#include <optional>
+
+namespace vxhost::optimal {
+
+struct Criteria {
+    bool singular = true;  // then D is 0 and the others do not exist
+    double D = 0.0, A = 0.0, I = 0.0, G = 0.0;
+};
+
+// The inverse of a symmetric positive definite S by Cholesky, with ln det S;
+// none when a pivot falls below 1e-12 of S's largest diagonal cell, where
+// the inverse would carry no correct digit.
+struct Inverse {
+    Eigen::MatrixXd matrix;
+    double logDet = 0.0;
+};
+std::optional<Inverse> inverseOf(const Eigen::MatrixXd& S);
+
+// Every criterion of the plan whose model matrix is X.
+Criteria criteriaOf(const model::Model& model, const Eigen::MatrixXd& X);
+
+// max over the region of x' Minv x: every point of a grid of the region,
+// then from the best few, one coordinate at a time to its best value until
+// none gains.
+double largestPredictionVariance(const model::Model& model, const Eigen::MatrixXd& Minv);
+
+}  // namespace vxhost::optimal
