@@ -10,6 +10,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,23 @@ TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
     EXPECT_EQ(oagen::doubleWithContraction(oagen::signedWords12(), 4, 1).runs, 0);
     EXPECT_EQ(oagen::doubleWithContraction(oagen::signedWords12(), 0, 2).runs, 0);
     EXPECT_EQ(oagen::doubleWithContraction(oagen::expanded18(), 6, 1).runs, 0);
+}
+
+// Two-level columns of the published parents OA(4m, 2^k m), by m.
+const std::map<int, int> kSignedWordParents = {{7, 12}, {9, 16}, {11, 15}, {13, 16}, {15, 17}, {17, 18},
+                                               {19, 19}, {21, 20}, {23, 21}, {25, 22}};
+
+TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents) {
+    ASSERT_FALSE(oagen::signedWordBlockCounts().empty());
+    for (int m : oagen::signedWordBlockCounts()) {
+        ASSERT_EQ(kSignedWordParents.count(m), 1u) << m;
+        const int k = kSignedWordParents.at(m);
+        const Array words = oagen::signedWordBlocks(m);
+        expectParent(words, parentName(4 * m, {{2, k}, {m, 1}}));
+        // Doubled on its first word: 4m - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
+        expectParent(oagen::doubleWithContraction(words, 0, 1), parentName(8 * m, {{2, 4 * m - 2 + k - 1}, {4, 1}, {m, 1}}));
+    }
+    EXPECT_EQ(oagen::signedWordBlocks(8).runs, 0);
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {

@@ -194,6 +194,8 @@ Array fromNormalisedHadamard(const SignMatrix& h) {
     return a;
 }
 
+}  // namespace
+
 // ----- signed words -----------------------------------------------------------------
 
 // Runs r = 4k + 2 y1 + y2 over K blocks k. In block k, letter a gives y1, b
@@ -224,6 +226,8 @@ Array signedWords(const std::vector<std::string>& words, bool withFourLevel) {
     a.columns.push_back(block);
     return a;
 }
+
+namespace {
 
 // ----- difference schemes -------------------------------------------------------------
 

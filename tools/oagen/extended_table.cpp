@@ -5,6 +5,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <algorithm>
@@ -59,6 +60,11 @@ void addDoublings(std::vector<NamedArray>& table) {
             put(doubledOn(once, 2), "OA(" + std::to_string(4 * k) + ", 2^" + std::to_string(2 * k - 1) + " 4 " +
                                         std::to_string(k) + ")");  // 2^(6k-5) 8 k in 8k
     }
+    for (int m : signedWordBlockCounts()) {  // 2^(4m-2+k) 4 m in 8m
+        const Array words = signedWordBlocks(m);
+        put(doubledOn(words, 1), "OA(" + std::to_string(4 * m) + ", 2^" + std::to_string(words.columns.size() - 1) + " " +
+                                     std::to_string(m) + ")");
+    }
     put(doubledOn(expandColumn(sixLevelTriple37(), 7, fullFactorial({2, 3})), 1), "OA(36, 2 3^8 6^2)");
     put(doubledOn(expanded36Mixed(), 1), "OA(36, 2^2 3^12 6)");
     put(doubledOn(expandColumn(differenceScheme36(), 12, signedWords12()), 1), "OA(36, 2^4 3^13)");
@@ -78,6 +84,7 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "signed words", signedWords12());
     add(table, "signed words", signedWords20());
     add(table, "signed words", signedWords24());
+    for (int m : signedWordBlockCounts()) add(table, "signed words in " + std::to_string(m) + " blocks", signedWordBlocks(m));
     add(table, "difference scheme D(6,2,2)", differenceScheme12());
     add(table, "difference scheme D(6,6,3)", differenceScheme18());
     add(table, "difference scheme D(6,6,3), expanded", expanded18());
