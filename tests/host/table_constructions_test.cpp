@@ -11,11 +11,13 @@
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <sstream>
 
 namespace {
@@ -127,21 +129,25 @@ TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
     EXPECT_EQ(oagen::doubleWithContraction(oagen::expanded18(), 6, 1).runs, 0);
 }
 
-// Two-level columns of the published parents OA(4m, 2^k m), by m.
-const std::map<int, int> kSignedWordParents = {{7, 12}, {9, 16}, {11, 15}, {13, 16}, {15, 17}, {17, 18},
-                                               {19, 19}, {21, 20}, {23, 21}, {25, 22}};
+// Two-level columns of the published parents OA(n m, 2^k m), by (n, m).
+const std::map<std::pair<int, int>, int> kSignedWordParents = {
+    {{4, 7}, 12},  {{4, 9}, 16},  {{4, 11}, 15}, {{4, 13}, 16}, {{4, 15}, 17}, {{4, 17}, 18}, {{4, 19}, 19},
+    {{4, 21}, 20}, {{4, 23}, 21}, {{4, 25}, 22}, {{12, 3}, 27}, {{12, 5}, 23}, {{12, 7}, 28}, {{20, 3}, 30},
+    {{28, 3}, 33}};
 
 TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents) {
-    ASSERT_FALSE(oagen::signedWordBlockCounts().empty());
-    for (int m : oagen::signedWordBlockCounts()) {
-        ASSERT_EQ(kSignedWordParents.count(m), 1u) << m;
-        const int k = kSignedWordParents.at(m);
-        const Array words = oagen::signedWordBlocks(m);
-        expectParent(words, parentName(4 * m, {{2, k}, {m, 1}}));
-        // Doubled on its first word: 4m - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
-        expectParent(oagen::doubleWithContraction(words, 0, 1), parentName(8 * m, {{2, 4 * m - 2 + k - 1}, {4, 1}, {m, 1}}));
+    ASSERT_FALSE(oagen::signedWordShapes().empty());  // the doublings by the closed form of the theorem
+    for (const auto& [n, m] : oagen::signedWordShapes()) {
+        ASSERT_EQ(kSignedWordParents.count({n, m}), 1u) << n << " " << m;
+        const int k = kSignedWordParents.at({n, m});
+        const Array words = oagen::signedWordBlocks(n, m);
+        expectParent(words, parentName(n * m, {{2, k}, {m, 1}}));
+        // Doubled on its first word: nm - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
+        expectParent(oagen::doubleWithContraction(words, 0, 1),
+                     parentName(2 * n * m, {{2, n * m - 2 + k - 1}, {4, 1}, {m, 1}}));
     }
-    EXPECT_EQ(oagen::signedWordBlocks(8).runs, 0);
+    EXPECT_EQ(oagen::signedWordBlocks(4, 8).runs, 0);
+    EXPECT_EQ(oagen::signedWordBlocks(8, 7).runs, 0);
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
@@ -170,6 +176,58 @@ TEST(TableConstructions, DifferenceMatricesOverPrimeFieldsAndTheirSums) {
     const oagen::DifferenceMatrix d36 = oagen::kroneckerSum(oagen::differenceMatrix12(), oagen::primeMultiplication(3), 3);
     EXPECT_TRUE(isDifferenceMatrix(d36, 3));
     expectParent(oagen::expandOverGroup(d36, 3, 1), "L108.3.36.36.1");
+}
+
+// Every two columns of d show each difference in (Z_p)^t equally often, the
+// entries read as t base-p digits and subtracted digit by digit.
+bool isDifferenceMatrixOver(const oagen::DifferenceMatrix& d, int p, int t) {
+    int s = 1;
+    for (int i = 0; i < t; ++i) s *= p;
+    for (std::size_t j = 0; j < d.front().size(); ++j)
+        for (std::size_t l = j + 1; l < d.front().size(); ++l) {
+            std::vector<std::size_t> seen(static_cast<std::size_t>(s), 0);
+            for (const auto& row : d) {
+                int diff = 0;
+                for (int i = 0, place = 1, a = row[j], b = row[l]; i < t; ++i, place *= p, a /= p, b /= p)
+                    diff += ((a % p - b % p + p) % p) * place;
+                ++seen[static_cast<std::size_t>(diff)];
+            }
+            for (std::size_t n : seen)
+                if (n * static_cast<std::size_t>(s) != d.size()) return false;
+        }
+    return true;
+}
+
+// The published parents OA(r s, s^c r) of the stored matrices, by (r, c, s).
+const std::map<std::tuple<int, int, int>, std::string> kStoredSchemeParents = {
+    {{12, 12, 4}, "L48.4.12.12.1"}, {{15, 9, 3}, "L45.3.9.15.1"},    {{15, 8, 5}, "L75.5.8.15.1"},
+    {{20, 10, 4}, "L80.4.10.20.1"}, {{21, 12, 3}, "L63.3.12.21.1"},  {{24, 24, 3}, "L72.3.24.24.1"},
+    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}};
+
+TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
+    ASSERT_FALSE(oagen::storedDifferenceMatrices().empty());
+    for (const oagen::StoredDifferenceMatrix& stored : oagen::storedDifferenceMatrices()) {
+        const oagen::DifferenceMatrix d = oagen::entriesOf(stored);
+        int s = 1;
+        for (int i = 0; i < stored.t; ++i) s *= stored.p;
+        const auto key = std::make_tuple(static_cast<int>(d.size()), static_cast<int>(d.front().size()), s);
+        ASSERT_EQ(kStoredSchemeParents.count(key), 1u) << d.size() << " x " << d.front().size();
+        EXPECT_TRUE(isDifferenceMatrixOver(d, stored.p, stored.t)) << kStoredSchemeParents.at(key);
+        expectParent(oagen::expandOverGroup(d, stored.p, stored.t), kStoredSchemeParents.at(key));
+    }
+    // A slip in one entry breaks the differences of its column with every other.
+    oagen::DifferenceMatrix slipped = oagen::entriesOf(oagen::storedDifferenceMatrices().front());
+    slipped[1][1] = (slipped[1][1] + 1) % oagen::storedDifferenceMatrices().front().p;
+    EXPECT_FALSE(isDifferenceMatrixOver(slipped, oagen::storedDifferenceMatrices().front().p,
+                                        oagen::storedDifferenceMatrices().front().t));
+    EXPECT_EQ(oagen::entriesOf({3, 1, {"0a"}}), (oagen::DifferenceMatrix{{0, 10}}));
+}
+
+TEST(TableConstructions, DoublingAStoredSchemeOnAFourLevelColumn) {
+    for (const oagen::StoredDifferenceMatrix& stored : oagen::storedDifferenceMatrices())
+        if (stored.p == 2 && stored.rows.size() == 12)
+            expectParent(oagen::doubleWithContraction(oagen::expandOverGroup(oagen::entriesOf(stored), 2, 2), 0, 2),
+                         "L96.2.44.4.11.8.1.12.1");
 }
 
 TEST(TableConstructions, TheGeneratorsCheckRejectsWhatIsNotOrthogonal) {

@@ -6,6 +6,7 @@
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <algorithm>
@@ -60,10 +61,12 @@ void addDoublings(std::vector<NamedArray>& table) {
             put(doubledOn(once, 2), "OA(" + std::to_string(4 * k) + ", 2^" + std::to_string(2 * k - 1) + " 4 " +
                                         std::to_string(k) + ")");  // 2^(6k-5) 8 k in 8k
     }
-    for (int m : signedWordBlockCounts()) {  // 2^(4m-2+k) 4 m in 8m
-        const Array words = signedWordBlocks(m);
-        put(doubledOn(words, 1), "OA(" + std::to_string(4 * m) + ", 2^" + std::to_string(words.columns.size() - 1) + " " +
-                                     std::to_string(m) + ")");
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())  // 2^(M-2^t) (2^t)^(c-1) 2^(t+1) r in 2M
+        if (d.p == 2) put(doubledOn(expandOverGroup(entriesOf(d), 2, d.t), d.t), "a stored difference scheme");
+    for (const auto& [n, m] : signedWordShapes()) {  // 2^(nm-2+k) 4 m in 2nm
+        const Array words = signedWordBlocks(n, m);
+        put(doubledOn(words, 1), "OA(" + std::to_string(n * m) + ", 2^" + std::to_string(words.columns.size() - 1) +
+                                     " " + std::to_string(m) + ")");
     }
     put(doubledOn(expandColumn(sixLevelTriple37(), 7, fullFactorial({2, 3})), 1), "OA(36, 2 3^8 6^2)");
     put(doubledOn(expanded36Mixed(), 1), "OA(36, 2^2 3^12 6)");
@@ -84,7 +87,10 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "signed words", signedWords12());
     add(table, "signed words", signedWords20());
     add(table, "signed words", signedWords24());
-    for (int m : signedWordBlockCounts()) add(table, "signed words in " + std::to_string(m) + " blocks", signedWordBlocks(m));
+    for (const auto& [n, m] : signedWordShapes())
+        add(table, "signed words in " + std::to_string(m) + " blocks of OA(" + std::to_string(n) + ", 2^" +
+                       std::to_string(n - 1) + ")",
+            signedWordBlocks(n, m));
     add(table, "difference scheme D(6,2,2)", differenceScheme12());
     add(table, "difference scheme D(6,6,3)", differenceScheme18());
     add(table, "difference scheme D(6,6,3), expanded", expanded18());
@@ -116,6 +122,13 @@ std::vector<NamedArray> buildExtendedTable() {
             projectedMultiplication(q, t));
     add(table, "GF(2)^5 packed by a 3-space and eight planes", subspacePacking32());
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
+        const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
+        const std::string s = std::to_string(a.runs / static_cast<int>(d.rows.size()));
+        add(table, "difference scheme D(" + std::to_string(d.rows.size()) + "," + std::to_string(d.rows.front().size()) + "," + s +
+                       ") over (Z_" + std::to_string(d.p) + ")^" + std::to_string(d.t),
+            a);
+    }
     add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
         expandOverGroup(kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3), 3, 1));
     for (const NamedArray& n : table)

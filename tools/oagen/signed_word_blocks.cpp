@@ -7,12 +7,12 @@ namespace oagen {
 
 namespace {
 
-// Word lists by block count, each as many words as the published parent
-// OA(4m, 2^k m) has two-level columns; the first word is all a, which every
+// Word lists by (base runs, blocks), each as many words as the published
+// parent OA(n m, 2^k m) has two-level columns; the first word is all a, which every
 // list can be brought to by renaming letters and cases block by block.
-const std::map<int, std::vector<std::string>>& storedWords() {
-    static const std::map<int, std::vector<std::string>> words = {
-        {7,
+const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
+    static const std::map<std::pair<int, int>, std::vector<std::string>> words = {
+        {{4, 7},
          {"aaaaaaa", "aCBcAaA", "ACbBBaB", "BCabBAC", "CBaACCc", "cAaBbCC", "bbaAAca", "CcBBBbC", "cbBCBCc",
           "AcabcaA", "CbbaACb", "abbAabA"}},
     };
@@ -21,15 +21,15 @@ const std::map<int, std::vector<std::string>>& storedWords() {
 
 }  // namespace
 
-std::vector<int> signedWordBlockCounts() {
-    std::vector<int> counts;
-    for (const auto& [m, words] : storedWords()) counts.push_back(m);
-    return counts;
+std::vector<std::pair<int, int>> signedWordShapes() {
+    std::vector<std::pair<int, int>> shapes;
+    for (const auto& [shape, words] : storedWords()) shapes.push_back(shape);
+    return shapes;
 }
 
-Array signedWordBlocks(int blocks) {
-    const auto it = storedWords().find(blocks);
-    return it == storedWords().end() ? Array{} : signedWords(it->second, false);
+Array signedWordBlocks(int base, int blocks) {
+    const auto it = storedWords().find({base, blocks});
+    return it == storedWords().end() ? Array{} : signedWordsOver(hadamard(base), it->second);
 }
 
 }  // namespace oagen
