@@ -10,6 +10,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
@@ -106,11 +107,16 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
         {oagen::projectedMultiplication(32, 2), "L128.4.32.32.1"},
         {oagen::projectedMultiplication(16, 3), "L128.8.16.16.1"},
         {oagen::subspacePacking32(), "L32.4.8.8.1"},
+        {oagen::raoHammingWithPlane(3, 3), "L27.3.9.9.1"},
+        {oagen::raoHammingWithPlane(3, 4), "L81.3.36.9.1"},  // closed form: 40 forms less the plane's 4
+        {oagen::raoHammingWithPlane(5, 3), "L125.5.25.25.1"},
+        {oagen::raoHammingWithPlane(2, 4), "L16.2.12.4.1"},  // closed form: 15 points less a line's 3
     };
     for (const auto& [array, parent] : cases) expectParent(array, parent);
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
     EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
+    EXPECT_EQ(oagen::raoHammingWithPlane(3, 2).runs, 0);
 }
 
 TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {

@@ -5,6 +5,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
@@ -82,6 +83,11 @@ std::vector<NamedArray> buildExtendedTable() {
     for (int q : {2, 3, 4, 5, 7, 8, 9, 11})
         for (int n = 2, runs = q * q; runs <= kExtendedMaxRuns; ++n, runs *= q)
             add(table, "Rao-Hamming GF(" + std::to_string(q) + ")^" + std::to_string(n), raoHammingOver(q, n));
+    for (int p : {3, 5})
+        for (int n = 3, runs = p * p * p; runs <= kExtendedMaxRuns; ++n, runs *= p)
+            add(table, "Rao-Hamming GF(" + std::to_string(p) + ")^" + std::to_string(n) + " with a " + std::to_string(p * p) +
+                           "-level plane",
+                raoHammingWithPlane(p, n));
     for (int k = 1; k <= 5; ++k) add(table, "GF(2)^4 with 4-level lines", binaryLinear(4, k));
     for (int k = 1; k <= 9; ++k) add(table, "GF(2)^5 with 4-level lines", binaryLinear(5, k));
     add(table, "signed words", signedWords12());
