@@ -85,7 +85,7 @@ std::vector<NamedArray> buildExtendedTable() {
             add(table, "Rao-Hamming GF(" + std::to_string(q) + ")^" + std::to_string(n), raoHammingOver(q, n));
     for (int p : {3, 5})
         for (int n = 3, runs = p * p * p; runs <= kExtendedMaxRuns; ++n, runs *= p)
-            add(table, "Rao-Hamming GF(" + std::to_string(p) + ")^" + std::to_string(n) + " with a " + std::to_string(p * p) +
+            add(table, "linear array over GF(" + std::to_string(p) + ")^" + std::to_string(n) + ", one plane as a " + std::to_string(p * p) +
                            "-level plane",
                 raoHammingWithPlane(p, n));
     for (int k = 1; k <= 5; ++k) add(table, "GF(2)^4 with 4-level lines", binaryLinear(4, k));
