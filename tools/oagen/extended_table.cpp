@@ -85,8 +85,9 @@ std::vector<NamedArray> buildExtendedTable() {
             add(table, "Rao-Hamming GF(" + std::to_string(q) + ")^" + std::to_string(n), raoHammingOver(q, n));
     for (int p : {3, 5})
         for (int n = 3, runs = p * p * p; runs <= kExtendedMaxRuns; ++n, runs *= p)
-            add(table, "linear array over GF(" + std::to_string(p) + ")^" + std::to_string(n) + ", one plane as a " + std::to_string(p * p) +
-                           "-level plane",
+            add(table,
+                "linear array over GF(" + std::to_string(p) + ")^" + std::to_string(n) + ", one plane as a " +
+                    std::to_string(p * p) + "-level column",
                 raoHammingWithPlane(p, n));
     for (int k = 1; k <= 5; ++k) add(table, "GF(2)^4 with 4-level lines", binaryLinear(4, k));
     for (int k = 1; k <= 9; ++k) add(table, "GF(2)^5 with 4-level lines", binaryLinear(5, k));
@@ -130,9 +131,10 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
-        const std::string s = std::to_string(a.runs / static_cast<int>(d.rows.size()));
-        add(table, "difference scheme D(" + std::to_string(d.rows.size()) + "," + std::to_string(d.rows.front().size()) + "," + s +
-                       ") over (Z_" + std::to_string(d.p) + ")^" + std::to_string(d.t),
+        const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
+        add(table,
+            "difference scheme D(" + std::to_string(r) + "," + std::to_string(c) + "," + std::to_string(a.runs / r) +
+                ") over " + (d.t == 1 ? "Z_" + std::to_string(d.p) : "(Z_" + std::to_string(d.p) + ")^" + std::to_string(d.t)),
             a);
     }
     add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
