@@ -132,9 +132,10 @@ std::vector<NamedArray> buildExtendedTable() {
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
         const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
+        const std::string z = "Z_" + std::to_string(d.p);
         add(table,
             "difference scheme D(" + std::to_string(r) + "," + std::to_string(c) + "," + std::to_string(a.runs / r) +
-                ") over " + (d.t == 1 ? "Z_" + std::to_string(d.p) : "(Z_" + std::to_string(d.p) + ")^" + std::to_string(d.t)),
+                ") over " + (d.t == 1 ? z : "(" + z + ")^" + std::to_string(d.t)),
             a);
     }
     add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
