@@ -226,7 +226,7 @@ TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
     slipped[1][1] = (slipped[1][1] + 1) % oagen::storedDifferenceMatrices().front().p;
     EXPECT_FALSE(isDifferenceMatrixOver(slipped, oagen::storedDifferenceMatrices().front().p,
                                         oagen::storedDifferenceMatrices().front().t));
-    EXPECT_EQ(oagen::entriesOf({3, 1, {"0a"}}), (oagen::DifferenceMatrix{{0, 10}}));
+    EXPECT_EQ(oagen::entriesOf({3, 1, {"09a"}}), (oagen::DifferenceMatrix{{0, 9, 10}}));
 }
 
 TEST(TableConstructions, DoublingAStoredSchemeOnAFourLevelColumn) {
@@ -258,7 +258,9 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
     // their level pattern: the plan returned has strength 2.
     for (const char* parent : {"L16.2.8.8.1", "L24.2.12.12.1", "L48.2.24.24.1", "L80.2.55.8.1.10.1",
                                "L88.2.43.4.1.22.1", "L92.2.91", "L112.2.79.8.1.14.1", "L116.2.115", "L121.11.12",
-                               "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2"}) {
+                               "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2", "L48.2.33.3.1.8.1",
+                               "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
+                               "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -218,7 +218,7 @@ Array signedWordsOver(const Array& base, const std::vector<std::string>& words) 
         a.columns.push_back(c);
     }
     Column block = emptyColumn(blocks, runs);
-    for (int r = 0; r < runs; ++r) block.values[r] = r / n;
+    for (int r = 0; r < runs; ++r) block.values.at(static_cast<std::size_t>(r)) = r / n;
     a.columns.push_back(block);
     return a;
 }
