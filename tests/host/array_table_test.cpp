@@ -36,7 +36,7 @@ TEST(ArrayTable, EveryArrayHasStrengthTwo) {
 
 TEST(ArrayTable, ShapesFollowTheConstructions) {
     std::set<int> hadamardOrders;
-    int raoHamming = 0;
+    int raoHamming = 0, contractedPlanes = 0;
     for (const Sheet& s : vxhost::tableSheets()) {
         const int columns = static_cast<int>(s.levels.size());
         if (s.name.rfind("Rao-Hamming GF(", 0) == 0) {
@@ -48,6 +48,16 @@ TEST(ArrayTable, ShapesFollowTheConstructions) {
             EXPECT_EQ(s.runs, runs) << s.name;
             EXPECT_EQ(count(s, q), (runs - 1) / (q - 1)) << s.name;
             EXPECT_EQ(columns, (runs - 1) / (q - 1)) << s.name;
+        } else if (s.name.rfind("linear array over GF(", 0) == 0) {
+            ++contractedPlanes;
+            // GF(p)^n with one plane's p + 1 forms as one p^2-level column.
+            const int p = std::stoi(s.name.substr(21));
+            const int n = std::stoi(s.name.substr(s.name.find('^') + 1));
+            const int runs = static_cast<int>(std::lround(std::pow(p, n)));
+            EXPECT_EQ(s.runs, runs) << s.name;
+            EXPECT_EQ(count(s, p), (runs - 1) / (p - 1) - p - 1) << s.name;
+            EXPECT_EQ(count(s, p * p), 1) << s.name;
+            EXPECT_EQ(columns, (runs - 1) / (p - 1) - p) << s.name;
         } else if (s.name.rfind("Hadamard matrix of order ", 0) == 0) {
             hadamardOrders.insert(s.runs);
             EXPECT_EQ(count(s, 2), s.runs - 1) << s.name;
@@ -56,6 +66,7 @@ TEST(ArrayTable, ShapesFollowTheConstructions) {
     }
     // q^n <= 144 for q = 2, 3, 4, 5, 7, 8, 9, 11 and n >= 2.
     EXPECT_EQ(raoHamming, 6 + 3 + 2 + 2 + 1 + 1 + 1 + 1);
+    EXPECT_EQ(contractedPlanes, 2 + 1);  // GF(3)^3, GF(3)^4 and GF(5)^3
     std::set<int> expected;
     for (int order = 12; order <= 144; order += 4) expected.insert(order);  // 92 and 116 by Williamson's construction
     EXPECT_EQ(hadamardOrders, expected);

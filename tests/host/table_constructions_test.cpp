@@ -10,11 +10,15 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/rao_hamming_plane.h"
+#include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <sstream>
 
 namespace {
@@ -103,11 +107,16 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
         {oagen::projectedMultiplication(32, 2), "L128.4.32.32.1"},
         {oagen::projectedMultiplication(16, 3), "L128.8.16.16.1"},
         {oagen::subspacePacking32(), "L32.4.8.8.1"},
+        {oagen::raoHammingWithPlane(3, 3), "L27.3.9.9.1"},
+        {oagen::raoHammingWithPlane(3, 4), "L81.3.36.9.1"},  // closed form: 40 forms less the plane's 4
+        {oagen::raoHammingWithPlane(5, 3), "L125.5.25.25.1"},
+        {oagen::raoHammingWithPlane(2, 4), "L16.2.12.4.1"},  // closed form: 15 points less a line's 3
     };
     for (const auto& [array, parent] : cases) expectParent(array, parent);
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
     EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
+    EXPECT_EQ(oagen::raoHammingWithPlane(3, 2).runs, 0);
 }
 
 TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
@@ -124,6 +133,27 @@ TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
     EXPECT_EQ(oagen::doubleWithContraction(oagen::signedWords12(), 4, 1).runs, 0);
     EXPECT_EQ(oagen::doubleWithContraction(oagen::signedWords12(), 0, 2).runs, 0);
     EXPECT_EQ(oagen::doubleWithContraction(oagen::expanded18(), 6, 1).runs, 0);
+}
+
+// Two-level columns of the published parents OA(n m, 2^k m), by (n, m).
+const std::map<std::pair<int, int>, int> kSignedWordParents = {
+    {{4, 7}, 12},  {{4, 9}, 16},  {{4, 11}, 15}, {{4, 13}, 16}, {{4, 15}, 17}, {{4, 17}, 18}, {{4, 19}, 19},
+    {{4, 21}, 20}, {{4, 23}, 21}, {{4, 25}, 22}, {{12, 3}, 27}, {{12, 5}, 23}, {{12, 7}, 28}, {{20, 3}, 30},
+    {{28, 3}, 33}};
+
+TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents) {
+    ASSERT_FALSE(oagen::signedWordShapes().empty());  // the doublings by the closed form of the theorem
+    for (const auto& [n, m] : oagen::signedWordShapes()) {
+        ASSERT_EQ(kSignedWordParents.count({n, m}), 1u) << n << " " << m;
+        const int k = kSignedWordParents.at({n, m});
+        const Array words = oagen::signedWordBlocks(n, m);
+        expectParent(words, parentName(n * m, {{2, k}, {m, 1}}));
+        // Doubled on its first word: nm - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
+        expectParent(oagen::doubleWithContraction(words, 0, 1),
+                     parentName(2 * n * m, {{2, n * m - 2 + k - 1}, {4, 1}, {m, 1}}));
+    }
+    EXPECT_EQ(oagen::signedWordBlocks(4, 8).runs, 0);
+    EXPECT_EQ(oagen::signedWordBlocks(8, 7).runs, 0);
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
@@ -154,6 +184,58 @@ TEST(TableConstructions, DifferenceMatricesOverPrimeFieldsAndTheirSums) {
     expectParent(oagen::expandOverGroup(d36, 3, 1), "L108.3.36.36.1");
 }
 
+// Every two columns of d show each difference in (Z_p)^t equally often, the
+// entries read as t base-p digits and subtracted digit by digit.
+bool isDifferenceMatrixOver(const oagen::DifferenceMatrix& d, int p, int t) {
+    int s = 1;
+    for (int i = 0; i < t; ++i) s *= p;
+    for (std::size_t j = 0; j < d.front().size(); ++j)
+        for (std::size_t l = j + 1; l < d.front().size(); ++l) {
+            std::vector<std::size_t> seen(static_cast<std::size_t>(s), 0);
+            for (const auto& row : d) {
+                int diff = 0;
+                for (int i = 0, place = 1, a = row[j], b = row[l]; i < t; ++i, place *= p, a /= p, b /= p)
+                    diff += ((a % p - b % p + p) % p) * place;
+                ++seen[static_cast<std::size_t>(diff)];
+            }
+            for (std::size_t n : seen)
+                if (n * static_cast<std::size_t>(s) != d.size()) return false;
+        }
+    return true;
+}
+
+// The published parents OA(r s, s^c r) of the stored matrices, by (r, c, s).
+const std::map<std::tuple<int, int, int>, std::string> kStoredSchemeParents = {
+    {{12, 12, 4}, "L48.4.12.12.1"}, {{15, 9, 3}, "L45.3.9.15.1"},    {{15, 8, 5}, "L75.5.8.15.1"},
+    {{20, 10, 4}, "L80.4.10.20.1"}, {{21, 12, 3}, "L63.3.12.21.1"},  {{24, 24, 3}, "L72.3.24.24.1"},
+    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}};
+
+TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
+    ASSERT_FALSE(oagen::storedDifferenceMatrices().empty());
+    for (const oagen::StoredDifferenceMatrix& stored : oagen::storedDifferenceMatrices()) {
+        const oagen::DifferenceMatrix d = oagen::entriesOf(stored);
+        int s = 1;
+        for (int i = 0; i < stored.t; ++i) s *= stored.p;
+        const auto key = std::make_tuple(static_cast<int>(d.size()), static_cast<int>(d.front().size()), s);
+        ASSERT_EQ(kStoredSchemeParents.count(key), 1u) << d.size() << " x " << d.front().size();
+        EXPECT_TRUE(isDifferenceMatrixOver(d, stored.p, stored.t)) << kStoredSchemeParents.at(key);
+        expectParent(oagen::expandOverGroup(d, stored.p, stored.t), kStoredSchemeParents.at(key));
+    }
+    // A slip in one entry breaks the differences of its column with every other.
+    oagen::DifferenceMatrix slipped = oagen::entriesOf(oagen::storedDifferenceMatrices().front());
+    slipped[1][1] = (slipped[1][1] + 1) % oagen::storedDifferenceMatrices().front().p;
+    EXPECT_FALSE(isDifferenceMatrixOver(slipped, oagen::storedDifferenceMatrices().front().p,
+                                        oagen::storedDifferenceMatrices().front().t));
+    EXPECT_EQ(oagen::entriesOf({3, 1, {"09a"}}), (oagen::DifferenceMatrix{{0, 9, 10}}));
+}
+
+TEST(TableConstructions, DoublingAStoredSchemeOnAFourLevelColumn) {
+    for (const oagen::StoredDifferenceMatrix& stored : oagen::storedDifferenceMatrices())
+        if (stored.p == 2 && stored.rows.size() == 12)
+            expectParent(oagen::doubleWithContraction(oagen::expandOverGroup(oagen::entriesOf(stored), 2, 2), 0, 2),
+                         "L96.2.44.4.11.8.1.12.1");
+}
+
 TEST(TableConstructions, TheGeneratorsCheckRejectsWhatIsNotOrthogonal) {
     Array a = oagen::hadamardFoldOver(8);
     ASSERT_TRUE(oagen::hasStrengthTwo(a));
@@ -176,7 +258,9 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
     // their level pattern: the plan returned has strength 2.
     for (const char* parent : {"L16.2.8.8.1", "L24.2.12.12.1", "L48.2.24.24.1", "L80.2.55.8.1.10.1",
                                "L88.2.43.4.1.22.1", "L92.2.91", "L112.2.79.8.1.14.1", "L116.2.115", "L121.11.12",
-                               "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2"}) {
+                               "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2", "L48.2.33.3.1.8.1",
+                               "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
+                               "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -194,36 +194,52 @@ Array fromNormalisedHadamard(const SignMatrix& h) {
     return a;
 }
 
+}  // namespace
+
 // ----- signed words -----------------------------------------------------------------
 
-// Runs r = 4k + 2 y1 + y2 over K blocks k. In block k, letter a gives y1, b
-// gives y2, c gives y1 xor y2; upper case complements. Two words are
-// orthogonal when the blocks where their letter types agree split evenly
-// into same-case and opposite-case agreements.
-Array signedWords(const std::vector<std::string>& words, bool withFourLevel) {
+// Runs r = n k + y over the blocks k, y a run of the base. Block by block
+// the words' columns are each one of the base's columns or its complement,
+// so each is balanced in every block; two of them are orthogonal when the
+// blocks where their letters agree split evenly into same-case and
+// opposite-case agreements.
+Array signedWordsOver(const Array& base, const std::vector<std::string>& words) {
     const int blocks = static_cast<int>(words.front().size());
-    const int runs = 4 * blocks;
+    const int n = base.runs, runs = n * blocks;
     Array a{runs, {}};
     for (const std::string& w : words) {
         Column c = emptyColumn(2, runs);
         for (int r = 0; r < runs; ++r) {
-            const char letter = w[static_cast<std::size_t>(r / 4)];
-            const int y1 = (r >> 1) & 1, y2 = r & 1;
+            const char letter = w[static_cast<std::size_t>(r / n)];
             const char lower = static_cast<char>(letter | 0x20);
-            const int v = lower == 'a' ? y1 : lower == 'b' ? y2 : (y1 ^ y2);
+            const int v = base.columns[static_cast<std::size_t>(lower - 'a')].values[static_cast<std::size_t>(r % n)];
             c.values[r] = letter == lower ? v : 1 - v;
         }
         a.columns.push_back(c);
     }
-    Column inBlock = emptyColumn(4, runs), block = emptyColumn(blocks, runs);
-    for (int r = 0; r < runs; ++r) {
-        inBlock.values[r] = r % 4;
-        block.values[r] = r / 4;
-    }
-    if (withFourLevel) a.columns.push_back(inBlock);
+    Column block = emptyColumn(blocks, runs);
+    for (int r = 0; r < runs; ++r) block.values.at(static_cast<std::size_t>(r)) = r / n;
     a.columns.push_back(block);
     return a;
 }
+
+// OA(4, 2^3) as y1, y2 and y1 xor y2 for the run 2 y1 + y2: the letters a,
+// b and c.
+Array signedWords(const std::vector<std::string>& words, bool withFourLevel) {
+    Array base = fullFactorial({2, 2});
+    Column sum = emptyColumn(2, 4);
+    for (int r = 0; r < 4; ++r) sum.values[r] = base.columns[0].values[r] ^ base.columns[1].values[r];
+    base.columns.push_back(sum);
+    Array a = signedWordsOver(base, words);
+    if (withFourLevel) {
+        Column inBlock = emptyColumn(4, a.runs);
+        for (int r = 0; r < a.runs; ++r) inBlock.values[r] = r % 4;
+        a.columns.insert(a.columns.end() - 1, inBlock);
+    }
+    return a;
+}
+
+namespace {
 
 // ----- difference schemes -------------------------------------------------------------
 

@@ -57,6 +57,15 @@ SignMatrix normalisedHadamard(int order);
 // The multiplication table of GF(q), q a prime or 4, 8, 9, 16, 25, 27, 32,
 // 49: element c0 + c1 x + ... as the base-p number with c0 most significant.
 std::vector<std::vector<int>> galoisProducts(int q);
+// OA(4K, 2^k K^1), or OA(4K, 2^k 4 K) with `withFourLevel`, from k words of
+// K letters: in block k the letter a, b or c stands for a column of
+// OA(4, 2^3), upper case for its complement. Two words give orthogonal
+// columns when the blocks where their letters agree split evenly into
+// same-case and opposite-case agreements.
+Array signedWords(const std::vector<std::string>& words, bool withFourLevel);
+// The same over the two-level columns of any base array of n runs, letter
+// 'a' + c for its column c: OA(n K, 2^k K^1).
+Array signedWordsOver(const Array& base, const std::vector<std::string>& words);
 // Arrays of 4K runs built block by block from the signed columns of
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();

@@ -5,6 +5,9 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/rao_hamming_plane.h"
+#include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <algorithm>
@@ -59,6 +62,13 @@ void addDoublings(std::vector<NamedArray>& table) {
             put(doubledOn(once, 2), "OA(" + std::to_string(4 * k) + ", 2^" + std::to_string(2 * k - 1) + " 4 " +
                                         std::to_string(k) + ")");  // 2^(6k-5) 8 k in 8k
     }
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())  // 2^(M-2^t) (2^t)^(c-1) 2^(t+1) r in 2M
+        if (d.p == 2) put(doubledOn(expandOverGroup(entriesOf(d), 2, d.t), d.t), "a stored difference scheme");
+    for (const auto& [n, m] : signedWordShapes()) {  // 2^(nm-2+k) 4 m in 2nm
+        const Array words = signedWordBlocks(n, m);
+        put(doubledOn(words, 1), "OA(" + std::to_string(n * m) + ", 2^" + std::to_string(words.columns.size() - 1) +
+                                     " " + std::to_string(m) + ")");
+    }
     put(doubledOn(expandColumn(sixLevelTriple37(), 7, fullFactorial({2, 3})), 1), "OA(36, 2 3^8 6^2)");
     put(doubledOn(expanded36Mixed(), 1), "OA(36, 2^2 3^12 6)");
     put(doubledOn(expandColumn(differenceScheme36(), 12, signedWords12()), 1), "OA(36, 2^4 3^13)");
@@ -73,11 +83,21 @@ std::vector<NamedArray> buildExtendedTable() {
     for (int q : {2, 3, 4, 5, 7, 8, 9, 11})
         for (int n = 2, runs = q * q; runs <= kExtendedMaxRuns; ++n, runs *= q)
             add(table, "Rao-Hamming GF(" + std::to_string(q) + ")^" + std::to_string(n), raoHammingOver(q, n));
+    for (int p : {3, 5})
+        for (int n = 3, runs = p * p * p; runs <= kExtendedMaxRuns; ++n, runs *= p)
+            add(table,
+                "linear array over GF(" + std::to_string(p) + ")^" + std::to_string(n) + ", one plane as a " +
+                    std::to_string(p * p) + "-level column",
+                raoHammingWithPlane(p, n));
     for (int k = 1; k <= 5; ++k) add(table, "GF(2)^4 with 4-level lines", binaryLinear(4, k));
     for (int k = 1; k <= 9; ++k) add(table, "GF(2)^5 with 4-level lines", binaryLinear(5, k));
     add(table, "signed words", signedWords12());
     add(table, "signed words", signedWords20());
     add(table, "signed words", signedWords24());
+    for (const auto& [n, m] : signedWordShapes())
+        add(table, "signed words in " + std::to_string(m) + " blocks of OA(" + std::to_string(n) + ", 2^" +
+                       std::to_string(n - 1) + ")",
+            signedWordBlocks(n, m));
     add(table, "difference scheme D(6,2,2)", differenceScheme12());
     add(table, "difference scheme D(6,6,3)", differenceScheme18());
     add(table, "difference scheme D(6,6,3), expanded", expanded18());
@@ -109,6 +129,15 @@ std::vector<NamedArray> buildExtendedTable() {
             projectedMultiplication(q, t));
     add(table, "GF(2)^5 packed by a 3-space and eight planes", subspacePacking32());
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
+        const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
+        const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
+        const std::string z = "Z_" + std::to_string(d.p);
+        add(table,
+            "difference scheme D(" + std::to_string(r) + "," + std::to_string(c) + "," + std::to_string(a.runs / r) +
+                ") over " + (d.t == 1 ? z : "(" + z + ")^" + std::to_string(d.t)),
+            a);
+    }
     add(table, "difference scheme D(36,36,3) = D(12,12,3) x D(3,3,3)",
         expandOverGroup(kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3), 3, 1));
     for (const NamedArray& n : table)

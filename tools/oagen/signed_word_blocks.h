@@ -1,0 +1,23 @@
+// OA(n m, 2^k m^1) as m blocks of the Hadamard array OA(n, 2^(n-1)): k
+// signed words of m letters, pairwise orthogonal by the criterion of the
+// 12-, 20- and 24-run arrays (Hedayat, Sloane and Stufken, Orthogonal
+// Arrays, 1999, on Hadamard arrays in blocks); the word lists were found by
+// a satisfiability search and are kept here as data.
+#pragma once
+
+#include "tools/oagen/constructions.h"
+
+#include <utility>
+#include <vector>
+
+namespace oagen {
+
+// The (base runs n, blocks m) with a stored word list, ascending.
+std::vector<std::pair<int, int>> signedWordShapes();
+
+// OA(n m, 2^k m) from the stored words: in block b, letter 'a' + c of word
+// w stands for column c of OA(n, 2^(n-1)), upper case for its complement.
+// An array of no runs when no list is stored for the shape.
+Array signedWordBlocks(int base, int blocks);
+
+}  // namespace oagen
