@@ -187,6 +187,9 @@ TEST(VxdoeJobs, FiguresSayWhatTheJobDid) {
     const Outcome again = vxdoeRun("optimal --levels 3^5 --runs 14 --seed 2");
     EXPECT_EQ(first.out, again.out);
     EXPECT_EQ(figureLines(first.err)["rounds"], figureLines(again.err)["rounds"]);
+    // A budget of a whole day is the largest allowed; a look-up hit ends at once.
+    EXPECT_EQ(vxdoeRun("optimal --levels 2^3 --runs 4 --seconds 86400").status, 0);
+    EXPECT_EQ(vxdoeRun("optimal --levels 2^3 --runs 4 --seconds 86401").status, 2);
 
     auto stageOf = [](const std::string& line) {
         return nlohmann::json::parse(vxdoeRun(line + " --format json").out)["summary"]["stage"].get<std::string>();
