@@ -6,7 +6,7 @@
 For every parent of bench/data/oa_parents.txt (and, with --children, every array that one
 expansive replacement gives from it) this runs
 
-    vxdoe optimal --levels SPEC --runs N --seconds 2 --seed 1 --format json
+    vxdoe optimal --levels LEVELS --runs N --seconds 2 --seed 1 --format json
 
 and checks the returned plan here, pair by pair: every column balanced, every two columns
 showing each pair of levels equally often. A plan that passes is reached. A plan the program
@@ -33,7 +33,7 @@ def parse_name(name):
     return runs, dict(pattern)
 
 
-def spec(pattern):
+def levels_arg(pattern):
     return ",".join(f"{s}^{k}" for s, k in sorted(pattern.items()))
 
 
@@ -105,7 +105,7 @@ def strength_two(rows, levels):
 
 def run_one(vxdoe, runs, pattern, seconds, timeout):
     levels = [s for s, k in sorted(pattern.items()) for _ in range(k)]
-    cmd = [vxdoe, "optimal", "--levels", spec(pattern), "--runs", str(runs), "--seconds", str(seconds),
+    cmd = [vxdoe, "optimal", "--levels", levels_arg(pattern), "--runs", str(runs), "--seconds", str(seconds),
            "--seed", "1", "--format", "json"]
     start = time.monotonic()
     try:
@@ -165,7 +165,7 @@ def main():
     false_claims = 0
     for kind, runs, pattern in requests:
         res = run_one(args.vxdoe, runs, pattern, args.seconds, args.timeout)
-        res.update({"kind": kind, "runs": runs, "levels": spec(pattern)})
+        res.update({"kind": kind, "runs": runs, "levels": levels_arg(pattern)})
         reached = res["status"] == "reached"
         false_claims += res["status"] == "FALSE CLAIM"
         for name, lo, hi in RANGES:

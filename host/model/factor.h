@@ -30,9 +30,9 @@ struct Factor {
     double own(double coded) const;
 };
 
-// The factor of one SPEC; std::invalid_argument with a one-line reason when
+// The factor of one NAME=... text; std::invalid_argument with a one-line reason when
 // it is malformed.
-Factor parseFactor(const std::string& spec);
+Factor parseFactor(const std::string& given);
 
 // The most levels a discrete factor may have: each is scanned at every
 // coordinate of a search.

@@ -12,7 +12,7 @@
 
 namespace {
 
-using modeltest::continuousSpec;
+using modeltest::continuousFactor;
 
 using vxhost::model::Factor;
 using vxhost::model::Model;
@@ -20,9 +20,9 @@ using vxhost::model::parseFactor;
 
 // The full factorial of k factors at `levels` coded levels from -1 to 1.
 std::vector<double> factorial(int k, int levels) {
-    std::string spec = "x=0:1/";
-    spec += std::to_string(levels);
-    return vxhost::model::regionGrid(std::vector<Factor>(k, parseFactor(spec)), 1e9);
+    std::string text = "x=0:1/";
+    text += std::to_string(levels);
+    return vxhost::model::regionGrid(std::vector<Factor>(k, parseFactor(text)), 1e9);
 }
 
 TEST(Criteria, TheTwoLevelFactorialWithItsInteractionsIsOrthogonal) {
@@ -30,7 +30,7 @@ TEST(Criteria, TheTwoLevelFactorialWithItsInteractionsIsOrthogonal) {
     // interaction); G = p, at every corner.
     for (int k = 2; k <= 4; ++k) {
         std::vector<Factor> f;
-        for (int j = 0; j < k; ++j) f.push_back(parseFactor(continuousSpec(j)));
+        for (int j = 0; j < k; ++j) f.push_back(parseFactor(continuousFactor(j)));
         const Model m = Model::parse(f, "interactions");
         const vxhost::optimal::Criteria c =
             vxhost::optimal::criteriaOf(m, m.matrix(factorial(k, 2)));

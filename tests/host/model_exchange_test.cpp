@@ -17,9 +17,9 @@ using vxhost::model::Model;
 using vxhost::model::parseFactor;
 using vxhost::optimal::Objective;
 
-Model modelOf(std::initializer_list<const char*> specs, const std::string& terms) {
+Model modelOf(std::initializer_list<const char*> texts, const std::string& terms) {
     std::vector<Factor> f;
-    for (const char* s : specs) f.push_back(parseFactor(s));
+    for (const char* s : texts) f.push_back(parseFactor(s));
     return Model::parse(f, terms);
 }
 

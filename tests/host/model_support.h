@@ -7,11 +7,11 @@ namespace modeltest {
 
 // "x<j>=0:1", built without operator+ on a literal (which g++ 12 misreads
 // under -Wrestrict).
-inline std::string continuousSpec(int j) {
-    std::string spec = "x";
-    spec += std::to_string(j);
-    spec += "=0:1";
-    return spec;
+inline std::string continuousFactor(int j) {
+    std::string text = "x";
+    text += std::to_string(j);
+    text += "=0:1";
+    return text;
 }
 
 }  // namespace modeltest

@@ -13,16 +13,16 @@
 
 namespace {
 
-using modeltest::continuousSpec;
+using modeltest::continuousFactor;
 
 using vxhost::model::Factor;
 using vxhost::model::FactorKind;
 using vxhost::model::Model;
 using vxhost::model::parseFactor;
 
-std::vector<Factor> factors(std::initializer_list<const char*> specs) {
+std::vector<Factor> factors(std::initializer_list<const char*> texts) {
     std::vector<Factor> f;
-    for (const char* s : specs) f.push_back(parseFactor(s));
+    for (const char* s : texts) f.push_back(parseFactor(s));
     return f;
 }
 
@@ -55,7 +55,7 @@ TEST(Factors, EachFormReadsAsItsKindWithItsCoding) {
     EXPECT_EQ(cat.levelValues(), (std::vector<double>{0.0, 1.0, 2.0}));
 }
 
-TEST(Factors, MalformedSpecsAreRefusedOnOneLine) {
+TEST(Factors, MalformedFactorsAreRefusedOnOneLine) {
     for (const char* bad : {"temp", "=1:2", "1x=1:2", "t-x=1:2", "t=2:1", "t=1:1", "t=a:2", "t=1:", "t=1-2",
                             "t=1:2/1", "t=1:2/x", "t=1:2/1001", "t=1:2/3.5", "c=a||b", "c=a|a", "c=|a", "t=1:inf"}) {
         try {
@@ -120,7 +120,7 @@ TEST(Terms, TooManyColumnsOrFactorsAreRefused) {
     for (int i = 0; i < 40; ++i) many += (i ? "|l" : "l") + std::to_string(i);
     EXPECT_THROW(Model::parse({parseFactor("a=" + many), parseFactor("b=" + many)}, "a*b"), std::invalid_argument);
     std::vector<Factor> wide;
-    for (int i = 0; i < 201; ++i) wide.push_back(parseFactor(continuousSpec(i)));
+    for (int i = 0; i < 201; ++i) wide.push_back(parseFactor(continuousFactor(i)));
     EXPECT_THROW(Model::parse(wide, "interactions"), std::invalid_argument);
     wide.pop_back();
     EXPECT_EQ(Model::parse(wide, "main").columns(), 201);
