@@ -108,6 +108,17 @@ TEST(Terms, TermsNoPlanCouldEstimateOrThatAreMisspeltAreRefused) {
         }
     }
     EXPECT_EQ(Model::parse(f, "three^2+temp^3").columns(), 3);
+    // A power k is estimable only over k + 1 distinct levels, and the refusal says how many.
+    auto reason = [&f](const char* terms) {
+        try {
+            Model::parse(f, terms);
+        } catch (const std::invalid_argument& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(reason("two^2").find("3 or more levels"), std::string::npos) << reason("two^2");
+    EXPECT_NE(reason("three^3").find("4 or more levels"), std::string::npos) << reason("three^3");
     EXPECT_THROW(Model(f, {vxhost::model::Term{{0, 0, 0, 0}}}), std::invalid_argument);
     EXPECT_THROW(Model(f, {vxhost::model::Term{{1, 0}}}), std::invalid_argument);
     EXPECT_THROW(Model::parse(factors({"a=0:1", "a=1:2"}), "main"), std::invalid_argument);
