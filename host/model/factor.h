@@ -19,6 +19,10 @@ struct Factor {
     double low = -1.0, high = 1.0;        // own units of a continuous or numeric factor
     int levelCount = 0;                   // K of a numeric factor, s of a categorical one
     std::vector<std::string> categories;  // a categorical factor's level names
+    // The blocks of a blocked plan: a categorical factor whose level each
+    // run is given, not searched, and whose effects are nuisance to the
+    // criteria but D.
+    bool block = false;
 
     bool numeric() const { return kind != FactorKind::Categorical; }
     bool discrete() const { return kind != FactorKind::Continuous; }

@@ -254,3 +254,30 @@ Eigen::MatrixXd Model::moments() const {
 }
 
 }  // namespace vxhost::model
+
+namespace vxhost::model {
+
+Model Model::withBlocks(int blocks) const {
+    Factor block;
+    block.name = "block";
+    block.kind = FactorKind::Categorical;
+    block.block = true;
+    block.levelCount = blocks;
+    for (int b = 1; b <= blocks; ++b) block.categories.push_back(std::to_string(b));
+    std::vector<Factor> factors = factors_;
+    factors.push_back(block);
+    std::vector<Term> terms = terms_;
+    for (Term& t : terms) t.powers.push_back(0);
+    terms.push_back(single(factors.size(), factors.size() - 1, 1));
+    return Model(std::move(factors), std::move(terms));
+}
+
+Eigen::VectorXd Model::treatmentColumns() const {
+    Eigen::VectorXd mask = Eigen::VectorXd::Ones(columns());
+    for (std::size_t c = 0; c < parts_.size(); ++c)
+        for (std::size_t j = 0; j < factors_.size(); ++j)
+            if (factors_[j].block && parts_[c][j] != 0) mask(static_cast<Eigen::Index>(c)) = 0.0;
+    return mask;
+}
+
+}  // namespace vxhost::model

@@ -49,6 +49,12 @@ public:
     // The rows of points stored one after another, factors() values each.
     Eigen::MatrixXd matrix(const std::vector<double>& points) const;
 
+    // The same model with a categorical block factor of `blocks` levels
+    // (named "block") appended and its main effect the last term.
+    Model withBlocks(int blocks) const;
+    // 1 for a column of the treatments, 0 for one that holds a block factor.
+    Eigen::VectorXd treatmentColumns() const;
+
     // W = E[f(x) f(x)'] with each continuous factor uniform on [-1, 1], each
     // discrete one uniform over its levels, the factors independent.
     Eigen::MatrixXd moments() const;

@@ -19,6 +19,13 @@ constexpr double kGridWork = 2e7;
 // points where even the coarsest grid is too large.
 constexpr int kAscentStarts = 8;
 constexpr int kMostAscentPasses = 50;
+// The midpoint rule's points x columns^2, where the region is constrained.
+constexpr double kMomentWork = 5e7;
+
+Eigen::MatrixXd treatmentsOnly(const model::Model& model, const Eigen::MatrixXd& S) {
+    const Eigen::VectorXd mask = model.treatmentColumns();
+    return mask.asDiagonal() * S * mask.asDiagonal();
+}
 
 double predictionVariance(const model::Model& model, const Eigen::MatrixXd& Minv, const std::vector<double>& point) {
     const Eigen::VectorXd x = model.row(point);
@@ -27,12 +34,13 @@ double predictionVariance(const model::Model& model, const Eigen::MatrixXd& Minv
 
 // From `point`, each coordinate in turn moved to where the variance is
 // largest along it, until a pass gains nothing.
-double ascended(const model::Model& model, const Eigen::MatrixXd& Minv, std::vector<double> point) {
+double ascended(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv,
+                std::vector<double> point) {
     double best = predictionVariance(model, Minv, point);
     for (int pass = 0; pass < kMostAscentPasses; ++pass) {
         const double before = best;
         for (std::size_t j = 0; j < point.size(); ++j) {
-            const model::AlongCoordinate along = model::bestAlong(model.factors()[j], [&](double v) {
+            const model::AlongCoordinate along = region.bestAlong(point, j, [&](double v) {
                 std::vector<double> moved = point;
                 moved[j] = v;
                 return predictionVariance(model, Minv, moved);
@@ -44,14 +52,16 @@ double ascended(const model::Model& model, const Eigen::MatrixXd& Minv, std::vec
     return best;
 }
 
-std::vector<std::vector<double>> ascentStarts(const model::Model& model, const Eigen::MatrixXd& Minv) {
+std::vector<std::vector<double>> ascentStarts(const model::Model& model, const model::Region& region,
+                                              const Eigen::MatrixXd& Minv) {
     const std::size_t f = model.factors().size();
     const double p = model.columns();
-    const std::vector<double> grid = model::regionGrid(model.factors(), std::max(1.0, kGridWork / (p * p)));
+    const std::vector<double> grid = region.grid(std::max(1.0, kGridWork / (p * p)));
     std::vector<std::vector<double>> starts;
     if (grid.empty()) {
         std::mt19937 rng(0);
-        for (int k = 0; k < kAscentStarts; ++k) starts.push_back(model::randomPoint(model.factors(), rng));
+        for (int k = 0; k < kAscentStarts; ++k)
+            if (std::optional<std::vector<double>> point = region.randomPoint(rng)) starts.push_back(std::move(*point));
         return starts;
     }
     const Eigen::MatrixXd C = model.matrix(grid);
@@ -77,13 +87,24 @@ std::optional<Inverse> inverseOf(const Eigen::MatrixXd& S) {
     return Inverse{llt.solve(Eigen::MatrixXd::Identity(S.rows(), S.cols())), 2.0 * pivots.array().log().sum()};
 }
 
-double largestPredictionVariance(const model::Model& model, const Eigen::MatrixXd& Minv) {
+Eigen::MatrixXd regionMoments(const model::Model& model, const model::Region& region) {
+    if (!region.constrained()) return treatmentsOnly(model, model.moments());
+    const double p = model.columns();
+    const Eigen::MatrixXd C = model.matrix(region.midpoints(std::max(1.0, kMomentWork / (p * p))));
+    if (C.rows() == 0) return Eigen::MatrixXd::Zero(model.columns(), model.columns());
+    return treatmentsOnly(model, C.transpose() * C / static_cast<double>(C.rows()));
+}
+
+double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv) {
+    const Eigen::MatrixXd T = treatmentsOnly(model, Minv);
     double best = 0.0;
-    for (const std::vector<double>& start : ascentStarts(model, Minv)) best = std::max(best, ascended(model, Minv, start));
+    for (const std::vector<double>& start : ascentStarts(model, region, T))
+        best = std::max(best, ascended(model, region, T, start));
     return best;
 }
 
-Criteria criteriaOf(const model::Model& model, const Eigen::MatrixXd& X) {
+Criteria criteriaOf(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& X,
+                    const Eigen::MatrixXd& W) {
     Criteria c;
     const double p = model.columns();
     if (X.rows() < 1 || X.cols() != model.columns()) return c;
@@ -91,9 +112,10 @@ Criteria criteriaOf(const model::Model& model, const Eigen::MatrixXd& X) {
     if (!inv) return c;
     c.singular = false;
     c.D = std::exp(inv->logDet / p);
-    c.A = inv->matrix.trace() / p;
-    c.I = (inv->matrix * model.moments()).trace();
-    c.G = largestPredictionVariance(model, inv->matrix);
+    const Eigen::VectorXd treatments = model.treatmentColumns();
+    c.A = inv->matrix.diagonal().dot(treatments) / treatments.sum();
+    c.I = (inv->matrix * W).trace();
+    c.G = largestPredictionVariance(model, region, inv->matrix);
     return c;
 }
 

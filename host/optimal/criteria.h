@@ -4,9 +4,13 @@
 //   A = trace(M^-1) / p          minimised
 //   I = trace(M^-1 W)            minimised; W the model's moment matrix over the region
 //   G = max over the region of x' M^-1 x, minimised
+// In a blocked plan A, I and G judge the treatments alone: the block
+// columns of M^-1 are left out of them (an average block, whose effects
+// coding is 0, is what a prediction is for).
 #pragma once
 
 #include "host/model/model.h"
+#include "host/model/region.h"
 
 #include <Eigen/Dense>
 
@@ -28,12 +32,19 @@ struct Inverse {
 };
 std::optional<Inverse> inverseOf(const Eigen::MatrixXd& S);
 
-// Every criterion of the plan whose model matrix is X.
-Criteria criteriaOf(const model::Model& model, const Eigen::MatrixXd& X);
+// W = E[f(x) f(x)'] over the region, its block rows and columns 0: in
+// closed form over the whole product of the factors' domains, else by the
+// midpoint rule over a fine grid of the region.
+Eigen::MatrixXd regionMoments(const model::Model& model, const model::Region& region);
 
-// max over the region of x' Minv x: every point of a grid of the region,
-// then from the best few, one coordinate at a time to its best value until
-// none gains.
-double largestPredictionVariance(const model::Model& model, const Eigen::MatrixXd& Minv);
+// Every criterion of the plan whose model matrix is X; W as regionMoments
+// gives it.
+Criteria criteriaOf(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& X,
+                    const Eigen::MatrixXd& W);
+
+// max over the region of x' Minv x with the block rows and columns of Minv
+// left out: every point of a grid of the region, then from the best few,
+// one coordinate at a time to its best value until none gains.
+double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv);
 
 }  // namespace vxhost::optimal

@@ -3,10 +3,16 @@
 #include "host/model/region.h"
 #include "host/optimal/criteria.h"
 
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace vxhost::optimal {
 
@@ -32,12 +38,13 @@ struct Trial {
 
 class Exchange {
 public:
-    Exchange(const model::Model& model, int runs, Objective objective, const StepObserver& observe,
+    // B weighs the inverse in the trace criteria (A, I); D does not read it.
+    Exchange(const PlanProblem& problem, Objective objective, const Eigen::MatrixXd& B, const StepObserver& observe,
              std::vector<double> points)
-        : model_(model), runs_(runs), objective_(objective), observe_(observe), points_(std::move(points)) {
-        if (objective_ == Objective::I) B_ = model_.moments();
-        else B_ = Eigen::MatrixXd::Identity(model_.columns(), model_.columns());
-    }
+        : model_(problem.model), region_(problem.region), runs_(problem.runs),
+          keptRuns_(static_cast<int>(problem.kept.size() / problem.model.factors().size())),
+          objective_(objective == Objective::G ? Objective::D : objective), B_(B), observe_(observe),
+          points_(std::move(points)) {}
 
     // X, V, ln det and the trace afresh; false when X'X is singular.
     bool refresh() {
@@ -50,23 +57,24 @@ public:
         return true;
     }
 
-    // One pass over every coordinate of every run; true when one changed.
-    bool pass() {
+    // One pass over every coordinate the search may move; true when one
+    // changed. Stops early, changed or not, once the deadline has passed.
+    bool pass(Clock::time_point deadline) {
         bool changed = false;
-        for (int r = 0; r < runs_; ++r)
-            for (std::size_t j = 0; j < model_.factors().size(); ++j) changed = improveCoordinate(r, j) || changed;
+        for (int r = keptRuns_; r < runs_ && Clock::now() < deadline; ++r)
+            for (std::size_t j = 0; j < model_.factors().size(); ++j)
+                if (!model_.factors()[j].block) changed = improveCoordinate(r, j) || changed;
         return changed;
     }
 
     double loss() const { return objective_ == Objective::D ? -logDet_ : trace_; }
     const std::vector<double>& points() const { return points_; }
-    const Eigen::MatrixXd& inverse() const { return V_; }
-    double logDet() const { return logDet_; }
 
 private:
     void afterInverse() {
+        if (objective_ == Objective::D) return;
         trace_ = (V_ * B_).trace();
-        if (objective_ != Objective::D) Q_ = V_ * B_ * V_;
+        Q_ = V_ * B_ * V_;
     }
 
     std::vector<double> point(int r) const {
@@ -107,7 +115,7 @@ private:
     bool improveCoordinate(int r, std::size_t j) {
         std::vector<double> moved = point(r);
         const Eigen::VectorXd x = X_.row(r).transpose();
-        const model::AlongCoordinate best = model::bestAlong(model_.factors()[j], [&](double v) {
+        const model::AlongCoordinate best = region_.bestAlong(moved, j, [&](double v) {
             moved[j] = v;
             return gain(trial(x, model_.row(moved)));
         });
@@ -134,52 +142,154 @@ private:
     }
 
     const model::Model& model_;
-    int runs_;
+    const model::Region& region_;
+    int runs_, keptRuns_;
     Objective objective_;
+    const Eigen::MatrixXd& B_;
     const StepObserver& observe_;
     std::vector<double> points_;
-    Eigen::MatrixXd B_, X_, V_, Q_;
+    Eigen::MatrixXd X_, V_, Q_;
     double logDet_ = 0.0, trace_ = 0.0;
 };
 
-std::vector<double> randomPlan(const model::Model& model, int runs, std::mt19937& rng) {
-    std::vector<double> points;
-    for (int r = 0; r < runs; ++r) {
-        const std::vector<double> p = model::randomPoint(model.factors(), rng);
-        points.insert(points.end(), p.begin(), p.end());
+// The kept runs, then a random point of the region for each other run, in
+// its block when the model has blocks.
+std::vector<double> startingPlan(const PlanProblem& problem, std::mt19937& rng) {
+    std::vector<double> points = problem.kept;
+    const std::size_t f = problem.model.factors().size();
+    for (std::size_t r = problem.kept.size() / f; r < static_cast<std::size_t>(problem.runs); ++r) {
+        std::optional<std::vector<double>> p = problem.region.randomPoint(rng);
+        if (!p) throw std::invalid_argument("no point of the factors' ranges meets every constraint and exclusion");
+        if (!problem.blockOf.empty()) p->back() = problem.blockOf[r - problem.kept.size() / f];
+        points.insert(points.end(), p->begin(), p->end());
     }
     return points;
 }
 
-}  // namespace
+// The B of the trace criteria: the treatments' identity for A, W for I.
+Eigen::MatrixXd weightsOf(const PlanProblem& problem, Objective objective) {
+    if (objective == Objective::A) return problem.model.treatmentColumns().asDiagonal();
+    if (objective == Objective::I) return regionMoments(problem.model, problem.region);
+    return {};
+}
 
-ExchangeResult coordinateExchange(const model::Model& model, int runs, Objective objective, std::mt19937& rng,
-                                  const StepObserver& observe) {
+ExchangeResult exchangeFrom(const PlanProblem& problem, Objective objective, const Eigen::MatrixXd& B,
+                            std::mt19937& rng, Clock::time_point deadline, const StepObserver& observe) {
     for (int attempt = 0; attempt < kRegularStartTries; ++attempt) {
-        Exchange ex(model, runs, objective, observe, randomPlan(model, runs, rng));
+        Exchange ex(problem, objective, B, observe, startingPlan(problem, rng));
         if (!ex.refresh()) continue;
         // Each pass starts from a fresh inverse, so rounding from the
         // updates never piles up across passes.
-        for (int pass = 0; pass < kMostPasses && ex.pass() && ex.refresh(); ++pass) {
+        for (int pass = 0; pass < kMostPasses && ex.pass(deadline) && ex.refresh(); ++pass) {
         }
         ex.refresh();
-        return {ex.points(), true, ex.loss()};
+        return {ex.points(), true, ex.loss(), 1};
     }
-    return {randomPlan(model, runs, rng), false, INFINITY};
+    return {startingPlan(problem, rng), false, INFINITY, 1};
 }
 
-ExchangeResult randomStarts(const model::Model& model, int runs, Objective objective, int starts, uint32_t seed) {
-    if (runs < model.columns())
-        throw std::invalid_argument(std::to_string(runs) + " runs for " + std::to_string(model.columns()) +
+// max x'M^-1 x over the region, M = X'X / N.
+double gOf(const PlanProblem& problem, const std::vector<double>& points) {
+    const Eigen::MatrixXd X = problem.model.matrix(points);
+    const std::optional<Inverse> inv = inverseOf(X.transpose() * X / static_cast<double>(X.rows()));
+    return inv ? largestPredictionVariance(problem.model, problem.region, inv->matrix) : INFINITY;
+}
+
+void checkProblem(const PlanProblem& problem) {
+    const model::Model& m = problem.model;
+    const std::size_t f = m.factors().size();
+    if (problem.runs < m.columns())
+        throw std::invalid_argument(std::to_string(problem.runs) + " runs for " + std::to_string(m.columns()) +
                                     " model columns (need at least as many runs as columns)");
-    ExchangeResult best;
-    for (int k = 0; k < starts; ++k) {
-        std::seed_seq seq{seed, static_cast<uint32_t>(k)};
-        std::mt19937 rng(seq);
-        ExchangeResult r = coordinateExchange(model, runs, objective, rng);
-        if (r.regular && (!best.regular || r.loss < best.loss)) best = std::move(r);
+    const std::size_t kept = problem.kept.size() / f;
+    if (problem.kept.size() % f != 0 || kept > static_cast<std::size_t>(problem.runs))
+        throw std::invalid_argument(std::to_string(kept) + " kept runs for a plan of " + std::to_string(problem.runs));
+    const bool blocked = m.factors().back().block;
+    if (blocked != !problem.blockOf.empty() ||
+        (blocked && problem.blockOf.size() != static_cast<std::size_t>(problem.runs) - kept))
+        throw std::invalid_argument("a blocked model needs a block for each run that is not kept");
+}
+
+// The best start so far and its number.
+struct BestStart {
+    ExchangeResult result;
+    int k = -1;
+    bool beatenBy(const ExchangeResult& r, int start) const {
+        if (!r.regular) return k < 0;
+        if (k < 0 || !result.regular) return true;
+        return r.loss < result.loss || (r.loss == result.loss && start < k);
     }
-    return best;
+};
+
+}  // namespace
+
+ExchangeResult coordinateExchange(const PlanProblem& problem, Objective objective, std::mt19937& rng,
+                                  Clock::time_point deadline, const StepObserver& observe) {
+    checkProblem(problem);
+    ExchangeResult r = exchangeFrom(problem, objective, weightsOf(problem, objective), rng, deadline, observe);
+    if (objective == Objective::G && r.regular) r.loss = gOf(problem, r.points);
+    return r;
+}
+
+ExchangeResult searchPlan(const PlanProblem& problem, Objective objective, const SearchSettings& settings) {
+    checkProblem(problem);
+    const Eigen::MatrixXd B = weightsOf(problem, objective);
+    const bool fixed = settings.starts > 0;
+    const Clock::time_point deadline =
+        fixed ? Clock::time_point::max()
+              : Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(settings.seconds));
+    std::atomic<int> next{0}, made{0}, running{0};
+    std::mutex guard;
+    std::condition_variable finished;
+    BestStart best;
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+
+    const auto work = [&] {
+        try {
+            for (int k; !failed && (k = next++, fixed ? k < settings.starts : k == 0 || Clock::now() < deadline);) {
+                std::seed_seq seq{settings.seed, static_cast<uint32_t>(k)};
+                std::mt19937 rng(seq);
+                ExchangeResult r = exchangeFrom(problem, objective, B, rng, deadline, {});
+                if (objective == Objective::G && r.regular) r.loss = gOf(problem, r.points);
+                const std::lock_guard<std::mutex> lock(guard);
+                ++made;
+                if (best.beatenBy(r, k)) best = {std::move(r), k};
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(guard);
+            if (!failure) failure = std::current_exception();
+            failed = true;
+        }
+        const std::lock_guard<std::mutex> lock(guard);
+        --running;
+        finished.notify_all();
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < std::max(1, settings.threads); ++t) {
+        ++running;
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            --running;  // the machine gives fewer threads than asked: search on those it gave
+            break;
+        }
+    }
+    if (pool.empty()) {
+        ++running;
+        work();
+    }
+    {
+        std::unique_lock<std::mutex> lock(guard);
+        while (running > 0) {
+            finished.wait_for(lock, std::chrono::milliseconds(200));
+            if (settings.progress && running > 0 && best.k >= 0) settings.progress(made, best.result.loss);
+        }
+    }
+    for (std::thread& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
+    best.result.starts = made;
+    return best.result;
 }
 
 }  // namespace vxhost::optimal

@@ -18,6 +18,12 @@ using vxhost::model::Factor;
 using vxhost::model::Model;
 using vxhost::model::parseFactor;
 
+// The criteria over the whole product of the factors' domains.
+vxhost::optimal::Criteria criteriaOf(const Model& m, const Eigen::MatrixXd& X) {
+    const vxhost::model::Region region(m.factors());
+    return vxhost::optimal::criteriaOf(m, region, X, vxhost::optimal::regionMoments(m, region));
+}
+
 // The full factorial of k factors at `levels` coded levels from -1 to 1.
 std::vector<double> factorial(int k, int levels) {
     std::string text = "x=0:1/";
@@ -33,7 +39,7 @@ TEST(Criteria, TheTwoLevelFactorialWithItsInteractionsIsOrthogonal) {
         for (int j = 0; j < k; ++j) f.push_back(parseFactor(continuousFactor(j)));
         const Model m = Model::parse(f, "interactions");
         const vxhost::optimal::Criteria c =
-            vxhost::optimal::criteriaOf(m, m.matrix(factorial(k, 2)));
+            criteriaOf(m, m.matrix(factorial(k, 2)));
         ASSERT_FALSE(c.singular);
         const double p = 1 + k + k * (k - 1) / 2;
         EXPECT_NEAR(c.D, 1.0, 1e-14);
@@ -54,7 +60,7 @@ TEST(Criteria, TheThreeSquaredFactorialUnderTheQuadraticModelByHand) {
     //   SPV = 5 - 9/2 (u + v) + 9/2 (u^2 + v^2) + 9/4 u v (u = x1^2, v = x2^2),
     //   convex in u and in v, largest at a corner: G = 29/4.
     const Model m = Model::parse({parseFactor("a=0:1"), parseFactor("b=0:1")}, "quadratic");
-    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(factorial(2, 3)));
+    const vxhost::optimal::Criteria c = criteriaOf(m, m.matrix(factorial(2, 3)));
     ASSERT_FALSE(c.singular);
     EXPECT_NEAR(c.D, std::pow(64.0 / 6561.0, 1.0 / 6), 1e-14);
     EXPECT_NEAR(c.A, 77.0 / 24, 1e-13);
@@ -63,7 +69,7 @@ TEST(Criteria, TheThreeSquaredFactorialUnderTheQuadraticModelByHand) {
     // With both factors at three levels the region is the plan itself: W = M,
     // so I = p, and the largest variance is still at a corner.
     const Model n = Model::parse({parseFactor("a=0:1/3"), parseFactor("b=0:1/3")}, "quadratic");
-    const vxhost::optimal::Criteria d = vxhost::optimal::criteriaOf(n, n.matrix(factorial(2, 3)));
+    const vxhost::optimal::Criteria d = criteriaOf(n, n.matrix(factorial(2, 3)));
     EXPECT_NEAR(d.I, 6.0, 1e-13);
     EXPECT_NEAR(d.G, 29.0 / 4, 1e-12);
 }
@@ -72,7 +78,7 @@ TEST(Criteria, TheFullFactorialOfTwoCategoricalFactors) {
     // Effects coding: the 3-level factor's block is (I + J)/3 (det 1/3,
     // inverse 3I - J, trace 4), the 2-level factor's 1. p = 4, W = M.
     const Model m = Model::parse({parseFactor("c=a|b|c"), parseFactor("s=p|q")}, "main");
-    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix(vxhost::model::regionGrid(m.factors(), 1e9)));
+    const vxhost::optimal::Criteria c = criteriaOf(m, m.matrix(vxhost::model::regionGrid(m.factors(), 1e9)));
     EXPECT_NEAR(c.D, std::pow(1.0 / 3, 1.0 / 4), 1e-14);
     EXPECT_NEAR(c.A, 6.0 / 4, 1e-14);
     EXPECT_NEAR(c.I, 4.0, 1e-13);
@@ -84,7 +90,7 @@ TEST(Criteria, TheLargestVarianceOffTheGridIsFound) {
     // sum x = 0.9, sum x^2 = 2.81; SPV(x) = 3 (2.81 - 1.8 x + 3 x^2) / (3 * 2.81 - 0.81),
     // a parabola largest at x = -1 on [-1, 1].
     const Model m = Model::parse({parseFactor("x=0:1")}, "main");
-    const vxhost::optimal::Criteria c = vxhost::optimal::criteriaOf(m, m.matrix({-1.0, 0.9, 1.0}));
+    const vxhost::optimal::Criteria c = criteriaOf(m, m.matrix({-1.0, 0.9, 1.0}));
     EXPECT_NEAR(c.G, 3 * (2.81 + 1.8 + 3) / (3 * 2.81 - 0.81), 1e-12);
     // A cubic fitted to runs inside the region: against a scan in steps of 1e-5.
     const Model cubic = Model::parse({parseFactor("x=0:1")}, "x+x^2+x^3");
@@ -95,16 +101,16 @@ TEST(Criteria, TheLargestVarianceOffTheGridIsFound) {
         const Eigen::VectorXd x = cubic.row(std::vector<double>{-1.0 + i * 1e-5});
         scanned = std::max(scanned, x.dot(Minv * x));
     }
-    EXPECT_NEAR(vxhost::optimal::criteriaOf(cubic, X).G, scanned, 1e-6 * scanned);
+    EXPECT_NEAR(criteriaOf(cubic, X).G, scanned, 1e-6 * scanned);
 }
 
 TEST(Criteria, SingularPlansHaveNoFigures) {
     const Model m = Model::parse({parseFactor("a=0:1"), parseFactor("b=0:1")}, "interactions");
     // Three distinct points for four columns.
-    EXPECT_TRUE(vxhost::optimal::criteriaOf(m, m.matrix({-1, -1, 1, 1, -1, 1, -1, -1})).singular);
-    EXPECT_EQ(vxhost::optimal::criteriaOf(m, m.matrix({-1, -1, 1, 1, -1, 1, -1, -1})).D, 0.0);
-    EXPECT_TRUE(vxhost::optimal::criteriaOf(m, Eigen::MatrixXd(0, 4)).singular);
-    EXPECT_TRUE(vxhost::optimal::criteriaOf(m, Eigen::MatrixXd::Ones(5, 3)).singular);
+    EXPECT_TRUE(criteriaOf(m, m.matrix({-1, -1, 1, 1, -1, 1, -1, -1})).singular);
+    EXPECT_EQ(criteriaOf(m, m.matrix({-1, -1, 1, 1, -1, 1, -1, -1})).D, 0.0);
+    EXPECT_TRUE(criteriaOf(m, Eigen::MatrixXd(0, 4)).singular);
+    EXPECT_TRUE(criteriaOf(m, Eigen::MatrixXd::Ones(5, 3)).singular);
     EXPECT_FALSE(vxhost::optimal::inverseOf(Eigen::Matrix2d{{1, 0}, {0, 1e-13}}));
     EXPECT_TRUE(vxhost::optimal::inverseOf(Eigen::Matrix2d{{1, 0}, {0, 1e-11}}));
     EXPECT_NEAR(vxhost::optimal::inverseOf(Eigen::Matrix2d{{4, 2}, {2, 3}})->logDet, std::log(8.0), 1e-15);

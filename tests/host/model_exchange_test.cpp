@@ -23,6 +23,27 @@ Model modelOf(std::initializer_list<const char*> texts, const std::string& terms
     return Model::parse(f, terms);
 }
 
+// `starts` starts on one thread, the whole region, no kept runs.
+vxhost::optimal::ExchangeResult starts(const Model& m, int runs, Objective objective, int count, uint32_t seed,
+                                       int threads = 1) {
+    const vxhost::model::Region region(m.factors());
+    vxhost::optimal::SearchSettings settings;
+    settings.seed = seed, settings.starts = count, settings.threads = threads;
+    return vxhost::optimal::searchPlan({m, region, runs, {}, {}}, objective, settings);
+}
+
+vxhost::optimal::ExchangeResult oneStart(const Model& m, int runs, Objective objective, std::mt19937& rng,
+                                         const vxhost::optimal::StepObserver& observe = {}) {
+    const vxhost::model::Region region(m.factors());
+    return vxhost::optimal::coordinateExchange({m, region, runs, {}, {}}, objective, rng,
+                                               vxhost::optimal::Clock::time_point::max(), observe);
+}
+
+vxhost::optimal::Criteria criteriaOf(const Model& m, const Eigen::MatrixXd& X) {
+    const vxhost::model::Region region(m.factors());
+    return vxhost::optimal::criteriaOf(m, region, X, vxhost::optimal::regionMoments(m, region));
+}
+
 // (X'X)^-1 and ln det(X'X) computed afresh by a full-pivoting LU.
 struct Fresh {
     Eigen::MatrixXd inverse;
@@ -45,7 +66,7 @@ TEST(ModelExchange, EveryUpdateAgreesWithAFreshFactorisation) {
             EXPECT_NEAR(s.logDet, fresh.logDet, 1e-9 * std::max(1.0, std::fabs(fresh.logDet)));
             EXPECT_LT((s.inverse - fresh.inverse).cwiseAbs().maxCoeff(), 1e-9 * fresh.inverse.cwiseAbs().maxCoeff());
         };
-        const vxhost::optimal::ExchangeResult r = vxhost::optimal::coordinateExchange(m, 14, objective, rng, check);
+        const vxhost::optimal::ExchangeResult r = oneStart(m, 14, objective, rng, check);
         ASSERT_TRUE(r.regular);
         EXPECT_GT(steps, 10);
         // The loss it reports is the final plan's.
@@ -57,7 +78,7 @@ TEST(ModelExchange, EveryUpdateAgreesWithAFreshFactorisation) {
 
 TEST(ModelExchange, PlansStayInTheRegion) {
     const Model m = modelOf({"t=0:1", "n=0:1/4", "c=a|b|c"}, "quadratic");
-    const vxhost::optimal::ExchangeResult r = vxhost::optimal::randomStarts(m, 16, Objective::D, 3, 5);
+    const vxhost::optimal::ExchangeResult r = starts(m, 16, Objective::D, 3, 5);
     ASSERT_EQ(r.points.size(), 16u * 3);
     const std::vector<double> levels = m.factors()[1].levelValues();
     for (std::size_t i = 0; i < r.points.size(); i += 3) {
@@ -71,7 +92,7 @@ TEST(ModelExchange, TheCubicOnALineFindsTheLegendreSupport) {
     // D-optimal 4 runs for a cubic on [-1, 1]: the ends and the roots of
     // P3'(x) = (15 x^2 - 3) / 2, +-1/sqrt(5), off the coordinate grid.
     const Model m = modelOf({"x=0:1"}, "x+x^2+x^3");
-    std::vector<double> x = vxhost::optimal::randomStarts(m, 4, Objective::D, 4, 1).points;
+    std::vector<double> x = starts(m, 4, Objective::D, 4, 1).points;
     std::sort(x.begin(), x.end());
     const double r = 1.0 / std::sqrt(5.0);
     EXPECT_NEAR(x[0], -1.0, 1e-9);
@@ -83,12 +104,12 @@ TEST(ModelExchange, TheCubicOnALineFindsTheLegendreSupport) {
 TEST(ModelExchange, OrthogonalOptimaAreReached) {
     // 2^2 with its interaction in 4 runs: M = I, the most |x| <= 1 allows.
     const Model square = modelOf({"a=0:1", "b=0:1"}, "interactions");
-    const auto s = vxhost::optimal::randomStarts(square, 4, Objective::D, 5, 2);
-    EXPECT_NEAR(vxhost::optimal::criteriaOf(square, square.matrix(s.points)).D, 1.0, 1e-9);
+    const auto s = starts(square, 4, Objective::D, 5, 2);
+    EXPECT_NEAR(criteriaOf(square, square.matrix(s.points)).D, 1.0, 1e-9);
     // The full factorial of a 3- and a 2-level categorical factor in 6 runs.
     const Model cats = modelOf({"c=a|b|c", "s=p|q"}, "main");
-    const auto c = vxhost::optimal::randomStarts(cats, 6, Objective::D, 5, 2);
-    EXPECT_NEAR(vxhost::optimal::criteriaOf(cats, cats.matrix(c.points)).D, std::pow(1.0 / 3, 0.25), 1e-12);
+    const auto c = starts(cats, 6, Objective::D, 5, 2);
+    EXPECT_NEAR(criteriaOf(cats, cats.matrix(c.points)).D, std::pow(1.0 / 3, 0.25), 1e-12);
 }
 
 // The least trace((X'X)^-1 B) over every 4-run plan of x in steps of 0.05
@@ -111,16 +132,16 @@ TEST(ModelExchange, AAndIOptimaAreAtLeastTheBruteForceBest) {
     const Model m = modelOf({"x=0:1"}, "quadratic");
     for (Objective objective : {Objective::A, Objective::I}) {
         const Eigen::MatrixXd B = objective == Objective::I ? m.moments() : Eigen::MatrixXd::Identity(3, 3);
-        const auto r = vxhost::optimal::randomStarts(m, 4, objective, 8, 3);
+        const auto r = starts(m, 4, objective, 8, 3);
         EXPECT_LE(r.loss, bruteForceLoss(m, B) * (1 + 1e-9));
     }
 }
 
 TEST(ModelExchange, IOptimalPlansPredictBetterOverTheRegionThanDOptimalOnes) {
     const Model m = modelOf({"a=0:1", "b=0:1", "c=0:1"}, "quadratic");
-    const auto d = vxhost::optimal::randomStarts(m, 15, Objective::D, 30, 4);
-    const auto i = vxhost::optimal::randomStarts(m, 15, Objective::I, 3, 4);
-    const auto cd = vxhost::optimal::criteriaOf(m, m.matrix(d.points)), ci = vxhost::optimal::criteriaOf(m, m.matrix(i.points));
+    const auto d = starts(m, 15, Objective::D, 30, 4);
+    const auto i = starts(m, 15, Objective::I, 3, 4);
+    const auto cd = criteriaOf(m, m.matrix(d.points)), ci = criteriaOf(m, m.matrix(i.points));
     EXPECT_LT(ci.I, cd.I);
     EXPECT_GT(cd.D, ci.D);
     // The D-optimal plan is at least the 3-level grid's best known 0.459490.
@@ -129,27 +150,33 @@ TEST(ModelExchange, IOptimalPlansPredictBetterOverTheRegionThanDOptimalOnes) {
 
 TEST(ModelExchange, EachStartHasItsOwnStream) {
     const Model m = modelOf({"a=0:1", "c=a|b|c"}, "interactions");
-    const auto one = vxhost::optimal::randomStarts(m, 9, Objective::D, 3, 9);
-    EXPECT_EQ(one.points, vxhost::optimal::randomStarts(m, 9, Objective::D, 3, 9).points);
+    const auto one = starts(m, 9, Objective::D, 3, 9);
+    EXPECT_EQ(one.points, starts(m, 9, Objective::D, 3, 9).points);
+    // Shared among threads, the starts give the same plan.
+    EXPECT_EQ(one.points, starts(m, 9, Objective::D, 3, 9, 3).points);
+    EXPECT_EQ(one.starts, 3);
     // The best of three is the best of the three single starts.
     double best = INFINITY;
     for (int k = 0; k < 3; ++k) {
         std::seed_seq seq{9u, static_cast<uint32_t>(k)};
         std::mt19937 rng(seq);
-        best = std::min(best, vxhost::optimal::coordinateExchange(m, 9, Objective::D, rng).loss);
+        best = std::min(best, oneStart(m, 9, Objective::D, rng).loss);
     }
     EXPECT_EQ(one.loss, best);
-    EXPECT_THROW(vxhost::optimal::randomStarts(m, 5, Objective::D, 1, 0), std::invalid_argument);
+    EXPECT_THROW(starts(m, 5, Objective::D, 1, 0), std::invalid_argument);
 }
 
 TEST(ModelExchange, NoRegularStartIsSaidSo) {
-    // Three runs for four columns: no start can be regular.
-    const Model m = modelOf({"a=0:1", "b=0:1"}, "interactions");
+    // x at two levels, the upper one excluded: every plan is singular.
+    const Model m = modelOf({"x=0:1/2"}, "main");
+    const vxhost::model::Region lower(m.factors(), {}, {vxhost::model::parseExclusion(m.factors(), "x>0.5")});
     std::mt19937 rng(1);
-    const auto r = vxhost::optimal::coordinateExchange(m, 3, Objective::D, rng);
+    const auto r = vxhost::optimal::coordinateExchange({m, lower, 3, {}, {}}, Objective::D, rng);
     EXPECT_FALSE(r.regular);
-    EXPECT_EQ(r.points.size(), 6u);
+    EXPECT_EQ(r.points, std::vector<double>(3, -1.0));
     EXPECT_TRUE(std::isinf(r.loss));
+    // Fewer runs than columns cannot be searched at all.
+    EXPECT_THROW(oneStart(m, 1, Objective::D, rng), std::invalid_argument);
 }
 
 }  // namespace
