@@ -12,9 +12,6 @@ namespace vxhost::optimal {
 namespace {
 
 constexpr double kSingularPivot = 1e-12;
-// The grid's cells (points x columns^2 for the variances) are held to this
-// many, a fraction of a second.
-constexpr double kGridWork = 2e7;
 // Points the coordinate ascent starts from: the best of the grid, or random
 // points where even the coarsest grid is too large.
 constexpr int kAscentStarts = 8;
@@ -53,10 +50,10 @@ double ascended(const model::Model& model, const model::Region& region, const Ei
 }
 
 std::vector<std::vector<double>> ascentStarts(const model::Model& model, const model::Region& region,
-                                              const Eigen::MatrixXd& Minv) {
+                                              const Eigen::MatrixXd& Minv, double gridWork) {
     const std::size_t f = model.factors().size();
     const double p = model.columns();
-    const std::vector<double> grid = region.grid(std::max(1.0, kGridWork / (p * p)));
+    const std::vector<double> grid = region.grid(std::max(1.0, gridWork / (p * p)));
     std::vector<std::vector<double>> starts;
     if (grid.empty()) {
         std::mt19937 rng(0);
@@ -95,10 +92,11 @@ Eigen::MatrixXd regionMoments(const model::Model& model, const model::Region& re
     return treatmentsOnly(model, C.transpose() * C / static_cast<double>(C.rows()));
 }
 
-double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv) {
+double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv,
+                                 double gridWork) {
     const Eigen::MatrixXd T = treatmentsOnly(model, Minv);
     double best = 0.0;
-    for (const std::vector<double>& start : ascentStarts(model, region, T))
+    for (const std::vector<double>& start : ascentStarts(model, region, T, gridWork))
         best = std::max(best, ascended(model, region, T, start));
     return best;
 }

@@ -44,7 +44,11 @@ Criteria criteriaOf(const model::Model& model, const model::Region& region, cons
 
 // max over the region of x' Minv x with the block rows and columns of Minv
 // left out: every point of a grid of the region, then from the best few,
-// one coordinate at a time to its best value until none gains.
-double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv);
+// one coordinate at a time to its best value until none gains. The grid
+// holds about gridWork / p^2 points: the default for a figure that is
+// reported, far fewer for one a search compares thousands of plans by.
+inline constexpr double kReportedGridWork = 2e7;
+double largestPredictionVariance(const model::Model& model, const model::Region& region, const Eigen::MatrixXd& Minv,
+                                 double gridWork = kReportedGridWork);
 
 }  // namespace vxhost::optimal

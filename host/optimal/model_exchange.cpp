@@ -188,11 +188,13 @@ ExchangeResult exchangeFrom(const PlanProblem& problem, Objective objective, con
     return {startingPlan(problem, rng), false, INFINITY, 1};
 }
 
-// max x'M^-1 x over the region, M = X'X / N.
+// max x'M^-1 x over the region, M = X'X / N, from a grid coarse enough
+// that a start's G costs about what its exchange did.
+constexpr double kSearchGridWork = 1e5;
 double gOf(const PlanProblem& problem, const std::vector<double>& points) {
     const Eigen::MatrixXd X = problem.model.matrix(points);
     const std::optional<Inverse> inv = inverseOf(X.transpose() * X / static_cast<double>(X.rows()));
-    return inv ? largestPredictionVariance(problem.model, problem.region, inv->matrix) : INFINITY;
+    return inv ? largestPredictionVariance(problem.model, problem.region, inv->matrix, kSearchGridWork) : INFINITY;
 }
 
 void checkProblem(const PlanProblem& problem) {

@@ -71,6 +71,7 @@ std::string helpLine(const Option& o) {
     if (const std::string range = rangeText(o); !range.empty())
         line += (o.kind == Kind::Integers || o.kind == Kind::Numbers ? " (each " : " (") + range + ")";
     if (!o.fallback.empty()) line += " [default: " + o.fallback + "]";
+    if (o.repeated) line += " (repeatable)";
     return line;
 }
 
@@ -100,8 +101,9 @@ void addOption(CLI::App& command, const Option& o, ParsedJob& parsed) {
     if (o.kind != Kind::Flag) {
         cli->type_name(placeholder(o));
         // CLI11 still counts every occurrence: an option given twice is
-        // refused below rather than its last value silently winning.
-        cli->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        // refused below rather than its last value silently winning, unless
+        // it is one that adds an item each time.
+        cli->multi_option_policy(o.repeated ? CLI::MultiOptionPolicy::TakeAll : CLI::MultiOptionPolicy::TakeLast);
         cli->check(CLI::Validator([&o](std::string& value) { return valueProblem(o, value); }, "", o.name));
     }
     if (o.required) cli->required();
@@ -241,12 +243,17 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
             return 0;
         }
         std::map<std::string, std::string> values;
+        std::map<std::string, std::vector<std::string>> repeated;
         for (const Option& o : job->job->options) {
             const CLI::Option* cli = job->given.at(o.name);
+            if (o.repeated) {
+                if (cli->count() > 0) repeated[o.name] = cli->results();
+                continue;
+            }
             if (cli->count() > 1) throw UsageError("--" + o.name + " is given more than once");
             if (cli->count() > 0) values[o.name] = o.kind == Kind::Flag ? std::string() : cli->results().back();
         }
-        const Args options(std::move(values), job->job->options);
+        const Args options(std::move(values), job->job->options, std::move(repeated));
         Output output(job->job->name, formatOf(options), out, err);
         const Library library(libraryPath);
         const int status = job->job->run(library, options, output);

@@ -154,19 +154,25 @@ void report(Output& out, const Model& model, const Bounds& bounds, bool withD) {
     out.figure("G_efficiency", figureOf(model.plan ? 100.0 * model.plan->cols / G : none));
     out.figure("max_SPV", figureOf(G));
     out.figure("mean_SPV", figureOf(valueOf(f.meanSPV)));
-    // The correlation as printed; a pair is named only when it stands out from 0.
-    const double r = f.largestCorrelation ? twelveDigits(std::fabs(f.largestCorrelation->value)) : none;
-    out.figure("largest_correlation", figureOf(r));
-    out.figure("largest_correlation_pair",
-               r > 1e-12 ? Value(model.terms[static_cast<std::size_t>(f.largestCorrelation->first - 1)] + "," +
-                                 model.terms[static_cast<std::size_t>(f.largestCorrelation->second - 1)])
-                         : Value());
-    for (std::size_t t = 0; t < model.terms.size(); ++t)
-        out.figure("VIF_" + keyOf(model.terms[t]), figureOf(t < f.vif.size() ? valueOf(f.vif[t]) : none));
+    reportColumns(out, model.terms, f);
     if (model.candidates)
         out.figure("candidates", static_cast<double>(model.candidates->rows));
     else
         out.figure("candidates", model.plan || model.moments ? Value(kTooMany) : Value());
+}
+
+void reportColumns(Output& out, const std::vector<std::string>& terms, const vxhost::DesignFigures& f) {
+    const double none = std::nan("");
+    auto valueOf = [none](const std::optional<double>& v) { return v ? *v : none; };
+    // The correlation as printed; a pair is named only when it stands out from 0.
+    const double r = f.largestCorrelation ? twelveDigits(std::fabs(f.largestCorrelation->value)) : none;
+    out.figure("largest_correlation", figureOf(r));
+    out.figure("largest_correlation_pair",
+               r > 1e-12 ? Value(terms[static_cast<std::size_t>(f.largestCorrelation->first - 1)] + "," +
+                                 terms[static_cast<std::size_t>(f.largestCorrelation->second - 1)])
+                         : Value());
+    for (std::size_t t = 0; t < terms.size(); ++t)
+        out.figure("VIF_" + keyOf(terms[t]), figureOf(t < f.vif.size() ? valueOf(f.vif[t]) : none));
 }
 
 namespace {

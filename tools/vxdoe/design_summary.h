@@ -68,6 +68,9 @@ struct Bounds {
 
 // Every figure above; D is left out when the job has given its own.
 void report(Output& out, const Model& model, const Bounds& bounds, bool withD = true);
+// Of those, the ones of the model's columns: largest_correlation, its pair,
+// VIF_<term>, for the terms past the intercept.
+void reportColumns(Output& out, const std::vector<std::string>& terms, const vxhost::DesignFigures& f);
 
 // To twelve significant digits, which print the same under every C runtime
 // (logarithms and powers may differ in their last bit).

@@ -202,9 +202,12 @@ std::string valueProblem(const Option& o, const std::string& value) {
     return {};
 }
 
-Args::Args(std::map<std::string, std::string> values, const std::vector<Option>& declared)
-    : values_(std::move(values)) {
+Args::Args(std::map<std::string, std::string> values, const std::vector<Option>& declared,
+           std::map<std::string, std::vector<std::string>> repeated)
+    : values_(std::move(values)), repeated_(std::move(repeated)) {
     for (const Option& o : declared) declared_.push_back(o.name);
+    for (const auto& [name, all] : repeated_)
+        if (!all.empty()) values_[name] = all.back();
 }
 
 bool Args::has(const std::string& name) const {
@@ -221,6 +224,15 @@ const std::string& Args::value(const std::string& name) const {
 
 std::string Args::text(const std::string& name, const std::string& fallback) const {
     return has(name) ? value(name) : fallback;
+}
+
+std::vector<std::string> Args::texts(const std::string& name) const {
+    if (!has(name)) return {};
+    const auto all = repeated_.find(name);
+    if (all == repeated_.end()) return {value(name)};
+    for (const std::string& v : all->second)
+        if (v.empty()) throw UsageError("--" + name + " needs a value");
+    return all->second;
 }
 
 namespace {

@@ -75,12 +75,14 @@ struct Option {
     double max = HUGE_VAL;
     std::vector<std::string> choices;  // the values a Choice takes
     bool required = false;
+    bool repeated = false;             // may be given many times, each value kept (Args::texts)
     std::string placeholder;           // the value in the help ("N", "PATH"); from the kind when empty
 
     Option& atLeast(double lo) { return min = lo, *this; }
     Option& within(double lo, double hi) { return min = lo, max = hi, *this; }
     Option& byDefault(std::string shown) { return fallback = std::move(shown), *this; }
     Option& mandatory() { return required = true, *this; }
+    Option& repeatable() { return repeated = true, *this; }
     Option& shownAs(std::string value) { return placeholder = std::move(value), *this; }
 };
 
@@ -106,14 +108,17 @@ struct UndeclaredOption : std::logic_error {
     using std::logic_error::logic_error;
 };
 
-// A job's options as given: name (without "--") to value, empty for a flag.
+// A job's options as given: name (without "--") to value, empty for a flag;
+// a repeatable option to every value it was given, in order.
 // A job may read only the options its table declares; reading any other is
 // a fault of the job (UndeclaredOption), which the tests run into.
 class Args {
 public:
-    Args(std::map<std::string, std::string> values, const std::vector<Option>& declared);
+    Args(std::map<std::string, std::string> values, const std::vector<Option>& declared,
+         std::map<std::string, std::vector<std::string>> repeated = {});
     bool has(const std::string& name) const;
     std::string text(const std::string& name, const std::string& fallback) const;
+    std::vector<std::string> texts(const std::string& name) const;
     int integer(const std::string& name, int fallback) const;
     double number(const std::string& name, double fallback) const;
     std::vector<int> integers(const std::string& name) const;
@@ -123,6 +128,7 @@ private:
     const std::string& value(const std::string& name) const;
     std::map<std::string, std::string> values_;
     std::vector<std::string> declared_;
+    std::map<std::string, std::vector<std::string>> repeated_;
 };
 
 struct Job {

@@ -7,7 +7,10 @@
 #include "host/optimal/model.h"
 #include "host/optimal/recipe.h"
 #include "tools/vxdoe/design_summary.h"
+#include "tools/vxdoe/optimal_model.h"
 #include "tools/vxdoe/output.h"
+#include "tools/vxdoe/progress.h"
+#include "tools/vxdoe/runs_file.h"
 #include "tools/vxdoe/sheet_job.h"
 
 #include <algorithm>
@@ -18,16 +21,6 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-
-#ifdef _WIN32
-#include <io.h>
-#define VX_ISATTY(fd) _isatty(fd)
-#define VX_FILENO(f) _fileno(f)
-#else
-#include <unistd.h>
-#define VX_ISATTY(fd) isatty(fd)
-#define VX_FILENO(f) fileno(f)
-#endif
 
 namespace {
 
@@ -61,7 +54,8 @@ int choice(const vxdoe::Args& args, const std::string& name, const std::vector<s
 Options readOptions(const vxdoe::Args& args) {
     Options o;
     o.model.levels = args.integers("levels");
-    if (o.model.levels.empty()) throw vxdoe::UsageError("optimal needs --levels L1,L2,... (or s^k,...)");
+    if (o.model.levels.empty())
+        throw vxdoe::UsageError("optimal needs --levels L1,L2,... (or s^k,...), or --factor SPEC for each factor");
     o.model.runs = args.integer("runs", 0);
     o.model.icrit = choice(args, "criterion", {"logdet", "det"}, {2, 1});
     o.model.icode = args.integer("coding", 1);
@@ -128,31 +122,6 @@ void report(vxdoe::Output& out, const Options& o, const vxhost::LevelPlan& plan,
     vxdoe::summary::report(out, model, {bound, vxhost::orthogonalA(o.model.levels)}, false);
 }
 
-double secondsSince(std::chrono::steady_clock::time_point t0) {
-    return std::round(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() * 1000) / 1000;
-}
-
-// One line on stderr, rewritten in place, at most five times a second.
-class Progress {
-public:
-    Progress() : shown_(VX_ISATTY(VX_FILENO(stderr)) != 0) {}
-    ~Progress() {
-        if (wrote_) std::cerr << "\r\033[K" << std::flush;
-    }
-    void operator()(const std::string& stage, double bestD, double elapsed) {
-        if (!shown_ || elapsed < last_ + 0.2) return;
-        last_ = elapsed;
-        wrote_ = true;
-        std::cerr << "\r\033[K" << stage << ": best D " << vxdoe::summary::twelveDigits(bestD) << ", " << std::round(elapsed * 10) / 10
-                  << " s" << std::flush;
-    }
-
-private:
-    bool shown_;
-    bool wrote_ = false;
-    double last_ = -1.0;
-};
-
 int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     const auto t0 = std::chrono::steady_clock::now();
     vxhost::RecipeSettings settings;
@@ -160,8 +129,10 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     settings.seconds = o.seconds;
     settings.fixedWork = o.seeded && !o.timed;
     settings.seed = o.seeded ? static_cast<uint32_t>(o.seed) : std::random_device{}();
-    Progress progress;
-    settings.progress = [&progress](const std::string& s, double d, double t) { progress(s, d, t); };
+    vxdoe::Progress progress;
+    settings.progress = [&progress](const std::string& s, double d, double t) {
+        progress(s + ": best D " + vxdoe::shortest(vxdoe::summary::twelveDigits(d)), t);
+    };
     vxhost::RecipeResult r;
     try {
         r = vxhost::runRecipe(entriesOf(lib), settings);
@@ -175,7 +146,7 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     report(out, o, r.plan, o.model.runs, r.stage, r.D);
     out.figure("criterion_by", r.scoredByLibrary ? "library" : "host");
     out.figure("rounds", static_cast<double>(r.rounds));
-    out.note("seconds", secondsSince(t0));
+    out.note("seconds", vxdoe::secondsSince(t0));
     if (r.D > 0) return 0;
     // The plan is printed, but it cannot be analysed: say so, and fail.
     out.messages() << "vxdoe: no plan found with a non-singular information matrix within the budget "
@@ -213,7 +184,7 @@ int runStated(const vxdoe::Library& library, const Options& o, vxdoe::Output& ou
                     if (found->copies > 1) stage += ", its runs repeated " + std::to_string(found->copies) + " times";
                     report(out, o, pl->levels(), pl->N, stage, vxhost::libraryD(lib, o.model, *pl));
                     out.figure("starts", 0.0);
-                    out.note("seconds", secondsSince(t0));
+                    out.note("seconds", vxdoe::secondsSince(t0));
                     return 0;
                 }
         int32_t ioSeed = o.seed, oSeed = 0;
@@ -247,7 +218,7 @@ int runStated(const vxdoe::Library& library, const Options& o, vxdoe::Output& ou
         out.seed(firstSeed);
         report(out, o, best.levels(), best.N, "stated sequence", bestD);
         out.figure("starts", static_cast<double>(o.starts));
-        out.note("seconds", secondsSince(t0));
+        out.note("seconds", vxdoe::secondsSince(t0));
         return 0;
     } catch (const std::length_error& e) {
         throw vxdoe::UsageError(e.what());
@@ -255,31 +226,6 @@ int runStated(const vxdoe::Library& library, const Options& o, vxdoe::Output& ou
 }
 
 // ----- a given plan -------------------------------------------------------------------
-
-std::vector<std::string> cellsOf(std::string line) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> cells;
-    std::size_t from = 0;
-    for (std::size_t at; (at = line.find(',', from)) != std::string::npos; from = at + 1)
-        cells.push_back(line.substr(from, at - from));
-    cells.push_back(line.substr(from));
-    return cells;
-}
-
-// Where each factor's column lies in the header: every factor by its name,
-// exactly once; other columns (a run number, responses) are passed over.
-std::vector<std::size_t> factorColumns(const std::vector<std::string>& header, const std::vector<std::string>& names,
-                                       const std::string& where) {
-    std::vector<std::size_t> at;
-    for (const std::string& name : names) {
-        const auto found = std::find(header.begin(), header.end(), name);
-        if (found == header.end()) throw vxdoe::UsageError(where + "line 1: no column " + name);
-        if (std::find(found + 1, header.end(), name) != header.end())
-            throw vxdoe::UsageError(where + "line 1: column " + name + " given twice");
-        at.push_back(static_cast<std::size_t>(found - header.begin()));
-    }
-    return at;
-}
 
 int levelIn(const std::string& cell, int s, const std::string& where) {
     char* end = nullptr;
@@ -293,28 +239,12 @@ int levelIn(const std::string& cell, int s, const std::string& where) {
 // X1..Xk) does, then one run a line, each factor at a level 1..s of --levels.
 // Column-major, as the library keeps plans.
 vxhost::LevelPlan readPlan(const Options& o, int& runs) {
-    std::ifstream in(o.evaluate);
-    if (!in) throw vxdoe::UsageError("--evaluate: cannot read " + o.evaluate);
-    const std::string where = "--evaluate " + o.evaluate + ": ";
-    std::string line;
-    if (!std::getline(in, line)) throw vxdoe::UsageError(where + "no header row");
-    const std::vector<std::string> header = cellsOf(line);
-    const std::vector<std::size_t> at = factorColumns(header, o.names, where);
-    std::vector<std::vector<int>> columns(o.names.size());
-    for (int number = 2; std::getline(in, line); ++number) {
-        if (line.empty() || line == "\r") continue;
-        const std::vector<std::string> cells = cellsOf(line);
-        if (cells.size() != header.size())
-            throw vxdoe::UsageError(where + "line " + std::to_string(number) + ": " + std::to_string(cells.size()) +
-                                    " cells under a header of " + std::to_string(header.size()));
-        for (std::size_t j = 0; j < at.size(); ++j)
-            columns[j].push_back(levelIn(cells[at[j]], o.model.levels[j],
-                                         where + "line " + std::to_string(number) + ", column " + o.names[j] + ": "));
-    }
-    runs = static_cast<int>(columns.front().size());
-    if (runs == 0) throw vxdoe::UsageError(where + "no runs under the header");
+    const vxdoe::RunsFile file = vxdoe::readRuns("evaluate", o.evaluate, o.names);
+    runs = static_cast<int>(file.runs.size());
     vxhost::LevelPlan plan;
-    for (const std::vector<int>& c : columns) plan.insert(plan.end(), c.begin(), c.end());
+    for (std::size_t j = 0; j < o.names.size(); ++j)
+        for (std::size_t r = 0; r < file.runs.size(); ++r)
+            plan.push_back(levelIn(file.runs[r][j], o.model.levels[j], file.where(r, j)));
     return plan;
 }
 
@@ -327,17 +257,24 @@ int runEvaluate(const Options& o, vxdoe::Output& out) {
 }
 
 int runOptimal(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
+    if (vxdoe::optimal_model::asked(args)) return vxdoe::optimal_model::run(args, out);
     const Options o = readOptions(args);
     if (!o.evaluate.empty()) return runEvaluate(o, out);
     return o.stated ? runStated(lib, o, out) : runRecipe(lib, o, out);
 }
 
+// The library search's options, then those of a model-based plan.
+std::vector<vxdoe::Option> withModelOptions(std::vector<vxdoe::Option> options) {
+    for (vxdoe::Option& o : vxdoe::optimal_model::options()) options.push_back(std::move(o));
+    return options;
+}
+
 const vxdoe::JobRegistration kOptimal{
     {"optimal",
-     "a D-optimal plan of N runs over the full factorial of qualitative factors",
-     {vxdoe::integers("levels", "level count of each factor; s^k stands for k factors of s levels")
+     "an optimal plan of N runs: D-optimal over the full factorial of qualitative factors, or for a model of "
+     "numeric and categorical factors (--factor, --model)",
+     withModelOptions({vxdoe::integers("levels", "level count of each factor; s^k stands for k factors of s levels")
           .atLeast(1)
-          .mandatory()
           .shownAs("L1,L2,...|s^k,..."),
       vxdoe::integer("runs", "runs of the plan N (needed but with --evaluate)").atLeast(1),
       vxdoe::number("seconds", "time budget of the recipe; without it and with --seed, a fixed amount of work")
@@ -360,8 +297,8 @@ const vxdoe::JobRegistration kOptimal{
       vxdoe::namesOption(),
       vxdoe::text("evaluate",
                   "score the plan in this CSV instead of searching: a header naming the factors as --names "
-                  "(or X1..Xk), one run a line, levels 1..s")
-          .shownAs("FILE")},
+                  "(or X1..Xk), one run a line, levels 1..s (with --factor: values in their own units)")
+          .shownAs("FILE")}),
      runOptimal,
      vxdoe::summary::helpNotes(
          "the main effects of its factors in the library's effects coding (a factor of s levels: s - 1 columns, name.1 .. name.(s-1), or name alone for s = 2)",
