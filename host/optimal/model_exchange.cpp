@@ -25,6 +25,7 @@ constexpr double kLeastGain = 1e-9;
 constexpr double kLeastRatio = 1e-10;
 constexpr int kRegularStartTries = 50;
 constexpr int kMostPasses = 200;
+constexpr double kLeastPassGain = 1e-6;
 
 // What changing row x of X into row y does: X'X - xx' + yy' has
 // determinant ratio r = (1 + y'Vy)(1 - x'Vx) + (x'Vy)^2 (V = (X'X)^-1). By
@@ -68,6 +69,11 @@ public:
     }
 
     double loss() const { return objective_ == Objective::D ? -logDet_ : trace_; }
+    // The share by which the loss has fallen since it was `before`, as
+    // gain() measures a trial's.
+    double gainSince(double before) const {
+        return objective_ == Objective::D ? before - loss() : (before - loss()) / before;
+    }
     const std::vector<double>& points() const { return points_; }
 
 private:
@@ -82,25 +88,40 @@ private:
         return {points_.begin() + static_cast<std::ptrdiff_t>(r * f), points_.begin() + static_cast<std::ptrdiff_t>((r + 1) * f)};
     }
 
-    // V y, V x and the quadratic forms of the change from x to y.
+    // What a trial needs of the row x it replaces, the same for every
+    // value tried along one coordinate: V x, Q x and their forms.
+    struct Leaving {
+        Eigen::VectorXd x, vx, qx;
+        double xvx = 0.0, xqx = 0.0;
+    };
+    Leaving leaving(int r) const {
+        Leaving l;
+        l.x = X_.row(r).transpose();
+        l.vx = V_ * l.x;
+        l.xvx = l.x.dot(l.vx);
+        if (objective_ != Objective::D) l.qx = Q_ * l.x, l.xqx = l.x.dot(l.qx);
+        return l;
+    }
+
+    // V y and the quadratic forms of the change from x to y.
     struct Products {
-        Eigen::VectorXd vy, vx;
+        Eigen::VectorXd vy;
         double yvy, xvy, xvx;
         double ratio() const { return (1.0 + yvy) * (1.0 - xvx) + xvy * xvy; }
     };
-    Products products(const Eigen::VectorXd& x, const Eigen::VectorXd& y) const {
-        Products p{V_ * y, V_ * x, 0.0, 0.0, 0.0};
-        p.yvy = y.dot(p.vy), p.xvy = x.dot(p.vy), p.xvx = x.dot(p.vx);
+    Products products(const Leaving& l, const Eigen::VectorXd& y) const {
+        Products p{V_ * y, 0.0, 0.0, l.xvx};
+        p.yvy = y.dot(p.vy), p.xvy = l.x.dot(p.vy);
         return p;
     }
 
-    Trial trial(const Eigen::VectorXd& x, const Eigen::VectorXd& y) const {
-        const Products p = products(x, y);
+    Trial trial(const Leaving& l, const Eigen::VectorXd& y) const {
+        const Products p = products(l, y);
         Trial t{p.ratio(), 0.0};
         if (objective_ != Objective::D && t.ratio > kLeastRatio) {
             const Eigen::VectorXd qy = Q_ * y;
-            const double yqy = y.dot(qy), xqy = x.dot(qy), xqx = x.dot(Q_ * x);
-            t.traceDrop = ((p.xvx - 1.0) * yqy - 2.0 * p.xvy * xqy + (1.0 + p.yvy) * xqx) / -t.ratio;
+            const double yqy = y.dot(qy), xqy = l.qx.dot(y);
+            t.traceDrop = ((p.xvx - 1.0) * yqy - 2.0 * p.xvy * xqy + (1.0 + p.yvy) * l.xqx) / -t.ratio;
         }
         return t;
     }
@@ -114,27 +135,27 @@ private:
 
     bool improveCoordinate(int r, std::size_t j) {
         std::vector<double> moved = point(r);
-        const Eigen::VectorXd x = X_.row(r).transpose();
+        const Leaving l = leaving(r);
         const model::AlongCoordinate best = region_.bestAlong(moved, j, [&](double v) {
             moved[j] = v;
-            return gain(trial(x, model_.row(moved)));
+            return gain(trial(l, model_.row(moved)));
         });
         if (!(best.score > kLeastGain)) return false;
         moved[j] = best.value;
-        replaceRow(r, x, model_.row(moved));
+        replaceRow(r, l, model_.row(moved));
         points_[static_cast<std::size_t>(r) * model_.factors().size() + j] = best.value;
         if (observe_) observe_(ExchangeStep{points_, V_, logDet_});
         return true;
     }
 
-    void replaceRow(int r, const Eigen::VectorXd& x, const Eigen::VectorXd& y) {
-        const Products p = products(x, y);
+    void replaceRow(int r, const Leaving& l, const Eigen::VectorXd& y) {
+        const Products p = products(l, y);
         const double ratio = p.ratio();
         Eigen::Matrix2d Kinv;
         Kinv << p.xvx - 1.0, -p.xvy, -p.xvy, 1.0 + p.yvy;
         Kinv /= -ratio;
         Eigen::MatrixXd VU(V_.rows(), 2);
-        VU << p.vy, p.vx;
+        VU << p.vy, l.vx;
         V_ -= VU * Kinv * VU.transpose();
         logDet_ += std::log(ratio);
         X_.row(r) = y.transpose();
@@ -179,8 +200,13 @@ ExchangeResult exchangeFrom(const PlanProblem& problem, Objective objective, con
         Exchange ex(problem, objective, B, observe, startingPlan(problem, rng));
         if (!ex.refresh()) continue;
         // Each pass starts from a fresh inverse, so rounding from the
-        // updates never piles up across passes.
-        for (int pass = 0; pass < kMostPasses && ex.pass(deadline) && ex.refresh(); ++pass) {
+        // updates never piles up across passes. Coordinate moves on a smooth
+        // criterion close in on its optimum ever more slowly (a trace
+        // criterion over a hundred passes): a pass that gains less than
+        // kLeastPassGain ends the start.
+        for (int pass = 0; pass < kMostPasses; ++pass) {
+            const double before = ex.loss();
+            if (!ex.pass(deadline) || !ex.refresh() || !(ex.gainSince(before) > kLeastPassGain)) break;
         }
         ex.refresh();
         return {ex.points(), true, ex.loss(), 1};

@@ -133,7 +133,8 @@ TEST(ModelExchange, AAndIOptimaAreAtLeastTheBruteForceBest) {
     for (Objective objective : {Objective::A, Objective::I}) {
         const Eigen::MatrixXd B = objective == Objective::I ? m.moments() : Eigen::MatrixXd::Identity(3, 3);
         const auto r = starts(m, 4, objective, 8, 3);
-        EXPECT_LE(r.loss, bruteForceLoss(m, B) * (1 + 1e-9));
+        // A start ends once a pass gains less than a millionth.
+        EXPECT_LE(r.loss, bruteForceLoss(m, B) * (1 + 1e-6));
     }
 }
 

@@ -287,7 +287,9 @@ const vxdoe::JobRegistration kOptimal{
       vxdoe::choice("criterion", "criterion: log10 det(X'X) or det(X'X)", {"logdet", "det"}).byDefault("logdet"),
       vxdoe::integer("coding", "effects coding: 1 last level at -1, 2 first level").within(1, 2).byDefault("1"),
       vxdoe::sheet::seedOption(),
-      vxdoe::integer("starts", "independent starts of the stated sequence, the best kept").atLeast(1).byDefault("1"),
+      vxdoe::integer("starts", "independent starts, the best kept: 1 of the stated sequence, a model-based search's as "
+                               "its budget allows, unless given")
+          .atLeast(1),
       vxdoe::integer("max-iter", "exchanges per call of the library").atLeast(1).byDefault("100"),
       vxdoe::number("convergence", "least gain of an accepted exchange").byDefault("1e-9"),
       vxdoe::integer("perturb", "rounds replacing four or five runs after each start of the stated sequence")

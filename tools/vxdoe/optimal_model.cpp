@@ -32,14 +32,14 @@ constexpr int kMostThreads = 256;
 // README measures. A start costs about one unit per trial times p^2, a trial
 // per level of a discrete coordinate and about 72 (grid and golden section)
 // of a continuous one, each coordinate of each run, over a few passes.
-constexpr double kFixedWork = 3e8;
+constexpr double kFixedWork = 4e8;
 constexpr int kFewestStarts = 4, kMostStarts = 2000;
 
 const char* const kModelOptions[] = {"factor",     "model",       "optimality", "constraint", "exclude",
                                      "augment",    "blocks",      "block-sizes", "threads"};
 // What only the library's main-effects search reads.
-const char* const kLibraryOptions[] = {"start",       "algo",    "criterion",    "coding", "starts",
-                                       "max-iter",    "convergence", "perturb",  "no-catalogue"};
+const char* const kLibraryOptions[] = {"start",   "algo",        "criterion", "coding",
+                                       "max-iter", "convergence", "perturb",   "no-catalogue"};
 
 template <class F>
 auto orUsage(const std::string& option, F&& read) {
@@ -188,6 +188,15 @@ void reportCriteria(Output& out, const model::Model& m, const model::Region& reg
     summary::reportColumns(out, terms, vxhost::evaluateDesign(rows, vxhost::ModelMatrix{}));
 }
 
+// --runs, or else the sum of --block-sizes; 0 when neither is given.
+int runsOf(const Args& args) {
+    if (args.has("runs")) return args.integer("runs", 0);
+    const std::vector<int> sizes = args.integers("block-sizes");
+    const long long sum = std::accumulate(sizes.begin(), sizes.end(), 0LL);
+    if (sum > kMostRuns) throw UsageError("--block-sizes: at most " + std::to_string(kMostRuns) + " runs in a model-based plan");
+    return static_cast<int>(sum);
+}
+
 struct Plan {
     model::Model model;
     model::Region region;
@@ -202,10 +211,10 @@ Plan planOf(const Args& args) {
     for (const std::string& text : args.texts("exclude"))
         exclusions.push_back(orUsage("exclude", [&] { return model::parseExclusion(factors, text); }));
     model::Model m = orUsage("model", [&] { return model::Model::parse(factors, args.text("model", "main")); });
-    const int runs = args.integer("runs", 0);
-    if (!args.has("evaluate") && runs < 1 && !args.has("block-sizes")) throw UsageError("optimal needs --runs N, or --evaluate FILE");
+    const int runs = runsOf(args);
+    if (!args.has("evaluate") && runs < 1) throw UsageError("optimal needs --runs N, or --evaluate FILE");
     if (args.has("blocks") || args.has("block-sizes")) {
-        const std::vector<int> blockOf = blocksOf(args, runs > 0 ? runs : 0);
+        const std::vector<int> blockOf = blocksOf(args, runs);
         if (!blockOf.empty()) m = m.withBlocks(blockOf.back() + 1);
     }
     return {m, model::Region(m.factors(), std::move(constraints), std::move(exclusions))};
@@ -218,7 +227,7 @@ void refuseLibraryOptions(const Args& args) {
 }
 
 int evaluate(const Args& args, Output& out) {
-    for (const char* name : {"runs", "seconds", "seed", "optimality", "augment", "blocks", "block-sizes", "threads"})
+    for (const char* name : {"runs", "seconds", "seed", "starts", "optimality", "augment", "blocks", "block-sizes", "threads"})
         if (args.has(name))
             throw UsageError(std::string("--evaluate scores the plan in its file; --") + name + " does not apply");
     const Plan plan = planOf(args);
@@ -229,12 +238,25 @@ int evaluate(const Args& args, Output& out) {
     return 0;
 }
 
-int fixedStarts(const model::Model& m, int freeRuns) {
+// The trace criteria cost more a start: each trial also forms Q y
+// (Q = V B V), each accepted change updates Q, and their passes close in on
+// the optimum more slowly. Measured on the README's cases.
+double costPerStart(search::Objective o) {
+    switch (o) {
+        case search::Objective::A: return 3.0;
+        case search::Objective::I: return 6.0;
+        case search::Objective::G: return 1.5;
+        case search::Objective::D: break;
+    }
+    return 1.0;
+}
+
+int fixedStarts(const model::Model& m, int freeRuns, search::Objective objective) {
     double trials = 0.0;
     for (const model::Factor& f : m.factors())
         if (!f.block) trials += f.discrete() ? f.levelCount : 72.0;
     const double p = m.columns();
-    const double work = std::max(1, freeRuns) * trials * p * p;
+    const double work = std::max(1, freeRuns) * trials * p * p * costPerStart(objective);
     return static_cast<int>(std::clamp(kFixedWork / work, static_cast<double>(kFewestStarts), static_cast<double>(kMostStarts)));
 }
 
@@ -279,10 +301,7 @@ int run(const Args& args, Output& out) {
     if (args.has("evaluate")) return evaluate(args, out);
     const auto t0 = std::chrono::steady_clock::now();
     const Plan plan = planOf(args);
-    const int runs = args.has("runs") ? args.integer("runs", 0) : args.integers("block-sizes").empty() ? 0 : [&] {
-        const std::vector<int> s = args.integers("block-sizes");
-        return std::accumulate(s.begin(), s.end(), 0);
-    }();
+    const int runs = runsOf(args);
     if (runs > kMostRuns) throw UsageError("--runs: at most " + std::to_string(kMostRuns) + " runs in a model-based plan");
     std::vector<double> kept;
     if (args.has("augment")) {
@@ -305,7 +324,10 @@ int run(const Args& args, Output& out) {
     const bool timed = args.has("seconds") || !seeded;
     settings.seconds = args.number("seconds", 2.0);
     if (!(settings.seconds >= 0.0 && settings.seconds <= 86400.0)) throw UsageError("--seconds takes 0 to 86400");
-    settings.starts = timed ? 0 : fixedStarts(plan.model, runs - static_cast<int>(keptRuns));
+    if (args.has("starts") && args.has("seconds")) throw UsageError("--starts and --seconds both bound the search: give one");
+    settings.starts = args.has("starts") ? args.integer("starts", 1)
+                      : timed            ? 0
+                                         : fixedStarts(plan.model, runs - static_cast<int>(keptRuns), objective);
     settings.threads = args.integer("threads", static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     Progress progress;
     settings.progress = [&](int starts, double loss) {
