@@ -272,6 +272,12 @@ Model Model::withBlocks(int blocks) const {
     return Model(std::move(factors), std::move(terms));
 }
 
+int Model::highestPower(std::size_t j) const {
+    int highest = 0;
+    for (const Term& t : terms_) highest = std::max(highest, t.powers[j]);
+    return highest;
+}
+
 Eigen::VectorXd Model::treatmentColumns() const {
     Eigen::VectorXd mask = Eigen::VectorXd::Ones(columns());
     for (std::size_t c = 0; c < parts_.size(); ++c)

@@ -52,6 +52,8 @@ public:
     // The same model with a categorical block factor of `blocks` levels
     // (named "block") appended and its main effect the last term.
     Model withBlocks(int blocks) const;
+    // The highest power factor j has in any term (0 when it is in none).
+    int highestPower(std::size_t j) const;
     // 1 for a column of the treatments, 0 for one that holds a block factor.
     Eigen::VectorXd treatmentColumns() const;
 

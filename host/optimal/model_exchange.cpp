@@ -31,10 +31,11 @@ constexpr double kLeastPassGain = 1e-6;
 // determinant ratio r = (1 + y'Vy)(1 - x'Vx) + (x'Vy)^2 (V = (X'X)^-1). By
 // Woodbury, with U = [y x] and K = [[1 + y'Vy, x'Vy], [x'Vy, x'Vx - 1]]
 // (det K = -r), the new inverse is V - VU K^-1 U'V, so with Q = V B V
-// trace(V B) falls by trace(K^-1 U'QU).
+// trace(V B) falls by trace(K^-1 U'QU) = fall / r, with
+// fall = -((x'Vx - 1) y'Qy - 2 x'Vy x'Qy + (1 + y'Vy) x'Qx).
 struct Trial {
     double ratio = 0.0;
-    double traceDrop = 0.0;
+    double fall = 0.0;  // of the trace criteria only
 };
 
 class Exchange {
@@ -118,10 +119,10 @@ private:
     Trial trial(const Leaving& l, const Eigen::VectorXd& y) const {
         const Products p = products(l, y);
         Trial t{p.ratio(), 0.0};
-        if (objective_ != Objective::D && t.ratio > kLeastRatio) {
+        if (objective_ != Objective::D) {
             const Eigen::VectorXd qy = Q_ * y;
             const double yqy = y.dot(qy), xqy = l.qx.dot(y);
-            t.traceDrop = ((p.xvx - 1.0) * yqy - 2.0 * p.xvy * xqy + (1.0 + p.yvy) * l.xqx) / -t.ratio;
+            t.fall = -((p.xvx - 1.0) * yqy - 2.0 * p.xvy * xqy + (1.0 + p.yvy) * l.xqx);
         }
         return t;
     }
@@ -130,16 +131,55 @@ private:
     // leave X'X singular.
     double gain(const Trial& t) const {
         if (!(t.ratio > kLeastRatio)) return -INFINITY;
-        return objective_ == Objective::D ? std::log(t.ratio) : t.traceDrop / trace_;
+        return objective_ == Objective::D ? std::log(t.ratio) : t.fall / t.ratio / trace_;
+    }
+
+    // Along a continuous coordinate of degree m in the model, the row y(v)
+    // is a polynomial of degree m in v, so the determinant ratio and the
+    // trace's fall are polynomials of degree 2m: 2m + 1 exact trials at Chebyshev nodes give both, and the
+    // search along the coordinate runs on them at a cost independent of p.
+    // The value it picks is scored exactly again before it is taken.
+    struct AlongPolynomials {
+        Eigen::VectorXd ratio, fall;  // coefficients of v^0, v^1, ...
+    };
+    static double horner(const Eigen::VectorXd& c, double v) {
+        double s = 0.0;
+        for (Eigen::Index k = c.size() - 1; k >= 0; --k) s = s * v + c(k);
+        return s;
+    }
+    AlongPolynomials polynomialsAlong(const Leaving& l, std::vector<double> moved, std::size_t j) const {
+        const int n = 2 * model_.highestPower(j) + 1;
+        Eigen::MatrixXd vandermonde(n, n);
+        Eigen::VectorXd ratio(n), fall(n);
+        for (int i = 0; i < n; ++i) {
+            const double v = std::cos(M_PI * (2 * i + 1) / (2.0 * n));
+            for (int k = 0; k < n; ++k) vandermonde(i, k) = std::pow(v, k);
+            moved[j] = v;
+            const Trial t = trial(l, model_.row(moved));
+            ratio(i) = t.ratio;
+            fall(i) = t.fall;
+        }
+        const Eigen::PartialPivLU<Eigen::MatrixXd> lu(vandermonde);
+        return {lu.solve(ratio), lu.solve(fall)};
     }
 
     bool improveCoordinate(int r, std::size_t j) {
         std::vector<double> moved = point(r);
         const Leaving l = leaving(r);
-        const model::AlongCoordinate best = region_.bestAlong(moved, j, [&](double v) {
+        const auto exact = [&](double v) {
             moved[j] = v;
             return gain(trial(l, model_.row(moved)));
-        });
+        };
+        model::AlongCoordinate best;
+        if (model_.factors()[j].discrete()) {
+            best = region_.bestAlong(moved, j, exact);
+        } else {
+            const AlongPolynomials along = polynomialsAlong(l, moved, j);
+            best = region_.bestAlong(moved, j, [&](double v) {
+                return gain(Trial{horner(along.ratio, v), horner(along.fall, v)});
+            });
+            if (best.score > kLeastGain) best.score = exact(best.value);
+        }
         if (!(best.score > kLeastGain)) return false;
         moved[j] = best.value;
         replaceRow(r, l, model_.row(moved));

@@ -2,9 +2,10 @@
 // and categorical factors: one coordinate of one run changes at a time, a
 // continuous one to its best value along [-1, 1] (within the region), a
 // discrete one to its best level, and passes repeat until none gains. Each
-// trial is scored exactly by the rank-two update of the run's row, and an
-// accepted change updates (X'X)^-1 and ln det(X'X) in place of a fresh
-// inverse.
+// trial is scored exactly by the rank-two update of the run's row (along a
+// continuous coordinate at a few nodes, the criterion between them by the
+// polynomials they determine), and an accepted change updates (X'X)^-1 and
+// ln det(X'X) in place of a fresh inverse.
 #pragma once
 
 #include "host/model/model.h"

@@ -29,10 +29,12 @@ constexpr int kMostRuns = 10000;
 constexpr int kMostThreads = 256;
 // A seeded run without --seconds makes a fixed number of starts, whatever the
 // machine: about as many as two seconds of one core make on the cases the
-// README measures. A start costs about one unit per trial times p^2, a trial
-// per level of a discrete coordinate and about 72 (grid and golden section)
-// of a continuous one, each coordinate of each run, over a few passes.
-constexpr double kFixedWork = 4e8;
+// README measures. A start costs about one unit per p^2 of each exact trial
+// (a level of a discrete coordinate; 2m + 1 interpolation nodes of a
+// continuous one of degree m) plus 1500 for the search along the
+// interpolated polynomials, each coordinate of each run, over a few passes.
+constexpr double kFixedWork = 3.3e8;
+constexpr double kAlongPolynomials = 1500.0;
 constexpr int kFewestStarts = 4, kMostStarts = 2000;
 
 const char* const kModelOptions[] = {"factor",     "model",       "optimality", "constraint", "exclude",
@@ -245,18 +247,21 @@ double costPerStart(search::Objective o) {
     switch (o) {
         case search::Objective::A: return 3.0;
         case search::Objective::I: return 6.0;
-        case search::Objective::G: return 1.5;
+        case search::Objective::G: return 2.0;
         case search::Objective::D: break;
     }
     return 1.0;
 }
 
 int fixedStarts(const model::Model& m, int freeRuns, search::Objective objective) {
-    double trials = 0.0;
-    for (const model::Factor& f : m.factors())
-        if (!f.block) trials += f.discrete() ? f.levelCount : 72.0;
     const double p = m.columns();
-    const double work = std::max(1, freeRuns) * trials * p * p * costPerStart(objective);
+    double perRun = 0.0;
+    for (std::size_t j = 0; j < m.factors().size(); ++j) {
+        const model::Factor& f = m.factors()[j];
+        if (f.block) continue;
+        perRun += f.discrete() ? f.levelCount * p * p : (2 * m.highestPower(j) + 1) * p * p + kAlongPolynomials;
+    }
+    const double work = std::max(1, freeRuns) * perRun * costPerStart(objective);
     return static_cast<int>(std::clamp(kFixedWork / work, static_cast<double>(kFewestStarts), static_cast<double>(kMostStarts)));
 }
 
