@@ -1,5 +1,7 @@
 #include "host/optimal/coordinate_exchange.h"
 
+#include "host/optimal/criteria.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -65,38 +67,12 @@ public:
 private:
     int level(int r, std::size_t j) const { return plan_[j * runs_ + r]; }
 
-    // Gauss-Jordan inversion with partial pivoting; V and ln det from m.
-    bool invert(std::vector<double> m) {
-        const int p = p_;
-        v_.assign(static_cast<std::size_t>(p) * p, 0.0);
-        for (int i = 0; i < p; ++i) v_[static_cast<std::size_t>(i) * p + i] = 1.0;
-        logDet_ = 0.0;
-        for (int c = 0; c < p; ++c) {
-            int pivot = c;
-            for (int r = c + 1; r < p; ++r)
-                if (std::fabs(m[static_cast<std::size_t>(r) * p + c]) > std::fabs(m[static_cast<std::size_t>(pivot) * p + c]))
-                    pivot = r;
-            const double d = m[static_cast<std::size_t>(pivot) * p + c];
-            if (!(std::fabs(d) > 1e-9)) return false;
-            if (pivot != c)
-                for (int k = 0; k < p; ++k) {
-                    std::swap(m[static_cast<std::size_t>(pivot) * p + k], m[static_cast<std::size_t>(c) * p + k]);
-                    std::swap(v_[static_cast<std::size_t>(pivot) * p + k], v_[static_cast<std::size_t>(c) * p + k]);
-                }
-            logDet_ += std::log(std::fabs(d));
-            for (int k = 0; k < p; ++k) {
-                m[static_cast<std::size_t>(c) * p + k] /= d;
-                v_[static_cast<std::size_t>(c) * p + k] /= d;
-            }
-            for (int r = 0; r < p; ++r) {
-                const double f = m[static_cast<std::size_t>(r) * p + c];
-                if (r == c || f == 0.0) continue;
-                for (int k = 0; k < p; ++k) {
-                    m[static_cast<std::size_t>(r) * p + k] -= f * m[static_cast<std::size_t>(c) * p + k];
-                    v_[static_cast<std::size_t>(r) * p + k] -= f * v_[static_cast<std::size_t>(c) * p + k];
-                }
-            }
-        }
+    // V and ln det from m by Cholesky.
+    bool invert(const std::vector<double>& m) {
+        const std::optional<optimal::Inverse> inv = optimal::inverseOf(Eigen::Map<const Eigen::MatrixXd>(m.data(), p_, p_));
+        if (!inv) return false;
+        v_.assign(inv->matrix.data(), inv->matrix.data() + static_cast<std::ptrdiff_t>(p_) * p_);
+        logDet_ = inv->logDet;
         return true;
     }
 

@@ -1,5 +1,7 @@
 #include "host/optimal/model.h"
 
+#include <Eigen/Dense>
+
 #include <cmath>
 #include <limits>
 
@@ -25,28 +27,17 @@ void modelRow(const std::vector<int>& levels, int icode, const int* runLevels, d
 
 namespace {
 
-// ln det of a symmetric positive definite p x p matrix by Cholesky; -inf
-// when a pivot is not positive (relative to the diagonal's scale).
-double logDetCholesky(std::vector<double> a, int p) {
-    double scale = 0.0;
-    for (int i = 0; i < p; ++i) scale = std::fmax(scale, a[static_cast<std::size_t>(i) * p + i]);
-    double logDet = 0.0;
-    for (int j = 0; j < p; ++j) {
-        double* aj = &a[static_cast<std::size_t>(j) * p];
-        double d = aj[j];
-        for (int k = 0; k < j; ++k) d -= aj[k] * aj[k];
-        if (!(d > 1e-10 * scale)) return -std::numeric_limits<double>::infinity();
-        const double pivot = std::sqrt(d);
-        aj[j] = pivot;
-        logDet += 2.0 * std::log(pivot);
-        for (int i = j + 1; i < p; ++i) {
-            double* ai = &a[static_cast<std::size_t>(i) * p];
-            double v = ai[j];
-            for (int k = 0; k < j; ++k) v -= ai[k] * aj[k];
-            ai[j] = v / pivot;
-        }
-    }
-    return logDet;
+// ln det of a symmetric positive definite p x p matrix (its lower triangle,
+// row by row) by Cholesky; -inf when a pivot is not positive relative to the
+// diagonal's scale.
+double logDetCholesky(const std::vector<double>& a, int p) {
+    using RowMajor = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+    const Eigen::Map<const RowMajor> m(a.data(), p, p);
+    const Eigen::LLT<RowMajor, Eigen::Lower> llt(m);
+    const Eigen::VectorXd pivots = llt.matrixLLT().diagonal();
+    if (llt.info() != Eigen::Success || !((pivots.array().square() > 1e-10 * m.diagonal().maxCoeff()).all()))
+        return -std::numeric_limits<double>::infinity();
+    return 2.0 * pivots.array().log().sum();
 }
 
 }  // namespace
