@@ -10,6 +10,8 @@ INSTALLED_TARGETS = VORNEXDO1M vxdoe vxdoe_man
 # Debian packages a step needs, installed with apt when missing (as root);
 # anyone else is told in one line what to install.
 NEED_VXDOE = tools/need-packages.sh vxdoe libcli11-dev nlohmann-json3-dev libeigen3-dev
+PYTHON_PACKAGES = pybind11-dev python3-dev python3-numpy python3-pandas python3-matplotlib python3-pytest \
+  python3-hypothesis python3-setuptools
 
 # Fuzzing (clang): one libFuzzer target per family of entry points, each run
 # for FUZZ_SECONDS on its checked-in seeds plus what earlier runs found.
@@ -26,7 +28,7 @@ FUZZ_SENSORY_RUNS    ?= 1500
 FUZZ_SENSORY_TIMEOUT ?= 120
 FUZZ_CORPUS  ?= $(FUZZ)/corpus
 
-.PHONY: demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke install package test-packages man-packages
+.PHONY: python demo test sanitize bench configure clean fuzz fuzz-build fuzz-smoke install package test-packages man-packages
 
 configure:
 	$(NEED_VXDOE)
@@ -44,7 +46,14 @@ test: test-packages configure
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
 test-packages:
-	tools/need-packages.sh "the tests" libgtest-dev libbenchmark-dev
+	tools/need-packages.sh "the tests" libgtest-dev libbenchmark-dev $(PYTHON_PACKAGES)
+
+# The Python package vornexdo1m, in $(BUILD)/python (PYTHONPATH=$(BUILD)/python).
+python:
+	$(NEED_VXDOE)
+	tools/need-packages.sh "the Python package" $(PYTHON_PACKAGES)
+	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target vornexdo1m_python
 
 man-packages:
 	tools/need-packages.sh "the manual page" help2man
