@@ -12,6 +12,7 @@
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
@@ -154,6 +155,37 @@ TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents
     }
     EXPECT_EQ(oagen::signedWordBlocks(4, 8).runs, 0);
     EXPECT_EQ(oagen::signedWordBlocks(8, 7).runs, 0);
+}
+
+TEST(TableConstructions, SixLevelColumnsOnHalvesOfD12AreThePublishedParents) {
+    const std::vector<Array> arrays = oagen::sixLevelSplitArrays36();
+    ASSERT_EQ(arrays.size(), 4u);
+    const char* parents[] = {"L36.2.10.3.8.6.1", "L36.2.3.3.9.6.1", "L36.2.9.3.4.6.2", "L36.2.2.3.5.6.2"};
+    for (std::size_t i = 0; i < arrays.size(); ++i) {
+        expectParent(arrays[i], parents[i]);
+        const auto [runs, pattern] = parseParent(parents[i]);
+        auto doubled = pattern;  // 36 - 2 Hadamard columns, the base's other two-level ones, one 4-level
+        doubled[2] += 36 - 2 - 1;
+        doubled[4] = 1;
+        std::vector<std::pair<int, int>> named(doubled.begin(), doubled.end());
+        expectParent(oagen::doubleWithContraction(arrays[i], 0, 1), parentName(72, named));
+    }
+}
+
+TEST(TableConstructions, SixLevelSplitsRefuseHalvesTheBaseCannotMatch) {
+    const oagen::DifferenceMatrix d = oagen::differenceMatrix12();
+    const Array base = oagen::paleyTypeOne(11);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"111111100000", 6}}).runs, 0);  // seven rows against six
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"10001110010", 6}}).runs, 0);   // a row short
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"100011100101", 12}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"100011100101", -1}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, oagen::signedWords20(), {{"100011100101", 6}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits({}, base, {}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, oagen::fullFactorial({3, 4}), {{"100011100101", 6}}).runs, 0);  // 3 levels
+    // Two halves that cross unevenly: their cells hold 4, 2, 2 and 4 rows.
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"111111000000", 0}, {"111100110000", 7}}).runs, 0);
+    // No split at all: the base beside the whole scheme, OA(36, 2^11 3^12).
+    expectParent(oagen::sixLevelFromSplits(d, base, {}), "L36.2.11.3.12");
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
