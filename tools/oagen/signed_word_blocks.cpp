@@ -13,8 +13,7 @@ namespace {
 // with itself split evenly into same-case and opposite-case ones; a
 // constant word of a letter is orthogonal to every shift when the generator
 // holds that letter as often in lower as in upper case. A search over the
-// generator alone is far smaller than one over whole lists, and finds one
-// for each odd m from 15 up.
+// generator alone is far smaller than one over whole lists.
 struct CyclicWords {
     int base = 0;
     std::string generator;
@@ -27,6 +26,7 @@ const std::vector<CyclicWords>& cyclicWords() {
         {4, "aBBcBACaCBAaCAbcB", "a", 18},      // OA(68, 2^18 17)
         {4, "aACCcaACaCbbBBABBaB", "", 19},     // OA(76, 2^19 19)
         {4, "aCbCcAACAAcbbBBcaAcbA", "", 20},   // OA(84, 2^20 21)
+        {4, "acBacbabBcbAACCbacabCaBbC", "", 22},  // OA(100, 2^22 25)
     };
     return lists;
 }
