@@ -27,6 +27,7 @@ const std::vector<CyclicWords>& cyclicWords() {
         {4, "aACCcaACaCbbBBABBaB", "", 19},     // OA(76, 2^19 19)
         {4, "aCbCcAACAAcbbBBcaAcbA", "", 20},   // OA(84, 2^20 21)
         {4, "acBacbabBcbAACCbacabCaBbC", "", 22},  // OA(100, 2^22 25)
+        {4, "AcbBacABBcBBCCCCcaAACcaCBAa", "", 22},  // OA(108, 2^22 27)
     };
     return lists;
 }
