@@ -177,6 +177,10 @@ TEST(VxdoeModel, MisuseIsRefusedOnOneLine) {
     // More runs to keep than the plan has: the file holds 2, --runs says 1.
     const std::string fits = scratchFile("kept.csv", "x,y\n0,0\n1,1\n");
     EXPECT_NE(vxdoeRun(two + "--runs 1 --augment " + fits).err.find("must be at least that"), std::string::npos);
+    // Kept runs have no block to sit in: refused as misuse, not left to fail the search.
+    const Outcome blocked = vxdoeRun(two + "--runs 6 --blocks 2 --augment " + fits);
+    EXPECT_EQ(blocked.status, 2);
+    EXPECT_NE(blocked.err.find("--augment with blocks is not supported"), std::string::npos) << blocked.err;
     // Constraints that leave no point: the search cannot start and says why.
     const Outcome empty = vxdoeRun(two + "--runs 4 --constraint x<=-0.5 --constraint x>=0.5");
     EXPECT_EQ(empty.status, 1);
