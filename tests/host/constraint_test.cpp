@@ -7,6 +7,8 @@
 #include "host/optimal/criteria.h"
 #include "host/optimal/model_exchange.h"
 
+#include "tests/host/model_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,11 +23,7 @@ using vxhost::model::parseExclusion;
 using vxhost::model::parseFactor;
 using vxhost::model::Region;
 
-std::vector<Factor> factors(std::initializer_list<const char*> texts) {
-    std::vector<Factor> f;
-    for (const char* t : texts) f.push_back(parseFactor(t));
-    return f;
-}
+using modeltest::factors;
 
 const std::vector<Factor> kOven = factors({"temp=100:200", "time=10:20", "cat=a|b", "speed=1:3/3"});
 
