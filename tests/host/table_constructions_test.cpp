@@ -185,6 +185,13 @@ TEST(TableConstructions, SixLevelSplitsRefuseHalvesTheBaseCannotMatch) {
     EXPECT_EQ(oagen::sixLevelFromSplits(d, oagen::fullFactorial({3, 4}), {{"100011100101", 6}}).runs, 0);  // 3 levels
     // Two halves that cross unevenly: their cells hold 4, 2, 2 and 4 rows.
     EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"111111000000", 0}, {"111100110000", 7}}).runs, 0);
+    // A scheme column whose differences with the paired one read 0, 0, 0 on
+    // one half and 0, 1, 2 on the other is dropped: only the base's
+    // three-level column and the six-level one remain.
+    const Array dropped = oagen::sixLevelFromSplits({{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 2}},
+                                                    oagen::fullFactorial({2, 3}), {{"111000", 0}});
+    EXPECT_EQ(levelsOf(dropped), (std::vector<int>{3, 6}));
+    EXPECT_TRUE(hosttest::strengthTwo(planOf(dropped), dropped.runs, levelsOf(dropped)));
     // No split at all: the base beside the whole scheme, OA(36, 2^11 3^12).
     expectParent(oagen::sixLevelFromSplits(d, base, {}), "L36.2.11.3.12");
 }

@@ -15,10 +15,10 @@ namespace {
 // holds that letter as often in lower as in upper case. A search over the
 // generator alone is far smaller than one over whole lists.
 struct CyclicWords {
-    int base = 0;
+    int base;
     std::string generator;
     std::string constantLetters;
-    int words = 0;  // the published parent's two-level columns: the constants, then the shifts, cut there
+    int words;  // the published parent's two-level columns: the constants, then the shifts, cut there
 };
 
 const std::vector<CyclicWords>& cyclicWords() {
