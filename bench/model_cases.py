@@ -61,12 +61,12 @@ def criteria(case, rows):
     name, factors, model, runs, extra, goal, ref = case
     names, kinds = [], {}
     for f in factors:
-        n, _, spec = f.partition("=")
+        n, _, given = f.partition("=")
         names.append(n)
-        if "|" in spec:
-            kinds[n] = ("cat", spec.split("|"))
+        if "|" in given:
+            kinds[n] = ("cat", given.split("|"))
         else:
-            lo, _, rest = spec.partition(":")
+            lo, _, rest = given.partition(":")
             hi, _, k = rest.partition("/")
             kinds[n] = ("num", float(lo), float(hi), int(k) if k else 0)
     def coded(n, cell):

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <numbers>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -152,7 +153,7 @@ private:
         Eigen::MatrixXd vandermonde(n, n);
         Eigen::VectorXd ratio(n), fall(n);
         for (int i = 0; i < n; ++i) {
-            const double v = std::cos(M_PI * (2 * i + 1) / (2.0 * n));
+            const double v = std::cos(std::numbers::pi * (2 * i + 1) / (2.0 * n));
             for (int k = 0; k < n; ++k) vandermonde(i, k) = std::pow(v, k);
             moved[j] = v;
             const Trial t = trial(l, model_.row(moved));

@@ -7,6 +7,8 @@
 #include "host/optimal/criteria.h"
 #include "host/optimal/model_exchange.h"
 
+#include "tests/host/model_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,11 +23,7 @@ using vxhost::model::parseExclusion;
 using vxhost::model::parseFactor;
 using vxhost::model::Region;
 
-std::vector<Factor> factors(std::initializer_list<const char*> texts) {
-    std::vector<Factor> f;
-    for (const char* t : texts) f.push_back(parseFactor(t));
-    return f;
-}
+using modeltest::factors;
 
 const std::vector<Factor> kOven = factors({"temp=100:200", "time=10:20", "cat=a|b", "speed=1:3/3"});
 
@@ -63,6 +61,7 @@ TEST(Constraints, MalformedOrUnsatisfiableOnesAreRefused) {
              {"temp + cat <= 3", "cat is categorical"},
              {"temp + size <= 3", "no factor is named size"},
              {"temp*time <= 3", "not linear"},
+             {"time*temp <= 3", "not linear"},
              {"temp + time", "expected <=, <, >= or >"},
              {"temp <= 150 extra", "unexpected"},
              {"temp <= 90", "no point of the factors' ranges satisfies it"},
@@ -135,6 +134,20 @@ TEST(ConstrainedRegion, AThinRegionFallsBackOnItsGridAndAnEmptyOneHasNoPoint) {
     EXPECT_THROW(vxhost::optimal::searchPlan({m, empty, 4, {}, {}}, vxhost::optimal::Objective::D, s), std::invalid_argument);
 }
 
+TEST(ConstrainedRegion, TheLargestVarianceOnAnEdgeOffTheGridIsFound) {
+    // Runs at y = -1 and -0.5 for the model x + y: the variance grows with
+    // y, so over y <= 0.33 it is largest at (+-1, 0.33), which no grid point
+    // holds; only the ascent along y, the second coordinate, reaches it.
+    const std::vector<Factor> f = factors({"x=-1:1", "y=-1:1"});
+    const vxhost::model::Model m = vxhost::model::Model::parse(f, "main");
+    const Region below(f, {parseConstraint(f, "y <= 0.33")});
+    const Eigen::MatrixXd X = m.matrix({-1, -1, 1, -1, -1, -0.5, 1, -0.5});
+    const Eigen::MatrixXd Minv = (X.transpose() * X / 4.0).inverse();
+    const Eigen::Vector3d edge(1, 1, 0.33);
+    const auto c = vxhost::optimal::criteriaOf(m, below, X, vxhost::optimal::regionMoments(m, below));
+    EXPECT_NEAR(c.G, edge.dot(Minv * edge), 1e-9);
+}
+
 TEST(ConstrainedRegion, MomentsOverAHalfLineByTheMidpointRule) {
     // x uniform on [-1, 0]: E x = -1/2, E x^2 = 1/3, E x^3 = -1/4, E x^4 = 1/5.
     const std::vector<Factor> f = factors({"x=-1:1"});
@@ -178,6 +191,8 @@ TEST(KeptRuns, StayAsGivenWhileTheRestIsSearched) {
     const vxhost::model::Model m = vxhost::model::Model::parse(f, "x+x^2");
     const Region region(f);
     vxhost::optimal::SearchSettings s;
+    s.starts = 1;  // one start is one start, not a budget
+    EXPECT_EQ(vxhost::optimal::searchPlan({m, region, 4, {0.5, 0.5}, {}}, vxhost::optimal::Objective::D, s).starts, 1);
     s.starts = 6;
     // Two runs kept at 0.5: the D-optimal third and fourth complete them as
     // well as any pair could, and the kept ones never move.

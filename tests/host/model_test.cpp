@@ -20,11 +20,7 @@ using vxhost::model::FactorKind;
 using vxhost::model::Model;
 using vxhost::model::parseFactor;
 
-std::vector<Factor> factors(std::initializer_list<const char*> texts) {
-    std::vector<Factor> f;
-    for (const char* s : texts) f.push_back(parseFactor(s));
-    return f;
-}
+using modeltest::factors;
 
 TEST(Factors, EachFormReadsAsItsKindWithItsCoding) {
     const Factor temp = parseFactor("temp=100:200");

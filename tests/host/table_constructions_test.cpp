@@ -12,6 +12,7 @@
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/signed_word_blocks.h"
+#include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
@@ -138,7 +139,8 @@ TEST(TableConstructions, DoublingWithContractionGivesThePublishedParents) {
 // Two-level columns of the published parents OA(n m, 2^k m), by (n, m).
 const std::map<std::pair<int, int>, int> kSignedWordParents = {
     {{4, 7}, 12},  {{4, 9}, 16},  {{4, 11}, 15}, {{4, 13}, 16}, {{4, 15}, 17}, {{4, 17}, 18}, {{4, 19}, 19},
-    {{4, 21}, 20}, {{4, 23}, 21}, {{4, 25}, 22}, {{12, 3}, 27}, {{12, 5}, 23}, {{12, 7}, 28}, {{20, 3}, 30},
+    {{4, 21}, 20}, {{4, 23}, 21}, {{4, 25}, 22}, {{4, 27}, 22}, {{4, 29}, 23}, {{4, 31}, 22}, {{4, 33}, 22},
+    {{4, 35}, 22}, {{12, 3}, 27}, {{12, 11}, 27}, {{20, 7}, 38}, {{12, 5}, 23}, {{12, 7}, 28}, {{20, 3}, 30},
     {{28, 3}, 33}};
 
 TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents) {
@@ -154,6 +156,44 @@ TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents
     }
     EXPECT_EQ(oagen::signedWordBlocks(4, 8).runs, 0);
     EXPECT_EQ(oagen::signedWordBlocks(8, 7).runs, 0);
+}
+
+TEST(TableConstructions, SixLevelColumnsOnHalvesOfD12AreThePublishedParents) {
+    const std::vector<Array> arrays = oagen::sixLevelSplitArrays36();
+    ASSERT_EQ(arrays.size(), 4u);
+    const char* parents[] = {"L36.2.10.3.8.6.1", "L36.2.3.3.9.6.1", "L36.2.9.3.4.6.2", "L36.2.2.3.5.6.2"};
+    for (std::size_t i = 0; i < arrays.size(); ++i) {
+        expectParent(arrays[i], parents[i]);
+        const auto [runs, pattern] = parseParent(parents[i]);
+        auto doubled = pattern;  // 36 - 2 Hadamard columns, the base's other two-level ones, one 4-level
+        doubled[2] += 36 - 2 - 1;
+        doubled[4] = 1;
+        std::vector<std::pair<int, int>> named(doubled.begin(), doubled.end());
+        expectParent(oagen::doubleWithContraction(arrays[i], 0, 1), parentName(72, named));
+    }
+}
+
+TEST(TableConstructions, SixLevelSplitsRefuseHalvesTheBaseCannotMatch) {
+    const oagen::DifferenceMatrix d = oagen::differenceMatrix12();
+    const Array base = oagen::paleyTypeOne(11);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"111111100000", 6}}).runs, 0);  // seven rows against six
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"10001110010", 6}}).runs, 0);   // a row short
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"100011100101", 12}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"100011100101", -1}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, oagen::signedWords20(), {{"100011100101", 6}}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits({}, base, {}).runs, 0);
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, oagen::fullFactorial({3, 4}), {{"100011100101", 6}}).runs, 0);  // 3 levels
+    // Two halves that cross unevenly: their cells hold 4, 2, 2 and 4 rows.
+    EXPECT_EQ(oagen::sixLevelFromSplits(d, base, {{"111111000000", 0}, {"111100110000", 7}}).runs, 0);
+    // A scheme column whose differences with the paired one read 0, 0, 0 on
+    // one half and 0, 1, 2 on the other is dropped: only the base's
+    // three-level column and the six-level one remain.
+    const Array dropped = oagen::sixLevelFromSplits({{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 2}},
+                                                    oagen::fullFactorial({2, 3}), {{"111000", 0}});
+    EXPECT_EQ(levelsOf(dropped), (std::vector<int>{3, 6}));
+    EXPECT_TRUE(hosttest::strengthTwo(planOf(dropped), dropped.runs, levelsOf(dropped)));
+    // No split at all: the base beside the whole scheme, OA(36, 2^11 3^12).
+    expectParent(oagen::sixLevelFromSplits(d, base, {}), "L36.2.11.3.12");
 }
 
 TEST(TableConstructions, TwoColumnSchemesGiveTheTwoLevelPairParents) {
@@ -260,7 +300,9 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L88.2.43.4.1.22.1", "L92.2.91", "L112.2.79.8.1.14.1", "L116.2.115", "L121.11.12",
                                "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2", "L48.2.33.3.1.8.1",
                                "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
-                               "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1"}) {
+                               "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
+                               "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
+                               "L108.2.22.27.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

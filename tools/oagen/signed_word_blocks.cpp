@@ -2,20 +2,60 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace oagen {
 
 namespace {
 
-// Word lists by (base runs, blocks), each as many words as the published
-// parent OA(n m, 2^k m) has two-level columns; the first word is all a, which every
-// list can be brought to by renaming letters and cases block by block.
-const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
-    static const std::map<std::pair<int, int>, std::vector<std::string>> words = {
-        {{4, 7},
-         {"aaaaaaa", "aCBcAaA", "ACbBBaB", "BCabBAC", "CBaACCc", "cAaBbCC", "bbaAAca", "CcBBBbC", "cbBCBCc",
-          "AcabcaA", "CbbaACb", "abbAabA"}},
+// A list closed under shifting the blocks cyclically: the shifts of one
+// generator are pairwise orthogonal when, at every shift, its agreements
+// with itself split evenly into same-case and opposite-case ones; a
+// constant word of a letter is orthogonal to every shift when the generator
+// holds that letter as often in lower as in upper case. A search over the
+// generator alone is far smaller than one over whole lists.
+struct CyclicWords {
+    int base;
+    std::string generator;
+    std::string constantLetters;
+    int words;  // the published parent's two-level columns: the constants, then the shifts, cut there
+};
+
+const std::vector<CyclicWords>& cyclicWords() {
+    static const std::vector<CyclicWords> lists = {
+        {4, "aBBcBACaCBAaCAbcB", "a", 18},      // OA(68, 2^18 17)
+        {4, "aACCcaACaCbbBBABBaB", "", 19},     // OA(76, 2^19 19)
+        {4, "aCbCcAACAAcbbBBcaAcbA", "", 20},   // OA(84, 2^20 21)
+        {4, "acBacbabBcbAACCbacabCaBbC", "", 22},  // OA(100, 2^22 25)
+        {4, "AcbBacABBcBBCCCCcaAACcaCBAa", "", 22},  // OA(108, 2^22 27)
     };
+    return lists;
+}
+
+std::vector<std::string> expandCyclic(const CyclicWords& c) {
+    const std::size_t m = c.generator.size();
+    std::vector<std::string> words;
+    for (char letter : c.constantLetters) words.emplace_back(m, letter);
+    for (std::size_t shift = 0; shift < m && words.size() < static_cast<std::size_t>(c.words); ++shift)
+        words.push_back(c.generator.substr(shift) + c.generator.substr(0, shift));
+    return words;
+}
+
+// Word lists by (base runs, blocks), each as many words as the published
+// parent OA(n m, 2^k m) has two-level columns. The searched lists begin with
+// the all-a word, which every list can be brought to by renaming letters and
+// cases block by block.
+const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
+    static const std::map<std::pair<int, int>, std::vector<std::string>> words = [] {
+        std::map<std::pair<int, int>, std::vector<std::string>> all = {
+            {{4, 7},
+             {"aaaaaaa", "aCBcAaA", "ACbBBaB", "BCabBAC", "CBaACCc", "cAaBbCC", "bbaAAca", "CcBBBbC", "cbBCBCc",
+              "AcabcaA", "CbbaACb", "abbAabA"}},
+        };
+        for (const CyclicWords& c : cyclicWords())
+            all[{c.base, static_cast<int>(c.generator.size())}] = expandCyclic(c);
+        return all;
+    }();
     return words;
 }
 

@@ -1,8 +1,9 @@
 // OA(n m, 2^k m^1) as m blocks of the Hadamard array OA(n, 2^(n-1)): k
 // signed words of m letters, pairwise orthogonal by the criterion of the
 // 12-, 20- and 24-run arrays (Hedayat, Sloane and Stufken, Orthogonal
-// Arrays, 1999, on Hadamard arrays in blocks); the word lists were found by
-// a satisfiability search and are kept here as data.
+// Arrays, 1999, on Hadamard arrays in blocks); the word lists, or for the
+// cyclic ones their generators, were found by a satisfiability search or by
+// simulated annealing and are kept here as data.
 #pragma once
 
 #include "tools/oagen/constructions.h"

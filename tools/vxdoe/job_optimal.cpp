@@ -55,7 +55,7 @@ Options readOptions(const vxdoe::Args& args) {
     Options o;
     o.model.levels = args.integers("levels");
     if (o.model.levels.empty())
-        throw vxdoe::UsageError("optimal needs --levels L1,L2,... (or s^k,...), or --factor SPEC for each factor");
+        throw vxdoe::UsageError("optimal needs --levels L1,L2,... (or s^k,...), or --factor NAME=... for each factor");
     o.model.runs = args.integer("runs", 0);
     o.model.icrit = choice(args, "criterion", {"logdet", "det"}, {2, 1});
     o.model.icode = args.integer("coding", 1);

@@ -282,7 +282,7 @@ std::vector<Option> options() {
         text("factor", "a factor of a model-based plan: NAME=LOW:HIGH (continuous), NAME=LOW:HIGH/K (K levels) or "
                        "NAME=a|b|c (categorical); once per factor")
             .repeatable()
-            .shownAs("SPEC"),
+            .shownAs("NAME=..."),
         text("model", "main, interactions, quadratic, or terms joined by + (a*b, a^2)").byDefault("main"),
         choice("optimality", "the criterion a model-based plan is optimised for", {"D", "A", "I", "G"}).byDefault("D"),
         text("constraint", "a linear inequality over numeric factors in their own units, e.g. \"a + 2*b <= 300\"")
