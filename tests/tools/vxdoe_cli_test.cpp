@@ -591,3 +591,29 @@ TEST(VxdoeVersion, NamesTheLoadedLibrary) {
 }
 
 }  // namespace
+
+// The seed an unseeded run reports must be one --seed takes back, or the run
+// cannot be repeated; the model search once drew seeds past 2^31 - 1.
+TEST(VxdoeCli, TheSeedAnUnseededRunReportsRepeatsIt) {
+    const std::vector<std::string> lines = {
+        "optimal --factor a=0:1 --factor b=0:1 --runs 6 --starts 2",
+        "optimal --levels 3,2 --runs 6 --no-catalogue --seconds 0.01",
+        "rsm --design ccd --factors 2 --random",
+        "orders --products 4 --judges 4 --per-judge 4 --seconds 0.01"};
+    for (const std::string& line : lines)
+        for (int draw = 0; draw < 6; ++draw) {
+            SCOPED_TRACE(line);
+            const Outcome fresh = vxdoeRun(line);
+            ASSERT_EQ(fresh.status, 0) << line << '\n' << fresh.err;
+            const std::size_t at = fresh.err.find("seed: ");
+            ASSERT_NE(at, std::string::npos) << line;
+            const long long seed = std::stoll(fresh.err.substr(at + 6));
+            EXPECT_GE(seed, 1) << line;
+            EXPECT_LE(seed, 2147483647LL) << line;
+            const Outcome repeated = vxdoeRun(line + " --seed " + std::to_string(seed));
+            EXPECT_EQ(repeated.status, 0) << line << '\n' << repeated.err;
+            if (line.rfind("rsm", 0) == 0) {
+                EXPECT_EQ(repeated.out, fresh.out);
+            }
+        }
+}

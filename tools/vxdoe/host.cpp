@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #ifdef _WIN32
@@ -250,6 +251,11 @@ std::vector<T> listOf(const std::string& name, const std::string& s) {
     return out;
 }
 }  // namespace
+
+std::int32_t newSeed() {
+    std::random_device device;
+    return static_cast<std::int32_t>(device() % 2147483646u) + 1;
+}
 
 int Args::integer(const std::string& name, int fallback) const {
     return has(name) ? numberOf<int>(name, value(name)) : fallback;

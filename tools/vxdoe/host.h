@@ -88,6 +88,9 @@ struct Option {
 
 Option flag(std::string name, std::string meaning);
 Option integer(std::string name, std::string meaning);
+// A seed for a run given none, within what --seed reads back (1 to 2^31 - 2),
+// so that the seed a run reports always repeats it.
+std::int32_t newSeed();
 Option number(std::string name, std::string meaning);
 Option integers(std::string name, std::string meaning);
 Option numbers(std::string name, std::string meaning);

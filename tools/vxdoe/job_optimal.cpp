@@ -128,7 +128,7 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
     settings.model = o.model;
     settings.seconds = o.seconds;
     settings.fixedWork = o.seeded && !o.timed;
-    settings.seed = o.seeded ? static_cast<uint32_t>(o.seed) : std::random_device{}();
+    settings.seed = static_cast<uint32_t>(o.seeded ? o.seed : vxdoe::newSeed());
     vxdoe::Progress progress;
     settings.progress = [&progress](const std::string& s, double d, double t) {
         progress(s + ": best D " + vxdoe::shortest(vxdoe::summary::twelveDigits(d)), t);

@@ -31,11 +31,6 @@ bool stderrIsTerminal() {
 #endif
 }
 
-int32_t newSeed() {
-    std::random_device device;
-    return static_cast<int32_t>(device() % 2147483646u) + 1;
-}
-
 }  // namespace
 
 Options::Options(const Args& args)

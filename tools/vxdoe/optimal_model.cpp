@@ -325,7 +325,7 @@ int run(const Args& args, Output& out) {
     const search::Objective objective = objectiveOf(args);
     search::SearchSettings settings;
     const bool seeded = args.has("seed");
-    settings.seed = seeded ? static_cast<uint32_t>(args.integer("seed", 0)) : std::random_device{}();
+    settings.seed = static_cast<uint32_t>(seeded ? args.integer("seed", 0) : newSeed());
     const bool timed = args.has("seconds") || !seeded;
     settings.seconds = args.number("seconds", 2.0);
     if (!(settings.seconds >= 0.0 && settings.seconds <= 86400.0)) throw UsageError("--seconds takes 0 to 86400");

@@ -72,7 +72,7 @@ namespace {
 // A seed for the host's shuffle: --seed's, or a new one that is reported.
 std::uint32_t shuffleSeed(Seeds& seeds) {
     if (seeds.init == 0) {
-        seeds.io = static_cast<int32_t>(std::random_device{}() & 0x7fffffffu);
+        seeds.io = newSeed();
         seeds.init = -1;
     }
     return static_cast<std::uint32_t>(seeds.io);
