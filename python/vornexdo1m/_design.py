@@ -7,6 +7,8 @@ from typing import Any
 
 import pandas as pd
 
+from . import _core
+
 
 def _cell(value: Any) -> str:
     """A cell as vxdoe's CSV writes it: shortest decimals, yes/no, quoted text."""
@@ -14,14 +16,19 @@ def _cell(value: Any) -> str:
         return ""
     if isinstance(value, bool):
         return "yes" if value else "no"
-    if isinstance(value, float):
-        return "0" if value == 0 else repr(value)
-    if isinstance(value, int):
-        return str(value)
+    if isinstance(value, (int, float)):
+        # Every number of the table is a double; vxdoe's own formatting of it.
+        return _core.shortest(float(value))
     text = str(value)
     if any(c in text for c in '",\r\n'):
         return '"' + text.replace('"', '""') + '"'
     return text
+
+
+def _numeric_factors(made: list[str]) -> list[str]:
+    """The names of the --factor NAME=LOW:HIGH[/K] words."""
+    specs = [w for before, w in zip(made, made[1:]) if before == "--factor"]
+    return [spec.split("=", 1)[0] for spec in specs if ":" in spec.split("=", 1)[-1]]
 
 
 class Design:
@@ -32,26 +39,34 @@ class Design:
     that draws nothing).
     """
 
-    def __init__(self, answer: dict[str, Any], kind: str) -> None:
+    def __init__(self, answer: dict[str, Any], kind: str, made: list[str] | None = None,
+                 products: int | None = None) -> None:
         self.job: str = answer["job"]
         self.kind = kind
+        # The words that describe the factors (--levels, --factor, --names), for evaluate().
+        self._made = list(made or [])
         self.seed: int | None = answer.get("seed")
         self.summary: dict[str, Any] = answer.get("summary", {})
         self._columns: list[str] = list(answer["columns"])
         self._rows: list[list[Any]] = [list(r) for r in answer["rows"]]
         self.table = pd.DataFrame(self._rows, columns=self._columns)
+        # JSON writes 0.0 as 0: a numeric factor's column stays float when its runs sit on whole numbers.
+        for name in _numeric_factors(self._made):
+            if name in self.table.columns:
+                self.table[name] = self.table[name].astype(float)
         if kind == "sensory":
-            self._sensory()
+            self._sensory(products)
 
-    def _sensory(self) -> None:
+    def _sensory(self, products: int | None) -> None:
         from ._plots import incidence_from_orders
 
         self.orders: pd.DataFrame | None = None
         if any(c.startswith("position_") for c in self._columns):
-            self.orders = self.table
-            self.incidence = incidence_from_orders(self.table)
+            self.orders = self.table.set_index("judge")
+            self.incidence = incidence_from_orders(self.table, products)
         else:
-            self.incidence = self.table.set_index("judge")
+            products = [c for c in self._columns if c.startswith("product_")]
+            self.incidence = self.table.set_index("judge")[products]
 
     def to_json(self) -> str:
         """The JSON object vxdoe writes for the same job and seed."""

@@ -7,10 +7,12 @@ import numpy as np
 import pandas as pd
 
 
-def incidence_from_orders(orders: pd.DataFrame) -> pd.DataFrame:
-    """Judges x products (1: tastes it) from presentation orders."""
+def incidence_from_orders(orders: pd.DataFrame, products: int | None = None) -> pd.DataFrame:
+    """Judges x products (1: tastes it) from presentation orders; `products`
+    counts the products no judge tastes too."""
     positions = orders[[c for c in orders.columns if c.startswith("position_")]].to_numpy(dtype=int)
-    products = int(positions.max()) if positions.size else 0
+    served = int(positions.max()) if positions.size else 0
+    products = max(served, products or 0)
     cells = np.zeros((len(orders), products), dtype=int)
     for judge, served in enumerate(positions):
         cells[judge, served - 1] = 1

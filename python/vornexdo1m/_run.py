@@ -3,8 +3,10 @@ from __future__ import annotations
 
 import json
 import math
+import numbers
 import os
-from typing import Any, Iterable, Sequence
+from collections.abc import Iterable
+from typing import Any, Sequence
 
 from . import _core
 
@@ -52,18 +54,17 @@ def run(job: str, words: Sequence[str]) -> tuple[dict[str, Any], str]:
     return json.loads(out.decode("utf-8")), text
 
 
-def whole(name: str, value: Any, low: int = 0) -> str:
-    """A whole-number option's word; ValueError for anything else."""
-    if isinstance(value, bool) or not isinstance(value, int):
+def whole(name: str, value: Any) -> str:
+    """A whole-number option's word; ValueError for anything else. vxdoe
+    itself judges the range, so that the reason is the one it gives."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Integral):
         raise ValueError(f"{name}: {value!r} is not a whole number")
-    if value < low or value > _MAX_INT:
-        raise ValueError(f"{name}: {value} is out of range ({low} to {_MAX_INT})")
-    return str(value)
+    return str(int(value))
 
 
 def real(name: str, value: Any) -> str:
     """A number option's word; ValueError for NaN, infinities and non-numbers."""
-    if isinstance(value, bool) or not isinstance(value, (int, float)):
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
         raise ValueError(f"{name}: {value!r} is not a number")
     value = float(value)
     if not math.isfinite(value):
@@ -71,20 +72,36 @@ def real(name: str, value: Any) -> str:
     return repr(value)
 
 
-def wholes(name: str, values: Iterable[Any], low: int = 0) -> str:
-    items = list(values)
-    if not items:
-        raise ValueError(f"{name}: the list is empty")
-    if len(items) > 10000:
-        raise ValueError(f"{name}: more than 10000 items")
-    return ",".join(whole(name, v, low) for v in items)
+# Longer lists than any job takes are refused before their words are built.
+_MOST_ITEMS = 10000
 
 
-def reals(name: str, values: Iterable[Any]) -> str:
-    items = list(values)
+def _items(name: str, values: Any) -> list[Any]:
+    if isinstance(values, (str, bytes)) or not isinstance(values, Iterable):
+        raise ValueError(f"{name}: {values!r} is not a list")
+    items = []
+    for v in values:
+        items.append(v)
+        if len(items) > _MOST_ITEMS:
+            raise ValueError(f"{name}: more than {_MOST_ITEMS} items")
     if not items:
         raise ValueError(f"{name}: the list is empty")
-    return ",".join(real(name, v) for v in items)
+    return items
+
+
+def wholes(name: str, values: Any) -> str:
+    return ",".join(whole(name, v) for v in _items(name, values))
+
+
+def reals(name: str, values: Any) -> str:
+    return ",".join(real(name, v) for v in _items(name, values))
+
+
+def levels_word(values: Any) -> str:
+    """Level counts: a list of whole numbers, or vxdoe's own text ("2^7,3")."""
+    if isinstance(values, str):
+        return word("levels", values)
+    return wholes("levels", values)
 
 
 def word(name: str, value: Any) -> str:
@@ -96,10 +113,82 @@ def word(name: str, value: Any) -> str:
     return value
 
 
-def names_word(names: Sequence[str] | None) -> list[str]:
-    if names is None:
-        return []
-    items = [word("names", n) for n in names]
-    if not items or any("," in n for n in items):
-        raise ValueError("names: one name per factor, none empty or holding a comma")
-    return ["--names", ",".join(items)]
+class Words(list):
+    """A job's command words, each option added only when it is given."""
+
+    def whole(self, option: str, value: Any) -> Words:
+        if value is not None:
+            self += [f"--{option}", whole(option, value)]
+        return self
+
+    def real(self, option: str, value: Any) -> Words:
+        if value is not None:
+            self += [f"--{option}", real(option, value)]
+        return self
+
+    def text(self, option: str, value: Any) -> Words:
+        if value is not None:
+            self += [f"--{option}", word(option, value)]
+        return self
+
+    def flag(self, option: str, on: bool) -> Words:
+        if on:
+            self.append(f"--{option}")
+        return self
+
+    def wholes(self, option: str, values: Any) -> Words:
+        if values is not None:
+            self += [f"--{option}", wholes(option, values)]
+        return self
+
+    def reals(self, option: str, values: Any) -> Words:
+        if values is not None:
+            self += [f"--{option}", reals(option, values)]
+        return self
+
+    def levels(self, values: Any) -> Words:
+        if values is not None:
+            self += ["--levels", levels_word(values)]
+        return self
+
+    def names(self, names: Sequence[str] | None) -> Words:
+        if names is not None:
+            items = [word("names", n) for n in _items("names", names)]
+            if any("," in n for n in items):
+                raise ValueError("names: a name holds a comma")
+            self += ["--names", ",".join(items)]
+        return self
+
+    def seed(self, value: Any) -> Words:
+        return self.whole("seed", value)
+
+
+def design(job: str, words: Sequence[str], kind: str, made: Sequence[str] = (), products: int | None = None) -> Any:
+    """Runs the job and wraps its answer as a Design."""
+    from ._design import Design
+
+    answer, _ = run(job, words)
+    return Design(answer, kind, list(made), products)
+
+
+def usage(job: str) -> str:
+    """vxdoe's --help for the job, for the docstring of the function that runs it."""
+    try:
+        status, out, _ = _core.run([job, "--help"], LIBRARY)
+    except Exception:  # a docstring is never worth failing an import over
+        return ""
+    return out.decode("utf-8", "replace") if status == 0 else ""
+
+
+def documented(job: str) -> Any:
+    """Appends `vxdoe JOB --help` to a function's docstring: help() then
+    answers what the command line's help answers, option by option."""
+
+    def attach(function: Any) -> Any:
+        text = usage(job)
+        if text:
+            function.__doc__ = (function.__doc__ or "") + f"\n\n    The command line's help (vxdoe {job} --help):\n\n" + \
+                "\n".join("    " + line for line in text.splitlines())
+        return function
+
+    return attach

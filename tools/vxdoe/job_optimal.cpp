@@ -156,8 +156,9 @@ int runRecipe(const vxdoe::Library& lib, const Options& o, vxdoe::Output& out) {
 
 // ----- the stated sequence ------------------------------------------------------------
 
+// The library's code is named, so that a program reading the line knows the refusal.
 void sayWhyNoStart(std::ostream& err, int32_t rc, const vxhost::LibraryPlan& pl) {
-    err << "vxdoe: cannot start: ";
+    err << "vxdoe: cannot start (library code " << rc << "): ";
     const double pairs = static_cast<double>(pl.N) * pl.nfullplan;
     if (rc == -1 && pl.p <= pl.N && pl.N <= pl.nfullplan)
         err << pl.N << " runs x " << pl.nfullplan << " candidates = " << pairs
