@@ -8,6 +8,7 @@ import subprocess
 from typing import Any
 
 import pytest
+from hypothesis import HealthCheck, settings
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 VXDOE = os.environ.get("VXDOE", str(ROOT / "build" / "vxdoe"))
@@ -40,3 +41,9 @@ def cli() -> Cli:
     if not os.access(VXDOE, os.X_OK):
         pytest.fail(f"no vxdoe at {VXDOE} (set VXDOE)")
     return Cli()
+
+
+# The same examples on every run, so that a failure in CI repeats on a desk.
+settings.register_profile("repeatable", derandomize=True, database=None, deadline=None,
+                          suppress_health_check=[HealthCheck.too_slow])
+settings.load_profile("repeatable")

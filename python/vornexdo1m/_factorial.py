@@ -202,7 +202,7 @@ def orthogonal_array(levels: Sequence[int] | str | None = None, runs: int | None
                      entry: int | None = None, names: Sequence[str] | None = None) -> Design:
     """An orthogonal array of the library's catalogue: the smallest for these
     level counts with at least `runs` runs, or catalogue entry `entry`.
-    Raises Refused when the catalogue holds none."""
+    ValueError, with vxdoe's reason, when the catalogue holds none."""
     made = Words().levels(levels).names(names)
     return design("ortho", Words(made).whole("min-runs", runs).whole("entry", entry), "levels", made)
 

@@ -27,7 +27,7 @@ def sensory(products: int, judges: int, per_judge: int, *, criterion: str | None
     positions (None without orders)."""
     words = _panel(products, judges, per_judge).text("criterion", criterion).flag("cyclic", cyclic).seed(seed)
     return design("sensory", _ordering(words.flag("orders", orders), lambda_, passes, seconds), "sensory",
-                  products=int(products))
+                  products=products)
 
 
 @documented("orders")
@@ -36,7 +36,7 @@ def orders(products: int, judges: int, per_judge: int, *, seed: int | None = Non
     """Presentation orders balanced for position and carry-over, on a cyclic
     design (seconds: the search's time limit, 10 by default)."""
     return design("orders", _ordering(_panel(products, judges, per_judge).seed(seed), lambda_, passes, seconds),
-                  "sensory", products=int(products))
+                  "sensory", products=products)
 
 
 @documented("resolve")

@@ -144,9 +144,11 @@ void reportFigures(const vxdoe::Library& lib, const Table& design, const std::ve
 
 int runMixture(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& out) {
     const int q = componentCount(args);
-    const std::vector<std::string> names = vxdoe::factorNames(args, q);
     const int degree = args.integer("degree", 2);
     Table design = simplexDesign(lib, q, degree, designType(args.text("design", "")));
+    // Named once the table is known to fit: a count of components past it
+    // would otherwise make that many default names first.
+    const std::vector<std::string> names = vxdoe::factorNames(args, q);
     const Table proportions = design;
     if (args.has("lower") || args.has("scale") || args.has("total")) toRealQuantities(lib, args, design);
     out.table(vxdoe::columnMajor(names, design.cells.data(), design.rows, design.cols, true));
