@@ -64,10 +64,14 @@ install: man-packages configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
 	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
 
-# The same files as a Debian package, in $(BUILD)/.
+# The same files as a Debian package, in $(BUILD)/, and the Python package
+# as python3-vornexdo1m when it is built.
 package: man-packages configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS) --target $(INSTALLED_TARGETS)
 	cd $(BUILD) && cpack -G DEB
+	if grep -q '^VX_PYTHON:BOOL=ON' $(BUILD)/CMakeCache.txt; then \
+	  $(CMAKE) --build $(BUILD) -j$(JOBS) --target vornexdo1m_python && \
+	  tools/python-deb.sh $(BUILD) $$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD)/CMakeCache.txt); fi
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: test-packages

@@ -7,7 +7,8 @@
 #     prints must match its expected.txt, worked out by hand.
 #  3. `make package`, the Debian package's metadata, its installation into a
 #     scratch root with dpkg (the machine's own packages are not touched),
-#     vxdoe run from there, and its removal leaving no file behind.
+#     vxdoe run from there, and its removal leaving no file behind; the
+#     Python package (python3-vornexdo1m) likewise, on the library's package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -90,6 +91,16 @@ expect "vxdoe from the package" "runs,columns
 expect "the library it loads" "library $root/usr/lib/libVORNEXDO1M.so.1" \
     "$("$root/usr/bin/vxdoe" --version | sed -n 2p)"
 [ -s "$root/usr/share/man/man1/vxdoe.1.gz" ] || fail "the package lacks the manual page"
+pydeb=$(ls -t "$BUILD"/python3-vornexdo1m_*.deb 2>/dev/null | head -1)
+if [ -n "$pydeb" ]; then
+    expect "the Python package depends on the library's" "vornexdo1m (= $(dpkg-deb -f "$deb" Version))" \
+        "$(dpkg-deb -f "$pydeb" Depends | tr ',' '\n' | grep '^vornexdo1m' )"
+    dpkg_root -i "$pydeb"
+    expect "the Python package on the library's" "runs,columns
+12,5" "$(PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c \
+        'import vornexdo1m as vx; print(vx.counts([2, 3, 2]).to_csv(), end="")')"
+    dpkg_root -r python3-vornexdo1m
+fi
 dpkg_root -r vornexdo1m
 left=$(find "$root" -path "$root/var/lib/dpkg" -prune -o ! -type d -print)
 [ -z "$left" ] || fail "dpkg -r left files behind: $left"
