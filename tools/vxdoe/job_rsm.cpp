@@ -141,11 +141,13 @@ int runRsm(const vxdoe::Library& lib, const vxdoe::Args& args, vxdoe::Output& ou
     const bool libraryOrder = order == sheet::Order::LibraryWithinReplicates;
     if (libraryOrder && !centre.byLibrary)
         throw vxdoe::UsageError("--randomise-within-replicates keeps the library's sheet, with the design's own centre runs");
+    // Sized before anything is made per factor, so that a count of factors
+    // past the sheet is refused at once rather than after k names and bounds.
+    sheet::refuseTooLarge((runsWithoutCentre(plan, k) + std::max({centre.library, centre.wanted, 1})) * nRep,
+                          static_cast<double>(sheet::header({}).size()) + k);
     const Scale scale(args, k);
     const std::vector<std::string> header = sheet::header(vxdoe::factorNames(args, k));
     sheet::Seeds seeds(args);
-    sheet::refuseTooLarge((runsWithoutCentre(plan, k) + std::max({centre.library, centre.wanted, 1})) * nRep,
-                          static_cast<double>(header.size()));
 
     // The library replicates and orders the runs only when its order is asked for.
     const int libraryReplicates = libraryOrder ? nRep : 1;
