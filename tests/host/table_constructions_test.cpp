@@ -11,6 +11,7 @@
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
+#include "tools/oagen/searched_six_level_arrays.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
@@ -173,6 +174,20 @@ TEST(TableConstructions, SixLevelColumnsOnHalvesOfD12AreThePublishedParents) {
     }
 }
 
+TEST(TableConstructions, SearchedSixLevelArraysAndTheirDoublingsAreThePublishedParents) {
+    const std::vector<Array> arrays = oagen::searchedSixLevelArrays36();
+    ASSERT_EQ(arrays.size(), 4u);
+    // Doubled on the first two-level column: 34 Hadamard columns, the other
+    // two-level ones, that column with g as 4 levels (the published 72-run parents).
+    const char* parents[][2] = {{"L36.2.1.3.3.6.3", "L72.2.34.3.3.4.1.6.3"}, {"L36.2.4.3.1.6.3", "L72.2.37.3.1.4.1.6.3"},
+                                {"L36.2.3.3.2.6.3", "L72.2.36.3.2.4.1.6.3"},
+                                {"L36.2.13.3.2.6.1", "L72.2.46.3.2.4.1.6.1"}};
+    for (std::size_t i = 0; i < arrays.size(); ++i) {
+        expectParent(arrays[i], parents[i][0]);
+        expectParent(oagen::doubleWithContraction(arrays[i], 0, 1), parents[i][1]);
+    }
+}
+
 TEST(TableConstructions, SixLevelSplitsRefuseHalvesTheBaseCannotMatch) {
     const oagen::DifferenceMatrix d = oagen::differenceMatrix12();
     const Array base = oagen::paleyTypeOne(11);
@@ -302,7 +317,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
                                "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
                                "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
-                               "L108.2.22.27.1"}) {
+                               "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

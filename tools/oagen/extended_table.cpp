@@ -6,6 +6,7 @@
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
+#include "tools/oagen/searched_six_level_arrays.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
@@ -76,6 +77,7 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(sixLevelTriple28(), 1), "OA(36, 2^8 6^3)");
     put(doubledOn(expanded36Binary(), 1), "OA(36, 2^11 3^12)");
     for (const Array& a : sixLevelSplitArrays36()) put(doubledOn(a, 1), "a 36-run array with six-level columns");
+    for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
 }
 
 }  // namespace
@@ -111,6 +113,8 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "36-run array with three 6-level columns", sixLevelTriple1x1());
     for (const Array& a : sixLevelSplitArrays36())
         add(table, "difference scheme D(12,12,3) with six-level columns on halves of its rows", a);
+    for (const Array& a : searchedSixLevelArrays36())
+        add(table, "36-run array with 6-level columns, found by a satisfiability search", a);
     add(table, "difference scheme D(10,10,5)", differenceScheme50());
     add(table, "difference scheme D(10,10,5), expanded", expanded50());
     add(table, "difference scheme D(18,18,3)", differenceScheme54());
