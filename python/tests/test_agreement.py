@@ -64,6 +64,9 @@ def test_desirability_reads_the_goals_and_observations_as_the_example_file_holds
     assert d.to_csv() == cli.csv("desirability", "--file", str(EXAMPLES / "desirability.csv"))
     # The same goals as a table with a response a column, as the file lays them out.
     assert vx.desirability(observations, pd.DataFrame(goals)).to_csv() == d.to_csv()
+    # A plain array: a response a column, in the goals' order, the observations numbered.
+    plain = vx.desirability(observations.to_numpy().tolist(), goals).table
+    assert plain.drop(columns="observation").equals(d.table.drop(columns="observation"))
 
 
 def test_evaluate_scores_a_plan_as_vxdoe_evaluate_does(cli, tmp_path):
@@ -81,11 +84,23 @@ def test_evaluate_scores_a_plan_as_vxdoe_evaluate_does(cli, tmp_path):
     assert vx.evaluate(model, model="interactions").summary == scored["summary"]
 
 
+def test_evaluate_reads_a_one_factor_plan(cli, tmp_path):
+    path = tmp_path / "plan.csv"
+    path.write_text("X1\n1\n2\n3\n")
+    reference = cli.json("optimal", "--levels", "3", "--evaluate", str(path))
+    assert vx.evaluate(pd.DataFrame({"X1": [1, 2, 3]})).summary == reference["summary"]
+    with pytest.raises(ValueError, match="no runs"):
+        vx.evaluate(pd.DataFrame({"X1": []}))
+
+
 def test_tables_have_the_types_a_reader_expects():
     levels = vx.optimal(levels=[3, 2], runs=6, seed=1).table
     assert all(str(t) == "int64" for t in levels.dtypes)
     model = vx.optimal(factors={"t": (0.0, 1.0), "c": ["a", "b"]}, runs=4, seed=1, starts=2).table
     assert model["t"].dtype.kind == "f" and model["c"].dtype == object
+    # Level names may hold a colon and stay names.
+    named = vx.optimal(factors={"t": (0, 1), "c": ["a:1", "b:2"]}, runs=4, seed=1, starts=2).table
+    assert set(named["c"]) == {"a:1", "b:2"} and named["t"].dtype.kind == "f"
     s = vx.sensory(6, 12, 3, seed=2, orders=True, passes=2)
     assert s.incidence.shape == (12, 6) and s.orders.shape == (12, 3)
     # Each judge tastes what its order serves, once each.

@@ -81,6 +81,13 @@ def test_bad_values_are_refused_before_vxdoe_sees_them(call):
         call()
 
 
+def test_the_longest_list_python_takes_reaches_vxdoe():
+    try:
+        vx.counts([2] * 10000)
+    except (ValueError, vx.Refused) as refused:
+        assert "more than" not in str(refused)
+
+
 EDGES = st.sampled_from([0, 1, -1, 2, 46341, 2**31 - 1, -(2**31), 2**31, 2**63, -(10**40)])
 WHOLES = st.one_of(EDGES, st.integers(-5, 40), st.none())
 REALS = st.one_of(st.sampled_from([0.0, -0.0, 1e-300, -1.0, 1e300, math.nan, math.inf, -math.inf]),

@@ -28,7 +28,21 @@ DESIGNS = {
 @pytest.mark.parametrize("kind", DESIGNS)
 def test_each_design_draws_a_picture(kind, tmp_path):
     path = tmp_path / f"{kind}.png"
-    DESIGNS[kind]().plot(str(path))
+    design = DESIGNS[kind]()
+    figure = design.plot(str(path))
+    heat_maps = [ax for ax in figure.axes if ax.images]
+    if kind in ("levels", "factors"):
+        assert heat_maps[0].images[0].get_clim() == (-1, 1)  # correlations, on their whole scale
+    elif kind in ("sensory", "orders"):
+        assert np.array_equal(heat_maps[0].images[0].get_array(), _plots.concurrence(design.incidence))
+        assert len(heat_maps) == (2 if kind == "orders" else 1)
+    elif kind == "simplex":
+        assert len(figure.axes) == 1 and not figure.axes[0].axison and not heat_maps
+    else:
+        assert len(figure.axes) == 36 and not heat_maps  # six numeric columns, pair by pair
+        # Names along the bottom row and the left column only.
+        assert [ax.get_xlabel() != "" for ax in figure.axes] == [i >= 30 for i in range(36)]
+        assert [ax.get_ylabel() != "" for ax in figure.axes] == [i % 6 == 0 for i in range(36)]
     pixels = matplotlib.image.imread(str(path))
     assert pixels.shape[:2] == (480, 560)  # 7 x 6 inches at 80 dots an inch
     assert np.unique(pixels.reshape(-1, pixels.shape[2]), axis=0).shape[0] > 10

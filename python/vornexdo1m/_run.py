@@ -11,8 +11,6 @@ from typing import Any, Sequence
 from . import _core
 
 LIBRARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "libVORNEXDO1M.so")
-# vxdoe's own limit on list items; a larger int is refused here, before any word is built.
-_MAX_INT = 2**31 - 1
 
 
 class Refused(RuntimeError):
