@@ -36,10 +36,13 @@ def test_each_design_draws_a_picture(kind, tmp_path):
     elif kind in ("sensory", "orders"):
         assert np.array_equal(heat_maps[0].images[0].get_array(), _plots.concurrence(design.incidence))
         assert len(heat_maps) == (2 if kind == "orders" else 1)
+        if kind == "orders":  # positions numbered from 1
+            assert [t.get_text() for t in heat_maps[1].get_xticklabels()] == ["1", "2", "3"]
     elif kind == "simplex":
         assert len(figure.axes) == 1 and not figure.axes[0].axison and not heat_maps
     else:
         assert len(figure.axes) == 36 and not heat_maps  # six numeric columns, pair by pair
+        assert all(figure.axes[7 * i].patches for i in range(6))  # a histogram on the diagonal
         # Names along the bottom row and the left column only.
         assert [ax.get_xlabel() != "" for ax in figure.axes] == [i >= 30 for i in range(36)]
         assert [ax.get_ylabel() != "" for ax in figure.axes] == [i % 6 == 0 for i in range(36)]
