@@ -119,8 +119,8 @@ def test_any_plan_request_returns_or_raises_cleanly(levels, runs, seed, starts):
 @given(low=st.one_of(REALS, ANYTHING), high=REALS, k=WHOLES, runs=WHOLES, model=st.sampled_from(
     ["main", "quadratic", "a*b", "a^2", "", "a+", "zz", "interactions"]))
 def test_any_model_request_returns_or_raises_cleanly(low, high, k, runs, model):
-    spec = (low, high) if k is None else (low, high, k)
-    _outcome(lambda: vx.optimal(factors={"a": spec, "b": ["u", "v"]}, model=model, runs=runs, seed=1, starts=1,
+    levels = (low, high) if k is None else (low, high, k)
+    _outcome(lambda: vx.optimal(factors={"a": levels, "b": ["u", "v"]}, model=model, runs=runs, seed=1, starts=1,
                                 threads=1))
 
 

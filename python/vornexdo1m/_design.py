@@ -27,8 +27,8 @@ def _cell(value: Any) -> str:
 
 def _numeric_factors(made: list[str]) -> list[str]:
     """The names of the --factor NAME=LOW:HIGH[/K] words."""
-    specs = [w for before, w in zip(made, made[1:]) if before == "--factor"]
-    named = [spec.split("=", 1) for spec in specs]
+    factor_words = [w for before, w in zip(made, made[1:]) if before == "--factor"]
+    named = [w.split("=", 1) for w in factor_words]
     # A range holds a colon; a list of levels, which may too, holds a bar or is one level.
     return [n[0] for n in named if len(n) == 2 and ":" in n[1] and "|" not in n[1]]
 

@@ -12,38 +12,38 @@ from ._run import Words, design, documented, real, word
 
 # A factor: (low, high) continuous, (low, high, k) k evenly spaced levels, a
 # list of level names, or vxdoe's own text after NAME= ("150:200/3", "a|b").
-FactorSpec = Union[tuple, list, str]
+FactorLevels = Union[tuple, list, str]
 
 
 def _is_number(v: Any) -> bool:
     return isinstance(v, numbers.Real) and not isinstance(v, bool)
 
 
-def _factor_word(name: Any, spec: Any) -> str:
+def _factor_word(name: Any, levels: Any) -> str:
     name = word("factors", name)
-    if isinstance(spec, str):
-        return f"{name}={word(name, spec)}"
-    if isinstance(spec, tuple) and len(spec) in (2, 3) and all(_is_number(v) for v in spec):
-        text = f"{real(name, spec[0])}:{real(name, spec[1])}"
-        if len(spec) == 3:
-            if not isinstance(spec[2], numbers.Integral):
-                raise ValueError(f"{name}: the level count {spec[2]!r} is not a whole number")
-            text += f"/{int(spec[2])}"
+    if isinstance(levels, str):
+        return f"{name}={word(name, levels)}"
+    if isinstance(levels, tuple) and len(levels) in (2, 3) and all(_is_number(v) for v in levels):
+        text = f"{real(name, levels[0])}:{real(name, levels[1])}"
+        if len(levels) == 3:
+            if not isinstance(levels[2], numbers.Integral):
+                raise ValueError(f"{name}: the level count {levels[2]!r} is not a whole number")
+            text += f"/{int(levels[2])}"
         return f"{name}={text}"
-    if isinstance(spec, list) and spec:
-        levels = [word(name, str(v)) for v in spec]
-        if any("|" in v for v in levels):
+    if isinstance(levels, list) and levels:
+        named = [word(name, str(v)) for v in levels]
+        if any("|" in v for v in named):
             raise ValueError(f"{name}: a level name holds '|'")
-        return f"{name}={'|'.join(levels)}"
-    raise ValueError(f"{name}: {spec!r} is not (low, high), (low, high, levels), a list of levels or text")
+        return f"{name}={'|'.join(named)}"
+    raise ValueError(f"{name}: {levels!r} is not (low, high), (low, high, levels), a list of levels or text")
 
 
-def _factor_words(factors: Mapping[str, FactorSpec]) -> list[str]:
+def _factor_words(factors: Mapping[str, FactorLevels]) -> list[str]:
     if not isinstance(factors, Mapping) or not factors:
         raise ValueError("factors: a non-empty dict of name: (low, high) or [levels]")
     words: list[str] = []
-    for name, spec in factors.items():
-        words += ["--factor", _factor_word(name, spec)]
+    for name, levels in factors.items():
+        words += ["--factor", _factor_word(name, levels)]
     return words
 
 
@@ -81,7 +81,7 @@ def _kind(made: Sequence[str]) -> str:
 
 @documented("optimal")
 def optimal(levels: Sequence[int] | str | None = None, runs: int | None = None, *,
-            factors: Mapping[str, FactorSpec] | None = None, model: str | Sequence[str] | None = None,
+            factors: Mapping[str, FactorLevels] | None = None, model: str | Sequence[str] | None = None,
             optimality: str | None = None, constraints: str | Sequence[str] | None = None,
             exclude: str | Sequence[str] | None = None, augment: pd.DataFrame | str | None = None,
             blocks: int | Sequence[int] | None = None, threads: int | None = None,
@@ -163,16 +163,16 @@ def _inferred(frame: pd.DataFrame) -> list[str]:
     for name in frame.columns:
         column = frame[name]
         if name in numeric.columns:
-            spec: FactorSpec = (float(column.min()), float(column.max()))
+            levels: FactorLevels = (float(column.min()), float(column.max()))
         else:
-            spec = sorted({str(v) for v in column})
-        words += ["--factor", _factor_word(str(name), spec)]
+            levels = sorted({str(v) for v in column})
+        words += ["--factor", _factor_word(str(name), levels)]
     return words
 
 
 @documented("optimal")
 def evaluate(plan: Design | pd.DataFrame, model: str | Sequence[str] | None = None, *,
-             levels: Sequence[int] | str | None = None, factors: Mapping[str, FactorSpec] | None = None,
+             levels: Sequence[int] | str | None = None, factors: Mapping[str, FactorLevels] | None = None,
              names: Sequence[str] | None = None) -> Design:
     """Scores a plan without searching: its summary is the one optimal() gives.
 

@@ -114,39 +114,32 @@ def word(name: str, value: Any) -> str:
 class Words(list):
     """A job's command words, each option added only when it is given."""
 
-    def whole(self, option: str, value: Any) -> Words:
+    def _given(self, option: str, value: Any, written: Any) -> Words:
         if value is not None:
-            self += [f"--{option}", whole(option, value)]
+            self += [f"--{option}", written(option, value)]
         return self
+
+    def whole(self, option: str, value: Any) -> Words:
+        return self._given(option, value, whole)
 
     def real(self, option: str, value: Any) -> Words:
-        if value is not None:
-            self += [f"--{option}", real(option, value)]
-        return self
+        return self._given(option, value, real)
 
     def text(self, option: str, value: Any) -> Words:
-        if value is not None:
-            self += [f"--{option}", word(option, value)]
-        return self
+        return self._given(option, value, word)
+
+    def wholes(self, option: str, values: Any) -> Words:
+        return self._given(option, values, wholes)
+
+    def reals(self, option: str, values: Any) -> Words:
+        return self._given(option, values, reals)
+
+    def levels(self, values: Any) -> Words:
+        return self._given("levels", values, lambda _, v: levels_word(v))
 
     def flag(self, option: str, on: bool) -> Words:
         if on:
             self.append(f"--{option}")
-        return self
-
-    def wholes(self, option: str, values: Any) -> Words:
-        if values is not None:
-            self += [f"--{option}", wholes(option, values)]
-        return self
-
-    def reals(self, option: str, values: Any) -> Words:
-        if values is not None:
-            self += [f"--{option}", reals(option, values)]
-        return self
-
-    def levels(self, values: Any) -> Words:
-        if values is not None:
-            self += ["--levels", levels_word(values)]
         return self
 
     def names(self, names: Sequence[str] | None) -> Words:
