@@ -7,6 +7,7 @@
 #include "tests/host/host_support.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
+#include "tools/oagen/joined_copies.h"
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
@@ -188,6 +189,23 @@ TEST(TableConstructions, SearchedSixLevelArraysAndTheirDoublingsAreThePublishedP
     }
 }
 
+TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
+    const Array d10 = oagen::differenceScheme50();  // 5^10 10, the 10-level column last
+    expectParent(oagen::joinedCopies(d10, 10, 0, oagen::hadamard(20), 0), "L100.2.18.5.9.10.1");
+    expectParent(oagen::joinedCopies(d10, 10, 3, oagen::signedWords20(), 0), "L100.2.7.5.10.10.1");
+    // The copy column may be any of b's, here the 3-level one of OA(6, 2 3).
+    expectParent(oagen::joinedCopies(oagen::hadamard(44), 42, 0, oagen::fullFactorial({2, 3}), 1), "L132.2.42.6.1");
+}
+
+TEST(TableConstructions, JoinedCopiesRefuseArraysThatDoNotFit) {
+    const Array d10 = oagen::differenceScheme50();
+    EXPECT_EQ(oagen::joinedCopies(d10, 10, 10, oagen::hadamard(20), 0).runs, 0);  // the row column joined to itself
+    EXPECT_EQ(oagen::joinedCopies(d10, 10, 0, oagen::hadamard(24), 0).runs, 0);  // 24 runs are not 2 x 10
+    Array uneven = oagen::hadamard(20);                                            // level 1 met 11 times
+    uneven.columns[0].values[0] = 1 - uneven.columns[0].values[0];
+    EXPECT_EQ(oagen::joinedCopies(d10, 10, 0, uneven, 0).runs, 0);
+}
+
 TEST(TableConstructions, SixLevelSplitsRefuseHalvesTheBaseCannotMatch) {
     const oagen::DifferenceMatrix d = oagen::differenceMatrix12();
     const Array base = oagen::paleyTypeOne(11);
@@ -317,7 +335,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
                                "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
                                "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
-                               "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3"}) {
+                               "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
+                               "L132.2.42.6.1", "L144.4.11.12.2"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -2,6 +2,7 @@
 
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
+#include "tools/oagen/joined_copies.h"
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
@@ -80,6 +81,24 @@ void addDoublings(std::vector<NamedArray>& table) {
     for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
 }
 
+// Arrays taken once for each level of another's column, the copy joined to
+// one of their columns: 2^18 5^9 10 and 2^7 5^10 10 in 100 runs, 2^42 6 in
+// 132, 3^11 4^11 12^2 in 144.
+void addJoinedCopies(std::vector<NamedArray>& table) {
+    const auto put = [&](const Array& a, const std::string& from, const Array& b, const std::string& over, int copyLevels) {
+        const int row = static_cast<int>(a.columns.size()) - 1;
+        add(table, from + " once for each level of a column of " + over + ", joined to its first column",
+            joinedCopies(a, row, 0, b, firstColumnWith(b, copyLevels)));
+    };
+    const Array d10 = differenceScheme50();
+    put(d10, "D(10,10,5)", hadamard(20), "OA(20, 2^19)", 2);
+    put(d10, "D(10,10,5)", signedWords20(), "OA(20, 2^8 5)", 2);
+    put(hadamard(44), "OA(44, 2^43)", fullFactorial({2, 3}), "OA(6, 2 3)", 3);
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
+        if (d.p == 2 && d.t == 2 && d.rows.size() == 12)
+            put(differenceScheme36(), "D(12,12,3)", expandOverGroup(entriesOf(d), 2, 2), "OA(48, 4^12 12)", 4);
+}
+
 }  // namespace
 
 std::vector<NamedArray> buildExtendedTable() {
@@ -131,6 +150,7 @@ std::vector<NamedArray> buildExtendedTable() {
                 add(table, "one " + std::to_string(2 << k) + "-level flat in S_" + std::to_string(k) + " x H_" + std::to_string(m),
                     oneFlat(k, m));
     addDoublings(table);
+    addJoinedCopies(table);
     for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})
         add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +
                        (t == 1 ? " digit kept" : " digits kept"),
