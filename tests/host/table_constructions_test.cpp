@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 #include <sstream>
@@ -153,8 +154,14 @@ TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents
         const Array words = oagen::signedWordBlocks(n, m);
         expectParent(words, parentName(n * m, {{2, k}, {m, 1}}));
         // Doubled on its first word: nm - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
-        expectParent(oagen::doubleWithContraction(words, 0, 1),
-                     parentName(2 * n * m, {{2, n * m - 2 + k - 1}, {4, 1}, {m, 1}}));
+        const Array once = oagen::doubleWithContraction(words, 0, 1);
+        expectParent(once, parentName(2 * n * m, {{2, n * m - 2 + k - 1}, {4, 1}, {m, 1}}));
+        // Doubled again on that 4-level column: 2nm - 4 Hadamard columns and an 8-level one.
+        const std::vector<int> levels = levelsOf(once);
+        const int four = static_cast<int>(std::find(levels.begin(), levels.end(), 4) - levels.begin());
+        if (4 * n * m <= 144)
+            expectParent(oagen::doubleWithContraction(once, four, 2),
+                         parentName(4 * n * m, {{2, 3 * n * m - 7 + k}, {m, 1}, {8, 1}}));
     }
     EXPECT_EQ(oagen::signedWordBlocks(4, 8).runs, 0);
     EXPECT_EQ(oagen::signedWordBlocks(8, 7).runs, 0);
@@ -336,7 +343,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
                                "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
                                "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
-                               "L132.2.42.6.1", "L144.4.11.12.2"}) {
+                               "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -67,10 +67,13 @@ void addDoublings(std::vector<NamedArray>& table) {
     }
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())  // 2^(M-2^t) (2^t)^(c-1) 2^(t+1) r in 2M
         if (d.p == 2) put(doubledOn(expandOverGroup(entriesOf(d), 2, d.t), d.t), "a stored difference scheme");
-    for (const auto& [n, m] : signedWordShapes()) {  // 2^(nm-2+k) 4 m in 2nm
+    for (const auto& [n, m] : signedWordShapes()) {  // 2^(nm-2+k) 4 m in 2nm, and 2^(5nm-6+k) 8 m in 4nm
         const Array words = signedWordBlocks(n, m);
-        put(doubledOn(words, 1), "OA(" + std::to_string(n * m) + ", 2^" + std::to_string(words.columns.size() - 1) +
-                                     " " + std::to_string(m) + ")");
+        const Array once = put(doubledOn(words, 1), "OA(" + std::to_string(n * m) + ", 2^" +
+                                                        std::to_string(words.columns.size() - 1) + " " +
+                                                        std::to_string(m) + ")");
+        put(doubledOn(once, 2), "OA(" + std::to_string(2 * n * m) + ", 2^" + std::to_string(once.columns.size() - 2) +
+                                    " 4 " + std::to_string(m) + ")");
     }
     put(doubledOn(expandColumn(sixLevelTriple37(), 7, fullFactorial({2, 3})), 1), "OA(36, 2 3^8 6^2)");
     put(doubledOn(expanded36Mixed(), 1), "OA(36, 2^2 3^12 6)");
