@@ -150,8 +150,10 @@ TEST(TableConstructions, SignedWordBlocksAndTheirDoublingsAreThePublishedParents
     ASSERT_FALSE(oagen::signedWordShapes().empty());  // the doublings by the closed form of the theorem
     for (const auto& [n, m] : oagen::signedWordShapes()) {
         ASSERT_EQ(kSignedWordParents.count({n, m}), 1u) << n << " " << m;
-        const int k = kSignedWordParents.at({n, m});
         const Array words = oagen::signedWordBlocks(n, m);
+        // As many words as the published parent, or more (2^40 3 in 84 runs against 2^33 3).
+        const int k = static_cast<int>(words.columns.size()) - 1;
+        EXPECT_GE(k, kSignedWordParents.at({n, m})) << n << " " << m;
         expectParent(words, parentName(n * m, {{2, k}, {m, 1}}));
         // Doubled on its first word: nm - 2 Hadamard columns, the other k - 1 words, that word with g as 4 levels.
         const Array once = oagen::doubleWithContraction(words, 0, 1);
@@ -343,7 +345,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
                                "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
                                "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
-                               "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1"}) {
+                               "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
+                               "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

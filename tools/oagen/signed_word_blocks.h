@@ -3,7 +3,8 @@
 // 12-, 20- and 24-run arrays (Hedayat, Sloane and Stufken, Orthogonal
 // Arrays, 1999, on Hadamard arrays in blocks); the word lists, or for the
 // cyclic ones their generators, were found by a satisfiability search or by
-// simulated annealing and are kept here as data.
+// simulated annealing and are kept here as data; the lists of three blocks
+// are built, as pairs of words sharing two blocks.
 #pragma once
 
 #include "tools/oagen/constructions.h"
