@@ -86,6 +86,12 @@ const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
              {"aaaaa", "eGkef", "aIDAj", "DBbfe", "DbFhB", "dEFBe", "EGkEi", "bkGCk", "IhhId", "Fkccg", "BkJJG",
               "cAadh", "ihAda", "GCiGC", "FJCID", "fDcID", "eBFEE", "gCEhb", "khHDh", "geeBC", "deEfB", "JiJjj",
               "hIJjJ"}},
+            {{20, 7},
+             {"aaaaaaa", "fMnROkj", "mGAMaoG", "fiinmqJ", "JDksdNi", "bBgFNid", "lCklBnO", "CkfOccm", "oDbJDjf",
+              "qoGFPDE", "GmbRKJR", "lRcbbmP", "QfSpgfE", "hpmdrEb", "rqnISKL", "nLeNEqh", "kdOlJNf", "QBpEGDD",
+              "NLfoEhH", "rJCHsmN", "aSdbIAp", "kghgjok", "nhPpGLH", "ckjgHBK", "ppaMRRA", "AalalAC", "Hmndokr",
+              "sJfiSHM", "fmIjkjR", "qBSfniQ", "eEJhHPN", "mOlmPRc", "dcdkiGO", "mgHepDs", "dqRKFSl", "sNRcCsm",
+              "HSmDigb", "BBseQfS"}},
             {{28, 3}, pairedWordsInThreeBlocks(27)},
         };
         for (const CyclicWords& c : cyclicWords())
