@@ -346,7 +346,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
                                "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
                                "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
-                               "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1"}) {
+                               "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
+                               "L132.2.27.11.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);
