@@ -206,6 +206,46 @@ TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
     expectParent(oagen::joinedCopies(oagen::hadamard(44), 42, 0, oagen::fullFactorial({2, 3}), 1), "L132.2.42.6.1");
 }
 
+TEST(TableConstructions, JoinedCopiesKeepEveryRunOfBothArrays) {
+    // The runs of both inputs reversed, so that no first row is all zero and
+    // every cell is placed by the construction rather than left as it starts.
+    const auto reversed = [](Array a) {
+        for (oagen::Column& c : a.columns) std::reverse(c.values.begin(), c.values.end());
+        return a;
+    };
+    const Array a = reversed(oagen::differenceScheme50()), b = reversed(oagen::signedWords20());
+    expectParent(oagen::joinedCopies(a, 10, 3, b, 0), "L100.2.7.5.10.10.1");
+}
+
+// Letter c of a word: 'a' + c for column c, 'A' + c for its complement.
+int letterOf(char ch) { return ch >= 'a' ? ch - 'a' : ch - 'A'; }
+
+// Two signed words are orthogonal when the blocks where their letters agree
+// split evenly into same-case and opposite-case agreements.
+bool wordsOrthogonal(const std::string& x, const std::string& y) {
+    int balance = 0;
+    for (std::size_t b = 0; b < x.size(); ++b)
+        if (letterOf(x[b]) == letterOf(y[b])) balance += x[b] == y[b] ? 1 : -1;
+    return balance == 0;
+}
+
+TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
+    for (int letters : {11, 12, 13, 19, 27, 31}) {
+        const std::vector<std::string> words = oagen::pairedWordsInThreeBlocks(letters);
+        EXPECT_EQ(words.size(), static_cast<std::size_t>(2 * (3 * letters / 4))) << letters;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            ASSERT_EQ(words[i].size(), 3u);
+            for (char c : words[i]) EXPECT_LT(letterOf(c), letters) << words[i];
+            for (std::size_t j = i + 1; j < words.size(); ++j)
+                EXPECT_TRUE(wordsOrthogonal(words[i], words[j])) << words[i] << " " << words[j];
+        }
+        if (oagen::hadamard(letters + 1).runs > 0)
+            expectParent(oagen::signedWordsOver(oagen::hadamard(letters + 1), words),
+                         parentName(3 * (letters + 1), {{2, static_cast<int>(words.size())}, {3, 1}}));
+    }
+    EXPECT_TRUE(oagen::pairedWordsInThreeBlocks(32).empty());  // 'A' + 32 would read as 'a'
+}
+
 TEST(TableConstructions, JoinedCopiesRefuseArraysThatDoNotFit) {
     const Array d10 = oagen::differenceScheme50();
     EXPECT_EQ(oagen::joinedCopies(d10, 10, 10, oagen::hadamard(20), 0).runs, 0);  // the row column joined to itself

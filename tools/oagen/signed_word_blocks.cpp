@@ -41,37 +41,6 @@ std::vector<std::string> expandCyclic(const CyclicWords& c) {
     return words;
 }
 
-// Three blocks: two words may share letters in no block, or in exactly two
-// blocks with the signs agreeing in one and differing in the other. Any two
-// words that share a letter are then partners of that kind, so the list is
-// made of such pairs, each spending one letter in two blocks and two in the
-// third, the blocks taking turns at spending two.
-std::vector<std::string> pairedWordsInThreeBlocks(int letters) {
-    std::vector<std::string> words;
-    int next[3] = {0, 0, 0};  // the first unused letter of each block
-    for (int round = 0;; ++round) {
-        const int twice = round % 3;  // the block where the pair's words differ
-        if (next[twice] + 2 > letters || next[(twice + 1) % 3] >= letters || next[(twice + 2) % 3] >= letters) break;
-        std::string first(3, ' '), second(3, ' ');
-        for (int b = 0; b < 3; ++b) {
-            const char lower = static_cast<char>('a' + next[b]);
-            if (b == twice) {
-                first[b] = lower;
-                second[b] = static_cast<char>(lower + 1);
-                next[b] += 2;
-            } else {
-                first[b] = lower;
-                // Opposite signs in the first shared block, equal in the second.
-                second[b] = b == (twice + 1) % 3 ? static_cast<char>(lower - 'a' + 'A') : lower;
-                ++next[b];
-            }
-        }
-        words.push_back(first);
-        words.push_back(second);
-    }
-    return words;
-}
-
 // Word lists by (base runs, blocks), each as many words as the published
 // parent OA(n m, 2^k m) has two-level columns. The searched lists begin with
 // the all-a word, which every list can be brought to by renaming letters and
@@ -108,6 +77,36 @@ const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
 }
 
 }  // namespace
+
+// Two words that share a letter in one block must share one in a second
+// block too, with opposite sign products, and a third word cannot share
+// with both; so the list is made of such pairs.
+std::vector<std::string> pairedWordsInThreeBlocks(int letters) {
+    std::vector<std::string> words;
+    if (letters > kMostLetters) return words;
+    int next[3] = {0, 0, 0};  // the first unused letter of each block
+    for (int round = 0;; ++round) {
+        const int twice = round % 3;  // the block where the pair's words differ
+        if (next[twice] + 2 > letters || next[(twice + 1) % 3] >= letters || next[(twice + 2) % 3] >= letters) break;
+        std::string first(3, ' '), second(3, ' ');
+        for (int b = 0; b < 3; ++b) {
+            const char lower = static_cast<char>('a' + next[b]);
+            if (b == twice) {
+                first[b] = lower;
+                second[b] = static_cast<char>(lower + 1);
+                next[b] += 2;
+            } else {
+                first[b] = lower;
+                // Opposite signs in the first shared block, equal in the second.
+                second[b] = b == (twice + 1) % 3 ? static_cast<char>(lower - 'a' + 'A') : lower;
+                ++next[b];
+            }
+        }
+        words.push_back(first);
+        words.push_back(second);
+    }
+    return words;
+}
 
 std::vector<std::pair<int, int>> signedWordShapes() {
     std::vector<std::pair<int, int>> shapes;

@@ -9,6 +9,7 @@
 
 #include "tools/oagen/constructions.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,15 @@ namespace oagen {
 
 // The (base runs n, blocks m) with a stored word list, ascending.
 std::vector<std::pair<int, int>> signedWordShapes();
+
+// Words for three blocks over `letters` letters, pairwise orthogonal: pairs
+// of words sharing letters in two blocks, with signs agreeing in one of them
+// and differing in the other, and no letter shared between pairs. Each pair
+// spends four letters, so 3 letters / 4 pairs is the most, and the blocks'
+// turns reach it. Empty past 31 letters, where 'A' + c would read as a
+// lower-case letter.
+constexpr int kMostLetters = 31;
+std::vector<std::string> pairedWordsInThreeBlocks(int letters);
 
 // OA(n m, 2^k m) from the stored words: in block b, letter 'a' + c of word
 // w stands for column c of OA(n, 2^(n-1)), upper case for its complement.
