@@ -87,7 +87,9 @@ std::vector<std::string> pairedWordsInThreeBlocks(int letters) {
     int next[3] = {0, 0, 0};  // the first unused letter of each block
     for (int round = 0;; ++round) {
         const int twice = round % 3;  // the block where the pair's words differ
-        if (next[twice] + 2 > letters || next[(twice + 1) % 3] >= letters || next[(twice + 2) % 3] >= letters) break;
+        // The block spending two has spent the least so far, and the others
+        // at most one more, so it runs short first.
+        if (next[twice] + 2 > letters) break;
         std::string first(3, ' '), second(3, ' ');
         for (int b = 0; b < 3; ++b) {
             const char lower = static_cast<char>('a' + next[b]);
