@@ -15,6 +15,14 @@ std::vector<std::vector<int>> rowsByCopy(const Array& b, int copyColumn, int r) 
     return rowsOf;
 }
 
+// Column c read, for every run, at the row `rowOf(run)` gives.
+template <typename RowOf>
+Column readAt(const Column& c, int runs, RowOf rowOf) {
+    Column out{c.levels, std::vector<int>(static_cast<std::size_t>(runs))};
+    for (int run = 0; run < runs; ++run) out.values[run] = c.values[rowOf(run)];
+    return out;
+}
+
 }  // namespace
 
 Array joinedCopies(const Array& a, int rowColumn, int joinColumn, const Array& b, int copyColumn) {
@@ -27,21 +35,13 @@ Array joinedCopies(const Array& a, int rowColumn, int joinColumn, const Array& b
 
     const int runs = copies * a.runs;
     Array out{runs, {}};
-    for (std::size_t c = 0; c < a.columns.size(); ++c) {
-        if (static_cast<int>(c) == rowColumn || static_cast<int>(c) == joinColumn) continue;
-        Column col{a.columns[c].levels, std::vector<int>(static_cast<std::size_t>(runs))};
-        for (int run = 0; run < runs; ++run) col.values[run] = a.columns[c].values[run % a.runs];
-        out.columns.push_back(std::move(col));
-    }
-    for (std::size_t c = 0; c < b.columns.size(); ++c) {
-        if (static_cast<int>(c) == copyColumn) continue;
-        Column col{b.columns[c].levels, std::vector<int>(static_cast<std::size_t>(runs))};
-        for (int run = 0; run < runs; ++run) {
-            const int t = run / a.runs, x = run % a.runs;
-            col.values[run] = b.columns[c].values[rowsOf[t][row.values[x]]];
-        }
-        out.columns.push_back(std::move(col));
-    }
+    const auto runOfA = [&](int run) { return run % a.runs; };
+    const auto rowOfB = [&](int run) { return rowsOf[run / a.runs][row.values[run % a.runs]]; };
+    for (std::size_t c = 0; c < a.columns.size(); ++c)
+        if (static_cast<int>(c) != rowColumn && static_cast<int>(c) != joinColumn)
+            out.columns.push_back(readAt(a.columns[c], runs, runOfA));
+    for (std::size_t c = 0; c < b.columns.size(); ++c)
+        if (static_cast<int>(c) != copyColumn) out.columns.push_back(readAt(b.columns[c], runs, rowOfB));
     Column last{copies * joined.levels, std::vector<int>(static_cast<std::size_t>(runs))};
     for (int run = 0; run < runs; ++run) last.values[run] = run / a.runs * joined.levels + joined.values[run % a.runs];
     out.columns.push_back(std::move(last));
