@@ -13,6 +13,7 @@
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/searched_six_level_arrays.h"
+#include "tools/oagen/searched_subspace_packings.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
@@ -22,6 +23,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <stdexcept>
 #include <tuple>
 #include <sstream>
 
@@ -196,6 +199,44 @@ TEST(TableConstructions, SearchedSixLevelArraysAndTheirDoublingsAreThePublishedP
         expectParent(arrays[i], parents[i][0]);
         expectParent(oagen::doubleWithContraction(arrays[i], 0, 1), parents[i][1]);
     }
+}
+
+TEST(TableConstructions, SearchedPackingsAreThePublishedParentsOfPlanesAndLines) {
+    // Kuhfeld's 64- and 128-run parents of 2-, 4-, 8- (and 16-) level columns
+    // beyond one spread: each stored packing gives one, and all of them.
+    std::multiset<std::string> published = {
+        "L64.4.14.8.3", "L64.4.7.8.6", "L64.2.5.4.10.8.4", "L64.2.5.4.17.8.1",
+        "L128.2.3.4.11.8.13", "L128.2.3.4.18.8.10", "L128.2.3.4.25.8.7", "L128.2.5.4.8.8.14",
+        "L128.2.4.4.8.8.12.16.1", "L128.2.4.4.15.8.9.16.1", "L128.2.4.4.22.8.6.16.1", "L128.2.4.4.29.8.3.16.1",
+        "L128.2.4.4.36.16.1", "L128.2.5.4.10.8.11.16.1", "L128.2.5.4.17.8.8.16.1", "L128.2.5.4.24.8.5.16.1",
+        "L128.2.5.4.31.8.2.16.1", "L128.2.6.4.12.8.10.16.1", "L128.2.6.4.19.8.7.16.1", "L128.2.6.4.26.8.4.16.1",
+        "L128.2.6.4.33.8.1.16.1", "L128.2.6.4.5.8.13.16.1"};
+    std::multiset<std::string> built;
+    for (const Array& a : oagen::searchedSubspacePackings()) {
+        const std::map<int, int> p = patternOf(levelsOf(a));
+        const std::string name = parentName(a.runs, {p.begin(), p.end()});
+        EXPECT_TRUE(hosttest::strengthTwo(planOf(a), a.runs, levelsOf(a))) << name;
+        built.insert(name);
+    }
+    EXPECT_EQ(built, published);
+}
+
+TEST(TableConstructions, PackedSubspacesReadEachSubspaceAsOneColumn) {
+    // GF(2)^4 = GF(4)^2, GF(4) element 2 being x: its five GF(4)-lines, each
+    // spanned by v and x v, split the 15 points, OA(16, 4^5).
+    expectParent(oagen::packedSubspaces(4, {{1, 2}, {4, 8}, {5, 10}, {6, 11}, {7, 9}}), "L16.4.5");
+    // One line and the four points outside it: 2^4 4 in 8, the line's
+    // column last, its digits the parities under 1 and 2.
+    const Array a = oagen::packedSubspaces(3, {{1, 2}});
+    expectParent(a, "L8.2.4.4.1");
+    for (int r = 0; r < 8; ++r) EXPECT_EQ(a.columns.back().values[r], 2 * (r & 1) + ((r >> 1) & 1)) << r;
+    EXPECT_EQ(a.columns.front().values, (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1}));  // the point 4
+    // Subspaces that meet, a dependent basis, masks outside GF(2)^n.
+    EXPECT_THROW(oagen::packedSubspaces(3, {{1, 2}, {3, 4}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{1, 2, 3}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{1, 8}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{-1}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{0, 1}}), std::invalid_argument);
 }
 
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
@@ -387,7 +428,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
                                "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
                                "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
-                               "L132.2.27.11.1"}) {
+                               "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -8,12 +8,14 @@
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/searched_six_level_arrays.h"
+#include "tools/oagen/searched_subspace_packings.h"
 #include "tools/oagen/signed_word_blocks.h"
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
 
 #include <algorithm>
+#include <bit>
 #include <ostream>
 #include <stdexcept>
 
@@ -159,6 +161,11 @@ std::vector<NamedArray> buildExtendedTable() {
                        (t == 1 ? " digit kept" : " digits kept"),
             projectedMultiplication(q, t));
     add(table, "GF(2)^5 packed by a 3-space and eight planes", subspacePacking32());
+    for (const Array& a : searchedSubspacePackings())
+        add(table,
+            "GF(2)^" + std::to_string(std::bit_width(static_cast<unsigned>(a.runs)) - 1) +
+                " packed by planes and lines, found by a randomized search",
+            a);
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);

@@ -1,5 +1,8 @@
 #include "tools/oagen/subspace_packing.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace oagen {
 
 Array subspacePacking32() {
@@ -19,6 +22,51 @@ Array subspacePacking32() {
     Column w{8, std::vector<int>(32)};
     for (int r = 0; r < 32; ++r) w.values[r] = r & 7;
     a.columns.push_back(w);
+    return a;
+}
+
+namespace {
+
+// The column of one subspace: digit j (most significant first) is the run's
+// parity under basis mask j.
+Column subspaceColumn(int runs, const std::vector<int>& basis) {
+    const int k = static_cast<int>(basis.size());
+    Column c{1 << k, std::vector<int>(runs)};
+    for (int r = 0; r < runs; ++r)
+        for (int j = 0; j < k; ++j)
+            c.values[r] = 2 * c.values[r] + parity(static_cast<unsigned>(r & basis[j]));
+    return c;
+}
+
+// Marks the nonzero vectors of span(basis) in `used`, refusing a dependent
+// basis or a vector already taken by another subspace.
+void claimSpan(const std::vector<int>& basis, std::vector<bool>& used) {
+    std::vector<int> span{0};
+    for (int b : basis) {
+        const std::size_t half = span.size();
+        for (std::size_t i = 0; i < half; ++i) {
+            const int v = span[i] ^ b;
+            if (v <= 0 || v >= static_cast<int>(used.size()) || used[v])
+                throw std::invalid_argument("subspaces must be independent and meet only in 0");
+            used[v] = true;
+            span.push_back(v);
+        }
+    }
+}
+
+}  // namespace
+
+Array packedSubspaces(int n, const std::vector<std::vector<int>>& bases) {
+    const int runs = 1 << n;
+    std::vector<bool> used(runs, false);
+    for (const std::vector<int>& basis : bases) claimSpan(basis, used);
+    Array a{runs, {}};
+    for (int v = 1; v < runs; ++v)
+        if (!used[v]) a.columns.push_back(subspaceColumn(runs, {v}));
+    std::vector<std::vector<int>> byDimension = bases;
+    std::stable_sort(byDimension.begin(), byDimension.end(),
+                     [](const auto& x, const auto& y) { return x.size() < y.size(); });
+    for (const std::vector<int>& basis : byDimension) a.columns.push_back(subspaceColumn(runs, basis));
     return a;
 }
 

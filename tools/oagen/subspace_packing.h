@@ -14,4 +14,14 @@ namespace oagen {
 // (a - b) iota(u) = 0 forces u = 0, so their columns are independent.
 Array subspacePacking32();
 
+// OA(2^n, 2^a 4^b 8^c 16^d) from subspaces of GF(2)^n that meet pairwise only
+// in 0, each given by a basis of masks: a subspace of dimension k becomes the
+// column of 2^k levels whose digit j is the run's parity under mask j, and
+// every nonzero vector in none of them a two-level column. The characters of
+// a column are the nonzero vectors of its subspace, so two columns whose
+// subspaces share no nonzero vector are independent. Columns come two-level
+// first, then the subspaces by dimension, in the order given. Throws
+// std::invalid_argument when a basis is dependent or two subspaces meet.
+Array packedSubspaces(int n, const std::vector<std::vector<int>>& bases);
+
 }  // namespace oagen
