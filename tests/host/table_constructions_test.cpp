@@ -5,6 +5,7 @@
 // rejecting arrays that are not orthogonal.
 #include "host/optimal/orthogonal_lookup.h"
 #include "tests/host/host_support.h"
+#include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
 #include "tools/oagen/joined_copies.h"
@@ -239,6 +240,50 @@ TEST(TableConstructions, PackedSubspacesReadEachSubspaceAsOneColumn) {
     EXPECT_THROW(oagen::packedSubspaces(3, {{0, 1}}), std::invalid_argument);
 }
 
+TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
+    // D(r,r,3) (x) D(3,3,3) joined on its column (0, 1): the 3 (r - 1)
+    // columns (j1 != 0) stay, 15 of D(18,18,3) and 33 of D(36,36,3), beside
+    // the base's other columns and one 9-level column.
+    const auto d36 = oagen::kroneckerSum(oagen::differenceMatrix12(), oagen::primeMultiplication(3), 3);
+    const auto joined = [](const std::vector<std::vector<int>>& d, const Array& b) {
+        for (std::size_t t = 0; t < b.columns.size(); ++t)
+            if (b.columns[t].levels == 3) return oagen::copyJoinedScheme(d, 3, 1, b, static_cast<int>(t));
+        return Array{};
+    };
+    expectParent(joined(oagen::differenceMatrix18(), oagen::differenceScheme18()), "L54.3.20.6.1.9.1");
+    expectParent(joined(d36, oagen::differenceScheme36()), "L108.3.44.9.1.12.1");
+    expectParent(joined(d36, oagen::sixLevelTriple37()), "L108.3.39.6.3.9.1");
+    const std::vector<Array> splits = oagen::sixLevelSplitArrays36();  // 2^10 3^8 6, 2^3 3^9 6, 2^9 3^4 6^2, 2^2 3^5 6^2
+    const char* fromSplits[] = {"L108.2.10.3.40.6.1.9.1", "L108.2.3.3.41.6.1.9.1", "L108.2.9.3.36.6.2.9.1",
+                                "L108.2.2.3.37.6.2.9.1"};
+    for (std::size_t i = 0; i < splits.size(); ++i) expectParent(joined(d36, splits[i]), fromSplits[i]);
+    const std::vector<Array> searched = oagen::searchedSixLevelArrays36();  // 2 3^3 6^3, 2^4 3 6^3, 2^3 3^2 6^3
+    const char* fromSearched[] = {"L108.2.1.3.35.6.3.9.1", "L108.2.4.3.33.6.3.9.1", "L108.2.3.3.34.6.3.9.1"};
+    for (std::size_t i = 0; i < 3; ++i) expectParent(joined(d36, searched[i]), fromSearched[i]);
+}
+
+TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
+    // D(3,3,3) over OA(3, 3): the joined column 3 d_1(i) + g = 3 i + g is the
+    // run itself, and no other column can pair uniformly over three rows.
+    const Array a = oagen::copyJoinedScheme(oagen::primeMultiplication(3), 3, 1, oagen::fullFactorial({3}), 0);
+    ASSERT_EQ(a.columns.size(), 1u);
+    EXPECT_EQ(a.columns[0].levels, 9);
+    for (int r = 0; r < 9; ++r) EXPECT_EQ(a.columns[0].values[r], r);
+    // The base's rows follow d_m: OA(9, 3^4) reversed, t its last column.
+    const Array base = oagen::raoHamming(3, 2);
+    Array reversed = base;
+    for (oagen::Column& c : reversed.columns) std::reverse(c.values.begin(), c.values.end());
+    const auto d9 = oagen::kroneckerSum(oagen::primeMultiplication(3), oagen::primeMultiplication(3), 3);
+    const Array b = oagen::copyJoinedScheme(d9, 3, 1, reversed, 3);
+    expectParent(b, "L27.3.9.9.1");
+    for (int run = 0; run < 27; ++run) EXPECT_EQ(b.columns.back().values[run] / 3, d9[run / 3][1]) << run;
+    // Refused: the zero column to join, a base of other runs or levels.
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 0, reversed, 3).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 1, oagen::fullFactorial({3}), 0).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 1, oagen::fullFactorial({9}), 0).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 9, reversed, 3).runs, 0);
+}
+
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
     const Array d10 = oagen::differenceScheme50();  // 5^10 10, the 10-level column last
     expectParent(oagen::joinedCopies(d10, 10, 0, oagen::hadamard(20), 0), "L100.2.18.5.9.10.1");
@@ -428,7 +473,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
                                "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
                                "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
-                               "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1"}) {
+                               "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1",
+                               "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

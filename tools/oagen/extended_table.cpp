@@ -1,5 +1,6 @@
 #include "tools/oagen/extended_table.h"
 
+#include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
 #include "tools/oagen/joined_copies.h"
@@ -104,6 +105,28 @@ void addJoinedCopies(std::vector<NamedArray>& table) {
             put(differenceScheme36(), "D(12,12,3)", expandOverGroup(entriesOf(d), 2, 2), "OA(48, 4^12 12)", 4);
 }
 
+// D(18,18,3) and D(36,36,3), each D(r,r,3) (x) D(3,3,3), with the copy
+// joined to their column (0, 1), the row of D(3,3,3): every column (j1, j2)
+// with j1 != 0 stays, and every 18- or 36-run array with a 3-level column
+// stands in for the rows. 3^20 6 9 in 54; 3^44 9 12, 3^39 6^3 9 and others
+// in 108.
+void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
+    const auto put = [&](const std::vector<std::vector<int>>& d, const std::string& scheme, const Array& b) {
+        add(table,
+            scheme + " with its copy joined to the column of D(3,3,3)'s rows, over an array of " +
+                std::to_string(b.runs) + " runs",
+            copyJoinedScheme(d, 3, 1, b, firstColumnWith(b, 3)));
+    };
+    for (const Array& b : {differenceScheme18(), expanded18()}) put(differenceMatrix18(), "D(18,18,3)", b);
+    const std::vector<std::vector<int>> d36 = kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3);
+    std::vector<Array> bases = {differenceScheme36(), expanded36Binary(), expanded36Mixed(),
+                                expandColumn(differenceScheme36(), 12, signedWords12()), sixLevelTriple37(),
+                                sixLevelTriple1x1()};
+    for (const std::vector<Array>& more : {sixLevelSplitArrays36(), searchedSixLevelArrays36()})
+        bases.insert(bases.end(), more.begin(), more.end());
+    for (const Array& b : bases) put(d36, "D(36,36,3)", b);
+}
+
 }  // namespace
 
 std::vector<NamedArray> buildExtendedTable() {
@@ -156,6 +179,7 @@ std::vector<NamedArray> buildExtendedTable() {
                     oneFlat(k, m));
     addDoublings(table);
     addJoinedCopies(table);
+    addCopyJoinedSchemes(table);
     for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})
         add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +
                        (t == 1 ? " digit kept" : " digits kept"),
