@@ -246,8 +246,10 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     // the base's other columns and one 9-level column.
     const auto d36 = oagen::kroneckerSum(oagen::differenceMatrix12(), oagen::primeMultiplication(3), 3);
     const auto joined = [](const std::vector<std::vector<int>>& d, const Array& b) {
+        std::vector<int> phi;
+        for (const std::vector<int>& row : d) phi.push_back(row[1]);
         for (std::size_t t = 0; t < b.columns.size(); ++t)
-            if (b.columns[t].levels == 3) return oagen::copyJoinedScheme(d, 3, 1, b, static_cast<int>(t));
+            if (b.columns[t].levels == 3) return oagen::copyJoinedScheme(d, 3, phi, b, static_cast<int>(t));
         return Array{};
     };
     expectParent(joined(oagen::differenceMatrix18(), oagen::differenceScheme18()), "L54.3.20.6.1.9.1");
@@ -260,12 +262,19 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     const std::vector<Array> searched = oagen::searchedSixLevelArrays36();  // 2 3^3 6^3, 2^4 3 6^3, 2^3 3^2 6^3
     const char* fromSearched[] = {"L108.2.1.3.35.6.3.9.1", "L108.2.4.3.33.6.3.9.1", "L108.2.3.3.34.6.3.9.1"};
     for (std::size_t i = 0; i < 3; ++i) expectParent(joined(d36, searched[i]), fromSearched[i]);
+    // Joined to a halving of D(12,12,3)'s rows: the 24 columns with j2 != 0
+    // pair evenly with it whatever the halving, and eight with j2 = 0 on this
+    // one, which leaves more than the published 2^34 3^29 6.
+    std::vector<int> halving;
+    for (int i = 0; i < 36; ++i) halving.push_back(std::string("100110011100")[static_cast<std::size_t>(i / 3)] - '0');
+    const Array h = oagen::copyJoinedScheme(d36, 3, halving, oagen::hadamard(36), 0);
+    expectParent(h, "L108.2.34.3.32.6.1");
 }
 
 TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     // D(3,3,3) over OA(3, 3): the joined column 3 d_1(i) + g = 3 i + g is the
     // run itself, and no other column can pair uniformly over three rows.
-    const Array a = oagen::copyJoinedScheme(oagen::primeMultiplication(3), 3, 1, oagen::fullFactorial({3}), 0);
+    const Array a = oagen::copyJoinedScheme(oagen::primeMultiplication(3), 3, {0, 1, 2}, oagen::fullFactorial({3}), 0);
     ASSERT_EQ(a.columns.size(), 1u);
     EXPECT_EQ(a.columns[0].levels, 9);
     for (int r = 0; r < 9; ++r) EXPECT_EQ(a.columns[0].values[r], r);
@@ -274,14 +283,29 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     Array reversed = base;
     for (oagen::Column& c : reversed.columns) std::reverse(c.values.begin(), c.values.end());
     const auto d9 = oagen::kroneckerSum(oagen::primeMultiplication(3), oagen::primeMultiplication(3), 3);
-    const Array b = oagen::copyJoinedScheme(d9, 3, 1, reversed, 3);
+    std::vector<int> phi, zero(9, 0);
+    for (const std::vector<int>& row : d9) phi.push_back(row[1]);
+    const Array b = oagen::copyJoinedScheme(d9, 3, phi, reversed, 3);
     expectParent(b, "L27.3.9.9.1");
-    for (int run = 0; run < 27; ++run) EXPECT_EQ(b.columns.back().values[run] / 3, d9[run / 3][1]) << run;
-    // Refused: the zero column to join, a base of other runs or levels.
-    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 0, reversed, 3).runs, 0);
-    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 1, oagen::fullFactorial({3}), 0).runs, 0);
-    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 1, oagen::fullFactorial({9}), 0).runs, 0);
-    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, 9, reversed, 3).runs, 0);
+    for (int run = 0; run < 27; ++run) {
+        EXPECT_EQ(b.columns.back().values[run] / 3, d9[run / 3][1]) << run;
+        // The base's row read for run (i, g) is one whose last column is d_1(i).
+        const std::vector<int> row = {b.columns[0].values[run], b.columns[1].values[run], b.columns[2].values[run]};
+        int matched = -1;
+        for (int x = 0; x < 9; ++x)
+            if (reversed.columns[0].values[x] == row[0] && reversed.columns[1].values[x] == row[1] &&
+                reversed.columns[2].values[x] == row[2])
+                matched = x;
+        ASSERT_GE(matched, 0) << run;
+        EXPECT_EQ(reversed.columns[3].values[matched], d9[run / 3][1]) << run;
+    }
+    // Refused: a joined function whose counts differ from the base column's,
+    // one outside its levels or of another length, a base of other runs.
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, zero, reversed, 3).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, {0, 1, 2, 0, 1, 2, 0, 1, 3}, reversed, 3).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, {0, 1, 2}, reversed, 3).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, oagen::fullFactorial({3}), 0).runs, 0);
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, reversed, 4).runs, 0);
 }
 
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
@@ -474,7 +498,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
                                "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
                                "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1",
-                               "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1"}) {
+                               "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1",
+                               "L108.2.34.3.29.6.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

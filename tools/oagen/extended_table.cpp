@@ -108,23 +108,36 @@ void addJoinedCopies(std::vector<NamedArray>& table) {
 // D(18,18,3) and D(36,36,3), each D(r,r,3) (x) D(3,3,3), with the copy
 // joined to their column (0, 1), the row of D(3,3,3): every column (j1, j2)
 // with j1 != 0 stays, and every 18- or 36-run array with a 3-level column
-// stands in for the rows. 3^20 6 9 in 54; 3^44 9 12, 3^39 6^3 9 and others
-// in 108.
+// stands in for the rows (3^20 6 9 in 54; 3^44 9 12, 3^39 6^3 9 and others
+// in 108). Joined instead to a halving of D(12,12,3)'s rows on which eight
+// of its columns are balanced (found by trying all 462), D(36,36,3) keeps
+// those eight and the 24 columns with j2 != 0: 2^34 3^32 6 over OA(36, 2^35).
 void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
-    const auto put = [&](const std::vector<std::vector<int>>& d, const std::string& scheme, const Array& b) {
+    const auto put = [&](const std::vector<std::vector<int>>& d, const std::string& joined, const std::vector<int>& phi,
+                         const Array& b, int levels) {
         add(table,
-            scheme + " with its copy joined to the column of D(3,3,3)'s rows, over an array of " +
-                std::to_string(b.runs) + " runs",
-            copyJoinedScheme(d, 3, 1, b, firstColumnWith(b, 3)));
+            "D(" + std::to_string(d.size()) + "," + std::to_string(d.size()) + ",3) with its copy joined to " + joined +
+                ", over an array of " + std::to_string(b.runs) + " runs",
+            copyJoinedScheme(d, 3, phi, b, firstColumnWith(b, levels)));
     };
-    for (const Array& b : {differenceScheme18(), expanded18()}) put(differenceMatrix18(), "D(18,18,3)", b);
+    const auto columnOne = [](const std::vector<std::vector<int>>& d) {
+        std::vector<int> c;
+        for (const std::vector<int>& row : d) c.push_back(row[1]);
+        return c;
+    };
+    const std::vector<std::vector<int>> d18 = differenceMatrix18();
+    for (const Array& b : {differenceScheme18(), expanded18()}) put(d18, "the rows of D(3,3,3)", columnOne(d18), b, 3);
     const std::vector<std::vector<int>> d36 = kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3);
     std::vector<Array> bases = {differenceScheme36(), expanded36Binary(), expanded36Mixed(),
                                 expandColumn(differenceScheme36(), 12, signedWords12()), sixLevelTriple37(),
                                 sixLevelTriple1x1()};
     for (const std::vector<Array>& more : {sixLevelSplitArrays36(), searchedSixLevelArrays36()})
         bases.insert(bases.end(), more.begin(), more.end());
-    for (const Array& b : bases) put(d36, "D(36,36,3)", b);
+    for (const Array& b : bases) put(d36, "the rows of D(3,3,3)", columnOne(d36), b, 3);
+    const std::string half = "100110011100";  // by row of D(12,12,3)
+    std::vector<int> halving;
+    for (std::size_t i = 0; i < d36.size(); ++i) halving.push_back(half[i / 3] - '0');
+    put(d36, "a halving of D(12,12,3)'s rows", halving, hadamard(36), 2);
 }
 
 }  // namespace
