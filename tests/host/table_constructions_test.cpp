@@ -269,6 +269,25 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     for (int i = 0; i < 36; ++i) halving.push_back(std::string("100110011100")[static_cast<std::size_t>(i / 3)] - '0');
     const Array h = oagen::copyJoinedScheme(d36, 3, halving, oagen::hadamard(36), 0);
     expectParent(h, "L108.2.34.3.32.6.1");
+    // D(6,6,3) (x) D(6,6,3) joined to the first factor's row: on each of its
+    // six classes a column (j1, j2) runs through d6's column j2, balanced
+    // for the 30 with j2 != 0, beside an 18-level column.
+    const auto d66 = oagen::kroneckerSum(oagen::differenceMatrix6(), oagen::differenceMatrix6(), 3);
+    std::vector<int> firstRow;
+    for (int i = 0; i < 36; ++i) firstRow.push_back(i / 6);
+    const auto onSix = [&](const Array& b) {
+        for (std::size_t t = 0; t < b.columns.size(); ++t)
+            if (b.columns[t].levels == 6) return oagen::copyJoinedScheme(d66, 3, firstRow, b, static_cast<int>(t));
+        return Array{};
+    };
+    expectParent(onSix(oagen::expanded36Mixed()), "L108.2.2.3.42.18.1");
+    expectParent(onSix(oagen::sixLevelTriple37()), "L108.3.37.6.2.18.1");
+    expectParent(onSix(oagen::sixLevelTriple28()), "L108.2.8.3.30.6.2.18.1");
+    const char* fromSplitsOnSix[] = {"L108.2.10.3.38.18.1", "L108.2.3.3.39.18.1", "L108.2.9.3.34.6.1.18.1",
+                                     "L108.2.2.3.35.6.1.18.1"};
+    for (std::size_t i = 0; i < splits.size(); ++i) expectParent(onSix(splits[i]), fromSplitsOnSix[i]);
+    const char* fromSearchedOnSix[] = {"L108.2.1.3.33.6.2.18.1", "L108.2.4.3.31.6.2.18.1", "L108.2.3.3.32.6.2.18.1"};
+    for (std::size_t i = 0; i < 3; ++i) expectParent(onSix(searched[i]), fromSearchedOnSix[i]);
 }
 
 TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
@@ -499,7 +518,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
                                "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1",
                                "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1",
-                               "L108.2.34.3.29.6.1"}) {
+                               "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

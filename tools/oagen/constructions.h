@@ -86,9 +86,11 @@ Array expanded36Mixed();     // OA(36, 2^2 3^12 6): the 12-level column replaced
 Array differenceScheme50();  // OA(50, 5^10 10)
 Array expanded50();          // OA(50, 2 5^11): the 10-level column replaced by OA(10, 2 5)
 Array differenceScheme54();  // OA(54, 3^18 18)
-// Its D(18, 18, 3) = D(6, 6, 3) (x) D(3, 3, 3), rows (i1, i2) and columns
-// (j1, j2) as 3 i1 + i2 and 3 j1 + j2, D(6, 6, 3) less its first column so
-// that column (0, j2) is i2 j2.
+// Its D(6, 6, 3) less its first column from every column, which keeps the
+// differences and makes the first column zero.
+std::vector<std::vector<int>> differenceMatrix6();
+// D(18, 18, 3) = D(6, 6, 3) (x) D(3, 3, 3) from that one, rows (i1, i2) and
+// columns (j1, j2) as 3 i1 + i2 and 3 j1 + j2: column (0, j2) is i2 j2.
 std::vector<std::vector<int>> differenceMatrix18();
 Array expanded54();          // OA(54, 2 3^25): the 18-level column replaced by OA(18, 2 3^7)
 // The three 36-run arrays with three 6-level columns (found by search).

@@ -112,6 +112,9 @@ void addJoinedCopies(std::vector<NamedArray>& table) {
 // in 108). Joined instead to a halving of D(12,12,3)'s rows on which eight
 // of its columns are balanced (found by trying all 462), D(36,36,3) keeps
 // those eight and the 24 columns with j2 != 0: 2^34 3^32 6 over OA(36, 2^35).
+// D(36,36,3) = D(6,6,3) (x) D(6,6,3), both with a zero first column, joined
+// to the first factor's row keeps its 30 columns with j2 != 0, over every
+// 36-run array with a 6-level column: 2^2 3^42 18, 3^37 6^2 18 and others.
 void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
     const auto put = [&](const std::vector<std::vector<int>>& d, const std::string& joined, const std::vector<int>& phi,
                          const Array& b, int levels) {
@@ -134,6 +137,11 @@ void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
     for (const std::vector<Array>& more : {sixLevelSplitArrays36(), searchedSixLevelArrays36()})
         bases.insert(bases.end(), more.begin(), more.end());
     for (const Array& b : bases) put(d36, "the rows of D(3,3,3)", columnOne(d36), b, 3);
+    const std::vector<std::vector<int>> d66 = kroneckerSum(differenceMatrix6(), differenceMatrix6(), 3);
+    std::vector<int> firstRow;
+    for (std::size_t i = 0; i < d66.size(); ++i) firstRow.push_back(static_cast<int>(i / 6));
+    for (const Array& b : bases)
+        if (firstColumnWith(b, 6) >= 0) put(d66, "the rows of the first D(6,6,3)", firstRow, b, 6);
     const std::string half = "100110011100";  // by row of D(12,12,3)
     std::vector<int> halving;
     for (std::size_t i = 0; i < d36.size(); ++i) halving.push_back(half[i / 3] - '0');
