@@ -358,6 +358,32 @@ bool wordsOrthogonal(const std::string& x, const std::string& y) {
     return balance == 0;
 }
 
+TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParents) {
+    // The spare letters are those the fewest stored words hold: 21 of 23
+    // words and 35 of 38 stay; the paired words never use the last letter.
+    const Array ten = oagen::signedWordsWithSpares(oagen::hadamard(12), oagen::signedWordList(12, 5), "cfgkk");
+    expectParent(ten, "L60.2.21.10.1");
+    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(20), oagen::signedWordList(20, 7), "ieqqfpg"),
+                 "L140.2.35.14.1");
+    const Array six = oagen::signedWordsWithSpares(oagen::hadamard(20), oagen::pairedWordsInThreeBlocks(18), "sss");
+    expectParent(six, "L60.2.26.6.1");
+    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(28), oagen::pairedWordsInThreeBlocks(26), "{{{"),
+                 "L84.2.38.6.1");
+    // Doubled on a two-level column: 58 Hadamard columns, the other words and a 4-level column.
+    expectParent(oagen::doubleWithContraction(ten, 0, 1), "L120.2.78.4.1.10.1");
+    expectParent(oagen::doubleWithContraction(six, 0, 1), "L120.2.83.4.1.6.1");
+    // The joined column is 2 b + the spare column at the run's row.
+    const Array h12 = oagen::hadamard(12);
+    for (int r = 0; r < 60; ++r)
+        EXPECT_EQ(ten.columns.back().values[r], 2 * (r / 12) + h12.columns[std::string("cfgkk")[r / 12] - 'a'].values[r % 12]);
+    // Refused: spares of another length, a letter past the base's columns,
+    // every word dropped.
+    EXPECT_EQ(oagen::signedWordsWithSpares(h12, oagen::signedWordList(12, 5), "cfgk").runs, 0);
+    EXPECT_EQ(oagen::signedWordsWithSpares(h12, oagen::signedWordList(12, 5), "cfgkl").runs, 0);
+    EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "abcde").runs, 0);
+    EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "bbbbb").columns.size(), 2u);
+}
+
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
     for (int letters : {11, 12, 13, 19, 27, 31}) {
         const std::vector<std::string> words = oagen::pairedWordsInThreeBlocks(letters);
@@ -518,7 +544,9 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L60.2.23.5.1", "L84.2.33.3.1", "L120.2.79.4.1.5.1", "L140.2.38.7.1",
                                "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1",
                                "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1",
-                               "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1"}) {
+                               "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1",
+                               "L60.2.21.10.1", "L60.2.24.6.1", "L84.2.27.6.1", "L140.2.34.14.1",
+                               "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -87,6 +87,25 @@ void addDoublings(std::vector<NamedArray>& table) {
     for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
 }
 
+// Signed words with a spare Hadamard column in each block, joined to the
+// block column: the 23 words of 5 blocks of OA(12) less the two holding the
+// spares give 2^21 10 in 60, the 38 of 7 blocks of OA(20) less three 2^35 14
+// in 140, and the paired words of three blocks over all but one column of
+// OA(20) and OA(28) 2^26 6 in 60 and 2^38 6 in 84; the 60-run ones doubled.
+void addSpareColumnWords(std::vector<NamedArray>& table) {
+    const auto put = [&](const Array& a, const std::string& words) {
+        add(table, words + ", a spare column of each block joined to the block column", a);
+        return a;
+    };
+    const Array ten = put(signedWordsWithSpares(hadamard(12), signedWordList(12, 5), "cfgkk"), "signed words in 5 blocks of OA(12, 2^11)");
+    put(signedWordsWithSpares(hadamard(20), signedWordList(20, 7), "ieqqfpg"), "signed words in 7 blocks of OA(20, 2^19)");
+    const Array six = put(signedWordsWithSpares(hadamard(20), pairedWordsInThreeBlocks(18), "sss"),
+                          "paired words in 3 blocks of OA(20, 2^19)");
+    put(signedWordsWithSpares(hadamard(28), pairedWordsInThreeBlocks(26), "{{{"), "paired words in 3 blocks of OA(28, 2^27)");
+    add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
+    add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
+}
+
 // Arrays taken once for each level of another's column, the copy joined to
 // one of their columns: 2^18 5^9 10 and 2^7 5^10 10 in 100 runs, 2^42 6 in
 // 132, 3^11 4^11 12^2 in 144.
@@ -200,6 +219,7 @@ std::vector<NamedArray> buildExtendedTable() {
                     oneFlat(k, m));
     addDoublings(table);
     addJoinedCopies(table);
+    addSpareColumnWords(table);
     addCopyJoinedSchemes(table);
     for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})
         add(table, "difference scheme from GF(" + std::to_string(q) + ") multiplication, " + std::to_string(t) +

@@ -116,9 +116,38 @@ std::vector<std::pair<int, int>> signedWordShapes() {
     return shapes;
 }
 
-Array signedWordBlocks(int base, int blocks) {
+std::vector<std::string> signedWordList(int base, int blocks) {
     const auto it = storedWords().find({base, blocks});
-    return it == storedWords().end() ? Array{} : signedWordsOver(hadamard(base), it->second);
+    return it == storedWords().end() ? std::vector<std::string>{} : it->second;
+}
+
+Array signedWordBlocks(int base, int blocks) {
+    const std::vector<std::string> words = signedWordList(base, blocks);
+    return words.empty() ? Array{} : signedWordsOver(hadamard(base), words);
+}
+
+Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& words, const std::string& spares) {
+    std::vector<std::string> kept;
+    for (const std::string& w : words) {
+        if (w.size() != spares.size()) return {};
+        bool holdsSpare = false;
+        for (std::size_t b = 0; b < w.size(); ++b) holdsSpare = holdsSpare || (w[b] | 0x20) == spares[b];
+        if (!holdsSpare) kept.push_back(w);
+    }
+    for (char spare : spares)
+        if (spare < 'a' || spare - 'a' >= static_cast<int>(base.columns.size()) ||
+            base.columns[static_cast<std::size_t>(spare - 'a')].levels != 2)
+            return {};
+    if (kept.empty()) return {};
+    Array a = signedWordsOver(base, kept);
+    Column& joined = a.columns.back();  // the block column, r / n
+    const int n = base.runs;
+    joined.levels = 2 * static_cast<int>(spares.size());
+    for (int r = 0; r < a.runs; ++r) {
+        const Column& spare = base.columns[static_cast<std::size_t>(spares[static_cast<std::size_t>(r / n)] - 'a')];
+        joined.values[static_cast<std::size_t>(r)] = 2 * (r / n) + spare.values[static_cast<std::size_t>(r % n)];
+    }
+    return a;
 }
 
 }  // namespace oagen

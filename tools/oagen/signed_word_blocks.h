@@ -31,5 +31,16 @@ std::vector<std::string> pairedWordsInThreeBlocks(int letters);
 // w stands for column c of OA(n, 2^(n-1)), upper case for its complement.
 // An array of no runs when no list is stored for the shape.
 Array signedWordBlocks(int base, int blocks);
+// The stored words of (base runs n, blocks m); empty when none is stored.
+std::vector<std::string> signedWordList(int base, int blocks);
+
+// OA(n m, 2^k' (2m)^1): block b keeps the base's column spares[b] (as a
+// letter) out of the words, dropping every word that holds it there, and
+// that column joins the block column, 2 b + its value. Within block b every
+// word left is another two-level column of the base or its complement, so
+// balanced against the spare one, and the joined column is orthogonal to
+// it. An array of no runs when a spare letter is not a base column, the
+// spares do not match the words' length, or no word is left.
+Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& words, const std::string& spares);
 
 }  // namespace oagen
