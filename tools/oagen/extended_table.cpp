@@ -97,11 +97,14 @@ void addSpareColumnWords(std::vector<NamedArray>& table) {
         add(table, words + ", a spare column of each block joined to the block column", a);
         return a;
     };
-    const Array ten = put(signedWordsWithSpares(hadamard(12), signedWordList(12, 5), "cfgkk"), "signed words in 5 blocks of OA(12, 2^11)");
-    put(signedWordsWithSpares(hadamard(20), signedWordList(20, 7), "ieqqfpg"), "signed words in 7 blocks of OA(20, 2^19)");
+    const Array ten = put(signedWordsWithSpares(hadamard(12), signedWordList(12, 5), "cfgkk"),
+                          "signed words in 5 blocks of OA(12, 2^11)");
+    put(signedWordsWithSpares(hadamard(20), signedWordList(20, 7), "ieqqfpg"),
+        "signed words in 7 blocks of OA(20, 2^19)");
     const Array six = put(signedWordsWithSpares(hadamard(20), pairedWordsInThreeBlocks(18), "sss"),
                           "paired words in 3 blocks of OA(20, 2^19)");
-    put(signedWordsWithSpares(hadamard(28), pairedWordsInThreeBlocks(26), "{{{"), "paired words in 3 blocks of OA(28, 2^27)");
+    put(signedWordsWithSpares(hadamard(28), pairedWordsInThreeBlocks(26), "{{{"),
+        "paired words in 3 blocks of OA(28, 2^27)");
     add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
     add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
 }
