@@ -5,6 +5,7 @@
 // rejecting arrays that are not orthogonal.
 #include "host/optimal/orthogonal_lookup.h"
 #include "tests/host/host_support.h"
+#include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -327,6 +328,24 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, reversed, 4).runs, 0);
 }
 
+TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
+    const Array a = oagen::chineseRemainderScheme72();
+    expectParent(a, "L72.2.6.3.6.6.6.12.1");  // more than the published 2^6 3^3 6^6 12
+    expectParent(oagen::doubleWithContraction(a, 0, 1), "L144.2.75.3.6.4.1.6.6.12.1");
+    // Each 6-level column is the pair of residues its parts give: within a
+    // row i the six runs g = 0..5 run through Z_6 once, and its value mod 2
+    // and mod 3 step with g.
+    for (std::size_t c = 12; c < 18; ++c)
+        for (int i = 0; i < 12; ++i)
+            for (int g = 0; g < 6; ++g) {
+                const int v = a.columns[c].values[6 * i + g], v0 = a.columns[c].values[6 * i];
+                EXPECT_EQ(v % 2, (v0 + g) % 2) << c << " " << i;
+                EXPECT_EQ(v % 3, (v0 + g) % 3) << c << " " << i;
+            }
+    EXPECT_EQ(oagen::chineseRemainderScheme({{0, 0}, {0, 1}}, {{0}}, {}).runs, 0);
+    EXPECT_EQ(oagen::chineseRemainderScheme({}, {}, {}).runs, 0);
+}
+
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
     const Array d10 = oagen::differenceScheme50();  // 5^10 10, the 10-level column last
     expectParent(oagen::joinedCopies(d10, 10, 0, oagen::hadamard(20), 0), "L100.2.18.5.9.10.1");
@@ -546,7 +565,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1",
                                "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1",
                                "L60.2.21.10.1", "L60.2.24.6.1", "L84.2.27.6.1", "L140.2.34.14.1",
-                               "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1"}) {
+                               "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1", "L72.2.6.3.3.6.6.12.1",
+                               "L144.2.75.3.3.4.1.6.6.12.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

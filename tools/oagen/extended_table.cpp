@@ -1,5 +1,6 @@
 #include "tools/oagen/extended_table.h"
 
+#include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -85,6 +86,7 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(expanded36Binary(), 1), "OA(36, 2^11 3^12)");
     for (const Array& a : sixLevelSplitArrays36()) put(doubledOn(a, 1), "a 36-run array with six-level columns");
     for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
+    put(doubledOn(chineseRemainderScheme72(), 1), "OA(72, 2^6 3^6 6^6 12)");  // 2^75 3^6 4 6^6 12 in 144
 }
 
 // Signed words with a spare Hadamard column in each block, joined to the
@@ -205,6 +207,7 @@ std::vector<NamedArray> buildExtendedTable() {
         add(table, "difference scheme D(12,12,3) with six-level columns on halves of its rows", a);
     for (const Array& a : searchedSixLevelArrays36())
         add(table, "36-run array with 6-level columns, found by a satisfiability search", a);
+    add(table, "difference schemes over Z_2 and Z_3 joined over Z_6", chineseRemainderScheme72());
     add(table, "difference scheme D(10,10,5)", differenceScheme50());
     add(table, "difference scheme D(10,10,5), expanded", expanded50());
     add(table, "difference scheme D(18,18,3)", differenceScheme54());
