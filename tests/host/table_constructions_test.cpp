@@ -20,6 +20,7 @@
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
+#include "tools/oagen/twelve_level_scheme.h"
 
 #include <gtest/gtest.h>
 
@@ -346,6 +347,34 @@ TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
     EXPECT_EQ(oagen::chineseRemainderScheme({}, {}, {}).runs, 0);
 }
 
+TEST(TableConstructions, FiveOrthogonalLatinSquaresOfOrderTwelve) {
+    // The addition is an abelian group of order 12 with no element of
+    // order 12, as Z_2 x Z_6 is and Z_12 is not.
+    for (int x = 0; x < 12; ++x) {
+        EXPECT_EQ(oagen::addInZ2xZ6(x, 0), x);
+        int multiple = x, order = 1, inverses = 0;
+        for (; multiple != 0; ++order) multiple = oagen::addInZ2xZ6(multiple, x);
+        EXPECT_LE(order, 6) << x;
+        for (int y = 0; y < 12; ++y) {
+            EXPECT_EQ(oagen::addInZ2xZ6(x, y), oagen::addInZ2xZ6(y, x));
+            inverses += oagen::addInZ2xZ6(x, y) == 0;
+            for (int z = 0; z < 12; ++z)
+                EXPECT_EQ(oagen::addInZ2xZ6(oagen::addInZ2xZ6(x, y), z), oagen::addInZ2xZ6(x, oagen::addInZ2xZ6(y, z)));
+        }
+        EXPECT_EQ(inverses, 1) << x;
+    }
+    expectParent(oagen::differenceScheme144(), "L144.12.7");
+    // Every column beyond the first two reads each symbol once along each
+    // row of its square: a Latin square, the row column being g.
+    const Array a = oagen::differenceScheme144();
+    for (std::size_t c = 0; c + 1 < a.columns.size(); ++c)
+        for (int g = 0; g < 12; ++g) {
+            std::vector<int> seen(12, 0);
+            for (int h = 0; h < 12; ++h) ++seen[static_cast<std::size_t>(a.columns[c].values[12 * g + h])];
+            EXPECT_EQ(seen, std::vector<int>(12, 1)) << c << " " << g;
+        }
+}
+
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
     const Array d10 = oagen::differenceScheme50();  // 5^10 10, the 10-level column last
     expectParent(oagen::joinedCopies(d10, 10, 0, oagen::hadamard(20), 0), "L100.2.18.5.9.10.1");
@@ -566,7 +595,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1",
                                "L60.2.21.10.1", "L60.2.24.6.1", "L84.2.27.6.1", "L140.2.34.14.1",
                                "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1", "L72.2.6.3.3.6.6.12.1",
-                               "L144.2.75.3.3.4.1.6.6.12.1"}) {
+                               "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

@@ -15,6 +15,7 @@
 #include "tools/oagen/six_level_splits.h"
 #include "tools/oagen/stored_difference_matrices.h"
 #include "tools/oagen/subspace_packing.h"
+#include "tools/oagen/twelve_level_scheme.h"
 
 #include <algorithm>
 #include <bit>
@@ -238,6 +239,7 @@ std::vector<NamedArray> buildExtendedTable() {
                 " packed by planes and lines, found by a randomized search",
             a);
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    add(table, "difference scheme D(12,6,12) over Z_2 x Z_6", differenceScheme144());
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
         const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
