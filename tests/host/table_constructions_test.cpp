@@ -238,6 +238,7 @@ TEST(TableConstructions, PackedSubspacesReadEachSubspaceAsOneColumn) {
     EXPECT_THROW(oagen::packedSubspaces(3, {{1, 2}, {3, 4}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{1, 2, 3}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{1, 8}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{8}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{-1}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{0, 1}}), std::invalid_argument);
 }
@@ -327,6 +328,13 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, {0, 1, 2}, reversed, 3).runs, 0);
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, oagen::fullFactorial({3}), 0).runs, 0);
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, reversed, 4).runs, 0);
+    Array twice = reversed;  // 18 runs whose column t has the counts d_1 would need twice over
+    twice.runs = 18;
+    for (oagen::Column& c : twice.columns) {
+        const std::vector<int> once = c.values;
+        c.values.insert(c.values.end(), once.begin(), once.end());
+    }
+    EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, twice, 3).runs, 0);
 }
 
 TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
@@ -343,6 +351,12 @@ TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
                 EXPECT_EQ(v % 2, (v0 + g) % 2) << c << " " << i;
                 EXPECT_EQ(v % 3, (v0 + g) % 3) << c << " " << i;
             }
+    // Nothing joined: D(6,2,2) (the zero column, then 0 0 0 1 1 1) beside
+    // D(6,6,3) gives every one of their columns, 2^2 3^6 and the row.
+    const Array small = oagen::chineseRemainderScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}},
+                                                      oagen::differenceMatrix6(), {});
+    expectParent(small, "L36.2.2.3.6.6.1");
+    for (int run = 0; run < 36; ++run) EXPECT_EQ(small.columns[0].values[run], run % 2) << run;
     EXPECT_EQ(oagen::chineseRemainderScheme({{0, 0}, {0, 1}}, {{0}}, {}).runs, 0);
     EXPECT_EQ(oagen::chineseRemainderScheme({}, {}, {}).runs, 0);
 }
@@ -430,6 +444,7 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, oagen::signedWordList(12, 5), "cfgkl").runs, 0);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "abcde").runs, 0);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "bbbbb").columns.size(), 2u);
+    EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"bbbbb"}, "aaaaa").columns.size(), 2u);
 }
 
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {

@@ -35,10 +35,10 @@ std::vector<int> matchRows(const std::vector<int>& phi, const Column& t) {
 Array copyJoinedScheme(const std::vector<std::vector<int>>& d, int p, const std::vector<int>& phi, const Array& b,
                        int t) {
     const int r = static_cast<int>(d.size());
-    if (r == 0 || b.runs != r || phi.size() != d.size() || t < 0 || t >= static_cast<int>(b.columns.size())) return {};
+    if (b.runs != r || phi.size() != d.size() || t < 0 || t >= static_cast<int>(b.columns.size())) return {};
     const Column& joined = b.columns[static_cast<std::size_t>(t)];
     const std::vector<int> baseRow = matchRows(phi, joined);
-    if (baseRow.empty()) return {};
+    if (baseRow.empty()) return {};  // also when D has no rows
     const int runs = p * r;
     Array a{runs, {}};
     const auto column = [&](int levels, auto value) {

@@ -1,6 +1,5 @@
 #include "tools/oagen/subspace_packing.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace oagen {
@@ -31,10 +30,12 @@ namespace {
 // parity under basis mask j.
 Column subspaceColumn(int runs, const std::vector<int>& basis) {
     const int k = static_cast<int>(basis.size());
-    Column c{1 << k, std::vector<int>(runs)};
-    for (int r = 0; r < runs; ++r)
-        for (int j = 0; j < k; ++j)
-            c.values[r] = 2 * c.values[r] + parity(static_cast<unsigned>(r & basis[j]));
+    Column c{1 << k, {}};
+    for (int r = 0; r < runs; ++r) {
+        int value = 0;
+        for (int b : basis) value = 2 * value + parity(static_cast<unsigned>(r & b));
+        c.values.push_back(value);
+    }
     return c;
 }
 
@@ -63,10 +64,9 @@ Array packedSubspaces(int n, const std::vector<std::vector<int>>& bases) {
     Array a{runs, {}};
     for (int v = 1; v < runs; ++v)
         if (!used[v]) a.columns.push_back(subspaceColumn(runs, {v}));
-    std::vector<std::vector<int>> byDimension = bases;
-    std::stable_sort(byDimension.begin(), byDimension.end(),
-                     [](const auto& x, const auto& y) { return x.size() < y.size(); });
-    for (const std::vector<int>& basis : byDimension) a.columns.push_back(subspaceColumn(runs, basis));
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(n); ++k)  // by dimension, a basis having at most n masks
+        for (const std::vector<int>& basis : bases)
+            if (basis.size() == k) a.columns.push_back(subspaceColumn(runs, basis));
     return a;
 }
 
