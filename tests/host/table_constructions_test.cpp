@@ -239,6 +239,11 @@ TEST(TableConstructions, PackedSubspacesReadEachSubspaceAsOneColumn) {
     EXPECT_THROW(oagen::packedSubspaces(3, {{1, 2, 3}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{1, 8}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{8}}), std::invalid_argument);
+    EXPECT_THROW(oagen::packedSubspaces(3, {{0}}), std::invalid_argument);
+    // The whole space as one subspace: its column is the run itself.
+    const Array whole = oagen::packedSubspaces(2, {{2, 1}});
+    ASSERT_EQ(whole.columns.size(), 1u);
+    EXPECT_EQ(whole.columns[0].values, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_THROW(oagen::packedSubspaces(3, {{-1}}), std::invalid_argument);
     EXPECT_THROW(oagen::packedSubspaces(3, {{0, 1}}), std::invalid_argument);
 }
@@ -328,6 +333,13 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, {0, 1, 2}, reversed, 3).runs, 0);
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, oagen::fullFactorial({3}), 0).runs, 0);
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, reversed, 4).runs, 0);
+    // D's columns reversed, so that its first column is not the zero one:
+    // every column still pairs evenly with the joined one but that one.
+    std::vector<std::vector<int>> backwards = d9;
+    for (std::vector<int>& row : backwards) std::reverse(row.begin(), row.end());
+    std::vector<int> lastButOne;
+    for (const std::vector<int>& row : backwards) lastButOne.push_back(row[7]);
+    expectParent(oagen::copyJoinedScheme(backwards, 3, lastButOne, reversed, 3), "L27.3.9.9.1");
     Array twice = reversed;  // 18 runs whose column t has the counts d_1 would need twice over
     twice.runs = 18;
     for (oagen::Column& c : twice.columns) {
@@ -431,6 +443,9 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     expectParent(six, "L60.2.26.6.1");
     expectParent(oagen::signedWordsWithSpares(oagen::hadamard(28), oagen::pairedWordsInThreeBlocks(26), "{{{"),
                  "L84.2.38.6.1");
+    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(36), oagen::pairedWordsInThreeBlocks(30),
+                                              std::string(3, static_cast<char>('a' + 30))),
+                 "L108.2.44.6.1");
     // Doubled on a two-level column: 58 Hadamard columns, the other words and a 4-level column.
     expectParent(oagen::doubleWithContraction(ten, 0, 1), "L120.2.78.4.1.10.1");
     expectParent(oagen::doubleWithContraction(six, 0, 1), "L120.2.83.4.1.6.1");
@@ -610,7 +625,8 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1",
                                "L60.2.21.10.1", "L60.2.24.6.1", "L84.2.27.6.1", "L140.2.34.14.1",
                                "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1", "L72.2.6.3.3.6.6.12.1",
-                               "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7"}) {
+                               "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7", "L108.2.40.6.1",
+                               "L108.2.8.3.30.6.2.18.1"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);

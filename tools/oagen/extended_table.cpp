@@ -94,7 +94,8 @@ void addDoublings(std::vector<NamedArray>& table) {
 // block column: the 23 words of 5 blocks of OA(12) less the two holding the
 // spares give 2^21 10 in 60, the 38 of 7 blocks of OA(20) less three 2^35 14
 // in 140, and the paired words of three blocks over all but one column of
-// OA(20) and OA(28) 2^26 6 in 60 and 2^38 6 in 84; the 60-run ones doubled.
+// OA(20) and OA(28) 2^26 6 in 60 and 2^38 6 in 84, and over 30 columns of
+// OA(36) 2^44 6 in 108; the 60-run ones doubled.
 void addSpareColumnWords(std::vector<NamedArray>& table) {
     const auto put = [&](const Array& a, const std::string& words) {
         add(table, words + ", a spare column of each block joined to the block column", a);
@@ -108,6 +109,9 @@ void addSpareColumnWords(std::vector<NamedArray>& table) {
                           "paired words in 3 blocks of OA(20, 2^19)");
     put(signedWordsWithSpares(hadamard(28), pairedWordsInThreeBlocks(26), "{{{"),
         "paired words in 3 blocks of OA(28, 2^27)");
+    // Letter 30, the last the encoding allows, kept spare: 44 words of OA(36, 2^35).
+    put(signedWordsWithSpares(hadamard(36), pairedWordsInThreeBlocks(30), std::string(3, static_cast<char>('a' + 30))),
+        "paired words in 3 blocks of OA(36, 2^35)");
     add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
     add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
 }
@@ -158,7 +162,7 @@ void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
     const std::vector<std::vector<int>> d36 = kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3);
     std::vector<Array> bases = {differenceScheme36(), expanded36Binary(), expanded36Mixed(),
                                 expandColumn(differenceScheme36(), 12, signedWords12()), sixLevelTriple37(),
-                                sixLevelTriple1x1()};
+                                sixLevelTriple1x1(), sixLevelTriple28()};
     for (const std::vector<Array>& more : {sixLevelSplitArrays36(), searchedSixLevelArrays36()})
         bases.insert(bases.end(), more.begin(), more.end());
     for (const Array& b : bases) put(d36, "the rows of D(3,3,3)", columnOne(d36), b, 3);
