@@ -460,11 +460,15 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "abcde").runs, 0);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "bbbbb").columns.size(), 2u);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"bbbbb"}, "aaaaa").columns.size(), 2u);
-    // Over a base whose first row is not all zero, run 0 too reads the spare column.
+    // Over a base whose first row is not all zero, run 0 too reads the
+    // spare column, here one that reads 1 there.
     Array upsideDown = h12;
     for (oagen::Column& c : upsideDown.columns) std::reverse(c.values.begin(), c.values.end());
-    const Array turned = oagen::signedWordsWithSpares(upsideDown, {"aaaaa"}, "bbbbb");
-    for (int r = 0; r < 60; ++r) EXPECT_EQ(turned.columns.back().values[r], 2 * (r / 12) + upsideDown.columns[1].values[r % 12]);
+    std::size_t k = 1;
+    while (upsideDown.columns[k].values[0] != 1) ++k;
+    const Array turned = oagen::signedWordsWithSpares(upsideDown, {"aaaaa"}, std::string(5, static_cast<char>('a' + k)));
+    for (int r = 0; r < 60; ++r)
+        EXPECT_EQ(turned.columns.back().values[r], 2 * (r / 12) + upsideDown.columns[k].values[r % 12]) << r;
 }
 
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
