@@ -32,8 +32,10 @@ Array chineseRemainderScheme(const std::vector<std::vector<int>>& two, const std
     for (int y = 0; y < static_cast<int>(three.front().size()); ++y)
         if (!joinedIn(joined, y, false)) column(3, mod3(y));
     // 3 u + 4 v is u mod 2 and v mod 3.
-    for (const auto& [x, y] : joined)
-        column(6, [&](int i, int g) { return (3 * mod2(x)(i, g) + 4 * mod3(y)(i, g)) % 6; });
+    for (const std::pair<int, int>& pair : joined)
+        column(6, [&, x = pair.first, y = pair.second](int i, int g) {
+            return (3 * mod2(x)(i, g) + 4 * mod3(y)(i, g)) % 6;
+        });
     column(r, [](int i, int) { return i; });
     return a;
 }
