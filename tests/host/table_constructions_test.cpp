@@ -263,7 +263,8 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     expectParent(joined(oagen::differenceMatrix18(), oagen::differenceScheme18()), "L54.3.20.6.1.9.1");
     expectParent(joined(d36, oagen::differenceScheme36()), "L108.3.44.9.1.12.1");
     expectParent(joined(d36, oagen::sixLevelTriple37()), "L108.3.39.6.3.9.1");
-    const std::vector<Array> splits = oagen::sixLevelSplitArrays36();  // 2^10 3^8 6, 2^3 3^9 6, 2^9 3^4 6^2, 2^2 3^5 6^2
+    // 2^10 3^8 6, 2^3 3^9 6, 2^9 3^4 6^2, 2^2 3^5 6^2
+    const std::vector<Array> splits = oagen::sixLevelSplitArrays36();
     const char* fromSplits[] = {"L108.2.10.3.40.6.1.9.1", "L108.2.3.3.41.6.1.9.1", "L108.2.9.3.36.6.2.9.1",
                                 "L108.2.2.3.37.6.2.9.1"};
     for (std::size_t i = 0; i < splits.size(); ++i) expectParent(joined(d36, splits[i]), fromSplits[i]);
@@ -452,7 +453,8 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     // The joined column is 2 b + the spare column at the run's row.
     const Array h12 = oagen::hadamard(12);
     for (int r = 0; r < 60; ++r)
-        EXPECT_EQ(ten.columns.back().values[r], 2 * (r / 12) + h12.columns[std::string("cfgkk")[r / 12] - 'a'].values[r % 12]);
+        EXPECT_EQ(ten.columns.back().values[r],
+                  2 * (r / 12) + h12.columns[std::string("cfgkk")[r / 12] - 'a'].values[r % 12]);
     // Refused: spares of another length, a letter past the base's columns,
     // every word dropped.
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, oagen::signedWordList(12, 5), "cfgk").runs, 0);
@@ -466,7 +468,8 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     for (oagen::Column& c : upsideDown.columns) std::reverse(c.values.begin(), c.values.end());
     std::size_t k = 1;
     while (upsideDown.columns[k].values[0] != 1) ++k;
-    const Array turned = oagen::signedWordsWithSpares(upsideDown, {"aaaaa"}, std::string(5, static_cast<char>('a' + k)));
+    const Array turned =
+        oagen::signedWordsWithSpares(upsideDown, {"aaaaa"}, std::string(5, static_cast<char>('a' + k)));
     for (int r = 0; r < 60; ++r)
         EXPECT_EQ(turned.columns.back().values[r], 2 * (r / 12) + upsideDown.columns[k].values[r % 12]) << r;
 }

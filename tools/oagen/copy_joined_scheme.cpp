@@ -48,7 +48,8 @@ Array copyJoinedScheme(const std::vector<std::vector<int>>& d, int p, const std:
     };
     for (std::size_t c = 0; c < b.columns.size(); ++c)
         if (c != static_cast<std::size_t>(t))
-            column(b.columns[c].levels, [&](int i, int) { return b.columns[c].values[static_cast<std::size_t>(baseRow[i])]; });
+            column(b.columns[c].levels,
+                   [&](int i, int) { return b.columns[c].values[static_cast<std::size_t>(baseRow[i])]; });
     for (std::size_t l = 0; l < d.front().size(); ++l)
         if (uniformPair(d, p, phi, joined.levels, l)) column(p, [&](int i, int g) { return (d[i][l] + g) % p; });
     column(p * joined.levels, [&](int i, int g) { return p * phi[static_cast<std::size_t>(i)] + g; });
