@@ -21,9 +21,7 @@ Array chineseRemainderScheme(const std::vector<std::vector<int>>& two, const std
     const int runs = 6 * r;
     Array a{runs, {}};
     const auto column = [&](int levels, auto value) {
-        Column c{levels, std::vector<int>(static_cast<std::size_t>(runs))};
-        for (int run = 0; run < runs; ++run) c.values[static_cast<std::size_t>(run)] = value(run / 6, run % 6);
-        a.columns.push_back(std::move(c));
+        a.columns.push_back(columnOf(levels, runs, [&](int run) { return value(run / 6, run % 6); }));
     };
     const auto mod2 = [&](int x) { return [&, x](int i, int g) { return (two[i][x] + g) % 2; }; };
     const auto mod3 = [&](int y) { return [&, y](int i, int g) { return (three[i][y] + g) % 3; }; };

@@ -478,10 +478,8 @@ Array differenceScheme50() { return expandDifferenceScheme(differenceScheme10105
 
 Array expanded50() { return expandColumn(differenceScheme50(), 10, chineseRemainder(2, 5)); }
 
-// D(18, 18, 3) = D(6, 6, 3) (x) D(3, 3, 3), the second the multiplication
-// table of GF(3): entry (i1, i2; j1, j2) = d1[i1][j1] + d2[i2][j2]. Two
-// columns differing in j1 see d1's differences, evenly spread over i1,
-// shifted by a term independent of i1; columns equal in j1 see d2's.
+// Subtracting column 0 from every column, itself last, keeps every
+// difference between two columns.
 std::vector<std::vector<int>> differenceMatrix6() {
     std::vector<std::vector<int>> d = differenceScheme663();
     for (std::vector<int>& row : d)
@@ -489,6 +487,10 @@ std::vector<std::vector<int>> differenceMatrix6() {
     return d;
 }
 
+// D(18, 18, 3) = D(6, 6, 3) (x) D(3, 3, 3), the second the multiplication
+// table of GF(3): entry (i1, i2; j1, j2) = d1[i1][j1] + d2[i2][j2]. Two
+// columns differing in j1 see d1's differences, evenly spread over i1,
+// shifted by a term independent of i1; columns equal in j1 see d2's.
 std::vector<std::vector<int>> differenceMatrix18() {
     const std::vector<std::vector<int>> d1 = differenceMatrix6();
     std::vector<std::vector<int>> d(18, std::vector<int>(18));

@@ -22,6 +22,15 @@ struct Array {
     std::vector<Column> columns;
 };
 
+// The column of `levels` levels whose value at run r is value(r).
+template <class Value>
+Column columnOf(int levels, int runs, Value value) {
+    Column c{levels, {}};
+    c.values.reserve(static_cast<std::size_t>(runs));
+    for (int r = 0; r < runs; ++r) c.values.push_back(value(r));
+    return c;
+}
+
 // The parity of the number of 1 bits of x: the GF(2) linear form read by a
 // mask, x = row & mask.
 int parity(unsigned x);

@@ -42,9 +42,7 @@ Array copyJoinedScheme(const std::vector<std::vector<int>>& d, int p, const std:
     const int runs = p * r;
     Array a{runs, {}};
     const auto column = [&](int levels, auto value) {
-        Column c{levels, std::vector<int>(static_cast<std::size_t>(runs))};
-        for (int run = 0; run < runs; ++run) c.values[static_cast<std::size_t>(run)] = value(run / p, run % p);
-        a.columns.push_back(std::move(c));
+        a.columns.push_back(columnOf(levels, runs, [&](int run) { return value(run / p, run % p); }));
     };
     for (std::size_t c = 0; c < b.columns.size(); ++c)
         if (c != static_cast<std::size_t>(t))

@@ -11,13 +11,6 @@ using Cell = std::vector<int>;
 
 int mod3(int x) { return ((x % 3) + 3) % 3; }
 
-template <class Value>
-Column columnOf(int levels, int runs, Value value) {
-    Column c{levels, {}};
-    for (int r = 0; r < runs; ++r) c.values.push_back(value(r));
-    return c;
-}
-
 Cell cellOfSchemeRow(const std::vector<SixLevelSplit>& splits, std::size_t i) {
     Cell key;
     for (const SixLevelSplit& s : splits) key.push_back(s.half[i] - '0');

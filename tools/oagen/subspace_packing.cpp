@@ -29,14 +29,11 @@ namespace {
 // The column of one subspace: digit j (most significant first) is the run's
 // parity under basis mask j.
 Column subspaceColumn(int runs, const std::vector<int>& basis) {
-    const int k = static_cast<int>(basis.size());
-    Column c{1 << k, {}};
-    for (int r = 0; r < runs; ++r) {
+    return columnOf(1 << basis.size(), runs, [&](int r) {
         int value = 0;
         for (int b : basis) value = 2 * value + parity(static_cast<unsigned>(r & b));
-        c.values.push_back(value);
-    }
-    return c;
+        return value;
+    });
 }
 
 // Marks the nonzero vectors of span(basis) in `used`, refusing a dependent

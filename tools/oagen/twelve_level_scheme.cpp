@@ -1,7 +1,6 @@
 #include "tools/oagen/twelve_level_scheme.h"
 
 #include <array>
-#include <vector>
 
 namespace oagen {
 
@@ -16,14 +15,9 @@ Array differenceScheme144() {
     }};
     const auto entry = [&](int g, int j) { return j == 0 ? 0 : j == 1 ? g : orthomorphisms[j - 2][g]; };
     Array a{144, {}};
-    for (int j = 0; j < 6; ++j) {
-        Column c{12, {}};
-        for (int run = 0; run < 144; ++run) c.values.push_back(addInZ2xZ6(entry(run / 12, j), run % 12));
-        a.columns.push_back(c);
-    }
-    Column row{12, {}};
-    for (int run = 0; run < 144; ++run) row.values.push_back(run / 12);
-    a.columns.push_back(row);
+    for (int j = 0; j < 6; ++j)
+        a.columns.push_back(columnOf(12, 144, [&](int run) { return addInZ2xZ6(entry(run / 12, j), run % 12); }));
+    a.columns.push_back(columnOf(12, 144, [](int run) { return run / 12; }));
     return a;
 }
 
