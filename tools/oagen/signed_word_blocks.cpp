@@ -13,16 +13,21 @@ namespace {
 // with itself split evenly into same-case and opposite-case ones; a
 // constant word of a letter is orthogonal to every shift when the generator
 // holds that letter as often in lower as in upper case. A search over the
-// generator alone is far smaller than one over whole lists.
+// generator alone is far smaller than one over whole lists. Where the shifts
+// are too few, words orthogonal to every shift and to each other join them:
+// all such words of a generator are found by splitting it in two halves and
+// matching the halves' correlation vectors, and a clique search picks them.
 struct CyclicWords {
     int base;
     std::string generator;
     std::string constantLetters;
     int words;  // the published parent's two-level columns: the constants, then the shifts, cut there
+    std::vector<std::string> extra = {};  // after the shifts
 };
 
 const std::vector<CyclicWords>& cyclicWords() {
     static const std::vector<CyclicWords> lists = {
+        {4, "aAAbAbBacABcc", "", 16, {"aCccBCbBcacba", "cbaaCccBCbBca", "cCCbcBbCACBAA"}},  // OA(52, 2^16 13)
         {4, "aBBcBACaCBAaCAbcB", "a", 18},      // OA(68, 2^18 17)
         {4, "aACCcaACaCbbBBABBaB", "", 19},     // OA(76, 2^19 19)
         {4, "aCbCcAACAAcbbBBcaAcbA", "", 20},   // OA(84, 2^20 21)
@@ -38,6 +43,8 @@ std::vector<std::string> expandCyclic(const CyclicWords& c) {
     for (char letter : c.constantLetters) words.emplace_back(m, letter);
     for (std::size_t shift = 0; shift < m && words.size() < static_cast<std::size_t>(c.words); ++shift)
         words.push_back(c.generator.substr(shift) + c.generator.substr(0, shift));
+    for (const std::string& w : c.extra)
+        if (words.size() < static_cast<std::size_t>(c.words)) words.push_back(w);
     return words;
 }
 
