@@ -8,43 +8,61 @@ namespace oagen {
 
 namespace {
 
-// A list closed under shifting the blocks cyclically: the shifts of one
-// generator are pairwise orthogonal when, at every shift, its agreements
-// with itself split evenly into same-case and opposite-case ones; a
-// constant word of a letter is orthogonal to every shift when the generator
-// holds that letter as often in lower as in upper case. A search over the
-// generator alone is far smaller than one over whole lists. Where the shifts
-// are too few, words orthogonal to every shift and to each other join them:
-// all such words of a generator are found by splitting it in two halves and
-// matching the halves' correlation vectors, and a clique search picks them.
-struct CyclicWords {
+// A list closed under a permutation of the blocks, x -> u x + s mod m: the
+// images of one generator are pairwise orthogonal when, at every power of
+// the permutation, its agreements with itself split evenly into same-case
+// and opposite-case ones, and the images of two generators when that holds
+// between them at every power. The cyclic shifts (u = 1, s = 1) are the
+// plainest case. A constant word of a letter is orthogonal to every image
+// when the generator holds that letter as often in lower as in upper case.
+// A search over the generators alone is far smaller than one over whole
+// lists. The multiplier's orbits must have odd length: an involution would
+// pair a block with its image and leave an odd count of agreements.
+// Where the images are too few, words orthogonal to all of them join them:
+// for the 13-block list, every such word of the generator was found by
+// matching the correlation vectors of its two halves, and a clique search
+// picked three.
+struct OrbitWords {
     int base;
-    std::string generator;
+    int multiplier;
+    int shift;
+    int orbit;  // images of each generator, the identity first
+    std::vector<std::string> generators;
     std::string constantLetters;
-    int words;  // the published parent's two-level columns: the constants, then the shifts, cut there
-    std::vector<std::string> extra = {};  // after the shifts
+    int words;  // the published parent's two-level columns: the constants, the images, the extra words, cut there
+    std::vector<std::string> extra = {};
 };
 
-const std::vector<CyclicWords>& cyclicWords() {
-    static const std::vector<CyclicWords> lists = {
-        {4, "aAAbAbBacABcc", "", 16, {"aCccBCbBcacba", "cbaaCccBCbBca", "cCCbcBbCACBAA"}},  // OA(52, 2^16 13)
-        {4, "aBBcBACaCBAaCAbcB", "a", 18},      // OA(68, 2^18 17)
-        {4, "aACCcaACaCbbBBABBaB", "", 19},     // OA(76, 2^19 19)
-        {4, "aCbCcAACAAcbbBBcaAcbA", "", 20},   // OA(84, 2^20 21)
-        {4, "acBacbabBcbAACCbacabCaBbC", "", 22},  // OA(100, 2^22 25)
-        {4, "AcbBacABBcBBCCCCcaAACcaCBAa", "", 22},  // OA(108, 2^22 27)
+const std::vector<OrbitWords>& orbitWords() {
+    static const std::vector<OrbitWords> lists = {
+        {4, 3, 0, 5, {"bacCbAbbaaB", "CBabAbCBBac", "ACaBbCCcCAA"}, "", 15},  // OA(44, 2^15 11)
+        {4, 1, 1, 13, {"aAAbAbBacABcc"}, "", 16, {"aCccBCbBcacba", "cbaaCccBCbBca", "cCCbcBbCACBAA"}},  // OA(52, 2^16 13)
+        {4, 1, 1, 17, {"aBBcBACaCBAaCAbcB"}, "a", 18},            // OA(68, 2^18 17)
+        {4, 1, 1, 19, {"aACCcaACaCbbBBABBaB"}, "", 19},           // OA(76, 2^19 19)
+        {4, 1, 1, 21, {"aCbCcAACAAcbbBBcaAcbA"}, "", 20},         // OA(84, 2^20 21)
+        {4, 1, 1, 25, {"acBacbabBcbAACCbacabCaBbC"}, "", 22},     // OA(100, 2^22 25)
+        {4, 1, 1, 27, {"AcbBacABBcBBCCCCcaAACcaCBAa"}, "", 22},   // OA(108, 2^22 27)
     };
     return lists;
 }
 
-std::vector<std::string> expandCyclic(const CyclicWords& c) {
-    const std::size_t m = c.generator.size();
+std::vector<std::string> expandOrbits(const OrbitWords& o) {
+    const int m = static_cast<int>(o.generators.front().size());
+    const auto full = [&](const std::vector<std::string>& w) { return w.size() >= static_cast<std::size_t>(o.words); };
     std::vector<std::string> words;
-    for (char letter : c.constantLetters) words.emplace_back(m, letter);
-    for (std::size_t shift = 0; shift < m && words.size() < static_cast<std::size_t>(c.words); ++shift)
-        words.push_back(c.generator.substr(shift) + c.generator.substr(0, shift));
-    for (const std::string& w : c.extra)
-        if (words.size() < static_cast<std::size_t>(c.words)) words.push_back(w);
+    for (char letter : o.constantLetters) words.emplace_back(static_cast<std::size_t>(m), letter);
+    for (const std::string& g : o.generators) {
+        std::vector<int> image(static_cast<std::size_t>(m));  // block x of this word reads block image[x] of g
+        for (int x = 0; x < m; ++x) image[static_cast<std::size_t>(x)] = x;
+        for (int power = 0; power < o.orbit && !full(words); ++power) {
+            std::string w;
+            for (int x : image) w += g[static_cast<std::size_t>(x)];
+            words.push_back(w);
+            for (int& x : image) x = (o.multiplier * x + o.shift) % m;
+        }
+    }
+    for (const std::string& w : o.extra)
+        if (!full(words)) words.push_back(w);
     return words;
 }
 
@@ -76,8 +94,8 @@ const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
               "HSmDigb", "BBseQfS"}},
             {{28, 3}, pairedWordsInThreeBlocks(27)},
         };
-        for (const CyclicWords& c : cyclicWords())
-            all[{c.base, static_cast<int>(c.generator.size())}] = expandCyclic(c);
+        for (const OrbitWords& o : orbitWords())
+            all[{o.base, static_cast<int>(o.generators.front().size())}] = expandOrbits(o);
         return all;
     }();
     return words;

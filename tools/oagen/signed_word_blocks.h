@@ -2,8 +2,9 @@
 // signed words of m letters, pairwise orthogonal by the criterion of the
 // 12-, 20- and 24-run arrays (Hedayat, Sloane and Stufken, Orthogonal
 // Arrays, 1999, on Hadamard arrays in blocks); the word lists, or for the
-// cyclic ones their generators, were found by a satisfiability search or by
-// simulated annealing and are kept here as data; the lists of three blocks
+// lists closed under a permutation of the blocks their generators, were
+// found by a satisfiability search or by simulated annealing and are kept
+// here as data; the lists of three blocks
 // are built, as pairs of words sharing two blocks.
 #pragma once
 
