@@ -16,8 +16,9 @@ namespace {
 // plainest case. A constant word of a letter is orthogonal to every image
 // when the generator holds that letter as often in lower as in upper case.
 // A search over the generators alone is far smaller than one over whole
-// lists. The multiplier's orbits must have odd length: an involution would
-// pair a block with its image and leave an odd count of agreements.
+// lists. The permutation must have odd order: an involution fixes an odd
+// number of the m blocks (m odd) and pairs up the rest, so a word and its
+// image would agree in an odd number of blocks and never be orthogonal.
 // Where the images are too few, words orthogonal to all of them join them:
 // for the 13-block list, every such word of the generator was found by
 // matching the correlation vectors of its two halves, and a clique search
@@ -48,13 +49,13 @@ const std::vector<OrbitWords>& orbitWords() {
 
 std::vector<std::string> expandOrbits(const OrbitWords& o) {
     const int m = static_cast<int>(o.generators.front().size());
-    const auto full = [&](const std::vector<std::string>& w) { return w.size() >= static_cast<std::size_t>(o.words); };
     std::vector<std::string> words;
+    const auto full = [&] { return words.size() >= static_cast<std::size_t>(o.words); };
     for (char letter : o.constantLetters) words.emplace_back(static_cast<std::size_t>(m), letter);
     for (const std::string& g : o.generators) {
         std::vector<int> image(static_cast<std::size_t>(m));  // block x of this word reads block image[x] of g
         for (int x = 0; x < m; ++x) image[static_cast<std::size_t>(x)] = x;
-        for (int power = 0; power < o.orbit && !full(words); ++power) {
+        for (int power = 0; power < o.orbit && !full(); ++power) {
             std::string w;
             for (int x : image) w += g[static_cast<std::size_t>(x)];
             words.push_back(w);
@@ -62,7 +63,7 @@ std::vector<std::string> expandOrbits(const OrbitWords& o) {
         }
     }
     for (const std::string& w : o.extra)
-        if (!full(words)) words.push_back(w);
+        if (!full()) words.push_back(w);
     return words;
 }
 

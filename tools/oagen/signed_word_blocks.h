@@ -4,8 +4,8 @@
 // Arrays, 1999, on Hadamard arrays in blocks); the word lists, or for the
 // lists closed under a permutation of the blocks their generators, were
 // found by a satisfiability search or by simulated annealing and are kept
-// here as data; the lists of three blocks
-// are built, as pairs of words sharing two blocks.
+// here as data; the lists of three blocks are built, as pairs of words
+// sharing two blocks.
 #pragma once
 
 #include "tools/oagen/constructions.h"
