@@ -8,6 +8,7 @@
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
+#include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
 #include "tools/oagen/joined_copies.h"
 #include "tools/oagen/kronecker_sum.h"
@@ -111,6 +112,9 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
         {oagen::oneFlat(2, 20), "L80.2.72.8.1"},
         {oagen::oneFlat(3, 12), "L96.2.80.16.1"},
         {oagen::oneFlat(1, 68), "L136.2.132.4.1"},
+        {oagen::fourLevelTriple(20), "L80.2.51.4.3.20.1"},
+        {oagen::fourLevelTriple(28), "L112.2.75.4.3.28.1"},
+        {oagen::fourLevelTriple(12), "L48.2.27.4.3.12.1"},  // closed form 3r - 9; not a published parent
         {oagen::projectedMultiplication(16, 2), "L64.4.16.16.1"},
         {oagen::projectedMultiplication(27, 1), "L81.3.27.27.1"},
         {oagen::projectedMultiplication(25, 1), "L125.5.25.25.1"},
@@ -125,6 +129,7 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
     for (const auto& [array, parent] : cases) expectParent(array, parent);
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
+    EXPECT_EQ(oagen::fourLevelTriple(10).runs, 0);
     EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
     EXPECT_EQ(oagen::raoHammingWithPlane(3, 2).runs, 0);
 }

@@ -3,6 +3,7 @@
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/doubling_with_contraction.h"
+#include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
 #include "tools/oagen/joined_copies.h"
 #include "tools/oagen/kronecker_sum.h"
@@ -228,6 +229,9 @@ std::vector<NamedArray> buildExtendedTable() {
             if ((m & (m - 1)) != 0 || (k == 1 && m == 32))
                 add(table, "one " + std::to_string(2 << k) + "-level flat in S_" + std::to_string(k) + " x H_" + std::to_string(m),
                     oneFlat(k, m));
+    for (int r : {20, 28})
+        add(table, "three 4-level columns over GF(4) beside the Hadamard matrix of order " + std::to_string(r),
+            fourLevelTriple(r));
     addDoublings(table);
     addJoinedCopies(table);
     addSpareColumnWords(table);
