@@ -375,6 +375,27 @@ TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
                                                       oagen::differenceMatrix6(), {});
     expectParent(small, "L36.2.2.3.6.6.1");
     for (int run = 0; run < 36; ++run) EXPECT_EQ(small.columns[0].values[run], run % 2) << run;
+    // Two columns over Z_2 as one of 4 levels, over each array of 12 runs:
+    // both leave the 2-level columns, the rows' first column goes, the rest
+    // of the rows stay.
+    const std::vector<const char*> withFour = {"L72.2.14.3.6.4.1.6.6", "L72.2.7.3.7.4.1.6.6", "L72.2.5.3.6.4.1.6.7",
+                                               "L72.2.15.3.7.4.1.6.5", "L72.2.8.3.8.4.1.6.5"};
+    const std::vector<Array> four = oagen::chineseRemainderSchemes72WithFourLevel();
+    ASSERT_EQ(four.size(), withFour.size());
+    for (std::size_t k = 0; k < four.size(); ++k) expectParent(four[k], withFour[k]);
+    const auto fourLevel = std::find_if(four[1].columns.begin(), four[1].columns.end(),
+                                        [](const oagen::Column& c) { return c.levels == 4; });
+    expectParent(oagen::doubleWithContraction(four[1], static_cast<int>(fourLevel - four[1].columns.begin()), 2),
+                 "L144.2.75.3.7.6.6.8.1");
+    // OA(4, 2^3)'s bits beside one Z_3 column; the rows OA(4, 2^2), whose
+    // first column is matched to the sum of columns 1 and 2.
+    const std::vector<std::vector<int>> h4 = {{0, 0, 0, 0}, {0, 1, 1, 0}, {0, 0, 1, 1}, {0, 1, 0, 1}};
+    expectParent(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {}, {1, 2}, oagen::fullFactorial({2, 2})),
+                 "L24.2.3.3.1.4.1");
+    for (const oagen::FourLevelPair bad : {oagen::FourLevelPair{1, 1}, {1, -1}, {1, 4}, {0, 2}})
+        EXPECT_EQ(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {{0, 0}}, bad, oagen::fullFactorial({2, 2})).runs,
+                  0);
+    EXPECT_EQ(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {}, {1, 2}, oagen::fullFactorial({3, 2})).runs, 0);
     EXPECT_EQ(oagen::chineseRemainderScheme({{0, 0}, {0, 1}}, {{0}}, {}).runs, 0);
     EXPECT_EQ(oagen::chineseRemainderScheme({}, {}, {}).runs, 0);
 }

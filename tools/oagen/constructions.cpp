@@ -2,6 +2,7 @@
 
 #include "tools/oagen/williamson.h"
 
+#include <map>
 #include <algorithm>
 #include <array>
 #include <set>
@@ -565,6 +566,26 @@ Array expandColumn(const Array& a, int c, const Array& b) {
         Column nc = emptyColumn(bc.levels, a.runs);
         for (int r = 0; r < a.runs; ++r) nc.values[r] = bc.values[replaced.values[r]];
         out.columns.push_back(nc);
+    }
+    return out;
+}
+
+Array rowsReading(const Array& b, const std::vector<std::vector<int>>& cells) {
+    if (static_cast<int>(cells.size()) != b.runs) return {};
+    const std::size_t k = cells.empty() ? 0 : cells.front().size();
+    if (k > b.columns.size()) return {};
+    std::map<std::vector<int>, std::vector<int>> free;
+    for (int r = 0; r < b.runs; ++r) {
+        std::vector<int> cell;
+        for (std::size_t u = 0; u < k; ++u) cell.push_back(b.columns[u].values[r]);
+        free[cell].push_back(r);
+    }
+    Array out{b.runs, b.columns};
+    for (int i = 0; i < b.runs; ++i) {
+        std::vector<int>& pool = free[cells[i]];
+        if (pool.empty()) return {};
+        for (std::size_t c = 0; c < b.columns.size(); ++c) out.columns[c].values[i] = b.columns[c].values[pool.back()];
+        pool.pop_back();
     }
     return out;
 }

@@ -113,6 +113,10 @@ Column collapsed(const Column& c, int t);
 // Array a with column c replaced by the rows of b (b.runs equal to the
 // levels of column c); b's columns are appended after a's remaining columns.
 Array expandColumn(const Array& a, int c, const Array& b);
+// Array b with its rows reordered so that at row i its first k columns read
+// cells[i] (each cell k values long), the rows of one cell taken last
+// first; an array of no runs when the cells' counts differ from b's.
+Array rowsReading(const Array& b, const std::vector<std::vector<int>>& cells);
 // The array with the columns of the given level pattern: counts[s] columns
 // of s levels, s = 2..counts.size()-1. Picks, for s from 6 down to 2, first the unused
 // columns of exactly s levels, then unused columns whose level count is a

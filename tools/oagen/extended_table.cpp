@@ -89,6 +89,7 @@ void addDoublings(std::vector<NamedArray>& table) {
     for (const Array& a : sixLevelSplitArrays36()) put(doubledOn(a, 1), "a 36-run array with six-level columns");
     for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
     put(doubledOn(chineseRemainderScheme72(), 1), "OA(72, 2^6 3^6 6^6 12)");  // 2^75 3^6 4 6^6 12 in 144
+    put(doubledOn(chineseRemainderSchemes72WithFourLevel()[1], 2), "OA(72, 2^7 3^7 4 6^6)");  // 2^75 3^7 6^6 8 in 144
 }
 
 // Signed words with a spare Hadamard column in each block, joined to the
@@ -214,6 +215,8 @@ std::vector<NamedArray> buildExtendedTable() {
     for (const Array& a : searchedSixLevelArrays36())
         add(table, "36-run array with 6-level columns, found by a satisfiability search", a);
     add(table, "difference schemes over Z_2 and Z_3 joined over Z_6", chineseRemainderScheme72());
+    for (const Array& a : chineseRemainderSchemes72WithFourLevel())
+        add(table, "difference schemes over Z_2 and Z_3 joined over Z_6, two columns over Z_2 made one of 4 levels", a);
     add(table, "difference scheme D(10,10,5)", differenceScheme50());
     add(table, "difference scheme D(10,10,5), expanded", expanded50());
     add(table, "difference scheme D(18,18,3)", differenceScheme54());

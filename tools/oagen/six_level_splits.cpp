@@ -1,41 +1,19 @@
 #include "tools/oagen/six_level_splits.h"
 
 #include <cstddef>
-#include <map>
 
 namespace oagen {
 
 namespace {
 
-using Cell = std::vector<int>;
-
 int mod3(int x) { return ((x % 3) + 3) % 3; }
 
-Cell cellOfSchemeRow(const std::vector<SixLevelSplit>& splits, std::size_t i) {
-    Cell key;
-    for (const SixLevelSplit& s : splits) key.push_back(s.half[i] - '0');
-    return key;
-}
-
-Cell cellOfBaseRow(const Array& base, std::size_t k, std::size_t r) {
-    Cell key;
-    for (std::size_t u = 0; u < k; ++u) key.push_back(base.columns[u].values[r]);
-    return key;
-}
-
-// baseRow[i] for each row i of D: rows of the same cell taken in order;
-// empty when the cells of the two differ in size.
-std::vector<int> matchRows(const std::vector<SixLevelSplit>& splits, const Array& base, std::size_t rows) {
-    std::map<Cell, std::vector<int>> free;
-    for (std::size_t r = 0; r < rows; ++r) free[cellOfBaseRow(base, splits.size(), r)].push_back(static_cast<int>(r));
-    std::vector<int> baseRow;
-    for (std::size_t i = 0; i < rows; ++i) {
-        std::vector<int>& pool = free[cellOfSchemeRow(splits, i)];
-        if (pool.empty()) return {};
-        baseRow.push_back(pool.back());
-        pool.pop_back();
-    }
-    return baseRow;
+// The halves each row of D falls in, one value per split.
+std::vector<std::vector<int>> cellsOfSchemeRows(const std::vector<SixLevelSplit>& splits, std::size_t rows) {
+    std::vector<std::vector<int>> cells(rows);
+    for (std::size_t i = 0; i < rows; ++i)
+        for (const SixLevelSplit& s : splits) cells[i].push_back(s.half[i] - '0');
+    return cells;
 }
 
 // d_j - d_l takes each value of Z_3 equally often on the rows of each half.
@@ -70,13 +48,12 @@ bool validSplits(const std::vector<std::vector<int>>& d, const Array& base, cons
 Array sixLevelFromSplits(const std::vector<std::vector<int>>& d, const Array& base,
                          const std::vector<SixLevelSplit>& splits) {
     if (!validSplits(d, base, splits)) return {};
-    const std::vector<int> baseRow = matchRows(splits, base, d.size());
-    if (baseRow.empty()) return {};
+    const Array matched = rowsReading(base, cellsOfSchemeRows(splits, d.size()));
+    if (matched.runs == 0) return {};
     const int rows = static_cast<int>(d.size()), runs = 3 * rows;
     Array a{runs, {}};
     for (std::size_t c = splits.size(); c < base.columns.size(); ++c)
-        a.columns.push_back(
-            columnOf(base.columns[c].levels, runs, [&](int r) { return base.columns[c].values[baseRow[r / 3]]; }));
+        a.columns.push_back(columnOf(base.columns[c].levels, runs, [&](int r) { return matched.columns[c].values[r / 3]; }));
     const auto schemeValue = [&](int r, int j) { return mod3(d[r / 3][j] + r % 3); };
     for (int l = 0; l < static_cast<int>(d.front().size()); ++l)
         if (kept(d, splits, l)) a.columns.push_back(columnOf(3, runs, [&](int r) { return schemeValue(r, l); }));
