@@ -14,6 +14,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/quadratic_form_blocks.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/searched_six_level_arrays.h"
 #include "tools/oagen/searched_subspace_packings.h"
@@ -572,6 +573,17 @@ TEST(TableConstructions, DifferenceMatricesOverPrimeFieldsAndTheirSums) {
     EXPECT_TRUE(isDifferenceMatrix(oagen::doubledField(3, 2), 3));
     for (int kappa = 0; kappa < 5; ++kappa) EXPECT_FALSE(isDifferenceMatrix(oagen::doubledField(5, kappa), 5)) << kappa;
     expectParent(oagen::expandOverGroup(oagen::doubledField(7, 4), 7, 1), "L98.7.14.14.1");
+    EXPECT_TRUE(isDifferenceMatrix(oagen::differenceMatrix20(), 5));
+    expectParent(oagen::expandOverGroup(oagen::differenceMatrix20(), 5, 1), "L100.5.20.20.1");
+    EXPECT_TRUE(oagen::quadraticFormBlocks(5, {{0, 1, 0}, {1, 1, 1}}).empty());  // not a square of blocks
+    EXPECT_TRUE(oagen::quadraticFormBlocks(0, {{0, 1, 0}}).empty());
+    // Block (e, f) = (1, 0) of two by two over GF(7) holds 2 a^2 + 3 a b + 5 b^2 at row 7 + a, column b.
+    const oagen::DifferenceMatrix forms = oagen::quadraticFormBlocks(7, {{0, 0, 0}, {0, 0, 0}, {2, 3, 5}, {0, 0, 0}});
+    for (int a = 0; a < 7; ++a)
+        for (int b = 0; b < 7; ++b) {
+            EXPECT_EQ(forms[7 + a][b], (2 * a * a + 3 * a * b + 5 * b * b) % 7) << a << " " << b;
+            EXPECT_EQ(forms[a][7 + b], 0);
+        }
     const oagen::DifferenceMatrix d36 = oagen::kroneckerSum(oagen::differenceMatrix12(), oagen::primeMultiplication(3), 3);
     EXPECT_TRUE(isDifferenceMatrix(d36, 3));
     expectParent(oagen::expandOverGroup(d36, 3, 1), "L108.3.36.36.1");

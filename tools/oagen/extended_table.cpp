@@ -9,6 +9,7 @@
 #include "tools/oagen/kronecker_sum.h"
 #include "tools/oagen/one_flat.h"
 #include "tools/oagen/projected_multiplication.h"
+#include "tools/oagen/quadratic_form_blocks.h"
 #include "tools/oagen/rao_hamming_plane.h"
 #include "tools/oagen/searched_six_level_arrays.h"
 #include "tools/oagen/searched_subspace_packings.h"
@@ -250,6 +251,8 @@ std::vector<NamedArray> buildExtendedTable() {
                 " packed by planes and lines, found by a randomized search",
             a);
     add(table, "difference scheme D(14,14,7)", expandOverGroup(doubledField(7, 4), 7, 1));
+    add(table, "difference scheme D(20,20,5) from quadratic forms in 4 x 4 blocks",
+        expandOverGroup(differenceMatrix20(), 5, 1));
     add(table, "difference scheme D(12,6,12) over Z_2 x Z_6", differenceScheme144());
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);

@@ -17,15 +17,4 @@ DifferenceMatrix primeMultiplication(int p) {
     return d;
 }
 
-DifferenceMatrix doubledField(int q, int kappa) {
-    DifferenceMatrix d(static_cast<std::size_t>(2 * q), std::vector<int>(static_cast<std::size_t>(2 * q)));
-    for (int i = 0; i < 2 * q; ++i)
-        for (int j = 0; j < 2 * q; ++j) {
-            const int e = i / q, a = i % q, f = j / q, b = j % q;
-            const int v = e != f ? a * b + a * a + kappa * b * b : (e == 0 ? a * b : -a * b);
-            d[i][j] = ((v % q) + q) % q;
-        }
-    return d;
-}
-
 }  // namespace oagen

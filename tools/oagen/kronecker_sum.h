@@ -1,6 +1,6 @@
 // The Kronecker sum of two difference matrices over Z_p (Hedayat, Sloane
-// and Stufken, Orthogonal Arrays, 1999, lemma 6.27), and the doubled-field
-// difference matrix D(2q, 2q, q).
+// and Stufken, Orthogonal Arrays, 1999, lemma 6.27), and the multiplication
+// table of a prime field.
 #pragma once
 
 #include <vector>
@@ -16,11 +16,5 @@ DifferenceMatrix kroneckerSum(const DifferenceMatrix& d1, const DifferenceMatrix
 
 // The multiplication table of GF(p), p prime: D(p, p, p).
 DifferenceMatrix primeMultiplication(int p);
-
-// D(2q, 2q, q) over GF(q), q prime: rows (e, a), columns (f, b), entry a b
-// for e = f = 0, -a b for e = f = 1, a b + a^2 + kappa b^2 for e != f.
-// A difference matrix for q = 3 with kappa = 2 and for q = 7 with kappa = 4
-// (checked exhaustively); no kappa serves q = 5.
-DifferenceMatrix doubledField(int q, int kappa);
 
 }  // namespace oagen
