@@ -131,6 +131,15 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
     EXPECT_EQ(oagen::fourLevelTriple(10).runs, 0);
+    // Run 4 i + g: the first 4-level column is g itself, and the first form's
+    // first column reads H's column 3 at g = 0 and its complement at g = 1.
+    const Array triple = oagen::fourLevelTriple(12);
+    const oagen::SignMatrix h12 = oagen::normalisedHadamard(12);
+    for (int i = 0; i < 12; ++i)
+        for (int g = 0; g < 4; ++g) {
+            EXPECT_EQ(triple.columns[27].values[4 * i + g], g);
+            EXPECT_EQ(triple.columns[0].values[4 * i + g], (h12[i][3] < 0) != (g % 2 == 1) ? 1 : 0) << i << " " << g;
+        }
     EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
     EXPECT_EQ(oagen::raoHammingWithPlane(3, 2).runs, 0);
 }

@@ -30,19 +30,19 @@ int form(int f, int x) { return parity(static_cast<unsigned>(x & (f + 1))); }
 Array fourLevelTriple(int r) {
     const SignMatrix h = normalisedHadamard(r);
     if (h.empty() || r < 4) return {};
-    const auto bit = [&](int i, int j) { return h[i][j] < 0 ? 1 : 0; };
+    const auto bit = [&](int i, int j) { return (1 - h[i][j]) / 2; };
     const auto d = [&](int i) { return bit(i, 1) | (bit(i, 2) << 1); };
     // f(d) and f(w d) for the forms x0, x1, x0 + x1 are {u, v}, {v, u + v}
-    // and {u + v, u}: H itself, H + v (v -> 0, u -> u + v) and H + u.
-    const std::array<int, 3> shiftColumn = {-1, 2, 1};
+    // and {u + v, u}: H + 0 (H's column 0 reads 0 throughout), H + v (v -> 0,
+    // u -> u + v) and H + u.
+    const std::array<int, 3> shiftColumn = {0, 2, 1};
     const int runs = 4 * r;
     Array a{runs, {}};
     for (int f = 0; f < 3; ++f)
         for (int j = 3; j < r; ++j)
             a.columns.push_back(columnOf(2, runs, [&, f, j](int run) {
                 const int i = run / 4, g = run % 4;
-                const int shift = shiftColumn[f] < 0 ? 0 : bit(i, shiftColumn[f]);
-                return bit(i, j) ^ shift ^ form(f, g);
+                return bit(i, j) ^ bit(i, shiftColumn[f]) ^ form(f, g);
             }));
     for (int power = 0; power < 3; ++power)
         a.columns.push_back(columnOf(4, runs, [&, power](int run) {
