@@ -116,6 +116,7 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
         {oagen::fourLevelTriple(20), "L80.2.51.4.3.20.1"},
         {oagen::fourLevelTriple(28), "L112.2.75.4.3.28.1"},
         {oagen::fourLevelTriple(12), "L48.2.27.4.3.12.1"},  // closed form 3r - 9; not a published parent
+        {oagen::fourLevelTriple(4), "L16.2.3.4.4"},          // 4^3 beside 2^3 and the 4-level row
         {oagen::projectedMultiplication(16, 2), "L64.4.16.16.1"},
         {oagen::projectedMultiplication(27, 1), "L81.3.27.27.1"},
         {oagen::projectedMultiplication(25, 1), "L125.5.25.25.1"},
@@ -131,6 +132,7 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
     EXPECT_EQ(oagen::oneFlat(0, 12).runs, 0);
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
     EXPECT_EQ(oagen::fourLevelTriple(10).runs, 0);
+    EXPECT_EQ(oagen::fourLevelTriple(2).runs, 0);  // H_2 has no column 2 to build d from
     // Run 4 i + g: the first 4-level column is g itself, and the first form's
     // first column reads H's column 3 at g = 0 and its complement at g = 1.
     const Array triple = oagen::fourLevelTriple(12);
