@@ -367,6 +367,25 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, twice, 3).runs, 0);
 }
 
+TEST(TableConstructions, RowsReadingOrdersABaseToGivenCells) {
+    // OA(4, 2^2)'s rows 00, 01, 10, 11 moved whole to read the cells asked for.
+    const Array b = oagen::fullFactorial({2, 2});
+    const std::vector<std::vector<int>> cells = {{1, 1}, {0, 0}, {1, 0}, {0, 1}};
+    const Array r = oagen::rowsReading(b, cells);
+    ASSERT_EQ(r.runs, 4);
+    for (int i = 0; i < 4; ++i)
+        for (int c = 0; c < 2; ++c) EXPECT_EQ(r.columns[c].values[i], cells[i][c]) << i;
+    // By the first column alone, the second travels with its row: each cell keeps both of its values.
+    const Array byFirst = oagen::rowsReading(b, {{1}, {1}, {0}, {0}});
+    ASSERT_EQ(byFirst.runs, 4);
+    EXPECT_EQ(byFirst.columns[0].values, (std::vector<int>{1, 1, 0, 0}));
+    EXPECT_NE(byFirst.columns[1].values[0], byFirst.columns[1].values[1]);
+    EXPECT_NE(byFirst.columns[1].values[2], byFirst.columns[1].values[3]);
+    EXPECT_EQ(oagen::rowsReading(b, {{1, 1}, {1, 1}, {0, 0}, {0, 1}}).runs, 0);  // a cell asked for twice
+    EXPECT_EQ(oagen::rowsReading(b, {{0}, {0}, {1}}).runs, 0);                  // a row short
+    EXPECT_EQ(oagen::rowsReading(b, {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}}).runs, 0);  // more than its columns
+}
+
 TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
     const Array a = oagen::chineseRemainderScheme72();
     expectParent(a, "L72.2.6.3.6.6.6.12.1");  // more than the published 2^6 3^3 6^6 12
