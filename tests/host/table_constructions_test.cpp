@@ -7,6 +7,7 @@
 #include "tests/host/host_support.h"
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
+#include "tools/oagen/crossed_rows.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -365,6 +366,24 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
         c.values.insert(c.values.end(), once.begin(), once.end());
     }
     EXPECT_EQ(oagen::copyJoinedScheme(d9, 3, phi, twice, 3).runs, 0);
+}
+
+TEST(TableConstructions, CrossedRowsJoinColumnsAcrossTheCrossing) {
+    // 11 x 4 two-level sums, the 11 columns of D(12,12,3) that are not zero, and the two rows.
+    const Array a = oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix12(), oagen::signedWords12());
+    expectParent(a, "L144.2.44.3.11.12.2");
+    // Run 12 i + j: the first sum is the two first columns' sum, the last two columns i and j.
+    const Array h = oagen::paleyTypeOne(11), w = oagen::signedWords12();
+    for (int run = 0; run < 144; ++run) {
+        EXPECT_EQ(a.columns[0].values[run], h.columns[0].values[run / 12] ^ w.columns[0].values[run % 12]);
+        EXPECT_EQ(a.columns[55].values[run], run / 12);
+        EXPECT_EQ(a.columns[56].values[run], run % 12);
+    }
+    // OA(4, 2^2) crossed with OA(6, 2 3) beside a constant column, which gives no 3-level sum: 2^2 and both rows.
+    expectParent(oagen::crossedRows(oagen::fullFactorial({2, 2}), {{0}, {0}, {0}, {0}}, oagen::fullFactorial({2, 3})),
+                 "L24.2.2.4.1.6.1");
+    EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix12(), oagen::paleyTypeOne(11)).runs, 0);
+    EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix6(), oagen::signedWords12()).runs, 0);
 }
 
 TEST(TableConstructions, RowsReadingOrdersABaseToGivenCells) {

@@ -2,6 +2,7 @@
 
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
+#include "tools/oagen/crossed_rows.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -254,6 +255,8 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "difference scheme D(20,20,5) from quadratic forms in 4 x 4 blocks",
         expandOverGroup(differenceMatrix20(), 5, 1));
     add(table, "difference scheme D(12,6,12) over Z_2 x Z_6", differenceScheme144());
+    add(table, "OA(12, 2^11) and D(12,12,3) crossed with OA(12, 2^4 3)",
+        crossedRows(paleyTypeOne(11), differenceMatrix12(), signedWords12()));
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
         const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
