@@ -382,6 +382,10 @@ TEST(TableConstructions, CrossedRowsJoinColumnsAcrossTheCrossing) {
     // OA(4, 2^2) crossed with OA(6, 2 3) beside a constant column, which gives no 3-level sum: 2^2 and both rows.
     expectParent(oagen::crossedRows(oagen::fullFactorial({2, 2}), {{0}, {0}, {0}, {0}}, oagen::fullFactorial({2, 3})),
                  "L24.2.2.4.1.6.1");
+    // A scheme column is skipped only when constant, wherever it stands: D(3,3,3) as 2a, a, 0 keeps two.
+    expectParent(oagen::crossedRows(oagen::fullFactorial({3}), {{0, 0, 0}, {2, 1, 0}, {1, 2, 0}},
+                                    oagen::fullFactorial({2, 3})),
+                 "L18.3.3.6.1");
     EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix12(), oagen::paleyTypeOne(11)).runs, 0);
     EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix6(), oagen::signedWords12()).runs, 0);
 }
@@ -626,6 +630,7 @@ TEST(TableConstructions, DifferenceMatricesOverPrimeFieldsAndTheirSums) {
     expectParent(oagen::expandOverGroup(oagen::differenceMatrix20(), 5, 1), "L100.5.20.20.1");
     EXPECT_TRUE(oagen::quadraticFormBlocks(5, {{0, 1, 0}, {1, 1, 1}}).empty());  // not a square of blocks
     EXPECT_TRUE(oagen::quadraticFormBlocks(0, {{0, 1, 0}}).empty());
+    EXPECT_TRUE(isDifferenceMatrix(oagen::quadraticFormBlocks(3, {{0, 1, 0}}), 3));  // one block: GF(3)'s products
     // Block (e, f) = (1, 0) of two by two over GF(7) holds 2 a^2 + 3 a b + 5 b^2 at row 7 + a, column b.
     const oagen::DifferenceMatrix forms = oagen::quadraticFormBlocks(7, {{0, 0, 0}, {0, 0, 0}, {2, 3, 5}, {0, 0, 0}});
     for (int a = 0; a < 7; ++a)
