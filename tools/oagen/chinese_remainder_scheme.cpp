@@ -93,12 +93,13 @@ const std::vector<std::pair<int, int>> kSixPairs = {{0, 7}, {5, 0}, {6, 2}, {7, 
 Array chineseRemainderScheme72() { return chineseRemainderScheme(hadamardBits12(), reorderedScheme12(), kSixPairs); }
 
 std::vector<Array> chineseRemainderSchemes72WithFourLevel() {
+    const std::vector<std::vector<int>> two = hadamardBits12(), three = reorderedScheme12();
     const std::vector<std::pair<int, int>> fivePairs(kSixPairs.begin(), kSixPairs.end() - 1);
     std::vector<Array> arrays;
     for (const Array& rows : {paleyTypeOne(11), signedWords12(), differenceScheme12()})
-        arrays.push_back(chineseRemainderScheme(hadamardBits12(), reorderedScheme12(), kSixPairs, {1, 2}, rows));
+        arrays.push_back(chineseRemainderScheme(two, three, kSixPairs, {1, 2}, rows));
     for (const Array& rows : {paleyTypeOne(11), signedWords12()})
-        arrays.push_back(chineseRemainderScheme(hadamardBits12(), reorderedScheme12(), fivePairs, {1, 2}, rows));
+        arrays.push_back(chineseRemainderScheme(two, three, fivePairs, {1, 2}, rows));
     return arrays;
 }
 

@@ -2,9 +2,9 @@
 
 #include "tools/oagen/williamson.h"
 
-#include <map>
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <utility>

@@ -1,6 +1,7 @@
 #include "tools/oagen/four_level_triple.h"
 
 #include <array>
+#include <cstddef>
 
 namespace oagen {
 
@@ -24,7 +25,7 @@ int form(int f, int x) { return parity(static_cast<unsigned>(x & (f + 1))); }
 //   K_f[j] + f(g)), uniform iff K_f[j] + f(e) is balanced over i. f(e) is
 //   one of K_f's columns 0, 1, 2, which no kept column equals. Multiplying
 //   by w permutes the forms (f(w x) is the next form of x), so f takes
-//   {0, d, w d} to 0 and two of u, v, u + v. Adding one of u, v to every
+//   {0, d, w d} to 0 and two of u, v, u + v. Adding 0, v or u to every
 //   column of H keeps its columns orthogonal and turns its columns 0, 1, 2
 //   into exactly that set.
 Array fourLevelTriple(int r) {
@@ -47,8 +48,8 @@ Array fourLevelTriple(int r) {
     for (int power = 0; power < 3; ++power)
         a.columns.push_back(columnOf(4, runs, [&, power](int run) {
             const int i = run / 4, g = run % 4;
-            if (power == 0) return g;
-            return (power == 1 ? d(i) : timesW(d(i))) ^ g;
+            const std::array<int, 3> offsets = {0, d(i), timesW(d(i))};
+            return offsets[static_cast<std::size_t>(power)] ^ g;
         }));
     a.columns.push_back(columnOf(r, runs, [](int run) { return run / 4; }));
     return a;
