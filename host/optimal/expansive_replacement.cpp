@@ -5,6 +5,7 @@
 #include <memory>
 #include <numeric>
 #include <set>
+#include <tuple>
 
 namespace vxhost {
 
@@ -64,52 +65,72 @@ Sheet factorialPair(int a, int b) {
     return s;
 }
 
-// Finds replacements after which a parent has a column for every factor:
-// levels taken from the most to the fewest, each level's columns replaced
-// in any mix of its rules (the new, smaller levels are taken in their turn,
-// so replacements nest), a state that already serves the factors ending it.
+// Finds replacements after which a parent has a column for every factor,
+// fewest replacements first: depth by depth, so every child of one
+// replacement is found before nestings of several spend the budget (a
+// search that went deep first could use it all below a column it should
+// have replaced at the top). Steps are taken in one order, levels from the
+// most to the fewest and rule by rule within a level, so each mix of
+// replacements is met once; the new, smaller levels come in their turn, so
+// replacements nest.
 class ReplacementSearch {
 public:
     ReplacementSearch(const std::vector<int>& factors, const std::vector<Sheet>& small)
         : factors_(factors), need_(degreesOfFreedom(countsOf(factors))), small_(small) {}
 
     std::optional<std::vector<Step>> steps(const Counts& parent) {
-        visited_.clear();
         states_ = 0;
         std::vector<Step> steps;
-        if (search(parent, 1 << 30, steps)) return steps;
+        for (int depth = 0; states_ < kStatesPerParent; ++depth) {
+            const int before = states_;
+            visited_.clear();
+            deeper_ = false;
+            if (search(parent, {1 << 30, 0}, depth, steps)) return steps;
+            if (!deeper_ || states_ == before) break;
+        }
         return std::nullopt;
     }
 
 private:
+    // The next step's place in the order: its level at most `level`, and at
+    // that level a rule from `rule` on.
+    struct From {
+        int level;
+        std::size_t rule;
+    };
+
     bool serves(const Counts& c) const { return columnsForFactors(flattened(c), factors_, true).has_value(); }
 
     // Replacing a column never adds degrees of freedom: a state with fewer
     // than the factors need cannot lead anywhere.
-    bool search(const Counts& c, int ceiling, std::vector<Step>& steps) {
-        if (++states_ > kStatesPerParent || !visited_.insert({ceiling, c}).second) return false;
+    bool search(const Counts& c, From from, int depth, std::vector<Step>& steps) {
+        if (++states_ > kStatesPerParent) return false;
+        if (!visited_.insert({from.level, from.rule, depth, c}).second) return false;
         if (serves(c)) return true;
         if (degreesOfFreedom(c) < need_) return false;
-        for (auto it = c.rbegin(); it != c.rend(); ++it)
-            if (it->first < ceiling && !rulesFor(it->first).empty())
-                return distribute(c, it->first, 0, it->second, steps);
+        if (depth == 0) {
+            deeper_ = true;
+            return false;
+        }
+        for (auto it = c.rbegin(); it != c.rend(); ++it) {
+            const auto [level, columns] = *it;
+            if (level > from.level) continue;
+            const std::vector<Rule>& rules = rulesFor(level);
+            for (std::size_t r = level == from.level ? from.rule : 0; r < rules.size(); ++r)
+                for (int k = 1; k <= columns; ++k) {
+                    steps.push_back({&rules[r], k});
+                    if (search(replaced(c, rules[r], k), {level, r + 1}, depth - 1, steps)) return true;
+                    steps.pop_back();
+                }
+        }
         return false;
     }
 
-    // Columns of `level` still free to replace: `left`; rules from index `r`.
-    bool distribute(const Counts& c, int level, std::size_t r, int left, std::vector<Step>& steps) {
-        const std::vector<Rule>& rules = rulesFor(level);
-        if (r == rules.size()) return search(c, level, steps);
-        for (int k = 0; k <= left; ++k) {
-            Counts next = c;
-            next[level] -= k;
-            if (next[level] == 0) next.erase(level);
-            for (int s : rules[r].gives) next[s] += k;
-            if (k > 0) steps.push_back({&rules[r], k});
-            if (distribute(next, level, r + 1, left - k, steps)) return true;
-            if (k > 0) steps.pop_back();
-        }
-        return false;
+    static Counts replaced(const Counts& c, const Rule& rule, int columns) {
+        Counts next = c;
+        if ((next[rule.levels] -= columns) == 0) next.erase(rule.levels);
+        for (int s : rule.gives) next[s] += columns;
+        return next;
     }
 
     // The arrays of `level` runs with more than one column, and the full
@@ -147,8 +168,9 @@ private:
     const std::vector<Sheet>& small_;
     std::map<int, std::vector<Rule>> rules_;
     std::vector<std::unique_ptr<Sheet>> pairs_;
-    std::set<std::pair<int, Counts>> visited_;
+    std::set<std::tuple<int, std::size_t, int, Counts>> visited_;
     int states_ = 0;
+    bool deeper_ = false;  // this depth's search stopped somewhere a step more could go
 };
 
 using SheetColumn = std::pair<int, std::vector<int>>;  // levels, cells

@@ -46,6 +46,7 @@ TEST(ExpansiveReplacement, PublishedChildrenComeOutOrthogonalAtTheBound) {
         {concat(repeated(3, 8), repeated(9, 8)), 81}, {concat(repeated(2, 7), repeated(8, 8)), 64},
         {concat(repeated(2, 3), repeated(4, 20)), 64}, {concat(repeated(2, 3), repeated(3, 13)), 36},
         {concat(repeated(2, 21), concat(repeated(4, 2), {8})), 64},
+        {concat(repeated(2, 4), concat(repeated(4, 20), repeated(8, 9))), 128}, {concat({2}, repeated(8, 17)), 128},
     };
     for (const auto& [levels, runs] : cases) {
         const auto found = vxhost::findOrthogonalByReplacement(vxhost::tableSheets(), levels, runs);
