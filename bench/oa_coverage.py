@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """oa_coverage - how many published strength-2 arrays `vxdoe optimal` returns orthogonal.
 
-    bench/oa_coverage.py --vxdoe build/vxdoe [--max-runs 144] [--children] [--jsonl FILE]
+    bench/oa_coverage.py --vxdoe build/vxdoe [--max-runs 144] [--children | --grandchildren] [--jsonl FILE]
 
 For every parent of bench/data/oa_parents.txt (and, with --children, every array that one
 expansive replacement gives from it) this runs
@@ -16,7 +16,8 @@ counts by run range; --jsonl keeps one line per request.
 
 Children: a column of 4 levels becomes three of 2, 8 becomes seven of 2, 9 four of 3, s^2
 becomes s + 1 of s, and s*t one of s and one of t (as OA(st, s t) is the full factorial),
-applied to one column and to every column of that level count.
+applied to one column and to every column of that level count. --grandchildren adds the
+children of every child as well (two replacements, nested or side by side).
 """
 import argparse, collections, json, os, subprocess, sys, time
 
@@ -135,6 +136,7 @@ def main():
     ap.add_argument("--min-runs", type=int, default=1)
     ap.add_argument("--max-runs", type=int, default=144)
     ap.add_argument("--children", action="store_true", help="also every child by one expansive replacement")
+    ap.add_argument("--grandchildren", action="store_true", help="also the children of every child")
     ap.add_argument("--only-children", action="store_true")
     ap.add_argument("--seconds", type=float, default=2.0)
     ap.add_argument("--timeout", type=float, default=60.0)
@@ -153,12 +155,18 @@ def main():
         if not args.only_children:
             requests.append(("parent", runs, pattern))
             seen.add((runs, tuple(sorted(pattern.items()))))
-        if args.children or args.only_children:
-            for child in children(pattern):
-                key = (runs, tuple(sorted(child.items())))
-                if key not in seen:
-                    seen.add(key)
-                    requests.append(("child", runs, child))
+        if args.children or args.grandchildren or args.only_children:
+            generation = [pattern]
+            for kind in ["child", "grandchild"] if args.grandchildren else ["child"]:
+                offspring = []
+                for parent in generation:
+                    for child in children(parent):
+                        key = (runs, tuple(sorted(child.items())))
+                        if key not in seen:
+                            seen.add(key)
+                            requests.append((kind, runs, child))
+                        offspring.append(child)  # a child met before still has children of its own here
+                generation = offspring
 
     log = open(args.jsonl, "w") if args.jsonl else None
     tally = collections.defaultdict(lambda: [0, 0])  # (kind, range) -> [reached, total]
@@ -172,16 +180,17 @@ def main():
             if lo <= runs <= hi:
                 tally[(kind, name)][0] += reached
                 tally[(kind, name)][1] += 1
-        print(f"{kind:6} {label(runs, pattern):40} {res['status']:8} {res['wall']:6.2f} s  {res.get('stage', '')[:70]}",
+        print(f"{kind:10} {label(runs, pattern):40} {res['status']:8} {res['wall']:6.2f} s  {res.get('stage', '')[:70]}",
               flush=True)
         if log:
             log.write(json.dumps(res) + "\n")
             log.flush()
     print()
-    for kind in ("parent", "child"):
+    for kind in ("parent", "child", "grandchild"):
         if not any(k == kind for k, _ in tally):
             continue
-        print(f"| runs | {kind}s | reached |\n|---|---|---|")
+        plural = {"parent": "parents", "child": "children", "grandchild": "grandchildren"}[kind]
+        print(f"| runs | {plural} | reached |\n|---|---|---|")
         for name, _, _ in RANGES:
             if (kind, name) in tally:
                 r, t = tally[(kind, name)]
