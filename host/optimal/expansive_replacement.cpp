@@ -82,11 +82,10 @@ public:
         states_ = 0;
         std::vector<Step> steps;
         for (int depth = 0; states_ < kStatesPerParent; ++depth) {
-            const int before = states_;
             visited_.clear();
             deeper_ = false;
             if (search(parent, {1 << 30, 0}, depth, steps)) return steps;
-            if (!deeper_ || states_ == before) break;
+            if (!deeper_) break;
         }
         return std::nullopt;
     }
