@@ -1,9 +1,6 @@
 // The criteria against closed forms worked by hand in fractions: the 2^k
 // factorial (M = I), the 3^2 factorial under the quadratic model, and the
 // full factorial of two categorical factors.
-#include "host/optimal/criteria.h"
-#include "host/model/region.h"
-
 #include "tests/host/model_support.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +10,11 @@
 namespace {
 
 using modeltest::continuousFactor;
+using modeltest::criteriaOf;
 
 using vxhost::model::Factor;
 using vxhost::model::Model;
 using vxhost::model::parseFactor;
-
-// The criteria over the whole product of the factors' domains.
-vxhost::optimal::Criteria criteriaOf(const Model& m, const Eigen::MatrixXd& X) {
-    const vxhost::model::Region region(m.factors());
-    return vxhost::optimal::criteriaOf(m, region, X, vxhost::optimal::regionMoments(m, region));
-}
 
 // The full factorial of k factors at `levels` coded levels from -1 to 1.
 std::vector<double> factorial(int k, int levels) {

@@ -12,19 +12,10 @@
 
 namespace {
 
+using hosttest::concat;
+using hosttest::oneBased;
 using hosttest::repeated;
 using vxhost::Sheet;
-
-std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-std::vector<int> oneBased(const Sheet& s) {
-    std::vector<int> plan;
-    for (int v : s.cells) plan.push_back(v + 1);
-    return plan;
-}
 
 // One column of `levels` levels, run r at value r: the trivial array.
 Sheet single(int levels) {
@@ -76,27 +67,21 @@ TEST(ExpansiveReplacement, ReplacesOnlyTheColumnsTheFactorsNeed) {
 
 TEST(ExpansiveReplacement, ProductLevelsSplitIntoTheirFactors) {
     // A 6-level column is the full factorial of 2 and 3; a 12-level one of
-    // 3 and 4, whose 4 then becomes 2^3 (nested).
-    const auto six = vxhost::expandedFor(single(6), {2, 3}, {});
-    ASSERT_TRUE(six);
-    EXPECT_EQ(six->levels, (std::vector<int>{2, 3}));
-    EXPECT_TRUE(hosttest::strengthTwo(oneBased(*six), 6, six->levels));
-    EXPECT_NE(six->name.find("1 column of 6 levels replaced by OA(6, 2 3)"), std::string::npos) << six->name;
-    const auto twelve = vxhost::expandedFor(single(12), {2, 2, 2, 3}, {fourRuns()});
-    ASSERT_TRUE(twelve);
-    EXPECT_EQ(twelve->levels, (std::vector<int>{2, 2, 2, 3}));
-    EXPECT_TRUE(hosttest::strengthTwo(oneBased(*twelve), 12, twelve->levels));
-    const auto four = vxhost::expandedFor(single(4), {2, 2}, {});
-    ASSERT_TRUE(four);
-    EXPECT_TRUE(hosttest::strengthTwo(oneBased(*four), 4, four->levels));
-    // Two 4-level columns both replaced: 2^6 in 16 runs.
+    // 3 and 4, whose 4 then becomes 2^3 (nested); a 4-level one of 2 and 2;
+    // and the two 4-level columns of 4 x 4 both replaced: 2^6 in 16 runs.
     Sheet square{"4x4", 16, {4, 4}, {}};
     for (int r = 0; r < 16; ++r) square.cells.push_back(r / 4);
     for (int r = 0; r < 16; ++r) square.cells.push_back(r % 4);
-    const auto both = vxhost::expandedFor(square, repeated(2, 6), {fourRuns()});
-    ASSERT_TRUE(both);
-    EXPECT_TRUE(hosttest::strengthTwo(oneBased(*both), 16, both->levels));
-    EXPECT_EQ(both->levels, repeated(2, 6));
+    for (const auto& [parent, levels, arrays] :
+         {std::tuple{single(6), std::vector<int>{2, 3}, std::vector<Sheet>{}}, {single(12), {2, 2, 2, 3}, {fourRuns()}},
+          {single(4), {2, 2}, {}}, {square, repeated(2, 6), {fourRuns()}}}) {
+        const auto expanded = vxhost::expandedFor(parent, levels, arrays);
+        ASSERT_TRUE(expanded) << parent.runs << " runs";
+        EXPECT_EQ(expanded->levels, levels);
+        EXPECT_TRUE(hosttest::strengthTwo(oneBased(*expanded), parent.runs, expanded->levels)) << expanded->name;
+    }
+    const auto six = vxhost::expandedFor(single(6), {2, 3}, {});
+    EXPECT_NE(six->name.find("1 column of 6 levels replaced by OA(6, 2 3)"), std::string::npos) << six->name;
 }
 
 TEST(ExpansiveReplacement, NothingWhereNoReplacementServes) {

@@ -106,6 +106,18 @@ inline vxhost::LibraryEntries libraryEntries() {
 
 inline std::vector<int> repeated(int s, int times) { return std::vector<int>(static_cast<std::size_t>(times), s); }
 
+inline std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A sheet's cells (levels from 0) as a plan of levels 1..s.
+inline std::vector<int> oneBased(const vxhost::Sheet& s) {
+    std::vector<int> plan;
+    for (int v : s.cells) plan.push_back(v + 1);
+    return plan;
+}
+
 // Column-major plan with uniformly drawn levels 1..s.
 inline std::vector<int> randomPlan(const std::vector<int>& levels, int runs, std::mt19937& rng) {
     std::vector<int> plan;

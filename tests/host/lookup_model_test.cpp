@@ -11,12 +11,8 @@
 
 namespace {
 
+using hosttest::concat;
 using hosttest::repeated;
-
-std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 TEST(Lookup, GoalCasesComeOutOrthogonalAtTheBound) {
     const std::vector<std::pair<std::vector<int>, int>> cases = {

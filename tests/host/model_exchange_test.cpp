@@ -1,8 +1,8 @@
 // The coordinate exchange over a model: its updates against a fresh
 // factorisation after every accepted change, its plans against optima known
 // in closed form or found by brute force, and its streams per start.
-#include "host/optimal/criteria.h"
 #include "host/optimal/model_exchange.h"
+#include "tests/host/model_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +12,10 @@
 
 namespace {
 
-using vxhost::model::Factor;
+using modeltest::criteriaOf;
+using modeltest::modelOf;
 using vxhost::model::Model;
-using vxhost::model::parseFactor;
 using vxhost::optimal::Objective;
-
-Model modelOf(std::initializer_list<const char*> texts, const std::string& terms) {
-    std::vector<Factor> f;
-    for (const char* s : texts) f.push_back(parseFactor(s));
-    return Model::parse(f, terms);
-}
 
 // `starts` starts on one thread, the whole region, no kept runs.
 vxhost::optimal::ExchangeResult starts(const Model& m, int runs, Objective objective, int count, uint32_t seed,
@@ -37,11 +31,6 @@ vxhost::optimal::ExchangeResult oneStart(const Model& m, int runs, Objective obj
     const vxhost::model::Region region(m.factors());
     return vxhost::optimal::coordinateExchange({m, region, runs, {}, {}}, objective, rng,
                                                vxhost::optimal::Clock::time_point::max(), observe);
-}
-
-vxhost::optimal::Criteria criteriaOf(const Model& m, const Eigen::MatrixXd& X) {
-    const vxhost::model::Region region(m.factors());
-    return vxhost::optimal::criteriaOf(m, region, X, vxhost::optimal::regionMoments(m, region));
 }
 
 // (X'X)^-1 and ln det(X'X) computed afresh by a full-pivoting LU.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "host/model/factor.h"
+#include "host/model/region.h"
+#include "host/optimal/criteria.h"
 
 #include <initializer_list>
 #include <string>
@@ -23,6 +25,17 @@ inline std::vector<vxhost::model::Factor> factors(std::initializer_list<const ch
     std::vector<vxhost::model::Factor> f;
     for (const char* t : texts) f.push_back(vxhost::model::parseFactor(t));
     return f;
+}
+
+// The model of those factors and terms.
+inline vxhost::model::Model modelOf(std::initializer_list<const char*> texts, const std::string& terms) {
+    return vxhost::model::Model::parse(factors(texts), terms);
+}
+
+// The criteria of the plan X over the whole product of the factors' domains.
+inline vxhost::optimal::Criteria criteriaOf(const vxhost::model::Model& m, const Eigen::MatrixXd& X) {
+    const vxhost::model::Region region(m.factors());
+    return vxhost::optimal::criteriaOf(m, region, X, vxhost::optimal::regionMoments(m, region));
 }
 
 }  // namespace modeltest

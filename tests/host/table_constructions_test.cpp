@@ -77,6 +77,13 @@ std::string parentName(int runs, const std::vector<std::pair<int, int>>& pattern
     return name.str();
 }
 
+// The array with its runs in reverse order, so that its first row is no
+// longer all zero and a construction must place every cell.
+Array runsReversed(Array a) {
+    for (oagen::Column& c : a.columns) std::reverse(c.values.begin(), c.values.end());
+    return a;
+}
+
 void expectParent(const Array& a, const std::string& parent) {
     const auto [runs, pattern] = parseParent(parent);
     EXPECT_EQ(a.runs, runs) << parent;
@@ -325,9 +332,7 @@ TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
     EXPECT_EQ(a.columns[0].levels, 9);
     for (int r = 0; r < 9; ++r) EXPECT_EQ(a.columns[0].values[r], r);
     // The base's rows follow d_m: OA(9, 3^4) reversed, t its last column.
-    const Array base = oagen::raoHamming(3, 2);
-    Array reversed = base;
-    for (oagen::Column& c : reversed.columns) std::reverse(c.values.begin(), c.values.end());
+    const Array reversed = runsReversed(oagen::raoHamming(3, 2));
     const auto d9 = oagen::kroneckerSum(oagen::primeMultiplication(3), oagen::primeMultiplication(3), 3);
     std::vector<int> phi, zero(9, 0);
     for (const std::vector<int>& row : d9) phi.push_back(row[1]);
@@ -491,14 +496,11 @@ TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
 }
 
 TEST(TableConstructions, JoinedCopiesKeepEveryRunOfBothArrays) {
-    // The runs of both inputs reversed, so that no first row is all zero and
-    // every cell is placed by the construction rather than left as it starts.
-    const auto reversed = [](Array a) {
-        for (oagen::Column& c : a.columns) std::reverse(c.values.begin(), c.values.end());
-        return a;
-    };
-    const Array a = reversed(oagen::differenceScheme50()), b = reversed(oagen::signedWords20());
-    expectParent(oagen::joinedCopies(a, 10, 3, b, 0), "L100.2.7.5.10.10.1");
+    // The runs of both inputs reversed: every cell is placed by the
+    // construction rather than left as it starts.
+    expectParent(oagen::joinedCopies(runsReversed(oagen::differenceScheme50()), 10, 3,
+                                     runsReversed(oagen::signedWords20()), 0),
+                 "L100.2.7.5.10.10.1");
 }
 
 // Letter c of a word: 'a' + c for column c, 'A' + c for its complement.
@@ -544,8 +546,7 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"bbbbb"}, "aaaaa").columns.size(), 2u);
     // Over a base whose first row is not all zero, run 0 too reads the
     // spare column, here one that reads 1 there.
-    Array upsideDown = h12;
-    for (oagen::Column& c : upsideDown.columns) std::reverse(c.values.begin(), c.values.end());
+    const Array upsideDown = runsReversed(h12);
     std::size_t k = 1;
     while (upsideDown.columns[k].values[0] != 1) ++k;
     const Array turned =

@@ -92,7 +92,6 @@ struct HostPlan {
         return false;
     }
     double criterion() const { return critvalopt[startIter - 1]; }
-    double x(int r, int c) const { return planOpt[static_cast<std::size_t>(c - 1) * N + (r - 1)]; }
     // The criterion of the first `rows` runs of the plan, computed afresh.
     double criterionOf(int rows) {
         matrix X(N, p, planOpt.data(), false);

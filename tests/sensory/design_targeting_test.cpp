@@ -16,7 +16,6 @@
 #include <climits>
 #include <functional>
 #include <cmath>
-#include <numeric>
 #include <random>
 #include <vector>
 

@@ -1,11 +1,14 @@
 // The decompositions, checked by rebuilding their input from the factors and
-// against matrices whose determinants, inverses and spectra are known.
+// against matrices whose determinants, inverses and spectra are known; the
+// eigenvalues-only path against the full decomposition.
 #include "matrix_test_support.h"
 #include "services/matrix_ops.h"
+#include "services/symmetric_eigen.h"
 
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <random>
 
 using namespace mtest;
 
@@ -255,4 +258,25 @@ TEST(Eigen, FailureGivesZerosNotGarbage) {
     EXPECT_TRUE(closeTo(*vectors, matrix(4, 4, 0.0), 0.0));
     EXPECT_FALSE(M_Eigen(std::make_unique<matrix>(2, 3, 1.0).get(), values, vectors, true));
     EXPECT_FALSE(M_Eigen(nullptr, values, vectors, true));
+}
+
+// One workspace serves every size in turn.
+TEST(SymmetricEigenvalues, AgreeWithTheFullDecomposition) {
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<double> cell(-1.0, 1.0);
+    linalg::Tridiagonal work;
+    for (int n : {1, 2, 7, 40, 7}) {
+        matrix A(n, n, 0.0);
+        for (int r = 1; r <= n; ++r)
+            for (int c = 1; c <= r; ++c) A.vbset(r, c, cell(gen));
+        Out values, vectors;
+        ASSERT_TRUE(M_Eigen(&A, values, vectors, true));
+        linalg::Dense D = linalg::Dense::copyOf(&A);
+        ASSERT_TRUE(linalg::symmetricEigenvalues(D, work, true));
+        for (int i = 0; i < n; ++i) EXPECT_NEAR(work.d[static_cast<std::size_t>(i)], values->vbget(i + 1), 1e-12) << n;
+    }
+    linalg::Dense bad(2, 2, std::nan(""));
+    EXPECT_FALSE(linalg::symmetricEigenvalues(bad, work, true));
+    linalg::Dense wide(2, 3);
+    EXPECT_FALSE(linalg::symmetricEigenvalues(wide, work, false));
 }

@@ -11,6 +11,16 @@ namespace vxdoe_test {
 using Row = std::vector<long double>;
 using Rows = std::vector<Row>;
 
+// The moments X'X / n of the n rows of X.
+inline Rows moments(const Rows& X) {
+    const std::size_t p = X[0].size();
+    Rows M(p, Row(p, 0));
+    for (const Row& x : X)
+        for (std::size_t i = 0; i < p; ++i)
+            for (std::size_t j = 0; j < p; ++j) M[i][j] += x[i] * x[j] / X.size();
+    return M;
+}
+
 // The inverse of a by Gauss-Jordan with partial pivoting, and its determinant.
 struct Inverted {
     Rows inverse;

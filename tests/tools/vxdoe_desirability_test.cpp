@@ -4,12 +4,13 @@
 #include "tests/tools/vxdoe_run.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
+using vxdoe_test::expectRefusedSaying;
 using vxdoe_test::Outcome;
 using vxdoe_test::readNumber;
+using vxdoe_test::scratchFile;
 using vxdoe_test::splitTable;
 using vxdoe_test::vxdoeRun;
 
@@ -38,14 +39,6 @@ double overall(const std::vector<Goal>& goals, const std::vector<double>& y) {
         weights += goals[j].weight;
     }
     return std::exp(logSum / weights);
-}
-
-std::string fileWith(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + name;
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-    return path;
 }
 
 // Every cell of the printed table: d_<response> columns then D.
@@ -84,9 +77,14 @@ TEST(VxdoeDesirability, ExampleFileScoresByTheClosedForms) {
     expectScores(rows, {"yield", "cost", "viscosity"}, goals, measured);
 }
 
+// vxdoe desirability on a file of that text.
+Outcome scored(const std::string& name, const std::string& text) {
+    return vxdoeRun("desirability --file " + scratchFile("desirability_" + name, text));
+}
+
 // The table vxdoe prints for a file of that text; empty when it refuses it.
 std::vector<std::vector<std::string>> scoredTable(const std::string& name, const std::string& text) {
-    const Outcome r = vxdoeRun("desirability --file " + fileWith(name, text));
+    const Outcome r = scored(name, text);
     EXPECT_EQ(r.status, 0) << r.err;
     return r.status == 0 ? splitTable(r.out, ',') : std::vector<std::vector<std::string>>{};
 }
@@ -151,16 +149,15 @@ TEST(VxdoeDesirability, RefusesEveryInconsistentLineByNumber) {
         {"row given twice", good + "lower,1,1\n", 6},
     };
     for (const Refusal& f : refusals) {
-        const Outcome r = vxdoeRun("desirability --file " + fileWith("refused.csv", "response,y,z\n" + f.lines));
+        const Outcome r = scored("refused.csv", "response,y,z\n" + f.lines);
         EXPECT_EQ(r.status, 2) << f.what;
         EXPECT_EQ(r.out, "") << f.what;
         EXPECT_NE(r.err.find("line " + std::to_string(f.line) + ": "), std::string::npos) << f.what << ": " << r.err;
     }
-    const Outcome missing = vxdoeRun("desirability --file " + fileWith("norow.csv", "response,y\ngoal,maximize\ntarget,2\n"));
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("'lower'"), std::string::npos) << missing.err;
+    expectRefusedSaying("desirability --file " + scratchFile("desirability_norow.csv", "response,y\ngoal,maximize\ntarget,2\n"),
+                        "'lower'");
     // The same file with every line consistent is taken.
-    EXPECT_EQ(vxdoeRun("desirability --file " + fileWith("good.csv", "response,y,z\n" + good + "run,1.5,2\n")).status, 0);
+    EXPECT_EQ(scored("good.csv", "response,y,z\n" + good + "run,1.5,2\n").status, 0);
 }
 
 }  // namespace

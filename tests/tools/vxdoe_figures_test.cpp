@@ -9,10 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -29,11 +27,7 @@ struct Reference {
 // The normal equations of plan X, the SPV over candidates C.
 Reference reference(const Rows& X, const Rows& C) {
     const std::size_t n = X.size(), p = X[0].size();
-    Rows M(p, Row(p, 0));
-    for (const Row& x : X)
-        for (std::size_t i = 0; i < p; ++i)
-            for (std::size_t j = 0; j < p; ++j) M[i][j] += x[i] * x[j] / n;
-    const Inverted inv = gaussJordan(M);
+    const Inverted inv = gaussJordan(moments(X));
     Reference r;
     r.D = std::pow(inv.det, 1.0L / p);
     for (std::size_t i = 0; i < p; ++i) r.A += inv.inverse[i][i] / p;
@@ -191,10 +185,23 @@ Reference mainEffectsReference(const std::vector<int>& levels, const std::vector
     return reference(X, C);
 }
 
-std::string writeFile(const std::string& name, const std::string& text) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vxdoe_figures_" + name + ".csv");
-    std::ofstream(path) << text;
-    return path.string();
+// n runs of k factors at levels drawn from 1..s by a linear congruential
+// generator, and the file X1,...,Xk that holds them.
+std::pair<std::vector<Row>, std::string> randomPlanFile(int k, int n, unsigned s, unsigned state, const std::string& name) {
+    std::string text = "X1";
+    for (int j = 2; j <= k; ++j) text += ",X" + std::to_string(j);
+    std::vector<Row> plan;
+    for (int r = 0; r < n; ++r) {
+        plan.emplace_back();
+        text += "\n";
+        for (int j = 0; j < k; ++j) {
+            state = state * 1103515245u + 12345u;
+            plan.back().push_back(1 + (state >> 16) % s);
+            if (j) text += ',';
+            text += std::to_string(static_cast<int>(plan.back().back()));
+        }
+    }
+    return {plan, scratchFile(name, text)};
 }
 
 // ----- qualitative factors -----------------------------------------------------------
@@ -258,7 +265,7 @@ TEST(VxdoeFigures, ScreeningSheetOfAMixedFactorial) {
 
 TEST(VxdoeEvaluate, ScoresThePlanOfAFileByItsHeader) {
     // Columns in another order than --names, and one that is no factor.
-    const std::string path = writeFile("plan", "run,B,A\r\n1,2,1\n2,1,3\n3,2,2\n\n4,1,1\n5,2,3\n");
+    const std::string path = scratchFile("figures_plan.csv", "run,B,A\r\n1,2,1\n2,1,3\n3,2,2\n\n4,1,1\n5,2,3\n");
     const Printed p = run("optimal --levels 3,2 --names A,B --evaluate " + path);
     EXPECT_EQ(p.table, (std::vector<std::vector<std::string>>{
                            {"A", "B"}, {"1", "2"}, {"3", "1"}, {"2", "2"}, {"1", "1"}, {"3", "2"}}));
@@ -272,26 +279,9 @@ TEST(VxdoeEvaluate, MeanPredictionVarianceOfAFactorialTooLargeToEnumerate) {
     // 2^23 cells: the mean SPV over the factorial is trace(M^-1 W), W its
     // moment matrix (here I: +-1 columns, balanced and independent), and
     // the largest is not told.
-    const int k = 23, n = 30;
-    std::string text;
-    for (int j = 1; j <= k; ++j) {
-        if (j > 1) text += ',';
-        text += 'X';
-        text += std::to_string(j);
-    }
-    std::vector<Row> plan;
-    unsigned state = 12345;
-    for (int r = 0; r < n; ++r) {
-        plan.emplace_back();
-        text += "\n";
-        for (int j = 0; j < k; ++j) {
-            state = state * 1103515245u + 12345u;
-            plan.back().push_back(1 + ((state >> 16) & 1));
-            if (j) text += ',';
-            text += std::to_string(static_cast<int>(plan.back().back()));
-        }
-    }
-    const Printed p = run("optimal --levels 2^23 --evaluate " + writeFile("large", text));
+    const int k = 23;
+    const auto [plan, file] = randomPlanFile(k, 30, 2, 12345, "figures_large.csv");
+    const Printed p = run("optimal --levels 2^23 --evaluate " + file);
     Rows X;
     for (const Row& r : plan) X.push_back(effectsRow(std::vector<int>(k, 2), levelsOf(r)));
     const Reference ref = reference(X, {});
@@ -305,30 +295,13 @@ TEST(VxdoeEvaluate, MeanPredictionVarianceOfAFactorialTooLargeToEnumerate) {
 TEST(VxdoeEvaluate, MeanPredictionVarianceOverALargeMixedFactorial) {
     // W = diag(1, (I + J)/3, ...): the closed form against the test's own W.
     const int k = 13;  // 3^13 x 27 columns is past what is enumerated
-    std::string text = "X1";
-    for (int j = 2; j <= k; ++j) text += ",X" + std::to_string(j);
-    std::vector<Row> plan;
-    unsigned state = 2024;
-    for (int r = 0; r < 40; ++r) {
-        plan.emplace_back();
-        text += "\n";
-        for (int j = 0; j < k; ++j) {
-            state = state * 1103515245u + 12345u;
-            plan.back().push_back(1 + (state >> 16) % 3);
-            if (j) text += ',';
-            text += std::to_string(static_cast<int>(plan.back().back()));
-        }
-    }
-    const Printed p = run("optimal --levels 3^13 --evaluate " + writeFile("mixed", text));
+    const auto [plan, file] = randomPlanFile(k, 40, 3, 2024, "figures_mixed.csv");
+    const Printed p = run("optimal --levels 3^13 --evaluate " + file);
     const std::vector<int> levels(k, 3);
     Rows X;
     for (const Row& r : plan) X.push_back(effectsRow(levels, levelsOf(r)));
     const std::size_t cols = X[0].size();
-    Rows M(cols, Row(cols, 0));
-    for (const Row& x : X)
-        for (std::size_t i = 0; i < cols; ++i)
-            for (std::size_t j = 0; j < cols; ++j) M[i][j] += x[i] * x[j] / X.size();
-    const Rows Minv = gaussJordan(M).inverse;
+    const Rows Minv = gaussJordan(moments(X)).inverse;
     long double mean = Minv[0][0];
     for (std::size_t b = 1; b < cols; b += 2)  // each factor's block (I + J) / 3
         for (std::size_t i = b; i < b + 2; ++i)
@@ -349,24 +322,14 @@ TEST(VxdoeEvaluate, RefusesAFileItCannotReadWithTheLine) {
              {"X1,X2\n", "no runs"},
              {"", "no header row"}}) {
         SCOPED_TRACE(text);
-        const Outcome r = vxdoeRun(base + writeFile("bad", text));
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
-        EXPECT_TRUE(r.out.empty());
+        EXPECT_TRUE(expectRefusedSaying(base + scratchFile("figures_bad.csv", text), reason).out.empty());
     }
-    const Outcome missing = vxdoeRun(base + "/nonexistent/plan.csv");
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    expectRefusedSaying(base + "/nonexistent/plan.csv", "cannot read");
     // A search option beside a plan to score would be ignored; no --runs and no plan is no job.
-    const std::string good = writeFile("good", "X1,X2\n1,1\n2,2\n3,1\n");
-    for (const char* extra : {" --runs 6", " --seed 1", " --no-catalogue"}) {
-        const Outcome r = vxdoeRun(base + good + extra);
-        EXPECT_EQ(r.status, 2) << extra;
-        EXPECT_NE(r.err.find("does not apply"), std::string::npos) << r.err;
-    }
-    const Outcome none = vxdoeRun("optimal --levels 3,2");
-    EXPECT_EQ(none.status, 2);
-    EXPECT_NE(none.err.find("--runs"), std::string::npos) << none.err;
+    const std::string good = scratchFile("figures_good.csv", "X1,X2\n1,1\n2,2\n3,1\n");
+    for (const char* extra : {" --runs 6", " --seed 1", " --no-catalogue"})
+        expectRefusedSaying(base + good + extra, "does not apply");
+    expectRefusedSaying("optimal --levels 3,2", "--runs");
 }
 
 // ----- response surfaces and mixtures --------------------------------------------------

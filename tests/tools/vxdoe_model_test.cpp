@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace {
@@ -24,12 +23,6 @@ nlohmann::json jsonOf(const std::string& line) {
     const Outcome r = vxdoeRun(line + " --format json");
     EXPECT_EQ(r.status, 0) << line << "\n" << r.err;
     return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json::object();
-}
-
-std::string scratchFile(const std::string& name, const std::string& text) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vxdoe_model_" + name);
-    std::ofstream(path) << text;
-    return path.string();
 }
 
 // The model a + b + c + a*b + a^2 with a continuous on [-1, 1], b at 0, 5,
@@ -52,11 +45,7 @@ TEST(VxdoeModel, EveryCriterionAgreesWithASecondComputationFromThePrintedRuns) {
         X.push_back(modelRow(a, (b - 5) / 5, run[2]));
     }
     const std::size_t p = 7;
-    Rows M(p, Row(p, 0));
-    for (const Row& x : X)
-        for (std::size_t i = 0; i < p; ++i)
-            for (std::size_t k = 0; k < p; ++k) M[i][k] += x[i] * x[k] / 12;
-    const Inverted inv = gaussJordan(M);
+    const Inverted inv = gaussJordan(moments(X));
     long double trace = 0;
     for (std::size_t i = 0; i < p; ++i) trace += inv.inverse[i][i];
     // W by three-point Gauss-Legendre in a (exact to degree 5; a^4 is the
@@ -116,7 +105,7 @@ TEST(VxdoeModel, KeptRunsComeFirstAsGivenAndBlocksKeepTheirSizes) {
     std::string corners = "x1,x2,x3\n";
     for (int r = 0; r < 8; ++r)
         corners += std::to_string(r & 4 ? 1 : -1) + "," + std::to_string(r & 2 ? 1 : -1) + "," + std::to_string(r & 1 ? 1 : -1) + "\n";
-    const std::string file = scratchFile("corners.csv", corners);
+    const std::string file = scratchFile("model_corners.csv", corners);
     const std::string cube = "optimal --factor x1=-1:1 --factor x2=-1:1 --factor x3=-1:1 --model quadratic ";
     const nlohmann::json kept = jsonOf(cube + "--runs 15 --seed 4 --starts 60 --augment " + file);
     ASSERT_EQ(kept["rows"].size(), 15u);
@@ -146,7 +135,7 @@ TEST(VxdoeModel, TheSameSeedGivesThePlanWhateverTheThreadsAndEvaluatesToItsOwnFi
     const Outcome one = vxdoeRun(line + " --threads 1"), three = vxdoeRun(line + " --threads 3");
     ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(one.out, three.out);
-    const std::string file = scratchFile("plan.csv", one.out);
+    const std::string file = scratchFile("model_plan.csv", one.out);
     const nlohmann::json searched = jsonOf(line), scored = jsonOf(
         "optimal --factor u=-1:1 --factor v=0:4/5 --factor w=p|q --model interactions --evaluate " + file);
     for (const char* key : {"D", "A", "I", "G"}) EXPECT_EQ(searched["summary"][key], scored["summary"][key]) << key;
@@ -154,7 +143,7 @@ TEST(VxdoeModel, TheSameSeedGivesThePlanWhateverTheThreadsAndEvaluatesToItsOwnFi
 }
 
 TEST(VxdoeModel, MisuseIsRefusedOnOneLine) {
-    const std::string file = scratchFile("wide.csv", "x,y\n0,0\n2,0\n");
+    const std::string file = scratchFile("model_wide.csv", "x,y\n0,0\n2,0\n");
     const std::string two = "optimal --factor x=-1:1 --factor y=-1:1 ";
     const std::map<std::string, std::string> refused{
         {two + "--runs 6 --levels 2,2", "--levels and --names do not apply"},
@@ -171,18 +160,14 @@ TEST(VxdoeModel, MisuseIsRefusedOnOneLine) {
         {"optimal --factor x=1:0 --runs 4", "LOW must be below HIGH"},
     };
     for (const auto& [line, why] : refused) {
-        const Outcome r = vxdoeRun(line);
-        EXPECT_EQ(r.status, 2) << line;
-        EXPECT_NE(r.err.find(why), std::string::npos) << line << "\n" << r.err;
+        const Outcome r = expectRefusedSaying(line, why);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
     // More runs to keep than the plan has: the file holds 2, --runs says 1.
-    const std::string fits = scratchFile("kept.csv", "x,y\n0,0\n1,1\n");
+    const std::string fits = scratchFile("model_kept.csv", "x,y\n0,0\n1,1\n");
     EXPECT_NE(vxdoeRun(two + "--runs 1 --augment " + fits).err.find("must be at least that"), std::string::npos);
     // Kept runs have no block to sit in: refused as misuse, not left to fail the search.
-    const Outcome blocked = vxdoeRun(two + "--runs 6 --blocks 2 --augment " + fits);
-    EXPECT_EQ(blocked.status, 2);
-    EXPECT_NE(blocked.err.find("--augment with blocks is not supported"), std::string::npos) << blocked.err;
+    expectRefusedSaying(two + "--runs 6 --blocks 2 --augment " + fits, "--augment with blocks is not supported");
     // Constraints that leave no point: the search cannot start and says why.
     const Outcome empty = vxdoeRun(two + "--runs 4 --constraint x<=-0.5 --constraint x>=0.5");
     EXPECT_EQ(empty.status, 1);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -31,6 +32,39 @@ inline Outcome vxdoeRun(const std::string& line, const std::string& library = VX
     std::ostringstream out, err;
     const int status = vxdoe::runCommandLine(words, library, out, err);
     return {status, out.str(), err.str()};
+}
+
+// Misuse: exit 2, nothing on stdout and the one line "vxdoe: <message>".
+inline void expectRefused(const std::string& line, const std::string& message,
+                          const std::string& library = VX_LIBRARY_PATH) {
+    const Outcome r = vxdoeRun(line, library);
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_EQ(r.err, "vxdoe: " + message + "\n") << line;
+    EXPECT_EQ(r.out, "") << line;
+}
+
+// Refused (exit 2) with a message that says why; the outcome, for further checks.
+inline Outcome expectRefusedSaying(const std::string& line, const std::string& why,
+                                   const std::string& library = VX_LIBRARY_PATH) {
+    const Outcome r = vxdoeRun(line, library);
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_NE(r.err.find(why), std::string::npos) << line << "\n" << r.err;
+    return r;
+}
+
+// A file of that text in the temporary folder, by a name no other test uses; its path.
+inline std::string scratchFile(const std::string& name, const std::string& text) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vxdoe_" + name);
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+// The help's text for one option: its line and the indented lines under it.
+inline std::string optionHelp(const std::string& help, const std::string& option) {
+    const std::size_t at = help.find("  " + option + " ");
+    if (at == std::string::npos) return {};
+    const std::size_t next = help.find("\n  -", at + 1);
+    return help.substr(at, next == std::string::npos ? std::string::npos : next - at);
 }
 
 inline std::vector<std::string> linesOf(const std::string& path) {
