@@ -43,6 +43,7 @@ const std::vector<OrbitWords>& orbitWords() {
         {4, 1, 1, 21, {"aCbCcAACAAcbbBBcaAcbA"}, "", 20},         // OA(84, 2^20 21)
         {4, 1, 1, 25, {"acBacbabBcbAACCbacabCaBbC"}, "", 22},     // OA(100, 2^22 25)
         {4, 1, 1, 27, {"AcbBacABBcBBCCCCcaAACcaCBAa"}, "", 22},   // OA(108, 2^22 27)
+        {4, 1, 1, 29, {"bCcBbaBCBAcbcBBCcBaaAcccbccCA"}, "", 23},  // OA(116, 2^23 29)
     };
     return lists;
 }
