@@ -19,6 +19,11 @@ namespace {
 // lists. The permutation must have odd order: an involution fixes an odd
 // number of the m blocks (m odd) and pairs up the rest, so a word and its
 // image would agree in an odd number of blocks and never be orthogonal.
+// Over OA(4, 2^3) no cyclic generator exists when m = 7 mod 8 (7, 15, 23,
+// 31, ...). The signed agreements of the generator with its m shifts, the
+// shift 0 included, sum to m; written with z_x = sign_x w^letter_x (w a cube
+// root of one), that sum is (s^2 + 2 |sum z|^2) / 3, s the sum of the signs.
+// s is odd, so |sum z|^2 = 2 mod 4 there, which no a^2 - ab + b^2 is.
 // Where the images are too few, words orthogonal to all of them join them:
 // for the 13-block list, every such word of the generator was found by
 // matching the correlation vectors of its two halves, and a clique search
