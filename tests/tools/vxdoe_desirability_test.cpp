@@ -139,12 +139,10 @@ TEST(VxdoeDesirability, RefusesEveryInconsistentLineByNumber) {
         {"limit the goal does not read", "goal,maximize,target\nlower,1,1\ntarget,2,3\nupper,9,5\n", 5},
         {"needed limit left empty", "goal,maximize,target\nlower,,1\ntarget,2,3\nupper,,5\n", 3},
         {"zero weight", good + "weight,1,0\n", 6},
-        {"negative weight", good + "weight,-2,1\n", 6},
         {"zero exponent", good + "s,0,1\n", 6},
         {"limit not a number", "goal,maximize,target\nlower,1,1\ntarget,2,3x\nupper,,5\n", 4},
         {"observation not a number", good + "# a comment, with commas,\n\n,,\nrun,1.5,two\n", 9},
         {"too few cells", good + "run,1.5\n", 6},
-        {"a label alone", good + "run\n", 6},
         {"too many cells", good + "run,1.5,2,3\n", 6},
         {"row given twice", good + "lower,1,1\n", 6},
     };
