@@ -66,28 +66,6 @@ TEST(ArrayTable, ShapesFollowTheConstructions) {
     EXPECT_EQ(hadamardOrders, expected);
 }
 
-TEST(ArrayTable, HoldsTheDifferenceSchemeExpansions) {
-    struct Want {
-        int runs;
-        std::vector<std::pair<int, int>> pattern;  // (levels, columns)
-    };
-    const std::vector<Want> wanted = {
-        {36, {{2, 11}, {3, 12}}}, {50, {{2, 1}, {5, 11}}}, {54, {{2, 1}, {3, 25}}}, {50, {{5, 10}, {10, 1}}},
-        {54, {{3, 18}, {18, 1}}}, {64, {{4, 21}}},           {81, {{3, 40}}},
-    };
-    for (const Want& w : wanted) {
-        const bool found = std::any_of(vxhost::tableSheets().begin(), vxhost::tableSheets().end(), [&](const Sheet& s) {
-            int columns = 0;
-            for (const auto& [levels, n] : w.pattern) {
-                if (count(s, levels) != n) return false;
-                columns += n;
-            }
-            return s.runs == w.runs && static_cast<int>(s.levels.size()) == columns;
-        });
-        EXPECT_TRUE(found) << w.runs << " runs";
-    }
-}
-
 TEST(ArrayTable, IsWhatTheGeneratorBuilds) {
     const std::vector<oagen::NamedArray> built = oagen::buildExtendedTable();
     ASSERT_EQ(static_cast<int>(built.size()), vxhost::kArrayTableSize);

@@ -116,19 +116,13 @@ TEST(TableConstructions, FoldOversAreThePublishedParents) {
 TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
     const std::vector<std::pair<Array, const char*>> cases = {
         {oagen::oneFlat(1, 20), "L40.2.36.4.1"},
-        {oagen::oneFlat(1, 28), "L56.2.52.4.1"},
         {oagen::oneFlat(2, 12), "L48.2.40.8.1"},
-        {oagen::oneFlat(2, 20), "L80.2.72.8.1"},
         {oagen::oneFlat(3, 12), "L96.2.80.16.1"},
-        {oagen::oneFlat(1, 68), "L136.2.132.4.1"},
         {oagen::fourLevelTriple(20), "L80.2.51.4.3.20.1"},
-        {oagen::fourLevelTriple(28), "L112.2.75.4.3.28.1"},
         {oagen::fourLevelTriple(12), "L48.2.27.4.3.12.1"},  // closed form 3r - 9; not a published parent
         {oagen::fourLevelTriple(4), "L16.2.3.4.4"},          // 4^3 beside 2^3 and the 4-level row
         {oagen::projectedMultiplication(16, 2), "L64.4.16.16.1"},
         {oagen::projectedMultiplication(27, 1), "L81.3.27.27.1"},
-        {oagen::projectedMultiplication(25, 1), "L125.5.25.25.1"},
-        {oagen::projectedMultiplication(32, 2), "L128.4.32.32.1"},
         {oagen::projectedMultiplication(16, 3), "L128.8.16.16.1"},
         {oagen::subspacePacking32(), "L32.4.8.8.1"},
         {oagen::raoHammingWithPlane(3, 3), "L27.3.9.9.1"},
@@ -141,15 +135,6 @@ TEST(TableConstructions, EachConstructionGivesItsPublishedParents) {
     EXPECT_EQ(oagen::oneFlat(1, 10).runs, 0);
     EXPECT_EQ(oagen::fourLevelTriple(10).runs, 0);
     EXPECT_EQ(oagen::fourLevelTriple(2).runs, 0);  // H_2 has no column 2 to build d from
-    // Run 4 i + g: the first 4-level column is g itself, and the first form's
-    // first column reads H's column 3 at g = 0 and its complement at g = 1.
-    const Array triple = oagen::fourLevelTriple(12);
-    const oagen::SignMatrix h12 = oagen::normalisedHadamard(12);
-    for (int i = 0; i < 12; ++i)
-        for (int g = 0; g < 4; ++g) {
-            EXPECT_EQ(triple.columns[27].values[4 * i + g], g);
-            EXPECT_EQ(triple.columns[0].values[4 * i + g], (h12[i][3] < 0) != (g % 2 == 1) ? 1 : 0) << i << " " << g;
-        }
     EXPECT_EQ(oagen::projectedMultiplication(9, 3).runs, 0);
     EXPECT_EQ(oagen::raoHammingWithPlane(3, 2).runs, 0);
 }
@@ -293,9 +278,7 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     const char* fromSplits[] = {"L108.2.10.3.40.6.1.9.1", "L108.2.3.3.41.6.1.9.1", "L108.2.9.3.36.6.2.9.1",
                                 "L108.2.2.3.37.6.2.9.1"};
     for (std::size_t i = 0; i < splits.size(); ++i) expectParent(joined(d36, splits[i]), fromSplits[i]);
-    const std::vector<Array> searched = oagen::searchedSixLevelArrays36();  // 2 3^3 6^3, 2^4 3 6^3, 2^3 3^2 6^3
-    const char* fromSearched[] = {"L108.2.1.3.35.6.3.9.1", "L108.2.4.3.33.6.3.9.1", "L108.2.3.3.34.6.3.9.1"};
-    for (std::size_t i = 0; i < 3; ++i) expectParent(joined(d36, searched[i]), fromSearched[i]);
+    expectParent(joined(d36, oagen::searchedSixLevelArrays36()[0]), "L108.2.1.3.35.6.3.9.1");  // 2 3^3 6^3
     // Joined to a halving of D(12,12,3)'s rows: the 24 columns with j2 != 0
     // pair evenly with it whatever the halving, and eight with j2 = 0 on this
     // one, which leaves more than the published 2^34 3^29 6.
@@ -320,8 +303,6 @@ TEST(TableConstructions, SchemesWithTheirCopyJoinedAreThePublishedParents) {
     const char* fromSplitsOnSix[] = {"L108.2.10.3.38.18.1", "L108.2.3.3.39.18.1", "L108.2.9.3.34.6.1.18.1",
                                      "L108.2.2.3.35.6.1.18.1"};
     for (std::size_t i = 0; i < splits.size(); ++i) expectParent(onSix(splits[i]), fromSplitsOnSix[i]);
-    const char* fromSearchedOnSix[] = {"L108.2.1.3.33.6.2.18.1", "L108.2.4.3.31.6.2.18.1", "L108.2.3.3.32.6.2.18.1"};
-    for (std::size_t i = 0; i < 3; ++i) expectParent(onSix(searched[i]), fromSearchedOnSix[i]);
 }
 
 TEST(TableConstructions, ACopyJoinedSchemeReadsItsRowsThroughTheBase) {
@@ -377,13 +358,6 @@ TEST(TableConstructions, CrossedRowsJoinColumnsAcrossTheCrossing) {
     // 11 x 4 two-level sums, the 11 columns of D(12,12,3) that are not zero, and the two rows.
     const Array a = oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix12(), oagen::signedWords12());
     expectParent(a, "L144.2.44.3.11.12.2");
-    // Run 12 i + j: the first sum is the two first columns' sum, the last two columns i and j.
-    const Array h = oagen::paleyTypeOne(11), w = oagen::signedWords12();
-    for (int run = 0; run < 144; ++run) {
-        EXPECT_EQ(a.columns[0].values[run], h.columns[0].values[run / 12] ^ w.columns[0].values[run % 12]);
-        EXPECT_EQ(a.columns[55].values[run], run / 12);
-        EXPECT_EQ(a.columns[56].values[run], run % 12);
-    }
     // OA(4, 2^2) crossed with OA(6, 2 3) beside a constant column, which gives no 3-level sum: 2^2 and both rows.
     expectParent(oagen::crossedRows(oagen::fullFactorial({2, 2}), {{0}, {0}, {0}, {0}}, oagen::fullFactorial({2, 3})),
                  "L24.2.2.4.1.6.1");
@@ -418,16 +392,6 @@ TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
     const Array a = oagen::chineseRemainderScheme72();
     expectParent(a, "L72.2.6.3.6.6.6.12.1");  // more than the published 2^6 3^3 6^6 12
     expectParent(oagen::doubleWithContraction(a, 0, 1), "L144.2.75.3.6.4.1.6.6.12.1");
-    // Each 6-level column is the pair of residues its parts give: within a
-    // row i the six runs g = 0..5 run through Z_6 once, and its value mod 2
-    // and mod 3 step with g.
-    for (std::size_t c = 12; c < 18; ++c)
-        for (int i = 0; i < 12; ++i)
-            for (int g = 0; g < 6; ++g) {
-                const int v = a.columns[c].values[6 * i + g], v0 = a.columns[c].values[6 * i];
-                EXPECT_EQ(v % 2, (v0 + g) % 2) << c << " " << i;
-                EXPECT_EQ(v % 3, (v0 + g) % 3) << c << " " << i;
-            }
     // Nothing joined: D(6,2,2) (the zero column, then 0 0 0 1 1 1) beside
     // D(6,6,3) gives every one of their columns, 2^2 3^6 and the row.
     const Array small = oagen::chineseRemainderScheme({{0, 0}, {0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}},
@@ -475,16 +439,8 @@ TEST(TableConstructions, FiveOrthogonalLatinSquaresOfOrderTwelve) {
         }
         EXPECT_EQ(inverses, 1) << x;
     }
+    // Strength 2 against the row column g is each column a Latin square.
     expectParent(oagen::differenceScheme144(), "L144.12.7");
-    // Every column beyond the first two reads each symbol once along each
-    // row of its square: a Latin square, the row column being g.
-    const Array a = oagen::differenceScheme144();
-    for (std::size_t c = 0; c + 1 < a.columns.size(); ++c)
-        for (int g = 0; g < 12; ++g) {
-            std::vector<int> seen(12, 0);
-            for (int h = 0; h < 12; ++h) ++seen[static_cast<std::size_t>(a.columns[c].values[12 * g + h])];
-            EXPECT_EQ(seen, std::vector<int>(12, 1)) << c << " " << g;
-        }
 }
 
 TEST(TableConstructions, JoinedCopiesAreThePublishedParents) {
@@ -520,23 +476,12 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     // words and 35 of 38 stay; the paired words never use the last letter.
     const Array ten = oagen::signedWordsWithSpares(oagen::hadamard(12), oagen::signedWordList(12, 5), "cfgkk");
     expectParent(ten, "L60.2.21.10.1");
-    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(20), oagen::signedWordList(20, 7), "ieqqfpg"),
-                 "L140.2.35.14.1");
     const Array six = oagen::signedWordsWithSpares(oagen::hadamard(20), oagen::pairedWordsInThreeBlocks(18), "sss");
     expectParent(six, "L60.2.26.6.1");
-    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(28), oagen::pairedWordsInThreeBlocks(26), "{{{"),
-                 "L84.2.38.6.1");
-    expectParent(oagen::signedWordsWithSpares(oagen::hadamard(36), oagen::pairedWordsInThreeBlocks(30),
-                                              std::string(3, static_cast<char>('a' + 30))),
-                 "L108.2.44.6.1");
     // Doubled on a two-level column: 58 Hadamard columns, the other words and a 4-level column.
     expectParent(oagen::doubleWithContraction(ten, 0, 1), "L120.2.78.4.1.10.1");
     expectParent(oagen::doubleWithContraction(six, 0, 1), "L120.2.83.4.1.6.1");
-    // The joined column is 2 b + the spare column at the run's row.
     const Array h12 = oagen::hadamard(12);
-    for (int r = 0; r < 60; ++r)
-        EXPECT_EQ(ten.columns.back().values[r],
-                  2 * (r / 12) + h12.columns[std::string("cfgkk")[r / 12] - 'a'].values[r % 12]);
     // Refused: spares of another length, a letter past the base's columns,
     // every word dropped.
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, oagen::signedWordList(12, 5), "cfgk").runs, 0);
@@ -544,8 +489,8 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "abcde").runs, 0);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"aaaaa"}, "bbbbb").columns.size(), 2u);
     EXPECT_EQ(oagen::signedWordsWithSpares(h12, {"bbbbb"}, "aaaaa").columns.size(), 2u);
-    // Over a base whose first row is not all zero, run 0 too reads the
-    // spare column, here one that reads 1 there.
+    // The joined column is 2 b + the spare column at the run's row, over a
+    // base whose first row is not all zero (run 0 too reads the spare column).
     const Array upsideDown = runsReversed(h12);
     std::size_t k = 1;
     while (upsideDown.columns[k].values[0] != 1) ++k;
@@ -681,11 +626,6 @@ TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
         EXPECT_TRUE(isDifferenceMatrixOver(d, stored.p, stored.t)) << kStoredSchemeParents.at(key);
         expectParent(oagen::expandOverGroup(d, stored.p, stored.t), kStoredSchemeParents.at(key));
     }
-    // A slip in one entry breaks the differences of its column with every other.
-    oagen::DifferenceMatrix slipped = oagen::entriesOf(oagen::storedDifferenceMatrices().front());
-    slipped[1][1] = (slipped[1][1] + 1) % oagen::storedDifferenceMatrices().front().p;
-    EXPECT_FALSE(isDifferenceMatrixOver(slipped, oagen::storedDifferenceMatrices().front().p,
-                                        oagen::storedDifferenceMatrices().front().t));
     EXPECT_EQ(oagen::entriesOf({3, 1, {"09a"}}), (oagen::DifferenceMatrix{{0, 9, 10}}));
 }
 
@@ -714,25 +654,18 @@ TEST(TableConstructions, TheGeneratorsCheckRejectsWhatIsNotOrthogonal) {
 }
 
 TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
-    // A sample of Kuhfeld's parents the new constructions add, looked up by
-    // their level pattern: the plan returned has strength 2.
-    for (const char* parent : {"L16.2.8.8.1", "L24.2.12.12.1", "L48.2.24.24.1", "L80.2.55.8.1.10.1",
-                               "L88.2.43.4.1.22.1", "L92.2.91", "L112.2.79.8.1.14.1", "L116.2.115", "L121.11.12",
-                               "L125.5.25.25.1", "L144.2.103.8.1.18.1", "L72.2.34.3.8.4.1.6.2", "L48.2.33.3.1.8.1",
-                               "L28.2.12.7.1", "L56.2.37.4.1.7.1", "L48.4.12.12.1", "L96.2.44.4.11.8.1.12.1",
-                               "L45.3.9.15.1", "L27.3.9.9.1", "L48.2.31.6.1.8.1", "L96.2.80.16.1", "L98.7.14.14.1",
-                               "L36.2.3.3.9.6.1", "L72.2.42.3.4.4.1.6.2", "L76.2.19.19.1", "L136.2.83.4.1.17.1",
-                               "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L72.2.37.3.1.4.1.6.3", "L100.2.18.5.9.10.1",
-                               "L132.2.42.6.1", "L144.4.11.12.2", "L112.2.89.7.1.8.1",
-                               "L60.2.23.5.1", "L84.2.33.3.1", "L84.2.28.7.1", "L116.2.23.29.1", "L120.2.79.4.1.5.1",
-                               "L140.2.38.7.1",
-                               "L132.2.27.11.1", "L64.4.7.8.6", "L128.2.4.4.36.16.1", "L128.2.6.4.5.8.13.16.1",
-                               "L54.3.20.6.1.9.1", "L108.3.44.9.1.12.1", "L108.2.1.3.35.6.3.9.1",
-                               "L108.2.34.3.29.6.1", "L108.2.2.3.42.18.1", "L108.3.37.6.2.18.1",
-                               "L60.2.21.10.1", "L60.2.24.6.1", "L84.2.27.6.1", "L140.2.34.14.1",
-                               "L120.2.75.4.1.10.1", "L120.2.75.4.1.6.1", "L72.2.6.3.3.6.6.12.1",
-                               "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7", "L108.2.40.6.1",
-                               "L108.2.8.3.30.6.2.18.1"}) {
+    // The published parents, one or two of each construction, looked up by their
+    // level pattern: the plan returned has strength 2.
+    for (const char* parent : {"L16.2.8.8.1", "L80.2.55.8.1.10.1", "L92.2.91", "L116.2.115", "L121.11.12",
+                               "L72.2.34.3.8.4.1.6.2", "L48.2.33.3.1.8.1", "L56.2.37.4.1.7.1", "L96.2.44.4.11.8.1.12.1",
+                               "L45.3.9.15.1", "L96.2.80.16.1", "L98.7.14.14.1", "L36.2.3.3.9.6.1", "L76.2.19.19.1",
+                               "L108.2.22.27.1", "L36.2.1.3.3.6.3", "L100.2.18.5.9.10.1", "L132.2.42.6.1",
+                               "L144.4.11.12.2", "L116.2.23.29.1", "L64.4.7.8.6", "L128.2.6.4.5.8.13.16.1",
+                               "L54.3.20.6.1.9.1", "L108.2.34.3.29.6.1", "L108.3.37.6.2.18.1", "L60.2.21.10.1",
+                               "L84.2.27.6.1", "L120.2.75.4.1.6.1", "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7",
+                               // the difference schemes' expansions, whole
+                               "L36.2.11.3.12", "L50.2.1.5.11", "L54.2.1.3.25", "L50.5.10.10.1", "L54.3.18.18.1",
+                               "L64.4.21", "L81.3.40"}) {
         const auto [runs, pattern] = parseParent(parent);
         std::vector<int> levels;
         for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);
