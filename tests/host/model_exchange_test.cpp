@@ -65,6 +65,18 @@ TEST(ModelExchange, EveryUpdateAgreesWithAFreshFactorisation) {
     }
 }
 
+TEST(ModelExchange, PlansStayInTheRegion) {
+    const Model m = modelOf({"t=0:1", "n=0:1/4", "c=a|b|c"}, "quadratic");
+    const vxhost::optimal::ExchangeResult r = starts(m, 16, Objective::D, 3, 5);
+    ASSERT_EQ(r.points.size(), 16u * 3);
+    const std::vector<double> levels = m.factors()[1].levelValues();
+    for (std::size_t i = 0; i < r.points.size(); i += 3) {
+        EXPECT_LE(std::fabs(r.points[i]), 1.0);
+        EXPECT_NE(std::find(levels.begin(), levels.end(), r.points[i + 1]), levels.end()) << r.points[i + 1];
+        EXPECT_TRUE(r.points[i + 2] == 0 || r.points[i + 2] == 1 || r.points[i + 2] == 2);
+    }
+}
+
 TEST(ModelExchange, TheCubicOnALineFindsTheLegendreSupport) {
     // D-optimal 4 runs for a cubic on [-1, 1]: the ends and the roots of
     // P3'(x) = (15 x^2 - 3) / 2, +-1/sqrt(5), off the coordinate grid.
@@ -113,6 +125,17 @@ TEST(ModelExchange, AAndIOptimaAreAtLeastTheBruteForceBest) {
         // A start ends once a pass gains less than a millionth.
         EXPECT_LE(r.loss, bruteForceLoss(m, B) * (1 + 1e-6));
     }
+}
+
+TEST(ModelExchange, IOptimalPlansPredictBetterOverTheRegionThanDOptimalOnes) {
+    const Model m = modelOf({"a=0:1", "b=0:1", "c=0:1"}, "quadratic");
+    const auto d = starts(m, 15, Objective::D, 30, 4);
+    const auto i = starts(m, 15, Objective::I, 3, 4);
+    const auto cd = criteriaOf(m, m.matrix(d.points)), ci = criteriaOf(m, m.matrix(i.points));
+    EXPECT_LT(ci.I, cd.I);
+    EXPECT_GT(cd.D, ci.D);
+    // The D-optimal plan is at least the 3-level grid's best known 0.459490.
+    EXPECT_GT(cd.D, 0.4594);
 }
 
 TEST(ModelExchange, EachStartHasItsOwnStream) {

@@ -367,6 +367,9 @@ TEST(TableConstructions, CrossedRowsJoinColumnsAcrossTheCrossing) {
                  "L18.3.3.6.1");
     EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix12(), oagen::paleyTypeOne(11)).runs, 0);
     EXPECT_EQ(oagen::crossedRows(oagen::paleyTypeOne(11), oagen::differenceMatrix6(), oagen::signedWords12()).runs, 0);
+    // No left runs is refused; a right side of one run still crosses.
+    EXPECT_EQ(oagen::crossedRows(Array{}, {}, oagen::fullFactorial({2, 3})).runs, 0);
+    EXPECT_EQ(oagen::crossedRows(oagen::fullFactorial({2}), {{0}, {0}}, Array{1, {oagen::Column{3, {0}}}}).runs, 2);
 }
 
 TEST(TableConstructions, RowsReadingOrdersABaseToGivenCells) {
@@ -419,6 +422,8 @@ TEST(TableConstructions, SchemesOverZ2AndZ3JoinedOverZ6) {
         EXPECT_EQ(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {{0, 0}}, bad, oagen::fullFactorial({2, 2})).runs,
                   0);
     EXPECT_EQ(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {}, {1, 2}, oagen::fullFactorial({3, 2})).runs, 0);
+    // A 4-level pair may not take a two-level column already joined over Z_6.
+    EXPECT_EQ(oagen::chineseRemainderScheme(h4, {{0}, {1}, {2}, {0}}, {{1, 0}}, {1, 2}, oagen::fullFactorial({2, 2})).runs, 0);
     EXPECT_EQ(oagen::chineseRemainderScheme({{0, 0}, {0, 1}}, {{0}}, {}).runs, 0);
     EXPECT_EQ(oagen::chineseRemainderScheme({}, {}, {}).runs, 0);
 }

@@ -421,4 +421,22 @@ TEST(VxdoeBalance, SensoryIncidenceAndOrdersAsPrinted) {
     EXPECT_EQ(figure(one, "replication_max"), 3.0);
 }
 
+TEST(VxdoeFigures, HelpSaysOverWhichCandidatesInLinesOfAHundredColumns) {
+    const Outcome r = vxdoeRun("optimal --help", kNoLibrary);
+    const std::size_t at = r.out.find("The summary judges");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    std::string joined;
+    std::istringstream in(r.out.substr(at));
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_LE(line.size(), 100u) << line;
+        joined += (joined.empty() ? "" : " ") + line;
+    }
+    EXPECT_NE(joined.find("over the full factorial of the levels; past 2^22 cells x columns it is not enumerated"),
+              std::string::npos)
+        << joined;
+    EXPECT_NE(joined.find("VIF_<term> (characters other than letters, digits and _ as _); candidates, their count."),
+              std::string::npos)
+        << joined;
+}
+
 }  // namespace
