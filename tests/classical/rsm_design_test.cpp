@@ -283,43 +283,38 @@ TEST(RsmRunSheet, ReplicatesFillTheirRowsAndNoOthers) {
     }
 }
 
-TEST(RsmRunSheet, RoundingAndTheConversionFlag) {
-    // The unrounded conversion is checked cell by cell below.
-    Request ccd{.planID = kCcd, .k = 2, .doRound = -1, .doOrigScale = -1, .minF = {10, 0}, .maxF = {20, 1}};
-    const Sheet rounded = Generate(ccd);
-    EXPECT_EQ(rounded.point(6)[0], 22);
-    EXPECT_EQ(rounded.point(5)[0], 8);
-    ccd.doOrigScale = 1;
-    EXPECT_EQ(Generate(ccd).point(1)[0], -1) << "only -1 converts";
-}
-
-TEST(RsmRunSheet, EveryCellOfAConvertedSheetWithRoomToSpare) {
+TEST(RsmRunSheet, ConversionRoundingAndGivenCentresCellByCell) {
     // A central composite design of two factors with 2 centre runs asked
     // for, in a sheet sized for the default 5 and 3 rows longer still:
     // rows 1-10 are the design, 11-13 unset runs, 14-16 beyond the runs.
-    // Factor 1 spans 10..20, factor 2 0..4; one response.
+    // Factor 1 spans 10..20, factor 2 0..4; one response. Only -1 converts
+    // or rounds; the coded runs are those of the default design.
+    const Sheet coded = Generate({.planID = kCcd, .k = 2});
     const int nplan = 16, pplan = 7, nblock = 13;
-    std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan, 0.0), minF{10, 0}, maxF{20, 4};
-    for (int c = 1; c <= pplan; ++c)
-        for (int r = 14; r <= nplan; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = kCanary;
-    int32_t seed = 0, oSeed = 0;
-    EXPECT_EQ(Cpp_PlanGenerate(2, kCcd, 2, 1, 2, 1, 0, 0, -1, nplan, pplan, nblock, minF.data(), maxF.data(), nullptr,
-                               plan.data(), &seed, 0, &oSeed),
-              0);
-    const double a = std::sqrt(2.0);
-    const double coded[13][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}, {-a, 0}, {a, 0}, {0, -a}, {0, a},
-                                 {0, 0},   {0, 0},  {0, 0},  {0, 0}, {0, 0}};
-    const auto at = [&](int r, int c) { return plan[static_cast<std::size_t>(c - 1) * nplan + r - 1]; };
-    for (int r = 1; r <= nblock; ++r) {
-        SCOPED_TRACE(r);
-        EXPECT_EQ(std::tuple(at(r, 1), at(r, 2), at(r, 3)), std::tuple(r, r, 1)) << "standard order, replicate 1";
-        EXPECT_EQ(at(r, 4), r == 9 || r == 10 ? 1 : 0) << "only the 2 centre runs asked for are flagged";
-        EXPECT_DOUBLE_EQ(at(r, 5), 15 + 5 * coded[r - 1][0]);
-        EXPECT_DOUBLE_EQ(at(r, 6), 2 + 2 * coded[r - 1][1]);
-        EXPECT_EQ(at(r, 7), -1.79769313486231e308);
+    for (const auto& [doRound, doOrigScale] : {std::pair<VARIANT_BOOL, VARIANT_BOOL>{0, -1}, {-1, -1}, {-1, 1}}) {
+        std::vector<double> plan(static_cast<std::size_t>(nplan) * pplan, 0.0), minF{10, 0}, maxF{20, 4};
+        for (int c = 1; c <= pplan; ++c)
+            for (int r = 14; r <= nplan; ++r) plan[static_cast<std::size_t>(c - 1) * nplan + r - 1] = kCanary;
+        int32_t seed = 0, oSeed = 0;
+        EXPECT_EQ(Cpp_PlanGenerate(2, kCcd, 2, 1, 2, 1, 0, doRound, doOrigScale, nplan, pplan, nblock, minF.data(),
+                                   maxF.data(), nullptr, plan.data(), &seed, 0, &oSeed),
+                  0);
+        const auto at = [&](int r, int c) { return plan[static_cast<std::size_t>(c - 1) * nplan + r - 1]; };
+        const auto scaled = [&](double centre, double half, double x) {
+            const double v = doOrigScale == -1 ? centre + half * x : x;
+            return doRound == -1 && doOrigScale == -1 ? std::round(v) : v;
+        };
+        for (int r = 1; r <= nblock; ++r) {
+            SCOPED_TRACE(testing::Message() << "row " << r << ", DoRound " << doRound << ", DoOrigScale " << doOrigScale);
+            EXPECT_EQ(std::tuple(at(r, 1), at(r, 2), at(r, 3)), std::tuple(r, r, 1)) << "standard order, replicate 1";
+            EXPECT_EQ(at(r, 4), r == 9 || r == 10 ? 1 : 0) << "only the 2 centre runs asked for are flagged";
+            EXPECT_DOUBLE_EQ(at(r, 5), scaled(15, 5, coded.point(r)[0]));
+            EXPECT_DOUBLE_EQ(at(r, 6), scaled(2, 2, coded.point(r)[1]));
+            EXPECT_EQ(at(r, 7), -1.79769313486231e308);
+        }
+        for (int r = 14; r <= nplan; ++r)
+            for (int c = 1; c <= pplan; ++c) EXPECT_EQ(at(r, c), kCanary) << r << ", " << c;
     }
-    for (int r = 14; r <= nplan; ++r)
-        for (int c = 1; c <= pplan; ++c) EXPECT_EQ(at(r, c), kCanary) << r << ", " << c;
 }
 
 // Which factors a design's construction sets in run r (1-based): every
