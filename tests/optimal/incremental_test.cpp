@@ -309,49 +309,32 @@ TEST(IncrementalUpdates, TabulatedVariancesEqualTheQuadraticForms) {
         }
 }
 
-// The ridge inverse of a plan with fewer independent runs than columns (one
-// repeated) inverts X'X + r I: the product with it is I.
+// The ridge inverse inverts X'X + r I, r = 1e-5: on plans with fewer
+// independent runs than columns (one repeated), and on rows nearly in each
+// other's span (differences of 1e-6), where one pass of Gram-Schmidt leaves
+// the basis off orthogonal by about 1e-10, which 1 / r magnifies past the
+// tolerance; it stays exact because each row is orthogonalised twice.
 TEST(IncrementalUpdates, RidgeInverseInvertsTheRidgedInformation) {
-    for (const std::vector<int>& codes : {std::vector<int>{0}, {0, 5, 9, 13}, {0, 5, 5, 9, 13, 18, 22}}) {
-        const int n = static_cast<int>(codes.size());
-        Owned X = rows(codes);
-        matrix W(kP, kP, 0.0);
-        optimal::RidgeInverse(X.get(), n, kP, &W);
-        std::vector<std::vector<int>> rows;
-        for (int code : codes) rows.push_back(exact::modelRow(kLevels, 1, code));
-        for (int i = 0; i < kP; ++i)
-            for (int j = 0; j < kP; ++j) {
-                double s = 0.0;
-                for (int k = 0; k < kP; ++k) {
-                    double m = i == k ? 1e-5 : 0.0;
-                    for (const auto& x : rows) m += x[i] * x[k];
-                    s += m * W.vbget(k + 1, j + 1);
+    std::vector<Owned> plans;
+    for (const std::vector<int>& codes : {std::vector<int>{0}, {0, 5, 9, 13}, {0, 5, 5, 9, 13, 18, 22}})
+        plans.push_back(rows(codes));
+    plans.emplace_back(new matrix(4, 5, 1.0));
+    for (int i = 2; i <= 4; ++i) plans.back()->vbset(i, i, 1.0 + 1e-6 * i);
+    for (const Owned& X : plans) {
+        const int n = X->rows(), p = X->cols();
+        matrix W(p, p, 0.0);
+        optimal::RidgeInverse(X.get(), n, p, &W);
+        for (int i = 1; i <= p; ++i)
+            for (int j = 1; j <= p; ++j) {
+                long double s = 0.0L;
+                for (int k = 1; k <= p; ++k) {
+                    long double m = i == k ? 1e-5L : 0.0L;
+                    for (int r = 1; r <= n; ++r) m += static_cast<long double>(X->vbget(r, i)) * X->vbget(r, k);
+                    s += m * W.vbget(k, j);
                 }
-                EXPECT_NEAR(s, i == j, 1e-6) << n << " runs, (" << i + 1 << ", " << j + 1 << ")";
+                EXPECT_NEAR(static_cast<double>(s), i == j, 1e-7) << n << " runs, (" << i << ", " << j << ")";
             }
     }
-}
-
-// Rows nearly in each other's span (differences of 1e-6): one pass of
-// Gram-Schmidt leaves the basis off orthogonal by about 1e-10, which the
-// ridge's 1 / 1e-5 magnifies past the tolerance; the inverse stays exact
-// because each row is orthogonalised twice.
-TEST(IncrementalUpdates, RidgeInverseOfNearlyDependentRowsStaysExact) {
-    constexpr int n = 4, p = 5;
-    matrix X(n, p, 1.0);
-    for (int i = 2; i <= n; ++i) X.vbset(i, i, 1.0 + 1e-6 * i);
-    matrix W(p, p, 0.0);
-    optimal::RidgeInverse(&X, n, p, &W);
-    for (int i = 1; i <= p; ++i)
-        for (int j = 1; j <= p; ++j) {
-            long double s = 0.0L;
-            for (int k = 1; k <= p; ++k) {
-                long double m = i == k ? 1e-5L : 0.0L;
-                for (int r = 1; r <= n; ++r) m += static_cast<long double>(X.vbget(r, i)) * X.vbget(r, k);
-                s += m * W.vbget(k, j);
-            }
-            EXPECT_NEAR(static_cast<double>(s), i == j, 1e-7) << "(" << i << ", " << j << ")";
-        }
 }
 
 // A determinant past the doubles' negative end (no information matrix has

@@ -301,9 +301,4 @@ TEST(OptimalInit, LabelsOfHugeLevelCountsAreReadAtOnce) {
     EXPECT_EQ(std::vector<int>({IsUnusedComb(9, &list, 3), IsUnusedComb(0, &list, 3), IsUnusedComb(0, &list, 2),
                                 IsUnusedComb(4, &list, 0), IsUnusedCombWithouti(4, &list, 1), IsUnusedComb(-1, &list, 3)}),
               std::vector<int>({0, 0, -1, -1, 0, -1}));
-    cats.vbset(1, 1, u"lo"), cats.vbset(1, 2, u"hi");
-    q.vbset(1, 1, u"hi"), q.vbset(2, 1, u"");  // an empty label is the first unnamed level
-    PlanToComb(1, &levels, -1, &cats, 2, &q, &codes);
-    EXPECT_EQ(codes.vbget(1, 1), 1);
-    EXPECT_EQ(codes.vbget(2, 1), 2);
 }
