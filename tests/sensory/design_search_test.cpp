@@ -50,8 +50,9 @@ TEST(DesignSearch, RefusedCallsLeaveEverythingAndALoneJudgeTakesWhatIsOwed) {
     short found = 9, init = -1;
     int seed = 1, oSeed = 0;
     for (int missing = 0; missing < 5; ++missing)  // a shape that searches, with no criterion, flag or seed
-        GetJPMatForMarg(5, 4, 2, 1, 0, 0, &m, &JPMat, missing == 0 ? nullptr : &maxcrit, missing == 1 ? nullptr : &found,
-                        missing == 3 ? nullptr : &seed, missing == 4 ? nullptr : &init, missing == 2 ? nullptr : &oSeed);
+        EXPECT_EQ(GetJPMatForMarg(5, 4, 2, 1, 0, 0, &m, &JPMat, missing == 0 ? nullptr : &maxcrit, missing == 1 ? nullptr : &found,
+                                  missing == 3 ? nullptr : &seed, missing == 4 ? nullptr : &init, missing == 2 ? nullptr : &oSeed),
+                  0) << missing;
     EXPECT_EQ(maxcrit, 9);
     // No judge, or blocks of no product or of more than there are: no design and
     // no value (read, then the marker put back).

@@ -198,14 +198,6 @@ TEST_F(Dll, StringFunctionsComeFromThePlatform) {
 
 // ----- late-bound calls ---------------------------------------------------------------
 
-TEST_F(Dll, FullFactorialRunCountLateBound) {
-    int32_t levels[] = {2, 3, 4};
-    const VARIANT r = dispCall(late("Cpp_GetFullPlanLines"), VT_I4, {byValue(3), byRef(levels)});
-    EXPECT_EQ(r.vt, VT_I4);
-    EXPECT_EQ(r.lVal, 24);
-    EXPECT_EQ(early<decltype(Cpp_GetFullPlanLines)>("Cpp_GetFullPlanLines")(3, levels), 24);
-}
-
 TEST_F(Dll, OrthogonalArrayWithItsNameLateBound) {
     constexpr int32_t kLines = 64, kCols = 64, kTable = 1;
     std::vector<double> lateCells(kLines * kCols, -7.0), earlyCells(kLines * kCols, -7.0);
