@@ -177,10 +177,13 @@ TEST(Blocks, AreNuisanceToEveryCriterionButD) {
     EXPECT_NEAR(c.A, 1.0, 1e-14);
     EXPECT_NEAR(c.I, 1.0 + 2.0 / 3 + 1.0 / 9, 1e-13);
     EXPECT_NEAR(c.G, 4.0, 1e-12);
-    // The search keeps every run in its block, and finds that plan.
+    // The search keeps every run in its block, the kept first run with the
+    // block it was given and the others in the blocks listed for them, and
+    // finds that plan.
     vxhost::optimal::SearchSettings s;
     s.starts = 8;
-    const auto r = vxhost::optimal::searchPlan({m, region, 8, {}, {0, 0, 0, 0, 1, 1, 1, 1}}, vxhost::optimal::Objective::D, s);
+    const auto r = vxhost::optimal::searchPlan({m, region, 8, {1, 1, 0}, {0, 0, 0, 1, 1, 1, 1}}, vxhost::optimal::Objective::D, s);
+    EXPECT_EQ(std::vector<double>(r.points.begin(), r.points.begin() + 3), (std::vector<double>{1, 1, 0}));
     for (int run = 0; run < 8; ++run) EXPECT_EQ(r.points[static_cast<std::size_t>(run) * 3 + 2], run < 4 ? 0 : 1);
     EXPECT_NEAR(r.loss, -5 * std::log(8.0), 1e-9);
     EXPECT_THROW(vxhost::optimal::searchPlan({m, region, 8, {}, {0, 1}}, vxhost::optimal::Objective::D, s), std::invalid_argument);

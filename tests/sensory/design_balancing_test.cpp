@@ -36,16 +36,18 @@ TEST(DesignBalancing, PassesProveBalancedDesignsWithDistinctBlocks) {
     const int shapes[][3] = {{7, 14, 3},  {7, 21, 3},  {9, 24, 3},  {13, 26, 4}, {7, 7, 3},   {9, 12, 3}, {6, 10, 3},
                              {13, 13, 4}, {10, 15, 4}, {16, 16, 6}, {15, 35, 3}, {21, 21, 5}, {11, 11, 5}, {25, 30, 5},
                              {6, 30, 3}};
-    for (const auto& [P, J, R] : shapes)
-        for (int run = 1; run <= 13; ++run) {
-            const int seed = run <= 10 ? run : 12345;
-            const stest::Search s(J, P, R, static_cast<short>(run <= 10 ? 0 : run - 12), run <= 10 ? 0 : 1e9, 1, seed);
-            const double bound = (R - 1.0) * P / ((P - 1.0) * R);
-            EXPECT_EQ(s.found, -1) << P << " " << J << " " << R << " seed " << seed;
+    for (const auto& [P, J, R] : shapes) {
+        const double bound = (R - 1.0) * P / ((P - 1.0) * R);
+        const auto expectProvedBalanced = [&](const stest::Search& s, const char* run) {
+            EXPECT_EQ(s.found, -1) << P << " " << J << " " << R << " " << run;
             EXPECT_NEAR(s.maxcrit, bound, 1e-12);
             EXPECT_NEAR(s.ocrit2, bound, 1e-12);
             expectBalanced(*s.JPMat, J, P, R, num::Cnk(P, R) < 1000 && J <= num::Cnk(P, R));
-        }
+        };
+        for (int seed = 1; seed <= 10; ++seed) expectProvedBalanced(stest::Search(J, P, R, 0, 0, 1, seed), "untimed");
+        for (const short timeFlag : {-1, 0, 1})
+            expectProvedBalanced(stest::Search(J, P, R, timeFlag, 1e9, 1, 12345), "timed");
+    }
 }
 
 TEST(DesignBalancing, OnlyArithmeticallyBalanceableShapesAreSearched) {
