@@ -202,13 +202,13 @@ TEST(TableConstructions, SixLevelColumnsOnHalvesOfD12AreThePublishedParents) {
 
 TEST(TableConstructions, SearchedSixLevelArraysAndTheirDoublingsAreThePublishedParents) {
     const std::vector<Array> arrays = oagen::searchedSixLevelArrays36();
-    ASSERT_EQ(arrays.size(), 5u);
+    ASSERT_EQ(arrays.size(), 6u);
     // Doubled on the first two-level column: 34 Hadamard columns, the other
     // two-level ones, that column with g as 4 levels (the published 72-run parents).
     const char* parents[][2] = {{"L36.2.1.3.3.6.3", "L72.2.34.3.3.4.1.6.3"}, {"L36.2.4.3.1.6.3", "L72.2.37.3.1.4.1.6.3"},
                                 {"L36.2.3.3.2.6.3", "L72.2.36.3.2.4.1.6.3"},
                                 {"L36.2.13.3.2.6.1", "L72.2.46.3.2.4.1.6.1"},
-                                {"L36.2.13.6.2", "L72.2.46.4.1.6.2"}};
+                                {"L36.2.13.6.2", "L72.2.46.4.1.6.2"}, {"L36.2.10.3.1.6.2", "L72.2.43.3.1.4.1.6.2"}};
     for (std::size_t i = 0; i < arrays.size(); ++i) {
         expectParent(arrays[i], parents[i][0]);
         expectParent(oagen::doubleWithContraction(arrays[i], 0, 1), parents[i][1]);
