@@ -521,6 +521,19 @@ TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
                          parentName(3 * (letters + 1), {{2, static_cast<int>(words.size())}, {3, 1}}));
     }
     EXPECT_TRUE(oagen::pairedWordsInThreeBlocks(32).empty());  // 'A' + 32 would read as 'a'
+    // The table serves the lists over OA(12), OA(20) and OA(36) (31 letters), and
+    // their doublings: M - 2 Hadamard columns beside the k - 1 other words, then
+    // 2M - 4 beside those again.
+    for (const char* shape : {"L36.2.16.3.1", "L60.2.28.3.1", "L108.2.46.3.1", "L72.2.49.3.1.4.1",
+                              "L120.2.85.3.1.4.1", "L144.2.117.3.1.8.1"}) {
+        const auto [runs, pattern] = parseParent(shape);
+        std::vector<int> levels;
+        for (const auto& [s, k] : pattern) levels.insert(levels.end(), static_cast<std::size_t>(k), s);
+        const auto found = vxhost::findOrthogonal(vxhost::tableSheets(), levels, runs);
+        ASSERT_TRUE(found) << shape;
+        EXPECT_EQ(found->array->runs, runs) << shape;
+        EXPECT_TRUE(hosttest::strengthTwo(found->plan, runs, levels)) << shape;
+    }
 }
 
 TEST(TableConstructions, JoinedCopiesRefuseArraysThatDoNotFit) {
