@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -64,6 +66,48 @@ TEST(ArrayTable, ShapesFollowTheConstructions) {
     std::set<int> expected;
     for (int order = 12; order <= 144; order += 4) expected.insert(order);  // 92 and 116 by Williamson's construction
     EXPECT_EQ(hadamardOrders, expected);
+}
+
+// "OA(N, 2^a 3 ...)" read back: N and the level of each column.
+std::pair<int, std::map<int, int>> readShape(const std::string& text) {
+    std::istringstream in(text);
+    int runs = 0;
+    char comma = 0;
+    in >> runs >> comma;
+    std::map<int, int> levels;
+    for (std::string term; in >> term;) {
+        const std::size_t hat = term.find('^');
+        levels[std::stoi(term.substr(0, hat))] += hat == std::string::npos ? 1 : std::stoi(term.substr(hat + 1));
+    }
+    return {runs, levels};
+}
+
+// A doubling named after the array it doubled holds what doubling with
+// contraction makes of it: OA(2M, 2^(M - 2^t) 2^(t+1) B') for some 2^t-level
+// column of B, B' the rest of B. The names are what `vxdoe` reports.
+TEST(ArrayTable, DoublingsNameTheArrayTheyDoubled) {
+    const std::string prefix = "doubling with contraction of OA(";
+    int named = 0;
+    for (const Sheet& s : vxhost::tableSheets()) {
+        if (s.name.rfind(prefix, 0) != 0) continue;
+        ++named;
+        const std::size_t close = s.name.find(')');
+        const auto [m, doubled] = readShape(s.name.substr(prefix.size(), close - prefix.size()));
+        EXPECT_EQ(s.runs, 2 * m) << s.name;
+        std::map<int, int> held;
+        for (int l : s.levels) ++held[l];
+        bool matches = false;
+        for (int merged = 2; merged <= 16; merged *= 2) {
+            if (doubled.count(merged) == 0) continue;
+            std::map<int, int> expected = doubled;
+            if (--expected[merged] == 0) expected.erase(merged);
+            ++expected[2 * merged];
+            expected[2] += m - merged;
+            matches = matches || expected == held;
+        }
+        EXPECT_TRUE(matches) << s.name;
+    }
+    EXPECT_GE(named, 20);
 }
 
 TEST(ArrayTable, IsWhatTheGeneratorBuilds) {
