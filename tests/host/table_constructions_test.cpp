@@ -8,6 +8,7 @@
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/crossed_rows.h"
+#include "tools/oagen/doubled_joined_pair.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -465,6 +466,19 @@ TEST(TableConstructions, JoinedCopiesKeepEveryRunOfBothArrays) {
                  "L100.2.7.5.10.10.1");
 }
 
+TEST(TableConstructions, ADoublingJoinedToTwoColumnsGivesTheirLevelsTwice) {
+    const Array d10 = oagen::differenceScheme50();  // 5^10 10, the 10-level column last
+    expectParent(oagen::doubledJoinedPair(d10, 0, 1), "L100.5.8.10.3");
+    // Any two 5-level columns, the runs reversed so that no cell starts placed.
+    expectParent(oagen::doubledJoinedPair(runsReversed(d10), 7, 3), "L100.5.8.10.3");
+    EXPECT_EQ(oagen::doubledJoinedPair(d10, 2, 2).runs, 0);
+    EXPECT_EQ(oagen::doubledJoinedPair(d10, -1, 2).runs, 0);
+    EXPECT_EQ(oagen::doubledJoinedPair(d10, 0, 11).runs, 0);
+    EXPECT_EQ(oagen::doubledJoinedPair(d10, 0, 10).runs, 0);  // each cell of (5, 10) met once
+    EXPECT_EQ(oagen::doubledJoinedPair(oagen::hadamard(12), 0, 1).runs, 0);  // 3 runs per cell of two columns
+    expectParent(oagen::doubledJoinedPair(oagen::hadamard(16), 4, 9), "L32.2.13.4.2");
+}
+
 // Letter c of a word: 'a' + c for column c, 'A' + c for its complement.
 int letterOf(char ch) { return ch >= 'a' ? ch - 'a' : ch - 'A'; }
 
@@ -687,7 +701,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L144.4.11.12.2", "L116.2.23.29.1", "L64.4.7.8.6", "L128.2.6.4.5.8.13.16.1",
                                "L54.3.20.6.1.9.1", "L108.2.34.3.29.6.1", "L108.3.37.6.2.18.1", "L60.2.21.10.1",
                                "L84.2.27.6.1", "L120.2.75.4.1.6.1", "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7",
-                               "L108.2.10.3.33.6.2.9.1", "L80.2.61.5.1.8.1",
+                               "L108.2.10.3.33.6.2.9.1", "L80.2.61.5.1.8.1", "L100.5.8.10.3",
                                // the difference schemes' expansions, whole
                                "L36.2.11.3.12", "L50.2.1.5.11", "L54.2.1.3.25", "L50.5.10.10.1", "L54.3.18.18.1",
                                "L64.4.21", "L81.3.40"})

@@ -3,6 +3,7 @@
 #include "tools/oagen/chinese_remainder_scheme.h"
 #include "tools/oagen/copy_joined_scheme.h"
 #include "tools/oagen/crossed_rows.h"
+#include "tools/oagen/doubled_joined_pair.h"
 #include "tools/oagen/doubling_with_contraction.h"
 #include "tools/oagen/four_level_triple.h"
 #include "tools/oagen/hadamard_fold_over.h"
@@ -241,6 +242,8 @@ std::vector<NamedArray> buildExtendedTable() {
         add(table, "difference schemes over Z_2 and Z_3 joined over Z_6, two columns over Z_2 made one of 4 levels", a);
     add(table, "difference scheme D(10,10,5)", differenceScheme50());
     add(table, "difference scheme D(10,10,5), expanded", expanded50());
+    add(table, "difference scheme D(10,10,5) doubled, two 5-level columns joined to the doubling",
+        doubledJoinedPair(differenceScheme50(), 0, 1));  // 5^8 10^3 in 100
     add(table, "difference scheme D(18,18,3)", differenceScheme54());
     add(table, "difference scheme D(18,18,3), expanded", expanded54());
     for (int order = 12; order <= kExtendedMaxRuns; order += 4)
