@@ -110,6 +110,18 @@ TEST(ArrayTable, DoublingsNameTheArrayTheyDoubled) {
     EXPECT_GE(named, 20);
 }
 
+TEST(ArrayTable, SearchedPackingsNameTheSpaceTheirRunsMake) {
+    // "GF(2)^n packed by ...": the runs are the 2^n points of the space.
+    int packings = 0;
+    for (const Sheet& s : vxhost::tableSheets()) {
+        if (s.name.find("packed by planes and lines") == std::string::npos) continue;
+        ++packings;
+        ASSERT_EQ(s.name.rfind("GF(2)^", 0), 0u) << s.name;
+        EXPECT_EQ(1 << std::stoi(s.name.substr(6)), s.runs) << s.name;
+    }
+    EXPECT_GE(packings, 22);
+}
+
 TEST(ArrayTable, IsWhatTheGeneratorBuilds) {
     const std::vector<oagen::NamedArray> built = oagen::buildExtendedTable();
     ASSERT_EQ(static_cast<int>(built.size()), vxhost::kArrayTableSize);
