@@ -7,6 +7,9 @@
 // writes the host's larger table instead (the build runs it):
 //
 //     oagen --extended array_table_data.cpp
+//
+// Anything else that starts with a dash is refused with the usage, so that a
+// mistyped option cannot become the name of the file written.
 #include "tools/oagen/catalogue_build.h"
 #include "tools/oagen/extended_table.h"
 
@@ -14,8 +17,14 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: oagen [--extended] [OUTPUT.cpp]\n"
+    "  writes the library's orthogonal-array catalogue (or, with --extended, the\n"
+    "  host's larger table) as C++ source, to OUTPUT.cpp or to standard output\n";
 
 void writeEntry(std::ostream& out, const oagen::BuiltEntry& e) {
     out << "    {" << e.number << ", " << e.columns << ", {";
@@ -45,21 +54,31 @@ void writeCatalogue(std::ostream& out) {
 
 int main(int argc, char** argv) {
     try {
-        const bool extended = argc > 1 && std::string(argv[1]) == "--extended";
+        std::vector<std::string> args(argv + 1, argv + argc);
+        if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+            std::cout << kUsage;
+            return 0;
+        }
+        const bool extended = !args.empty() && args[0] == "--extended";
+        if (extended) args.erase(args.begin());
+        const bool optionFirst = !args.empty() && args[0].rfind('-', 0) == 0;
+        if (optionFirst || args.size() > 1) {
+            std::cerr << "oagen: unexpected argument '" << args[optionFirst ? 0 : 1] << "'\n" << kUsage;
+            return 2;
+        }
         const auto write = [extended](std::ostream& out) {
             if (extended)
                 oagen::writeExtendedTable(out, oagen::buildExtendedTable());
             else
                 writeCatalogue(out);
         };
-        const int pathAt = extended ? 2 : 1;
-        if (argc <= pathAt) {
+        if (args.empty()) {
             write(std::cout);
             return 0;
         }
-        std::ofstream file(argv[pathAt], std::ios::binary);
+        std::ofstream file(args[0], std::ios::binary);
         if (!file) {
-            std::cerr << "oagen: cannot write " << argv[pathAt] << "\n";
+            std::cerr << "oagen: cannot write " << args[0] << "\n";
             return 1;
         }
         write(file);
