@@ -532,6 +532,27 @@ TEST(TableConstructions, SignedWordsWithASpareColumnPerBlockAreThePublishedParen
         EXPECT_EQ(turned.columns.back().values[r], 2 * (r / 12) + upsideDown.columns[k].values[r % 12]) << r;
 }
 
+TEST(TableConstructions, SignedWordsOverAMixedBaseKeepItsOtherColumnsInEveryBlock) {
+    // The letters are the base's two-level columns only: over OA(12, 2^4 3)
+    // 'd' is its last, and 'e' (its 3-level column by position) is refused.
+    const Array base = runsReversed(oagen::signedWords12());
+    const Array over = oagen::signedWordsOver(base, {"aaa", "dDd"});
+    expectParent(over, "L36.2.2.3.2");
+    for (int r = 0; r < 36; ++r) EXPECT_EQ(over.columns[2].values[r], base.columns[4].values[r % 12]) << r;
+    EXPECT_EQ(over.columns[1].values[0], base.columns[3].values[0]);
+    EXPECT_EQ(over.columns[1].values[12], 1 - base.columns[3].values[0]);
+    for (const char* word : {"aae", "Eaa", "a`a"}) EXPECT_EQ(oagen::signedWordsOver(base, {word}).runs, 0) << word;
+    EXPECT_EQ(oagen::signedWordsWithSpares(base, {"aaa"}, "eee").runs, 0);
+    // Over signed-word bases, a spare letter no stored word holds: the block
+    // column of the base rides along beside the joined one.
+    expectParent(oagen::signedWordsWithSpares(oagen::signedWordBlocks(4, 7), oagen::signedWordList(12, 5), "lllll"),
+                 parentName(140, {{2, 23}, {7, 1}, {10, 1}}));
+    expectParent(oagen::signedWordsWithSpares(oagen::signedWordBlocks(4, 11), oagen::pairedWordsInThreeBlocks(14), "ooo"),
+                 parentName(132, {{2, 20}, {6, 1}, {11, 1}}));
+    for (const char* shape : {"L140.2.21.7.1.10.1", "L132.2.18.6.1.11.1"})
+        EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
+}
+
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
     for (int letters : {11, 12, 13, 19, 27, 31}) {
         const std::vector<std::string> words = oagen::pairedWordsInThreeBlocks(letters);

@@ -204,7 +204,15 @@ Array fromNormalisedHadamard(const SignMatrix& h) {
 // so each is balanced in every block; two of them are orthogonal when the
 // blocks where their letters agree split evenly into same-case and
 // opposite-case agreements.
+std::vector<const Column*> twoLevelColumns(const Array& base) {
+    std::vector<const Column*> letters;
+    for (const Column& c : base.columns)
+        if (c.levels == 2) letters.push_back(&c);
+    return letters;
+}
+
 Array signedWordsOver(const Array& base, const std::vector<std::string>& words) {
+    const std::vector<const Column*> letters = twoLevelColumns(base);
     const int blocks = static_cast<int>(words.front().size());
     const int n = base.runs, runs = n * blocks;
     Array a{runs, {}};
@@ -213,9 +221,16 @@ Array signedWordsOver(const Array& base, const std::vector<std::string>& words) 
         for (int r = 0; r < runs; ++r) {
             const char letter = w[static_cast<std::size_t>(r / n)];
             const char lower = static_cast<char>(letter | 0x20);
-            const int v = base.columns[static_cast<std::size_t>(lower - 'a')].values[static_cast<std::size_t>(r % n)];
+            if (lower < 'a' || lower - 'a' >= static_cast<int>(letters.size())) return {};
+            const int v = letters[static_cast<std::size_t>(lower - 'a')]->values[static_cast<std::size_t>(r % n)];
             c.values[r] = letter == lower ? v : 1 - v;
         }
+        a.columns.push_back(c);
+    }
+    for (const Column& kept : base.columns) {
+        if (kept.levels == 2) continue;
+        Column c = emptyColumn(kept.levels, runs);
+        for (int r = 0; r < runs; ++r) c.values[r] = kept.values[static_cast<std::size_t>(r % n)];
         a.columns.push_back(c);
     }
     Column block = emptyColumn(blocks, runs);

@@ -72,9 +72,15 @@ std::vector<std::vector<int>> galoisProducts(int q);
 // columns when the blocks where their letters agree split evenly into
 // same-case and opposite-case agreements.
 Array signedWords(const std::vector<std::string>& words, bool withFourLevel);
-// The same over the two-level columns of any base array of n runs, letter
-// 'a' + c for its column c: OA(n K, 2^k K^1).
+// The same over any base array of n runs, letter 'a' + c for its c-th
+// two-level column: OA(n K, 2^k B' K^1), where B' are the base's columns of
+// other level counts, repeated in every block. Those stay orthogonal to each
+// word, as within a block the word is one of the base's two-level columns or
+// its complement, and to the block column, as each block holds the whole
+// base. An array of no runs when a letter is past the base's two-level columns.
 Array signedWordsOver(const Array& base, const std::vector<std::string>& words);
+// The base's two-level columns, in order: the letters of its signed words.
+std::vector<const Column*> twoLevelColumns(const Array& base);
 // Arrays of 4K runs built block by block from the signed columns of
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();

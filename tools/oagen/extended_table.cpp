@@ -100,7 +100,10 @@ void addDoublings(std::vector<NamedArray>& table) {
 // spares give 2^21 10 in 60, the 38 of 7 blocks of OA(20) less three 2^35 14
 // in 140, and the paired words of three blocks over all but one column of
 // OA(20) and OA(28) 2^26 6 in 60 and 2^38 6 in 84, and over 30 columns of
-// OA(36) 2^44 6 in 108; the 60-run ones doubled.
+// OA(36) 2^44 6 in 108; the 60-run ones doubled. Over a base of signed words
+// itself, the base's block column rides along: the 23 words of 5 blocks over
+// 11 of the 12 two-level columns of OA(28, 2^12 7) give 2^23 7 10 in 140, and
+// the paired words over 14 of the 15 of OA(44, 2^15 11) 2^20 6 11 in 132.
 void addSpareColumnWords(std::vector<NamedArray>& table) {
     const auto put = [&](const Array& a, const std::string& words) {
         add(table, words + ", a spare column of each block joined to the block column", a);
@@ -117,6 +120,10 @@ void addSpareColumnWords(std::vector<NamedArray>& table) {
     // Letter 30, the last the encoding allows, kept spare: 44 words of OA(36, 2^35).
     put(signedWordsWithSpares(hadamard(36), pairedWordsInThreeBlocks(30), std::string(3, static_cast<char>('a' + 30))),
         "paired words in 3 blocks of OA(36, 2^35)");
+    put(signedWordsWithSpares(signedWordBlocks(4, 7), signedWordList(12, 5), "lllll"),
+        "signed words in 5 blocks of OA(28, 2^12 7)");
+    put(signedWordsWithSpares(signedWordBlocks(4, 11), pairedWordsInThreeBlocks(14), "ooo"),
+        "paired words in 3 blocks of OA(44, 2^15 11)");
     add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
     add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
 }

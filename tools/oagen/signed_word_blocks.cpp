@@ -171,17 +171,17 @@ Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& w
         for (std::size_t b = 0; b < w.size(); ++b) holdsSpare = holdsSpare || (w[b] | 0x20) == spares[b];
         if (!holdsSpare) kept.push_back(w);
     }
+    const std::vector<const Column*> letters = twoLevelColumns(base);
     for (char spare : spares)
-        if (spare < 'a' || spare - 'a' >= static_cast<int>(base.columns.size()) ||
-            base.columns[static_cast<std::size_t>(spare - 'a')].levels != 2)
-            return {};
+        if (spare < 'a' || spare - 'a' >= static_cast<int>(letters.size())) return {};
     if (kept.empty()) return {};
     Array a = signedWordsOver(base, kept);
+    if (a.runs == 0) return {};
     Column& joined = a.columns.back();  // the block column, r / n
     const int n = base.runs;
     joined.levels = 2 * static_cast<int>(spares.size());
     for (int r = 0; r < a.runs; ++r) {
-        const Column& spare = base.columns[static_cast<std::size_t>(spares[static_cast<std::size_t>(r / n)] - 'a')];
+        const Column& spare = *letters[static_cast<std::size_t>(spares[static_cast<std::size_t>(r / n)] - 'a')];
         joined.values[static_cast<std::size_t>(r)] = 2 * (r / n) + spare.values[static_cast<std::size_t>(r % n)];
     }
     return a;

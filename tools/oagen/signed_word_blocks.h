@@ -35,13 +35,16 @@ Array signedWordBlocks(int base, int blocks);
 // The stored words of (base runs n, blocks m); empty when none is stored.
 std::vector<std::string> signedWordList(int base, int blocks);
 
-// OA(n m, 2^k' (2m)^1): block b keeps the base's column spares[b] (as a
-// letter) out of the words, dropping every word that holds it there, and
-// that column joins the block column, 2 b + its value. Within block b every
-// word left is another two-level column of the base or its complement, so
-// balanced against the spare one, and the joined column is orthogonal to
-// it. An array of no runs when a spare letter is not a base column, the
-// spares do not match the words' length, or no word is left.
+// OA(n m, 2^k' B' (2m)^1): block b keeps the base's two-level column
+// spares[b] (as a letter) out of the words, dropping every word that holds it
+// there, and that column joins the block column, 2 b + its value. Within
+// block b every word left is another two-level column of the base or its
+// complement, so balanced against the spare one, and the joined column is
+// orthogonal to it. The base's other columns B' are repeated in every block
+// as `signedWordsOver` does; in block b the joined column meets each of them
+// as the spare column does in the base. An array of no runs when a spare
+// letter is not one of the base's two-level columns, the spares do not match
+// the words' length, or no word is left.
 Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& words, const std::string& spares);
 
 }  // namespace oagen
