@@ -553,6 +553,47 @@ TEST(TableConstructions, SignedWordsOverAMixedBaseKeepItsOtherColumnsInEveryBloc
         EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
 }
 
+bool pairwiseOrthogonal(const std::vector<std::string>& words) {
+    for (std::size_t i = 0; i < words.size(); ++i)
+        for (std::size_t j = i + 1; j < words.size(); ++j)
+            if (!wordsOrthogonal(words[i], words[j])) return false;
+    return true;
+}
+
+TEST(TableConstructions, WordListsOnDisjointLettersAddUpAndServeTheirParents) {
+    const std::vector<std::string> four = oagen::fourLetterWordsInFiveBlocks();
+    ASSERT_EQ(four.size(), 12u);
+    for (const std::string& w : four) {
+        ASSERT_EQ(w.size(), 5u);
+        for (char c : w) EXPECT_LT(letterOf(c), 4) << w;
+    }
+    EXPECT_TRUE(pairwiseOrthogonal(four));
+    // Copy c of a list moves every letter by from + c span and keeps its case.
+    const std::vector<std::string> list20 = oagen::signedWordList20();
+    const std::vector<std::string> moved = oagen::onDisjointLetters(list20, 3, 2, 1);
+    ASSERT_EQ(moved.size(), 2 * list20.size());
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t i = 0; i < list20.size(); ++i)
+            for (std::size_t b = 0; b < 5; ++b) {
+                const char from = list20[i][b], to = moved[c * list20.size() + i][b];
+                EXPECT_EQ(letterOf(to), letterOf(from) + 1 + 3 * static_cast<int>(c)) << to;
+                EXPECT_EQ(to >= 'a', from >= 'a') << to;
+            }
+    EXPECT_TRUE(pairwiseOrthogonal(moved));
+    EXPECT_EQ(oagen::onDisjointLetters(four, 4, 7, 3).size(), 7 * four.size());  // letters 3 to 30, the last allowed
+    // Refused: a letter past the span (copies would overlap), letters past the
+    // encoding, no copies.
+    EXPECT_TRUE(oagen::onDisjointLetters(four, 3, 1).empty());
+    EXPECT_TRUE(oagen::onDisjointLetters(four, 4, 7, 4).empty());
+    EXPECT_TRUE(oagen::onDisjointLetters(four, 4, 0).empty());
+    EXPECT_TRUE(oagen::onDisjointLetters(four, 4, 1, -1).empty());
+    // Over OA(28, 2^12 7), OA(28, 2^27), OA(20, 2^8 5), the fold-over
+    // OA(24, 2^12 12) and OA(36, 2^13 6^2), with and without spares.
+    for (const char* shape : {"L140.2.27.5.1.7.1", "L140.2.36.10.1", "L140.2.25.5.1.14.1", "L120.2.28.10.1.12.1",
+                              "L108.2.13.6.3"})
+        EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
+}
+
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
     for (int letters : {11, 12, 13, 19, 27, 31}) {
         const std::vector<std::string> words = oagen::pairedWordsInThreeBlocks(letters);

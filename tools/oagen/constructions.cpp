@@ -468,9 +468,11 @@ Array raoHammingOver(int q, int n) {
 
 Array signedWords12() { return signedWords({"aaa", "bbb", "aAc", "bcB"}, false); }
 
-Array signedWords20() {
-    return signedWords({"aaaaa", "CCCCC", "CcBBB", "CAcba", "CabAc", "AcaCb", "ABCca", "AbbaB"}, false);
+std::vector<std::string> signedWordList20() {
+    return {"aaaaa", "CCCCC", "CcBBB", "CAcba", "CabAc", "AcaCb", "ABCca", "AbbaB"};
 }
+
+Array signedWords20() { return signedWords(signedWordList20(), false); }
 
 Array signedWords24() {
     return signedWords(

@@ -85,6 +85,8 @@ std::vector<const Column*> twoLevelColumns(const Array& base);
 // OA(4, 2^3): OA(12, 2^4 3), OA(20, 2^8 5) and OA(24, 2^11 4 6).
 Array signedWords12();
 Array signedWords20();
+// The eight words of five blocks that OA(20, 2^8 5) is made of.
+std::vector<std::string> signedWordList20();
 Array signedWords24();
 // Difference-scheme arrays.
 Array differenceScheme12();  // OA(12, 2^2 6)

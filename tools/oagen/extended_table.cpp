@@ -95,6 +95,21 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(chineseRemainderSchemes72WithFourLevel()[1], 2), "OA(72, 2^7 3^7 4 6^6)");  // 2^75 3^7 6^6 8 in 144
 }
 
+// Four copies of OA(20)'s words of 5 blocks over the 12 two-level columns of
+// OA(28, 2^12 7), its 7-level column riding along: 2^32 5 7 in 140.
+void addWordsOverMixedBases(std::vector<NamedArray>& table) {
+    add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7)",
+        signedWordsOver(signedWordBlocks(4, 7), onDisjointLetters(signedWordList20(), 3, 4)));
+    // The paired words of three blocks over 12 of the 13 two-level columns of
+    // OA(36, 2^13 3^2 6) and OA(36, 2^13 6^2), the 13th spare: 2^18 3^2 6^2 and
+    // 2^18 6^3 in 108.
+    for (const Array& a : searchedSixLevelArrays36())
+        if (twoLevelColumns(a).size() == 13)
+            add(table, "paired words in 3 blocks of a 36-run array found by a satisfiability search, a spare column of "
+                       "each block joined to the block column",
+                signedWordsWithSpares(a, pairedWordsInThreeBlocks(12), "mmm"));
+}
+
 // Signed words with a spare Hadamard column in each block, joined to the
 // block column: the 23 words of 5 blocks of OA(12) less the two holding the
 // spares give 2^21 10 in 60, the 38 of 7 blocks of OA(20) less three 2^35 14
@@ -124,6 +139,22 @@ void addSpareColumnWords(std::vector<NamedArray>& table) {
         "signed words in 5 blocks of OA(28, 2^12 7)");
     put(signedWordsWithSpares(signedWordBlocks(4, 11), pairedWordsInThreeBlocks(14), "ooo"),
         "paired words in 3 blocks of OA(44, 2^15 11)");
+    // Copies on disjoint letters: 8 copies of OA(20)'s words over 24 of the 27
+    // columns of OA(28), 'y' spare, give 2^64 10 in 140; two of the 7-block
+    // words over OA(20, 2^8 5), with one word of the letter 'g' alone and 'h'
+    // spare, 2^25 5 14.
+    put(signedWordsWithSpares(hadamard(28), onDisjointLetters(signedWordList20(), 3, 8), "yyyyy"),
+        "8 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^27)");
+    std::vector<std::string> seven = onDisjointLetters(signedWordList(4, 7), 3, 2);
+    seven.emplace_back(7, 'g');
+    put(signedWordsWithSpares(signedWords20(), seven, "hhhhhhh"),
+        "2 copies of the words of OA(28, 2^12 7) in 7 blocks of OA(20, 2^8 5)");
+    // Over the fold-over OA(24, 2^12 12): two copies of the four-letter words
+    // and OA(20)'s on the next three letters, 'l' spare, 2^32 10 12 in 120.
+    std::vector<std::string> eleven = onDisjointLetters(fourLetterWordsInFiveBlocks(), 4, 2);
+    for (const std::string& w : onDisjointLetters(signedWordList20(), 3, 1, 8)) eleven.push_back(w);
+    put(signedWordsWithSpares(hadamardFoldOver(12), eleven, "lllll"),
+        "words of 4 and 3 letters in 5 blocks of the fold-over OA(24, 2^12 12)");
     add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
     add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
 }
@@ -270,6 +301,7 @@ std::vector<NamedArray> buildExtendedTable() {
     addDoublings(table);
     addJoinedCopies(table);
     addSpareColumnWords(table);
+    addWordsOverMixedBases(table);
     addPairedWordsBelowTheParents(table);
     addCopyJoinedSchemes(table);
     for (const auto& [q, t] : std::vector<std::pair<int, int>>{{16, 2}, {27, 1}, {25, 1}, {32, 2}, {16, 3}})

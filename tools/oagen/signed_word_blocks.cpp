@@ -147,6 +147,26 @@ std::vector<std::string> pairedWordsInThreeBlocks(int letters) {
     return words;
 }
 
+std::vector<std::string> fourLetterWordsInFiveBlocks() {
+    return {"aaaaa", "BCCDc", "DaBCA", "CcdDD", "AcCad", "dBaBA", "cbdBb", "Aaccc", "BdBcC", "BDddB", "DdbBB", "cBAaD"};
+}
+
+std::vector<std::string> onDisjointLetters(const std::vector<std::string>& words, int span, int copies, int from) {
+    if (span < 1 || copies < 1 || from < 0 || from + span * copies > kMostLetters) return {};
+    std::vector<std::string> moved;
+    for (int c = 0; c < copies; ++c)
+        for (std::string w : words) {
+            for (char& letter : w) {
+                const bool lower = (letter | 0x20) == letter;
+                const int index = (letter | 0x20) - 'a';
+                if (index < 0 || index >= span) return {};
+                letter = static_cast<char>((lower ? 'a' : 'A') + from + index + c * span);
+            }
+            moved.push_back(w);
+        }
+    return moved;
+}
+
 std::vector<std::pair<int, int>> signedWordShapes() {
     std::vector<std::pair<int, int>> shapes;
     for (const auto& [shape, words] : storedWords()) shapes.push_back(shape);

@@ -28,6 +28,20 @@ std::vector<std::pair<int, int>> signedWordShapes();
 constexpr int kMostLetters = 31;
 std::vector<std::string> pairedWordsInThreeBlocks(int letters);
 
+// `copies` copies of a list over its first `span` letters, copy c moved to
+// the letters from + c span to from + c span + span - 1. Words of two copies share no
+// letter in any block, so their columns are orthogonal whatever the signs:
+// over a base with many two-level columns, short lists side by side can hold
+// more words than one long list (three copies of the 8 words over 3 letters
+// of OA(20, 2^8 5) are 24 words over 9 letters in 5 blocks, where the stored
+// list over 11 has 23). Empty when a word holds a letter past `span` or the
+// copies need more than kMostLetters.
+std::vector<std::string> onDisjointLetters(const std::vector<std::string>& words, int span, int copies, int from = 0);
+
+// Twelve words of five blocks over four letters, found by a tabu search: the
+// most per letter of any list of five blocks here.
+std::vector<std::string> fourLetterWordsInFiveBlocks();
+
 // OA(n m, 2^k m) from the stored words: in block b, letter 'a' + c of word
 // w stands for column c of OA(n, 2^(n-1)), upper case for its complement.
 // An array of no runs when no list is stored for the shape.
