@@ -543,6 +543,7 @@ TEST(TableConstructions, SignedWordsOverAMixedBaseKeepItsOtherColumnsInEveryBloc
     EXPECT_EQ(over.columns[1].values[12], 1 - base.columns[3].values[0]);
     for (const char* word : {"aae", "Eaa", "a`a"}) EXPECT_EQ(oagen::signedWordsOver(base, {word}).runs, 0) << word;
     EXPECT_EQ(oagen::signedWordsWithSpares(base, {"aaa"}, "eee").runs, 0);
+    EXPECT_EQ(oagen::signedWordsWithSpares(base, {"eaa"}, "ddd").runs, 0);  // the spare fits, a word does not
     // Over signed-word bases, a spare letter no stored word holds: the block
     // column of the base rides along beside the joined one.
     expectParent(oagen::signedWordsWithSpares(oagen::signedWordBlocks(4, 7), oagen::signedWordList(12, 5), "lllll"),
@@ -581,6 +582,7 @@ TEST(TableConstructions, WordListsOnDisjointLettersAddUpAndServeTheirParents) {
             }
     EXPECT_TRUE(pairwiseOrthogonal(moved));
     EXPECT_EQ(oagen::onDisjointLetters(four, 4, 7, 3).size(), 7 * four.size());  // letters 3 to 30, the last allowed
+    EXPECT_EQ(oagen::onDisjointLetters({"aA"}, 1, 3), (std::vector<std::string>{"aA", "bB", "cC"}));
     // Refused: a letter past the span (copies would overlap), letters past the
     // encoding, no copies.
     EXPECT_TRUE(oagen::onDisjointLetters(four, 3, 1).empty());
