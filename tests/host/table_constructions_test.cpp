@@ -544,13 +544,33 @@ TEST(TableConstructions, SignedWordsOverAMixedBaseKeepItsOtherColumnsInEveryBloc
     for (const char* word : {"aae", "Eaa", "a`a"}) EXPECT_EQ(oagen::signedWordsOver(base, {word}).runs, 0) << word;
     EXPECT_EQ(oagen::signedWordsWithSpares(base, {"aaa"}, "eee").runs, 0);
     EXPECT_EQ(oagen::signedWordsWithSpares(base, {"eaa"}, "ddd").runs, 0);  // the spare fits, a word does not
+    // The block column joined to the 3-level column instead, whose copy goes.
+    const Array nine = oagen::signedWordsJoinedToColumn(base, {"aaa", "dDd"}, 4);
+    expectParent(nine, "L36.2.2.9.1");
+    for (int r = 0; r < 36; ++r) EXPECT_EQ(nine.columns[2].values[r], 3 * (r / 12) + base.columns[4].values[r % 12]) << r;
+    for (int column : {-1, 0, 5}) EXPECT_EQ(oagen::signedWordsJoinedToColumn(base, {"aaa"}, column).runs, 0) << column;
+    EXPECT_EQ(oagen::signedWordsJoinedToColumn(base, {"eaa"}, 4).runs, 0);
+    EXPECT_EQ(oagen::signedWordsJoinedToColumn(base, {}, 4).runs, 0);
+    // Past columns of other level counts: OA(36, 2^13 3^2 6) joined on its
+    // 6-level column keeps both 3-level ones.
+    std::vector<int> mixed(13, 2);
+    mixed.insert(mixed.end(), {3, 3, 6});
+    int bases = 0;
+    for (const Array& a : oagen::searchedSixLevelArrays36())
+        if (levelsOf(a) == mixed) {
+            ++bases;
+            expectParent(oagen::signedWordsJoinedToColumn(a, oagen::pairedWordsInThreeBlocks(13), 15),
+                         parentName(108, {{2, 18}, {3, 2}, {18, 1}}));
+        }
+    EXPECT_EQ(bases, 1);
     // Over signed-word bases, a spare letter no stored word holds: the block
     // column of the base rides along beside the joined one.
     expectParent(oagen::signedWordsWithSpares(oagen::signedWordBlocks(4, 7), oagen::signedWordList(12, 5), "lllll"),
                  parentName(140, {{2, 23}, {7, 1}, {10, 1}}));
     expectParent(oagen::signedWordsWithSpares(oagen::signedWordBlocks(4, 11), oagen::pairedWordsInThreeBlocks(14), "ooo"),
                  parentName(132, {{2, 20}, {6, 1}, {11, 1}}));
-    for (const char* shape : {"L140.2.21.7.1.10.1", "L132.2.18.6.1.11.1"})
+    for (const char* shape : {"L140.2.21.7.1.10.1", "L132.2.18.6.1.11.1", "L140.2.22.35.1", "L132.2.22.33.1",
+                              "L108.2.15.6.1.18.1"})
         EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
 }
 

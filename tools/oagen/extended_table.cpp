@@ -95,19 +95,32 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(chineseRemainderSchemes72WithFourLevel()[1], 2), "OA(72, 2^7 3^7 4 6^6)");  // 2^75 3^7 6^6 8 in 144
 }
 
-// Four copies of OA(20)'s words of 5 blocks over the 12 two-level columns of
-// OA(28, 2^12 7), its 7-level column riding along: 2^32 5 7 in 140.
+// Signed words over bases with columns of other level counts, which ride
+// along in every block or join the block column. Four copies of OA(20)'s
+// words of 5 blocks over the 12 two-level columns of OA(28, 2^12 7), its
+// 7-level column riding along: 2^32 5 7 in 140.
 void addWordsOverMixedBases(std::vector<NamedArray>& table) {
     add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7)",
         signedWordsOver(signedWordBlocks(4, 7), onDisjointLetters(signedWordList20(), 3, 4)));
-    // The paired words of three blocks over 12 of the 13 two-level columns of
-    // OA(36, 2^13 3^2 6) and OA(36, 2^13 6^2), the 13th spare: 2^18 3^2 6^2 and
-    // 2^18 6^3 in 108.
+    // The block column joined to a column of the base instead: 2^32 35 in
+    // 140 over OA(28, 2^12 7), 2^22 33 in 132 over OA(44, 2^15 11).
+    add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7), its 7-level column joined to "
+               "the block column",
+        signedWordsJoinedToColumn(signedWordBlocks(4, 7), onDisjointLetters(signedWordList20(), 3, 4), 12));
+    add(table, "paired words in 3 blocks of OA(44, 2^15 11), its 11-level column joined to the block column",
+        signedWordsJoinedToColumn(signedWordBlocks(4, 11), pairedWordsInThreeBlocks(15), 15));
+    // The paired words of three blocks over OA(36, 2^13 3^2 6) and
+    // OA(36, 2^13 6^2): over 12 of their 13 two-level columns, the 13th
+    // spare, 2^18 3^2 6^2 and 2^18 6^3 in 108; over all 13, the last 6-level
+    // column joined to the block column, 2^18 3^2 18 and 2^18 6 18.
     for (const Array& a : searchedSixLevelArrays36())
-        if (twoLevelColumns(a).size() == 13)
-            add(table, "paired words in 3 blocks of a 36-run array found by a satisfiability search, a spare column of "
-                       "each block joined to the block column",
+        if (twoLevelColumns(a).size() == 13) {
+            const std::string words = "paired words in 3 blocks of a 36-run array found by a satisfiability search, ";
+            add(table, words + "a spare column of each block joined to the block column",
                 signedWordsWithSpares(a, pairedWordsInThreeBlocks(12), "mmm"));
+            add(table, words + "a 6-level column joined to the block column",
+                signedWordsJoinedToColumn(a, pairedWordsInThreeBlocks(13), static_cast<int>(a.columns.size()) - 1));
+        }
 }
 
 // Signed words with a spare Hadamard column in each block, joined to the

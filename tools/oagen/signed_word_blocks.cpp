@@ -207,4 +207,24 @@ Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& w
     return a;
 }
 
+Array signedWordsJoinedToColumn(const Array& base, const std::vector<std::string>& words, int column) {
+    if (column < 0 || column >= static_cast<int>(base.columns.size()) || words.empty()) return {};
+    const Column& joined = base.columns[static_cast<std::size_t>(column)];
+    if (joined.levels == 2) return {};
+    Array a = signedWordsOver(base, words);
+    if (a.runs == 0) return {};
+    // The carried copies follow the words in the base's order of its columns
+    // of more than two levels.
+    std::size_t copy = words.size();
+    for (int c = 0; c < column; ++c)
+        if (base.columns[static_cast<std::size_t>(c)].levels != 2) ++copy;
+    Column& block = a.columns.back();
+    const int q = joined.levels, n = base.runs;
+    block.levels *= q;
+    for (int r = 0; r < a.runs; ++r)
+        block.values[static_cast<std::size_t>(r)] = q * (r / n) + joined.values[static_cast<std::size_t>(r % n)];
+    a.columns.erase(a.columns.begin() + static_cast<std::ptrdiff_t>(copy));
+    return a;
+}
+
 }  // namespace oagen

@@ -61,4 +61,14 @@ std::vector<std::string> signedWordList(int base, int blocks);
 // the words' length, or no word is left.
 Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& words, const std::string& spares);
 
+// OA(n m, 2^k B'' (q m)^1): the words over the base as `signedWordsOver`
+// makes them, with the block column joined to the base's column `column` of
+// q levels, not a two-level one: q b + its value, that column's own copy
+// dropped. Within block b every word is a two-level column of the base or
+// its complement, so balanced against that column, and every other column
+// B'' meets it as in the base; no word is lost, as words hold only two-level
+// columns. An array of no runs when `column` is not a column of the base of
+// more than two levels, or a word does not fit the base.
+Array signedWordsJoinedToColumn(const Array& base, const std::vector<std::string>& words, int column);
+
 }  // namespace oagen
