@@ -100,13 +100,14 @@ void addDoublings(std::vector<NamedArray>& table) {
 // words of 5 blocks over the 12 two-level columns of OA(28, 2^12 7), its
 // 7-level column riding along: 2^32 5 7 in 140.
 void addWordsOverMixedBases(std::vector<NamedArray>& table) {
-    add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7)",
-        signedWordsOver(signedWordBlocks(4, 7), onDisjointLetters(signedWordList20(), 3, 4)));
+    const Array seven = signedWordBlocks(4, 7);
+    const std::vector<std::string> twelveLetters = onDisjointLetters(signedWordList20(), 3, 4);
+    add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7)", signedWordsOver(seven, twelveLetters));
     // The block column joined to a column of the base instead: 2^32 35 in
     // 140 over OA(28, 2^12 7), 2^22 33 in 132 over OA(44, 2^15 11).
     add(table, "4 copies of the words of OA(20, 2^8 5) in 5 blocks of OA(28, 2^12 7), its 7-level column joined to "
                "the block column",
-        signedWordsJoinedToColumn(signedWordBlocks(4, 7), onDisjointLetters(signedWordList20(), 3, 4), 12));
+        signedWordsJoinedToColumn(seven, twelveLetters, 12));
     add(table, "paired words in 3 blocks of OA(44, 2^15 11), its 11-level column joined to the block column",
         signedWordsJoinedToColumn(signedWordBlocks(4, 11), pairedWordsInThreeBlocks(15), 15));
     // The paired words of three blocks over OA(36, 2^13 3^2 6) and

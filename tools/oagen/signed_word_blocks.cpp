@@ -113,6 +113,16 @@ const std::map<std::pair<int, int>, std::vector<std::string>>& storedWords() {
     return words;
 }
 
+// The block column of words over a base of n runs, r / n, joined to a column
+// of q levels that block b reads from byBlock[b]: q b + its value.
+void joinBlockColumn(Array& a, int n, int q, const std::vector<const Column*>& byBlock) {
+    Column& block = a.columns.back();
+    block.levels *= q;
+    for (int r = 0; r < a.runs; ++r)
+        block.values[static_cast<std::size_t>(r)] =
+            q * (r / n) + byBlock[static_cast<std::size_t>(r / n)]->values[static_cast<std::size_t>(r % n)];
+}
+
 }  // namespace
 
 // Two words that share a letter in one block must share one in a second
@@ -197,13 +207,9 @@ Array signedWordsWithSpares(const Array& base, const std::vector<std::string>& w
     if (kept.empty()) return {};
     Array a = signedWordsOver(base, kept);
     if (a.runs == 0) return {};
-    Column& joined = a.columns.back();  // the block column, r / n
-    const int n = base.runs;
-    joined.levels = 2 * static_cast<int>(spares.size());
-    for (int r = 0; r < a.runs; ++r) {
-        const Column& spare = *letters[static_cast<std::size_t>(spares[static_cast<std::size_t>(r / n)] - 'a')];
-        joined.values[static_cast<std::size_t>(r)] = 2 * (r / n) + spare.values[static_cast<std::size_t>(r % n)];
-    }
+    std::vector<const Column*> byBlock;
+    for (char spare : spares) byBlock.push_back(letters[static_cast<std::size_t>(spare - 'a')]);
+    joinBlockColumn(a, base.runs, 2, byBlock);
     return a;
 }
 
@@ -218,11 +224,7 @@ Array signedWordsJoinedToColumn(const Array& base, const std::vector<std::string
     std::size_t copy = words.size();
     for (int c = 0; c < column; ++c)
         if (base.columns[static_cast<std::size_t>(c)].levels != 2) ++copy;
-    Column& block = a.columns.back();
-    const int q = joined.levels, n = base.runs;
-    block.levels *= q;
-    for (int r = 0; r < a.runs; ++r)
-        block.values[static_cast<std::size_t>(r)] = q * (r / n) + joined.values[static_cast<std::size_t>(r % n)];
+    joinBlockColumn(a, base.runs, joined.levels, std::vector<const Column*>(words.front().size(), &joined));
     a.columns.erase(a.columns.begin() + static_cast<std::ptrdiff_t>(copy));
     return a;
 }
