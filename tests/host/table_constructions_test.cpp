@@ -610,9 +610,10 @@ TEST(TableConstructions, WordListsOnDisjointLettersAddUpAndServeTheirParents) {
     EXPECT_TRUE(oagen::onDisjointLetters(four, 4, 0).empty());
     EXPECT_TRUE(oagen::onDisjointLetters(four, 4, 1, -1).empty());
     // Over OA(28, 2^12 7), OA(28, 2^27), OA(20, 2^8 5), the fold-over
-    // OA(24, 2^12 12) and OA(36, 2^13 6^2), with and without spares.
+    // OA(24, 2^12 12), OA(36, 2^13 6^2) and OA(24, 2^11 4 6), with and without
+    // spares or a joined column.
     for (const char* shape : {"L140.2.27.5.1.7.1", "L140.2.36.10.1", "L140.2.25.5.1.14.1", "L120.2.28.10.1.12.1",
-                              "L108.2.13.6.3"})
+                              "L108.2.13.6.3", "L120.2.30.6.1.20.1"})
         EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
 }
 

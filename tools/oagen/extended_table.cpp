@@ -95,6 +95,14 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(chineseRemainderSchemes72WithFourLevel()[1], 2), "OA(72, 2^7 3^7 4 6^6)");  // 2^75 3^7 6^6 8 in 144
 }
 
+// 32 words of five blocks over eleven letters: two copies of the
+// four-letter words and OA(20)'s on the last three.
+std::vector<std::string> wordsOverElevenLetters() {
+    std::vector<std::string> words = onDisjointLetters(fourLetterWordsInFiveBlocks(), 4, 2);
+    for (const std::string& w : onDisjointLetters(signedWordList20(), 3, 1, 8)) words.push_back(w);
+    return words;
+}
+
 // Signed words over bases with columns of other level counts, which ride
 // along in every block or join the block column. Four copies of OA(20)'s
 // words of 5 blocks over the 12 two-level columns of OA(28, 2^12 7), its
@@ -110,6 +118,11 @@ void addWordsOverMixedBases(std::vector<NamedArray>& table) {
         signedWordsJoinedToColumn(seven, twelveLetters, 12));
     add(table, "paired words in 3 blocks of OA(44, 2^15 11), its 11-level column joined to the block column",
         signedWordsJoinedToColumn(signedWordBlocks(4, 11), pairedWordsInThreeBlocks(15), 15));
+    // Over OA(24, 2^11 4 6), its 4-level column joined and the 6-level one
+    // riding along: 2^32 6 20 in 120.
+    const Array twentyFour = signedWords24();
+    add(table, "words of 4 and 3 letters in 5 blocks of OA(24, 2^11 4 6), its 4-level column joined to the block column",
+        signedWordsJoinedToColumn(twentyFour, wordsOverElevenLetters(), firstColumnWith(twentyFour, 4)));
     // The paired words of three blocks over OA(36, 2^13 3^2 6) and
     // OA(36, 2^13 6^2): over 12 of their 13 two-level columns, the 13th
     // spare, 2^18 3^2 6^2 and 2^18 6^3 in 108; over all 13, the last 6-level
@@ -163,11 +176,8 @@ void addSpareColumnWords(std::vector<NamedArray>& table) {
     seven.emplace_back(7, 'g');
     put(signedWordsWithSpares(signedWords20(), seven, "hhhhhhh"),
         "2 copies of the words of OA(28, 2^12 7) in 7 blocks of OA(20, 2^8 5)");
-    // Over the fold-over OA(24, 2^12 12): two copies of the four-letter words
-    // and OA(20)'s on the next three letters, 'l' spare, 2^32 10 12 in 120.
-    std::vector<std::string> eleven = onDisjointLetters(fourLetterWordsInFiveBlocks(), 4, 2);
-    for (const std::string& w : onDisjointLetters(signedWordList20(), 3, 1, 8)) eleven.push_back(w);
-    put(signedWordsWithSpares(hadamardFoldOver(12), eleven, "lllll"),
+    // Over the fold-over OA(24, 2^12 12), 'l' spare: 2^32 10 12 in 120.
+    put(signedWordsWithSpares(hadamardFoldOver(12), wordsOverElevenLetters(), "lllll"),
         "words of 4 and 3 letters in 5 blocks of the fold-over OA(24, 2^12 12)");
     add(table, "doubling with contraction of OA(60, 2^21 10)", doubledOn(ten, 1));
     add(table, "doubling with contraction of OA(60, 2^26 6)", doubledOn(six, 1));
