@@ -23,7 +23,9 @@ namespace {
 // 31, ...). The signed agreements of the generator with its m shifts, the
 // shift 0 included, sum to m; written with z_x = sign_x w^letter_x (w a cube
 // root of one), that sum is (s^2 + 2 |sum z|^2) / 3, s the sum of the signs.
-// s is odd, so |sum z|^2 = 2 mod 4 there, which no a^2 - ab + b^2 is.
+// s is odd, so |sum z|^2 = 2 mod 4 there, which no a^2 - ab + b^2 is. For
+// 15 blocks the shift by 5, of order 3, serves instead (a satisfiability
+// search over five generators), with two words of period 5, which it fixes.
 // Where the images are too few, words orthogonal to all of them join them:
 // for the 13-block list, every such word of the generator was found by
 // matching the correlation vectors of its two halves, and a clique search
@@ -43,6 +45,8 @@ const std::vector<OrbitWords>& orbitWords() {
     static const std::vector<OrbitWords> lists = {
         {4, 3, 0, 5, {"bacCbAbbaaB", "CBabAbCBBac", "ACaBbCCcCAA"}, "", 15},  // OA(44, 2^15 11)
         {4, 1, 1, 13, {"aAAbAbBacABcc"}, "", 16, {"aCccBCbBcacba", "cbaaCccBCbBca", "cCCbcBbCACBAA"}},  // OA(52, 2^16 13)
+        {4, 1, 5, 3, {"acAaBaCbaaaBcAb", "BbccACabAcBBaac", "aBACBAAbcBAcaaB", "aaccBbbBbaBbCAB", "BCBaABcBcacAcBC"},
+         "", 17, {"bBBccbBBccbBBcc", "BBCAaBBCAaBBCAa"}},  // OA(60, 2^17 15)
         {4, 1, 1, 17, {"aBBcBACaCBAaCAbcB"}, "a", 18},            // OA(68, 2^18 17)
         {4, 1, 1, 19, {"aACCcaACaCbbBBABBaB"}, "", 19},           // OA(76, 2^19 19)
         {4, 1, 1, 21, {"aCbCcAACAAcbbBBcaAcbA"}, "", 20},         // OA(84, 2^20 21)
