@@ -18,6 +18,7 @@
 #include "tools/oagen/projected_multiplication.h"
 #include "tools/oagen/quadratic_form_blocks.h"
 #include "tools/oagen/rao_hamming_plane.h"
+#include "tools/oagen/row_orbit_columns.h"
 #include "tools/oagen/searched_six_level_arrays.h"
 #include "tools/oagen/searched_subspace_packings.h"
 #include "tools/oagen/signed_word_blocks.h"
@@ -615,6 +616,40 @@ TEST(TableConstructions, WordListsOnDisjointLettersAddUpAndServeTheirParents) {
     for (const char* shape : {"L140.2.27.5.1.7.1", "L140.2.36.10.1", "L140.2.25.5.1.14.1", "L120.2.28.10.1.12.1",
                               "L108.2.13.6.3", "L120.2.30.6.1.20.1"})
         EXPECT_EQ(runsOfTheArrayServing(shape), parseParent(shape).first) << shape;
+}
+
+TEST(TableConstructions, ColumnsClosedUnderAPermutationOfTheRuns) {
+    // The cyclic shift of four runs: 0011 has four images, 0101 two; the
+    // fixed columns come last.
+    const std::vector<int> shift = {1, 2, 3, 0};
+    const Array a = oagen::columnsClosedUnder(shift, {"0011", "0101"}, {oagen::columnOf(4, 4, [](int r) { return r; })});
+    ASSERT_EQ(a.runs, 4);
+    std::vector<std::vector<int>> values;
+    for (const oagen::Column& c : a.columns) values.push_back(c.values);
+    EXPECT_EQ(values, (std::vector<std::vector<int>>{
+                          {0, 0, 1, 1}, {1, 0, 0, 1}, {1, 1, 0, 0}, {0, 1, 1, 0}, {0, 1, 0, 1}, {1, 0, 1, 0}, {0, 1, 2, 3}}));
+    EXPECT_EQ(levelsOf(a).back(), 4);
+    for (const auto& [p, g] : std::vector<std::pair<std::vector<int>, std::string>>{
+             {shift, "001"}, {shift, "0021"}, {{1, 1, 2, 3}, "0011"}, {{1, 2, 3, 4}, "0011"}, {{1, 2, 3, -1}, "0011"}})
+        EXPECT_EQ(oagen::columnsClosedUnder(p, {g}, {}).runs, 0) << g;
+    // OA(36, 2^27 3): the permutation moves each column to another of the
+    // array, and the published parents follow by doubling (2^60 3 4 in 72)
+    // and by the copy-joined D(36,36,3) over it (2^27 3^33 9 in 108).
+    const Array b = oagen::blockRotatedArray36();
+    expectParent(b, "L36.2.27.3.1");
+    EXPECT_EQ(b.columns.back().levels, 3);
+    for (int r = 0; r < 36; ++r) EXPECT_EQ(b.columns.back().values[r], r / 12);
+    std::set<std::vector<int>> columns;
+    for (const oagen::Column& c : b.columns) columns.insert(c.values);
+    ASSERT_EQ(columns.size(), 28u);
+    for (const oagen::Column& c : b.columns) {
+        if (c.levels != 2) continue;
+        std::vector<int> moved(36);
+        for (int r = 0; r < 36; ++r) moved[12 * ((r / 12 + 1) % 3) + (r % 12 < 9 ? (r % 12 + 1) % 9 : r % 12)] = c.values[r];
+        EXPECT_EQ(columns.count(moved), 1u);
+    }
+    expectParent(oagen::doubleWithContraction(b, 0, 1), "L72.2.60.3.1.4.1");
+    EXPECT_EQ(runsOfTheArrayServing("L108.2.27.3.33.9.1"), 108);
 }
 
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {
