@@ -649,7 +649,26 @@ TEST(TableConstructions, ColumnsClosedUnderAPermutationOfTheRuns) {
         EXPECT_EQ(columns.count(moved), 1u);
     }
     expectParent(oagen::doubleWithContraction(b, 0, 1), "L72.2.60.3.1.4.1");
-    EXPECT_EQ(runsOfTheArrayServing("L108.2.27.3.33.9.1"), 108);
+    // Beside a second column, the columns orthogonal to it stay: 20 beside
+    // one of 3 levels, 18 beside one of 6, each a column of the array above.
+    for (const auto& [levels, parent, doubled] :
+         std::vector<std::tuple<int, const char*, const char*>>{{3, "L36.2.20.3.2", "L72.2.53.3.2.4.1"},
+                                                                {6, "L36.2.18.3.1.6.1", "L72.2.51.3.1.4.1.6.1"}}) {
+        const Array c = oagen::blockRotatedArray36With(levels);
+        expectParent(c, parent);
+        for (const oagen::Column& col : c.columns)
+            EXPECT_TRUE(col.levels != 2 || columns.count(col.values) == 1);
+        expectParent(oagen::doubleWithContraction(c, 0, 1), doubled);
+    }
+    EXPECT_EQ(oagen::blockRotatedArray36With(4).runs, 0);
+    // A column is not orthogonal to itself: beside its copy it goes, and the
+    // other 26 and the block column stay.
+    const Array two = oagen::besideColumn(b, b.columns[0]);
+    ASSERT_EQ(two.columns.size(), 28u);
+    EXPECT_EQ(two.columns.front().values, b.columns[1].values);
+    EXPECT_EQ(two.columns.back().values, b.columns[0].values);
+    for (const char* shape : {"L108.2.27.3.33.9.1", "L108.2.20.3.34.9.1", "L108.2.18.3.33.6.1.9.1", "L108.2.18.3.31.18.1"})
+        EXPECT_EQ(runsOfTheArrayServing(shape), 108) << shape;
 }
 
 TEST(TableConstructions, PairedWordsInThreeBlocksReachTheirCountingBound) {

@@ -90,7 +90,9 @@ void addDoublings(std::vector<NamedArray>& table) {
     put(doubledOn(expandColumn(differenceScheme36(), 12, signedWords12()), 1), "OA(36, 2^4 3^13)");
     put(doubledOn(sixLevelTriple28(), 1), "OA(36, 2^8 6^3)");
     put(doubledOn(expanded36Binary(), 1), "OA(36, 2^11 3^12)");
-    put(doubledOn(blockRotatedArray36(), 1), "OA(36, 2^27 3)");  // 2^60 3 4 in 72
+    put(doubledOn(blockRotatedArray36(), 1), "OA(36, 2^27 3)");                // 2^60 3 4 in 72
+    put(doubledOn(blockRotatedArray36With(3), 1), "OA(36, 2^20 3^2)");         // 2^53 3^2 4 in 72
+    put(doubledOn(blockRotatedArray36With(6), 1), "OA(36, 2^18 3 6)");         // 2^51 3 4 6 in 72
     for (const Array& a : sixLevelSplitArrays36()) put(doubledOn(a, 1), "a 36-run array with six-level columns");
     for (const Array& a : searchedSixLevelArrays36()) put(doubledOn(a, 1), "a 36-run array found by a satisfiability search");
     put(doubledOn(chineseRemainderScheme72(), 1), "OA(72, 2^6 3^6 6^6 12)");  // 2^75 3^6 4 6^6 12 in 144
@@ -251,7 +253,8 @@ void addCopyJoinedSchemes(std::vector<NamedArray>& table) {
     const std::vector<std::vector<int>> d36 = kroneckerSum(differenceMatrix12(), primeMultiplication(3), 3);
     std::vector<Array> bases = {differenceScheme36(), expanded36Binary(), expanded36Mixed(),
                                 expandColumn(differenceScheme36(), 12, signedWords12()), sixLevelTriple37(),
-                                sixLevelTriple1x1(), sixLevelTriple28(), blockRotatedArray36()};
+                                sixLevelTriple1x1(), sixLevelTriple28(), blockRotatedArray36(),
+                                blockRotatedArray36With(3), blockRotatedArray36With(6)};
     for (const std::vector<Array>& more : {sixLevelSplitArrays36(), searchedSixLevelArrays36()})
         bases.insert(bases.end(), more.begin(), more.end());
     for (const Array& b : bases) put(d36, "the rows of D(3,3,3)", columnOne(d36), b, 3);
@@ -303,6 +306,11 @@ std::vector<NamedArray> buildExtendedTable() {
         add(table, "36-run array with 6-level columns, found by a satisfiability search", a);
     add(table, "27 two-level columns closed under a permutation of order 9 of the runs, found by a satisfiability search",
         blockRotatedArray36());
+    for (int levels : {3, 6})
+        add(table,
+            "27 two-level columns closed under a permutation of order 9 of the runs beside a " + std::to_string(levels) +
+                "-level column found by simulated annealing, the columns orthogonal to it",
+            blockRotatedArray36With(levels));
     add(table, "difference schemes over Z_2 and Z_3 joined over Z_6", chineseRemainderScheme72());
     for (const Array& a : chineseRemainderSchemes72WithFourLevel())
         add(table, "difference schemes over Z_2 and Z_3 joined over Z_6, two columns over Z_2 made one of 4 levels", a);

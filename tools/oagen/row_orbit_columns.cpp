@@ -1,5 +1,7 @@
 #include "tools/oagen/row_orbit_columns.h"
 
+#include <string>
+
 namespace oagen {
 
 namespace {
@@ -49,6 +51,22 @@ Array blockRotatedArray36() {
                               {"011101100100011010101100110100011001", "001100011110011010100101001110100110",
                                "010110001101100000111101001000111011"},
                               {columnOf(3, 36, [](int r) { return r / 12; })});
+}
+
+Array besideColumn(const Array& a, const Column& added) {
+    Array out{a.runs, {}};
+    for (const Column& c : a.columns)
+        if (hasStrengthTwo(Array{a.runs, {c, added}})) out.columns.push_back(c);
+    out.columns.push_back(added);
+    return out;
+}
+
+Array blockRotatedArray36With(int levels) {
+    std::string second;
+    if (levels == 3) second = "120201012120222000111201111222000120";
+    if (levels == 6) second = "135403250421531304052142043520315142";
+    if (second.empty()) return {};
+    return besideColumn(blockRotatedArray36(), columnOf(levels, 36, [&](int r) { return second[r] - '0'; }));
 }
 
 }  // namespace oagen

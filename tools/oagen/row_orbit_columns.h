@@ -27,4 +27,14 @@ Array columnsClosedUnder(const std::vector<int>& permutation, const std::vector<
 // block and fixing the last three. Every column is balanced in every block.
 Array blockRotatedArray36();
 
+// The columns of `a` that `added` is orthogonal to, then `added`.
+Array besideColumn(const Array& a, const Column& added);
+
+// OA(36, 2^20 3^2) and OA(36, 2^18 3 6): blockRotatedArray36 beside a second
+// column of 3 or 6 levels, which holds each of its levels equally often in
+// every block and so is orthogonal to the block column, and is orthogonal to
+// 20 or 18 of the 27 two-level columns, which stay; found by simulated
+// annealing over such columns. An array of no runs for other level counts.
+Array blockRotatedArray36With(int levels);
+
 }  // namespace oagen
