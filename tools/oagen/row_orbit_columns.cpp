@@ -42,6 +42,7 @@ Array columnsClosedUnder(const std::vector<int>& permutation, const std::vector<
 }
 
 Array blockRotatedArray36() {
+    // Run r is run r % 12 of block r / 12, in the generators as in the array.
     std::vector<int> move(36);
     for (int r = 0; r < 36; ++r) {
         const int block = r / 12, i = r % 12;
