@@ -54,6 +54,12 @@ int firstColumnWith(const Array& a, int levels) {
 // set of Hadamard columns.
 Array doubledOn(const Array& b, int t) { return doubleWithContraction(b, firstColumnWith(b, 1 << t), t); }
 
+DifferenceMatrix rowsTakenTwice(DifferenceMatrix d) {
+    const std::size_t rows = d.size();
+    for (std::size_t i = 0; i < rows; ++i) d.push_back(d[i]);
+    return d;
+}
+
 // Doubling with contraction on the arrays of 12 to 72 runs whose doubles
 // are published parents: OA(2M, 2^(M-2) 4 B') and their doubles again.
 void addDoublings(std::vector<NamedArray>& table) {
@@ -208,8 +214,8 @@ void addPairedWordsBelowTheParents(std::vector<NamedArray>& table) {
 }
 
 // Arrays taken once for each level of another's column, the copy joined to
-// one of their columns: 2^18 5^9 10 and 2^7 5^10 10 in 100 runs, 2^42 6 in
-// 132, 3^11 4^11 12^2 in 144.
+// one of their columns: 2^18 5^9 10 and 2^7 5^10 10 in 100 runs, 3^20 6 21
+// in 126, 2^42 6 in 132, 3^11 4^11 12^2 in 144.
 void addJoinedCopies(std::vector<NamedArray>& table) {
     const auto put = [&](const Array& a, const std::string& from, const Array& b, const std::string& over, int copyLevels) {
         const int row = static_cast<int>(a.columns.size()) - 1;
@@ -223,6 +229,9 @@ void addJoinedCopies(std::vector<NamedArray>& table) {
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
         if (d.p == 2 && d.t == 2 && d.rows.size() == 12)
             put(differenceScheme36(), "D(12,12,3)", expandOverGroup(entriesOf(d), 2, 2), "OA(48, 4^12 12)", 4);
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
+        if (d.p == 3 && d.rows.size() == 21)
+            put(expandOverGroup(entriesOf(d), 3, 1), "D(21,21,3)", fullFactorial({2, 21}), "OA(42, 2 21)", 2);
 }
 
 // D(18,18,3) and D(36,36,3), each D(r,r,3) (x) D(3,3,3), with the copy
@@ -357,6 +366,9 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "OA(12, 2^11) and D(12,12,3) crossed with OA(12, 2^4 3)",
         crossedRows(paleyTypeOne(11), differenceMatrix12(), signedWords12()));
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
+        if (d.p == 3 && d.rows.size() == 21)  // every difference still uniform over the rows taken twice: 3^21 42
+            add(table, "difference scheme D(21,21,3) with its rows taken twice",
+                expandOverGroup(rowsTakenTwice(entriesOf(d)), 3, 1));
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
         const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
         const std::string z = "Z_" + std::to_string(d.p);
