@@ -793,7 +793,7 @@ bool isDifferenceMatrixOver(const oagen::DifferenceMatrix& d, int p, int t) {
 const std::map<std::tuple<int, int, int>, std::string> kStoredSchemeParents = {
     {{12, 12, 4}, "L48.4.12.12.1"}, {{15, 9, 3}, "L45.3.9.15.1"},    {{15, 8, 5}, "L75.5.8.15.1"},
     {{20, 10, 4}, "L80.4.10.20.1"}, {{21, 21, 3}, "L63.3.21.21.1"},  {{24, 24, 3}, "L72.3.24.24.1"},
-    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}};
+    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}, {{39, 13, 3}, "L117.3.13.39.1"}};
 
 TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
     ASSERT_FALSE(oagen::storedDifferenceMatrices().empty());
@@ -844,7 +844,7 @@ TEST(TableConstructions, PublishedParentsServedByTheTableAsTheyStand) {
                                "L54.3.20.6.1.9.1", "L108.2.34.3.29.6.1", "L108.3.37.6.2.18.1", "L60.2.21.10.1",
                                "L84.2.27.6.1", "L120.2.75.4.1.6.1", "L144.2.75.3.3.4.1.6.6.12.1", "L144.12.7",
                                "L108.2.10.3.33.6.2.9.1", "L80.2.61.5.1.8.1", "L100.5.8.10.3",
-                               "L63.3.12.21.1", "L126.3.21.42.1", "L126.3.20.6.1.21.1",
+                               "L63.3.12.21.1", "L126.3.21.42.1", "L126.3.20.6.1.21.1", "L117.3.13.39.1",
                                // the difference schemes' expansions, whole
                                "L36.2.11.3.12", "L50.2.1.5.11", "L54.2.1.3.25", "L50.5.10.10.1", "L54.3.18.18.1",
                                "L64.4.21", "L81.3.40"})
