@@ -793,7 +793,7 @@ bool isDifferenceMatrixOver(const oagen::DifferenceMatrix& d, int p, int t) {
 const std::map<std::tuple<int, int, int>, std::string> kStoredSchemeParents = {
     {{12, 12, 4}, "L48.4.12.12.1"}, {{15, 9, 3}, "L45.3.9.15.1"},    {{15, 8, 5}, "L75.5.8.15.1"},
     {{20, 10, 4}, "L80.4.10.20.1"}, {{21, 21, 3}, "L63.3.21.21.1"},  {{24, 24, 3}, "L72.3.24.24.1"},
-    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}, {{39, 13, 3}, "L117.3.13.39.1"}};
+    {{30, 30, 3}, "L90.3.30.30.1"}, {{20, 20, 5}, "L100.5.20.20.1"}, {{33, 13, 3}, "L99.3.13.33.1"}, {{39, 13, 3}, "L117.3.13.39.1"}, {{24, 24, 4}, "L96.4.24.24.1"}};
 
 TEST(TableConstructions, StoredDifferenceMatricesGiveThePublishedParents) {
     ASSERT_FALSE(oagen::storedDifferenceMatrices().empty());
