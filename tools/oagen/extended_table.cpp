@@ -226,12 +226,10 @@ void addJoinedCopies(std::vector<NamedArray>& table) {
     put(d10, "D(10,10,5)", hadamard(20), "OA(20, 2^19)", 2);
     put(d10, "D(10,10,5)", signedWords20(), "OA(20, 2^8 5)", 2);
     put(hadamard(44), "OA(44, 2^43)", fullFactorial({2, 3}), "OA(6, 2 3)", 3);
-    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
-        if (d.p == 2 && d.t == 2 && d.rows.size() == 12)
-            put(differenceScheme36(), "D(12,12,3)", expandOverGroup(entriesOf(d), 2, 2), "OA(48, 4^12 12)", 4);
-    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
-        if (d.p == 3 && d.rows.size() == 21)
-            put(expandOverGroup(entriesOf(d), 3, 1), "D(21,21,3)", fullFactorial({2, 21}), "OA(42, 2 21)", 2);
+    if (const StoredDifferenceMatrix* d = storedDifferenceMatrix(2, 2, 12))
+        put(differenceScheme36(), "D(12,12,3)", expandOverGroup(entriesOf(*d), 2, 2), "OA(48, 4^12 12)", 4);
+    if (const StoredDifferenceMatrix* d = storedDifferenceMatrix(3, 1, 21))
+        put(expandOverGroup(entriesOf(*d), 3, 1), "D(21,21,3)", fullFactorial({2, 21}), "OA(42, 2 21)", 2);
 }
 
 // D(18,18,3) and D(36,36,3), each D(r,r,3) (x) D(3,3,3), with the copy
@@ -365,10 +363,10 @@ std::vector<NamedArray> buildExtendedTable() {
     add(table, "difference scheme D(12,6,12) over Z_2 x Z_6", differenceScheme144());
     add(table, "OA(12, 2^11) and D(12,12,3) crossed with OA(12, 2^4 3)",
         crossedRows(paleyTypeOne(11), differenceMatrix12(), signedWords12()));
+    if (const StoredDifferenceMatrix* d = storedDifferenceMatrix(3, 1, 21))  // every difference still uniform: 3^21 42
+        add(table, "difference scheme D(21,21,3) with its rows taken twice",
+            expandOverGroup(rowsTakenTwice(entriesOf(*d)), 3, 1));
     for (const StoredDifferenceMatrix& d : storedDifferenceMatrices()) {
-        if (d.p == 3 && d.rows.size() == 21)  // every difference still uniform over the rows taken twice: 3^21 42
-            add(table, "difference scheme D(21,21,3) with its rows taken twice",
-                expandOverGroup(rowsTakenTwice(entriesOf(d)), 3, 1));
         const Array a = expandOverGroup(entriesOf(d), d.p, d.t);
         const int r = static_cast<int>(d.rows.size()), c = static_cast<int>(d.rows.front().size());
         const std::string z = "Z_" + std::to_string(d.p);

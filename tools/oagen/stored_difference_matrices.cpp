@@ -58,6 +58,12 @@ const std::vector<StoredDifferenceMatrix>& storedDifferenceMatrices() {
     return matrices;
 }
 
+const StoredDifferenceMatrix* storedDifferenceMatrix(int p, int t, int rows) {
+    for (const StoredDifferenceMatrix& d : storedDifferenceMatrices())
+        if (d.p == p && d.t == t && static_cast<int>(d.rows.size()) == rows) return &d;
+    return nullptr;
+}
+
 std::vector<std::vector<int>> entriesOf(const StoredDifferenceMatrix& d) {
     std::vector<std::vector<int>> m;
     for (const std::string& row : d.rows) {

@@ -17,6 +17,9 @@ struct StoredDifferenceMatrix {
 };
 
 const std::vector<StoredDifferenceMatrix>& storedDifferenceMatrices();
+// The stored matrix over (Z_p)^t with `rows` rows, for the constructions
+// that take one particular scheme further; null when none is stored.
+const StoredDifferenceMatrix* storedDifferenceMatrix(int p, int t, int rows);
 
 // The entries as integers, the character c standing for its digit value
 // ('0'..'9', then 'a'..).
