@@ -813,8 +813,10 @@ TEST(TableConstructions, DoublingAStoredSchemeOnAFourLevelColumn) {
     ASSERT_NE(stored, nullptr);
     expectParent(oagen::doubleWithContraction(oagen::expandOverGroup(oagen::entriesOf(*stored), 2, 2), 0, 2),
                  "L96.2.44.4.11.8.1.12.1");
+    // Each of the group and the rows picks: none stored differs from a stored one in one of them alone.
     EXPECT_EQ(oagen::storedDifferenceMatrix(2, 2, 13), nullptr);
     EXPECT_EQ(oagen::storedDifferenceMatrix(3, 2, 12), nullptr);
+    EXPECT_EQ(oagen::storedDifferenceMatrix(3, 2, 21), nullptr);
 }
 
 TEST(TableConstructions, TheGeneratorsCheckRejectsWhatIsNotOrthogonal) {
