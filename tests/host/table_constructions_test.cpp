@@ -789,7 +789,8 @@ bool isDifferenceMatrixOver(const oagen::DifferenceMatrix& d, int p, int t) {
     return true;
 }
 
-// The published parents OA(r s, s^c r) of the stored matrices, by (r, c, s).
+// The parents OA(r s, s^c r) of the stored matrices, by (r, c, s), named as the
+// published list would name them; 3^21 21 in 63 and 4^24 24 in 96 are not in it.
 const std::map<std::tuple<int, int, int>, std::string> kStoredSchemeParents = {
     {{12, 12, 4}, "L48.4.12.12.1"}, {{15, 9, 3}, "L45.3.9.15.1"},   {{20, 10, 4}, "L80.4.10.20.1"},
     {{21, 21, 3}, "L63.3.21.21.1"}, {{39, 13, 3}, "L117.3.13.39.1"}, {{24, 24, 4}, "L96.4.24.24.1"}};
